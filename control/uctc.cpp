@@ -1,0 +1,700 @@
+#include "uctc.h"
+
+#include "control/dialogfont.h"
+#include "control/pathcaption.h"
+#include "control/shelllayout.h"
+#include "control/tabstrip.h"
+#include "control/toolbaricons.h"
+#include "control/twips.h"
+#include "platform/commondialog.h"
+#include "platform/libraryfolder.h"
+#include "platform/messageboxes.h"
+#include "platform/platformservices.h"
+#include "platform/settingsstore.h"
+#include "platform/shell.h"
+#include "scripts/scriptbuffer.h"
+#include "store/definitionkeys.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QEvent>
+#include <QScopeGuard>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+using namespace ostrel;
+
+namespace {
+
+const QString kTitle = u"Quillon"_s;
+
+template<typename W>
+W *make(QWidget *parent, const QString &name, const TwipsRect &twips)
+{
+    auto *widget = new W(parent);
+    widget->setObjectName(name);
+    placeTwips(widget, twips);
+    return widget;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
+{
+    auto *label = make<QLabel>(parent, name, twips);
+    label->setText(caption);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
+{
+    auto *button = make<QPushButton>(parent, name, twips);
+    button->setText(caption);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel *makePathLabel(QWidget *parent, const QString &name, const TwipsRect &twips)
+{
+    auto *label = makeLabel(parent, name, QString(), twips);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setIndent(2);
+    return label;
+}
+
+} // namespace
+
+ucTC::ucTC(QWidget *parent)
+    : ucTC(PlatformServices::defaults(), parent)
+{
+}
+
+ucTC::ucTC(const PlatformServices &services, QWidget *parent)
+    : QWidget(parent)
+    , m_services(std::make_unique<PlatformServices>(services))
+    , rtbScript(std::make_unique<ScriptBuffer>())
+{
+    setObjectName(u"ucTC"_s);
+    setFont(dialogFont(font()));
+
+    cdlCont = new CommonDialog(m_services->fileDialogs, this, this);
+    cdlCont->setObjectName(u"cdlCont"_s);
+
+    createToolbar();
+    tbsTabStrip = make<TabStrip>(this, u"tbsTabStrip"_s, {0, 360, 6495, 4545});
+    tbsTabStrip->addTab(u"View/Add TCs and Custom Groups"_s);
+    tbsTabStrip->addTab(u"Directory Clean-up"_s);
+    picTC[0] = make<QWidget>(this, u"picTC0"_s, {120, 720, 6252, 4092});
+    picTC[1] = make<QWidget>(this, u"picTC1"_s, {480, 5280, 6252, 4092});
+    createEditorPage();
+    createCleanupPage();
+    wireEvents();
+
+    UserControl_Initialize();
+    resize(twipsToPixelsX(this, 6495), twipsToPixelsY(this, 360 + 4545));
+}
+
+ucTC::~ucTC() = default;
+
+void ucTC::createToolbar()
+{
+    tbToolbar = make<QToolBar>(this, u"tbToolbar"_s, {0, 0, 6255, 360});
+    tbToolbar->setMovable(false);
+    tbToolbar->setFloatable(false);
+    tbToolbar->setIconSize(QSize(16, 16));
+    tbToolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    const auto images = toolbarImageList();
+    auto image = [&images](const QString &key) {
+        for (const auto &[imageKey, icon] : images) {
+            if (imageKey == key)
+                return icon;
+        }
+        return QIcon();
+    };
+    struct Button {
+        QString key;
+        QString tip;
+        bool enabled;
+    };
+    const Button layout[] = {
+        {u"New"_s, u"Define New TC/Custom Group"_s, true},
+        {u"CancelNew"_s, u"Cancel operation"_s, false},
+        {QString(), QString(), false},
+        {u"Save"_s, u"Save TC definition..."_s, false},
+        {QString(), QString(), false},
+        {u"Delete"_s, u"Remove TC Definition"_s, true},
+        {QString(), QString(), false},
+        {u"LoadScript"_s, u"Define TC using supplied script..."_s, true},
+        {u"Script"_s, u"Create new TC script..."_s, true},
+        {u"ScriptView"_s, u"View TC script..."_s, true},
+    };
+    for (const Button &b : layout) {
+        if (b.key.isEmpty()) {
+            tbToolbar->addSeparator();
+            continue;
+        }
+        QAction *action = tbToolbar->addAction(image(b.key), QString());
+        action->setObjectName(b.key);
+        action->setToolTip(b.tip);
+        action->setEnabled(b.enabled);
+        if (QWidget *w = tbToolbar->widgetForAction(action))
+            w->setObjectName(b.key);
+    }
+}
+
+void ucTC::createEditorPage()
+{
+    QWidget *page = picTC[0];
+    lblVersComp = makeLabel(page, u"lblVersComp"_s, u"Duke Nukem 3D Version Compatibilty:"_s, {1320, 120, 2895, 255});
+    cboVersComp = make<QComboBox>(page, u"cboVersComp"_s, {4200, 120, 1692, 315});
+    lblTC = makeLabel(page, u"lblTC"_s, u"TC Name:"_s, {0, 480, 855, 255});
+    txtTCName = make<QLineEdit>(page, u"txtTCName"_s, {960, 480, 2292, 300});
+    cboTClist = make<QComboBox>(page, u"cboTClist"_s, {3360, 480, 2532, 315});
+    lblGroup = makeLabel(page, u"lblGroup"_s, u"Group File:"_s, {0, 840, 855, 255});
+    lblGroupFile = makePathLabel(page, u"lblGroupFile"_s, {960, 840, 4935, 255});
+    cmdGroupFile = makeButton(page, u"cmdGroupFile"_s, u"..."_s, {6000, 840, 252, 252});
+    lblGame = makeLabel(page, u"lblGame"_s, u"Game Con:"_s, {0, 1200, 855, 255});
+    lblGameCon = makePathLabel(page, u"lblGameCon"_s, {960, 1200, 4935, 255});
+    cmdGameCon = makeButton(page, u"cmdGameCon"_s, u"..."_s, {6000, 1185, 252, 252});
+    lblTCText = makeLabel(page, u"lblTCText"_s, u"Text File:"_s, {0, 1560, 855, 255});
+    lblTextFile = makePathLabel(page, u"lblTextFile"_s, {960, 1560, 4575, 255});
+    cmdViewTextFile = make<QToolButton>(page, u"cmdViewTextFile"_s, {5640, 1560, 252, 252});
+    cmdViewTextFile->setIcon(viewTextFileIcon());
+    cmdViewTextFile->setIconSize(QSize(12, 12));
+    cmdViewTextFile->setToolTip(u"View Text File..."_s);
+    cmdTextFile = makeButton(page, u"cmdTextFile"_s, u"..."_s, {6000, 1560, 252, 252});
+    lblOther = makeLabel(page, u"lblOther"_s, u"Other Files:"_s, {0, 1920, 855, 255});
+    lstOtherFiles = make<QListWidget>(page, u"lstOtherFiles"_s, {960, 1920, 4932, 1230});
+    cmdOtherFiles = makeButton(page, u"cmdOtherFiles"_s, u"..."_s, {6000, 1920, 252, 252});
+    cmdOtherRemove = makeButton(page, u"cmdOtherRemove"_s, u"X"_s, {6000, 2280, 252, 252});
+    QFont bold = cmdOtherRemove->font();
+    bold.setBold(true);
+    cmdOtherRemove->setFont(bold);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon,
+                                                       cmdTextFile, cmdViewTextFile, cmdOtherFiles,
+                                                       cmdOtherRemove})
+        w->setEnabled(false);
+}
+
+void ucTC::createCleanupPage()
+{
+    QWidget *page = picTC[1];
+    Label1 = makeLabel(page, u"Label1"_s,
+                       u"Please select the type of directory clean-up you prefer when launching TC's:"_s,
+                       {240, 240, 5772, 252});
+    optDelete = make<QRadioButton>(page, u"optDelete"_s, {360, 480, 4572, 372});
+    optDelete->setText(u"Delete all files that duplicate any files in the TC"_s);
+    optRename = make<QRadioButton>(page, u"optRename"_s, {360, 840, 4572, 372});
+    optRename->setText(u"Rename all files that duplicate any files in the TC (*.org)"_s);
+    optNone = make<QRadioButton>(page, u"optNone"_s, {360, 1200, 4572, 372});
+    optNone->setText(u"Do not perform directory clean-up (Not Recommended)"_s);
+    // Exclusive by hand: the stored value may match no button, and then none is chosen.
+    for (QRadioButton *option : {optDelete, optRename, optNone})
+        option->setAutoExclusive(false);
+    lblNote = makeLabel(page, u"lblNote"_s,
+                        u"* Note: When launching Zeffin Internet games, some files will always be renamed."_s,
+                        {240, 1680, 6012, 372});
+    fraDiv = make<QFrame>(page, u"fraDiv"_s, {120, 1920, 6372, 132});
+    fraDiv->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    lblLaunchInfo = makeLabel(page, u"lblLaunchInfo"_s,
+                              u"Duke3d will use a file located in the Duke3d directory instead of a file by the "
+                              "same name in the group. This may cause the TC to act strangely or even crash Duke3d."_s,
+                              {240, 2160, 6012, 612});
+    lblLaunchInfo2 = makeLabel(page, u"lblLaunchInfo2"_s,
+                               u"Typically, extra files in the Duke3d directory are from other TC's, User Maps, or "
+                               "Specialty Cons and can safely be deleted when launching a new TC or Custom Group. "_s,
+                               {240, 2760, 6012, 732});
+    for (QLabel *label : {lblNote, lblLaunchInfo, lblLaunchInfo2}) {
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+}
+
+void ucTC::wireEvents()
+{
+    connect(tbToolbar, &QToolBar::actionTriggered, this,
+            [this](QAction *action) { tbToolbar_ButtonClick(action->objectName()); });
+    connect(tbsTabStrip, &TabStrip::Click, this, &ucTC::tbsTabStrip_Click);
+    // The user's choice loads, also of the item already shown; code only ever clears the
+    // choice, which loads nothing.
+    connect(cboTClist, &QComboBox::activated, this, &ucTC::cboTClist_Click);
+    connect(cboVersComp, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index != -1)
+            cboVersComp_Click();
+    });
+    connect(optDelete, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optCleanup_Click(u"Delete"_s);
+    });
+    connect(optRename, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optCleanup_Click(u"Rename"_s);
+    });
+    connect(optNone, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optCleanup_Click(u"None"_s);
+    });
+    connect(cmdGroupFile, &QPushButton::clicked, this, &ucTC::cmdGroupFile_Click);
+    connect(cmdGameCon, &QPushButton::clicked, this, &ucTC::cmdGameCon_Click);
+    connect(cmdTextFile, &QPushButton::clicked, this, &ucTC::cmdTextFile_Click);
+    connect(cmdOtherFiles, &QPushButton::clicked, this, &ucTC::cmdOtherFiles_Click);
+    connect(cmdOtherRemove, &QPushButton::clicked, this, &ucTC::cmdOtherRemove_Click);
+    connect(cmdViewTextFile, &QToolButton::clicked, this, &ucTC::cmdViewTextFile_Click);
+}
+
+QAction *ucTC::button(const QString &key) const
+{
+    for (QAction *action : tbToolbar->actions()) {
+        if (action->objectName() == key)
+            return action;
+    }
+    return nullptr;
+}
+
+// The buttons of the browse state, or those of the edited and new-definition states.
+void ucTC::setModeButtons(bool browse)
+{
+    button(u"New"_s)->setEnabled(browse);
+    button(u"Delete"_s)->setEnabled(browse);
+    button(u"CancelNew"_s)->setEnabled(!browse);
+    button(u"Save"_s)->setEnabled(!browse);
+    button(u"Script"_s)->setEnabled(browse);
+}
+
+// A combo box chooses the first item added to it by itself; the names list must not,
+// since choosing a name loads it.
+void ucTC::appendName(const QString &name)
+{
+    const int chosen = cboTClist->currentIndex();
+    const QSignalBlocker quiet(cboTClist);
+    cboTClist->addItem(name);
+    cboTClist->setCurrentIndex(chosen);
+}
+
+// ---- Start-up, layout, pages, dispatch
+
+void ucTC::UserControl_Initialize()
+{
+    // Start-up never fails: a store that cannot be read leaves the lists empty.
+    try {
+        if (const auto rows = m_services->store->GetAllSettings(kApplication.toString(), kDefinedTCs.toString())) {
+            cboTClist->clear();
+            for (const SettingRow &row : *rows) {
+                if (isNameListKey(row.key))
+                    appendName(row.value);
+            }
+        }
+    } catch (...) {
+    }
+    try {
+        const QString stored = m_services->store
+                                   ->GetSetting(kApplication.toString(), kTCSettings.toString(),
+                                                kDirectoryCleanup.toString(), u"Rename"_s)
+                                   .toUpper();
+        // Choosing a button writes its value back in canonical form; a refusal here is ignored.
+        m_startingUp = true;
+        const auto done = qScopeGuard([this] { m_startingUp = false; });
+        if (stored == u"DELETE")
+            optDelete->setChecked(true);
+        else if (stored == u"RENAME")
+            optRename->setChecked(true);
+        else if (stored == u"NONE")
+            optNone->setChecked(true);
+    } catch (...) {
+    }
+    const QSignalBlocker quiet(cboVersComp);
+    cboVersComp->addItems(versionCompatibilityItems());
+    cboVersComp->setCurrentIndex(-1);
+}
+
+void ucTC::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    UserControl_Resize();
+}
+
+void ucTC::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A move to a screen of another DPI changes how many pixels a twip is.
+    if (event->type() == QEvent::ScreenChangeInternal && tbToolbar) {
+        for (QWidget *page : picTC)
+            reapplyTwips(page);
+        UserControl_Resize();
+    }
+}
+
+void ucTC::UserControl_Resize()
+{
+    if (!tbToolbar)
+        return;
+    ShellLayoutInput in;
+    in.controlWidth = int(std::lround(pixelsToTwipsX(this, width())));
+    in.clientWidth = pixelsToTwipsX(this, width());
+    in.clientHeight = pixelsToTwipsY(this, height());
+    // The toolbar takes the height its buttons need.
+    const TwipsRect toolbar = twipsOf(tbToolbar);
+    in.toolbarTop = toolbar.top;
+    in.toolbarHeight = int(std::lround(pixelsToTwipsY(this, tbToolbar->sizeHint().height())));
+    in.tabStripLeft = twipsOf(tbsTabStrip).left;
+    for (QWidget *page : picTC)
+        in.pageLefts.push_back(twipsOf(page).left);
+
+    const ShellLayout out = computeShellLayout(in);
+    placeTwips(tbToolbar, {toolbar.left, toolbar.top, out.toolbarWidth, in.toolbarHeight});
+    placeTwips(tbsTabStrip, out.tabStrip);
+    for (size_t i = 0; i < out.pages.size(); ++i) {
+        placeTwips(picTC[i], out.pages[i]);
+        picTC[i]->raise();
+    }
+    TwipsRect divider = twipsOf(fraDiv);
+    divider.width = out.dividerWidth;
+    placeTwips(fraDiv, divider);
+}
+
+void ucTC::tbsTabStrip_Click()
+{
+    const int selected = tbsTabStrip->SelectedItem();
+    for (int i = 0; i < 2; ++i) {
+        TwipsRect r = twipsOf(picTC[i]);
+        const bool shown = i == selected - 1;
+        r.left = shown ? kShownPageLeft : kHiddenPageLeft;
+        placeTwips(picTC[i], r);
+        picTC[i]->setEnabled(shown);
+    }
+}
+
+void ucTC::tbToolbar_ButtonClick(const QString &key)
+{
+    if (key == u"New") {
+        BeginNewDefinition();
+    } else if (key == u"CancelNew") {
+        CancelNewDefinition();
+    } else if (key == u"Save") {
+        SaveDefinition();
+        Q_EMIT LoadTCNames();
+    } else if (key == u"Delete") {
+        DeleteDefinition();
+        Q_EMIT LoadTCNames();
+    } else if (key == u"LoadScript") {
+        LoadScriptFile();
+    } else if (key == u"Script") {
+        CreateScript();
+    } else if (key == u"ScriptView") {
+        ViewScript();
+    }
+}
+
+// ---- Editing modes
+
+void ucTC::ClearDefinitionFields()
+{
+    cboVersComp->setCurrentIndex(-1);
+    txtTCName->setText(QString());
+    setPathCaption(lblGroupFile, QString());
+    setPathCaption(lblGameCon, QString());
+    setPathCaption(lblTextFile, QString());
+    lstOtherFiles->clear();
+}
+
+void ucTC::BeginNewDefinition()
+{
+    ClearDefinitionFields();
+    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon,
+                                                       cmdTextFile, cmdViewTextFile, cmdOtherFiles,
+                                                       cmdOtherRemove})
+        w->setEnabled(true);
+    cboTClist->setCurrentIndex(-1);
+    cboTClist->setEnabled(false);
+    setModeButtons(false);
+    cboVersComp->setFocus();
+}
+
+void ucTC::CancelNewDefinition()
+{
+    ClearDefinitionFields();
+    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon,
+                                                       cmdTextFile, cmdViewTextFile, cmdOtherFiles,
+                                                       cmdOtherRemove})
+        w->setEnabled(false);
+    cboTClist->setEnabled(true);
+    setModeButtons(true);
+}
+
+void ucTC::MarkDefinitionChanged()
+{
+    // A new definition is already being entered: Save and CancelNew are on.
+    if (txtTCName->isEnabled())
+        return;
+    setModeButtons(false);
+}
+
+// ---- Loading
+
+void ucTC::chooseVersion(const QString &value)
+{
+    for (int i = 0; i < cboVersComp->count(); ++i) {
+        if (cboVersComp->itemText(i).toUpper() == value.toUpper()) {
+            cboVersComp->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+void ucTC::cboTClist_Click()
+{
+    if (cboTClist->currentIndex() == -1)
+        return;
+    const QString name = cboTClist->currentText();
+    ClearDefinitionFields();
+    const auto rows = m_services->store->GetAllSettings(kApplication.toString(), kDefinedTCs.toString());
+    // A complete definition has at least five keys.
+    if (!rows || rows->size() <= 1)
+        return;
+    for (const SettingRow &row : *rows) {
+        switch (classifyKey(row.key, name)) {
+        case KeyField::VersionComp:
+            chooseVersion(row.value);
+            break;
+        case KeyField::Name:
+            txtTCName->setText(row.value);
+            break;
+        case KeyField::GroupFile:
+            setPathCaption(lblGroupFile, row.value);
+            break;
+        case KeyField::GameCon:
+            setPathCaption(lblGameCon, row.value);
+            break;
+        case KeyField::TextFile:
+            setPathCaption(lblTextFile, row.value);
+            break;
+        case KeyField::OtherFile:
+            lstOtherFiles->addItem(row.value);
+            break;
+        case KeyField::None:
+            break;
+        }
+    }
+    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, cmdGroupFile, cmdGameCon, cmdTextFile,
+                                                       cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
+        w->setEnabled(true);
+    cboTClist->setCurrentIndex(-1);
+    setModeButtons(true);
+}
+
+void ucTC::cboVersComp_Click()
+{
+    MarkDefinitionChanged();
+}
+
+// ---- Clean-up preference
+
+void ucTC::optCleanup_Click(const QString &value)
+{
+    if (m_reflectingStore)
+        return;
+    QRadioButton *chosen = value == u"Delete" ? optDelete : value == u"Rename" ? optRename : optNone;
+    for (QRadioButton *option : {optDelete, optRename, optNone}) {
+        if (option != chosen) {
+            const QSignalBlocker quiet(option);
+            option->setChecked(false);
+        }
+    }
+    try {
+        m_services->store->SaveSetting(kApplication.toString(), kTCSettings.toString(),
+                                       kDirectoryCleanup.toString(), value);
+    } catch (const StoreError &error) {
+        if (m_startingUp)
+            throw;
+        reflectStoredCleanup();
+        reportStoreFailure(u"The directory clean-up preference could not be saved."_s, error.message());
+    }
+}
+
+// Shows the preference the store holds, without writing it back.
+void ucTC::reflectStoredCleanup()
+{
+    const QString stored = m_services->store
+                               ->GetSetting(kApplication.toString(), kTCSettings.toString(),
+                                            kDirectoryCleanup.toString(), u"Rename"_s)
+                               .toUpper();
+    m_reflectingStore = true;
+    for (auto [option, word] : {std::pair{optDelete, u"DELETE"}, std::pair{optRename, u"RENAME"},
+                                std::pair{optNone, u"NONE"}}) {
+        const QSignalBlocker quiet(option);
+        option->setChecked(stored == word);
+    }
+    m_reflectingStore = false;
+}
+
+void ucTC::reportStoreFailure(const QString &what, const QString &why)
+{
+    m_services->messages->exclamation(this, kTitle, what + u"\n\n"_s + why);
+}
+
+// ---- File pickers
+
+QString ucTC::initialFolder() const
+{
+    return cdlCont->FileName.isEmpty() ? libraryVolumeRoot() : cdlCont->folderOfFileName();
+}
+
+void ucTC::pickFile(const QString &filter, const std::function<void(const QString &)> &putPath)
+{
+    cdlCont->Filter = filter;
+    cdlCont->FilterIndex = 1;
+    cdlCont->InitDir = initialFolder();
+    cdlCont->FileName = QString();
+    if (!cdlCont->ShowOpen())
+        return;
+    putPath(cdlCont->FileName);
+    MarkDefinitionChanged();
+}
+
+void ucTC::cmdGroupFile_Click()
+{
+    pickFile(u"Group Files (*.grp)|*.grp"_s, [this](const QString &path) { setPathCaption(lblGroupFile, path); });
+}
+
+void ucTC::cmdGameCon_Click()
+{
+    pickFile(u"Con Files (*.con)|*.con"_s, [this](const QString &path) { setPathCaption(lblGameCon, path); });
+}
+
+void ucTC::cmdTextFile_Click()
+{
+    pickFile(u"Text Files (*.txt)|*.txt"_s, [this](const QString &path) { setPathCaption(lblTextFile, path); });
+}
+
+void ucTC::cmdOtherFiles_Click()
+{
+    pickFile(u"All Files (*.*)|*.*"_s, [this](const QString &path) { lstOtherFiles->addItem(path); });
+}
+
+void ucTC::cmdOtherRemove_Click()
+{
+    const int selected = lstOtherFiles->currentRow();
+    if (lstOtherFiles->count() == 0 || selected == -1 || !lstOtherFiles->currentItem()->isSelected())
+        return;
+    delete lstOtherFiles->takeItem(selected);
+    MarkDefinitionChanged();
+}
+
+void ucTC::cmdViewTextFile_Click()
+{
+    const QString path = lblTextFile->text();
+    if (path.isEmpty())
+        return;
+    m_services->shell->open(this, path);
+}
+
+// ---- Saving and removing
+
+bool ucTC::ValidateDefinition()
+{
+    if (!txtTCName->isEnabled())
+        return false;
+    const QString name = txtTCName->text().toUpper();
+    QString problem;
+    for (int i = 0; i < cboTClist->count() && problem.isEmpty(); ++i) {
+        if (cboTClist->itemText(i).toUpper() == name)
+            problem = u"TC and Custom Group names must be unique. Save aborted."_s;
+    }
+    if (problem.isEmpty() && cboVersComp->currentText().isEmpty())
+        problem = u"Please set the Version Compatibility."_s;
+    if (problem.isEmpty() && lblGroupFile->text().isEmpty())
+        problem = u"Please select a group file."_s;
+    if (problem.isEmpty())
+        return false;
+    m_services->messages->exclamation(this, kTitle, problem);
+    return true;
+}
+
+void ucTC::SaveDefinition()
+{
+    if (ValidateDefinition())
+        return;
+    const QString name = txtTCName->text();
+    const bool isNew = txtTCName->isEnabled();
+    SettingsStore &store = *m_services->store;
+    const QString app = kApplication.toString();
+    const QString section = kDefinedTCs.toString();
+    // All the keys of one save land together or not at all.
+    try {
+        store.Transact([&] {
+            store.SaveSetting(app, section, definitionKey(name, KeyField::VersionComp), cboVersComp->currentText());
+            if (isNew)
+                store.SaveSetting(app, section, definitionKey(name, KeyField::Name), name);
+            else
+                RemoveOtherFileSettings();
+            store.SaveSetting(app, section, definitionKey(name, KeyField::GroupFile), lblGroupFile->text());
+            store.SaveSetting(app, section, definitionKey(name, KeyField::GameCon), lblGameCon->text());
+            store.SaveSetting(app, section, definitionKey(name, KeyField::TextFile), lblTextFile->text());
+            for (int i = 0; i < lstOtherFiles->count(); ++i)
+                store.SaveSetting(app, section, definitionKey(name, KeyField::OtherFile, i + 1),
+                                  lstOtherFiles->item(i)->text());
+        });
+    } catch (const StoreError &error) {
+        reportStoreFailure(u"The TC definition \"%1\" could not be saved."_s.arg(name), error.message());
+        return;
+    }
+    if (isNew)
+        appendName(name);
+    txtTCName->setEnabled(false);
+    cboTClist->setEnabled(true);
+    setModeButtons(true);
+}
+
+void ucTC::RemoveOtherFileSettings()
+{
+    const QString name = txtTCName->text();
+    SettingsStore &store = *m_services->store;
+    const auto rows = store.GetAllSettings(kApplication.toString(), kDefinedTCs.toString());
+    if (!rows || rows->size() <= 1)
+        return;
+    for (const SettingRow &row : *rows) {
+        if (classifyKey(row.key, name) == KeyField::OtherFile)
+            store.DeleteSetting(kApplication.toString(), kDefinedTCs.toString(), row.key);
+    }
+}
+
+void ucTC::DeleteDefinition()
+{
+    const QString name = txtTCName->text();
+    if (!m_services->messages->question(this, kTitle, u"Are you sure you want to remove this Definition?"_s, false))
+        return;
+    SettingsStore &store = *m_services->store;
+    const QString app = kApplication.toString();
+    const QString section = kDefinedTCs.toString();
+    const auto rows = store.GetAllSettings(app, section);
+    if (!rows || rows->size() <= 1)
+        return;
+    try {
+        store.Transact([&] {
+            for (const SettingRow &row : *rows) {
+                if (classifyKey(row.key, name) != KeyField::None)
+                    store.DeleteSetting(app, section, row.key);
+            }
+        });
+    } catch (const StoreError &error) {
+        reportStoreFailure(u"The TC definition \"%1\" could not be removed."_s.arg(name), error.message());
+        return;
+    }
+    const QString upper = name.toUpper();
+    for (int i = 0; i < cboTClist->count(); ++i) {
+        if (cboTClist->itemText(i).toUpper() == upper) {
+            cboTClist->removeItem(i);
+            break;
+        }
+    }
+    CancelNewDefinition();
+}

@@ -1,0 +1,55 @@
+#include "hostwindow.h"
+
+#include "platform/platformservices.h"
+#include "platform/settingsstore.h"
+#include "store/definitionkeys.h"
+
+#include <uctc.h>
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+HostWindow::HostWindow(const ostrel::PlatformServices &services, QWidget *parent)
+    : QMainWindow(parent)
+    , m_store(services.store)
+    , m_control(new ucTC(services))
+    , m_count(new QLabel)
+    , m_names(new QListWidget)
+{
+    setWindowTitle(u"Quillon"_s);
+    auto *central = new QWidget;
+    auto *row = new QHBoxLayout(central);
+    row->addWidget(m_control, 3);
+
+    auto *launcher = new QGroupBox(u"Launcher's TC list"_s);
+    auto *column = new QVBoxLayout(launcher);
+    m_names->setObjectName(u"launcherNames"_s);
+    m_count->setObjectName(u"launcherCount"_s);
+    column->addWidget(m_count);
+    column->addWidget(m_names);
+    row->addWidget(launcher, 1);
+    setCentralWidget(central);
+
+    connect(m_control, &ucTC::LoadTCNames, this, &HostWindow::reloadTCNames);
+    reloadTCNames();
+    resize(820, 420);
+}
+
+// What the launcher does on LoadTCNames: read the definitions' names from the store.
+void HostWindow::reloadTCNames()
+{
+    m_names->clear();
+    const auto rows = m_store->GetAllSettings(ostrel::kApplication.toString(), ostrel::kDefinedTCs.toString());
+    if (rows) {
+        for (const ostrel::SettingRow &row : *rows) {
+            if (ostrel::isNameListKey(row.key))
+                m_names->addItem(row.value);
+        }
+    }
+    m_count->setText(m_names->count() == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(m_names->count()));
+}

@@ -1,0 +1,11 @@
+#include "platform/settingsstore.h"
+
+namespace ostrel {
+
+StoreError::StoreError(const QString &message)
+    : std::runtime_error(message.toStdString())
+    , m_message(message)
+{
+}
+
+} // namespace ostrel

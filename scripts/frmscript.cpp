@@ -1,0 +1,361 @@
+#include "frmscript.h"
+
+#include "control/pathcaption.h"
+#include "control/dialogfont.h"
+#include "control/twips.h"
+#include "platform/commondialog.h"
+#include "platform/libraryfolder.h"
+#include "platform/messageboxes.h"
+#include "platform/platformservices.h"
+#include "scripts/scriptbuffer.h"
+#include "scripts/scriptformat.h"
+#include "store/definitionkeys.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+using namespace ostrel;
+
+namespace {
+
+constexpr int kClientWidth = 5760;
+constexpr int kClientHeight = 4530;
+
+constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint
+    | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+template<typename W>
+W *make(QWidget *parent, const QString &name, const TwipsRect &twips)
+{
+    auto *widget = new W(parent);
+    widget->setObjectName(name);
+    placeTwips(widget, twips);
+    return widget;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips,
+                  Qt::Alignment horizontal = Qt::AlignLeft)
+{
+    auto *label = make<QLabel>(parent, name, twips);
+    label->setText(caption);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(horizontal | Qt::AlignVCenter);
+    return label;
+}
+
+QLabel *makeRightLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
+{
+    return makeLabel(parent, name, caption, twips, Qt::AlignRight);
+}
+
+// A read-only field that shows a file title inside a sunken border.
+QLabel *makeDisplay(QWidget *parent, const QString &name, const TwipsRect &twips)
+{
+    auto *label = makeLabel(parent, name, QString(), twips);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setIndent(2);
+    return label;
+}
+
+QLineEdit *makeTextBox(QWidget *parent, const QString &name, int maxLength, const TwipsRect &twips)
+{
+    auto *box = make<QLineEdit>(parent, name, twips);
+    box->setMaxLength(maxLength);
+    return box;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
+{
+    auto *button = make<QPushButton>(parent, name, twips);
+    button->setText(caption);
+    // The form has no default button: Enter in a field must not press one.
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A script sheet with a folded corner and a blue heading band.
+QIcon scriptFormIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(0x33, 0x3b, 0x45);
+    QPainterPath sheet;
+    sheet.moveTo(2.5, 0.5);
+    sheet.lineTo(10.5, 0.5);
+    sheet.lineTo(13.5, 3.5);
+    sheet.lineTo(13.5, 15.5);
+    sheet.lineTo(2.5, 15.5);
+    sheet.closeSubpath();
+    p.setPen(QPen(ink, 1.0));
+    p.setBrush(QColor(0xfb, 0xfb, 0xf8));
+    p.drawPath(sheet);
+    p.drawPolyline(QPolygonF({QPointF(10.5, 0.5), QPointF(10.5, 3.5), QPointF(13.5, 3.5)}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2f, 0x6d, 0xc4));
+    p.drawRect(QRectF(4, 5, 8, 2));
+    p.setPen(QPen(QColor(0x8a, 0x93, 0x9e), 1.0));
+    for (qreal y : {9.5, 11.5, 13.5})
+        p.drawLine(QPointF(4.5, y), QPointF(11.5, y));
+    p.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+frmScript::frmScript(const PlatformServices &services, QWidget *parent)
+    : QDialog(parent, kFixedDialog)
+    , m_messages(services.messages)
+    , rtbScript(std::make_unique<ScriptBuffer>())
+{
+    setObjectName(u"frmScript"_s);
+    setWindowTitle(u"Quillon TC Script"_s);
+    setWindowIcon(scriptFormIcon());
+    setFont(dialogFont(font()));
+
+    cdlCont = new CommonDialog(services.fileDialogs, this, this);
+    cdlCont->setObjectName(u"cdlCont"_s);
+
+    createControls();
+    wireEvents();
+    setFixedSize(twipsToPixelsX(this, kClientWidth), twipsToPixelsY(this, kClientHeight));
+    Form_Load();
+}
+
+frmScript::~frmScript() = default;
+
+void frmScript::createControls()
+{
+    lblVersComp = makeLabel(this, u"lblVersComp"_s, u"Duke Nukem 3D Version Compatibilty:"_s, {120, 120, 2892, 252});
+    cboVersComp = make<QComboBox>(this, u"cboVersComp"_s, {3000, 120, 1692, 315});
+    for (int i = 0; i < 3; ++i) {
+        static constexpr int tops[] = {480, 1440, 2760};
+        fraspc[i] = make<QFrame>(this, u"fraspc"_s + QString::number(i), {0, tops[i], 5652, 132});
+        fraspc[i]->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    }
+
+    lblTC = makeRightLabel(this, u"lblTC"_s, u"TC Name:"_s, {240, 720, 852, 252});
+    txtTCName = makeTextBox(this, u"txtTCName"_s, 25, {1200, 720, 2292, 288});
+    lblVersion = makeLabel(this, u"lblVersion"_s, u"Version:"_s, {3756, 720, 612, 252});
+    txtVersion = makeTextBox(this, u"txtVersion"_s, 6, {4440, 720, 852, 288});
+    lblReleaseDate = makeRightLabel(this, u"lblReleaseDate"_s, u"Release Date:"_s, {0, 1080, 1092, 252});
+    txtReleaseDate = makeTextBox(this, u"txtReleaseDate"_s, 10, {1200, 1080, 1212, 288});
+
+    lblGroup = makeRightLabel(this, u"lblGroup"_s, u"Group file:"_s, {240, 1680, 852, 252});
+    lblGroupFile = makeDisplay(this, u"lblGroupFile"_s, {1200, 1680, 1212, 252});
+    cmdGroupFile = makeButton(this, u"cmdGroupFile"_s, u"..."_s, {2520, 1680, 252, 252});
+    lblGame = makeRightLabel(this, u"lblGame"_s, u"Game Con:"_s, {240, 2040, 852, 252});
+    lblGameCon = makeDisplay(this, u"lblGameCon"_s, {1200, 2040, 1212, 252});
+    cmdGameCon = makeButton(this, u"cmdGameCon"_s, u"..."_s, {2520, 2040, 252, 252});
+    lblTCText = makeRightLabel(this, u"lblTCText"_s, u"Text File:"_s, {240, 2400, 852, 252});
+    lblTextFile = makeDisplay(this, u"lblTextFile"_s, {1200, 2400, 1212, 252});
+    cmdTextFile = makeButton(this, u"cmdTextFile"_s, u"..."_s, {2520, 2400, 252, 252});
+    lblOther = makeRightLabel(this, u"lblOther"_s, u"Other Files:"_s, {2880, 1680, 852, 252});
+    cmdOtherFiles = makeButton(this, u"cmdOtherFiles"_s, u"..."_s, {5400, 1680, 252, 252});
+    lstOtherFiles = make<QListWidget>(this, u"lstOtherFiles"_s, {3840, 1680, 1452, 840});
+    cmdOtherRemove = makeButton(this, u"cmdOtherRemove"_s, u"X"_s, {5400, 2040, 252, 252});
+    QFont bold = cmdOtherRemove->font();
+    bold.setPointSizeF(8.25);
+    bold.setBold(true);
+    cmdOtherRemove->setFont(bold);
+
+    lblAuthor = makeRightLabel(this, u"lblAuthor"_s, u"Author(s):"_s, {240, 3000, 852, 252});
+    txtAuthor = makeTextBox(this, u"txtAuthor"_s, 200, {1200, 3000, 4332, 288});
+    lblEmail = makeRightLabel(this, u"lblEmail"_s, u"Email:"_s, {360, 3360, 732, 252});
+    txtEmail = makeTextBox(this, u"txtEmail"_s, 80, {1200, 3360, 4332, 288});
+    lblWeb = makeRightLabel(this, u"lblWeb"_s, u"Web:"_s, {360, 3720, 732, 252});
+    txtWeb = makeTextBox(this, u"txtWeb"_s, 80, {1200, 3720, 4332, 288});
+
+    cmdSave = makeButton(this, u"cmdSave"_s, u"&Save"_s, {3480, 4080, 972, 372});
+    cmdCancel = makeButton(this, u"cmdCancel"_s, u"&Cancel"_s, {4560, 4080, 972, 372});
+
+    QWidget *const tabOrder[] = {cboVersComp, txtTCName, txtVersion, txtReleaseDate, cmdGroupFile,
+                                 cmdGameCon, cmdTextFile, cmdOtherFiles, lstOtherFiles, cmdOtherRemove,
+                                 txtAuthor, txtEmail, txtWeb, cmdSave, cmdCancel};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    cboVersComp->setFocus();
+}
+
+void frmScript::wireEvents()
+{
+    connect(cmdGroupFile, &QPushButton::clicked, this, &frmScript::cmdGroupFile_Click);
+    connect(cmdGameCon, &QPushButton::clicked, this, &frmScript::cmdGameCon_Click);
+    connect(cmdTextFile, &QPushButton::clicked, this, &frmScript::cmdTextFile_Click);
+    connect(cmdOtherFiles, &QPushButton::clicked, this, &frmScript::cmdOtherFiles_Click);
+    connect(cmdOtherRemove, &QPushButton::clicked, this, &frmScript::cmdOtherRemove_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmScript::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmScript::cmdCancel_Click);
+}
+
+void frmScript::Form_Load()
+{
+    // Centred on the whole screen, not its available area, as the form has always been.
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->geometry();
+        const QSize size = frameGeometry().size();
+        move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
+    }
+    cboVersComp->addItems(versionCompatibilityItems());
+    cboVersComp->setCurrentIndex(-1);
+    txtReleaseDate->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+
+QString frmScript::ShowOpenFileTitle(QString &sFilter)
+{
+    cdlCont->Filter = sFilter;
+    cdlCont->FilterIndex = 1;
+    cdlCont->InitDir = cdlCont->FileName.isEmpty() ? libraryVolumeRoot() : cdlCont->folderOfFileName();
+    // FileName and Flags stay: the dialog proposes the file chosen last.
+    if (!cdlCont->ShowOpen())
+        return QString();
+    return cdlCont->FileTitle;
+}
+
+void frmScript::cmdGroupFile_Click()
+{
+    QString filter = u"Group Files (*.grp)|*.grp"_s;
+    setPathCaption(lblGroupFile, ShowOpenFileTitle(filter));
+}
+
+void frmScript::cmdGameCon_Click()
+{
+    QString filter = u"Con Files (*.con)|*.con"_s;
+    setPathCaption(lblGameCon, ShowOpenFileTitle(filter));
+}
+
+void frmScript::cmdTextFile_Click()
+{
+    QString filter = u"Text Files (*.txt)|*.txt"_s;
+    setPathCaption(lblTextFile, ShowOpenFileTitle(filter));
+}
+
+void frmScript::cmdOtherFiles_Click()
+{
+    QString filter = u"All Files (*.*)|*.*"_s;
+    // A cancelled pick still adds an entry, an empty one.
+    lstOtherFiles->addItem(ShowOpenFileTitle(filter));
+}
+
+void frmScript::cmdOtherRemove_Click()
+{
+    const int selected = lstOtherFiles->currentRow();
+    if (lstOtherFiles->count() == 0 || selected == -1 || !lstOtherFiles->currentItem()->isSelected())
+        return;
+    delete lstOtherFiles->takeItem(selected);
+}
+
+// True when the user cancelled; otherwise the target path stands in cdlCont->FileName.
+bool frmScript::ChooseScriptFile()
+{
+    // The dialog proposes the title of the file chosen last, in its own default folder.
+    cdlCont->FileName = cdlCont->FileTitle;
+    cdlCont->Filter = kScriptFileFilter.toString();
+    cdlCont->FilterIndex = 1;
+    cdlCont->Flags = 6;
+    cdlCont->InitDir = cdlCont->FileName.isEmpty() ? libraryVolumeRoot() : cdlCont->folderOfFileName();
+    return !cdlCont->ShowSave();
+}
+
+// Writes the fields as a script to cdlCont->FileName. False, after a warning that names the
+// file and the reason, when it could not be written.
+bool frmScript::BuildScript()
+{
+    rtbScript->SetText(QString());
+    ScriptRecord script;
+    script.dukeVersion = cboVersComp->currentText();
+    script.tcName = txtTCName->text();
+    script.tcVersion = txtVersion->text();
+    script.releaseDate = txtReleaseDate->text();
+    script.groupFile = lblGroupFile->text();
+    script.gameCon = lblGameCon->text();
+    script.textFile = lblTextFile->text();
+    for (int i = 0; i < lstOtherFiles->count(); ++i)
+        script.otherFiles << lstOtherFiles->item(i)->text();
+    script.author = txtAuthor->text();
+    script.email = txtEmail->text();
+    script.web = txtWeb->text();
+    rtbScript->SetText(BuildScriptText(script));
+
+    const QString path = cdlCont->FileName;
+    QString reason;
+    const bool written = rtbScript->SaveFile(path, &reason);
+    rtbScript->SetText(QString());
+    if (!written)
+        m_messages->exclamation(this, u"Quillon"_s,
+                                u"The TC script could not be saved to \"%1\".\n\n%2"_s.arg(path, reason));
+    return written;
+}
+
+void frmScript::cmdSave_Click()
+{
+    if (ChooseScriptFile())
+        return;
+    if (!BuildScript())
+        return;
+    accept();
+}
+
+void frmScript::cmdCancel_Click()
+{
+    reject();
+}
+
+void frmScript::ParseScript()
+{
+    const ScriptDirectives script = ReadScript(*rtbScript);
+    if (script.dukeVersion) {
+        QStringList items;
+        for (int i = 0; i < cboVersComp->count(); ++i)
+            items << cboVersComp->itemText(i);
+        if (const int index = MatchVersion(*script.dukeVersion, items); index != -1)
+            cboVersComp->setCurrentIndex(index);
+    }
+    // The text boxes cut a longer value to their length limit.
+    if (script.tcName)
+        txtTCName->setText(*script.tcName);
+    if (script.tcVersion)
+        txtVersion->setText(*script.tcVersion);
+    if (script.groupFile)
+        setPathCaption(lblGroupFile, *script.groupFile);
+    if (script.gameCon)
+        setPathCaption(lblGameCon, *script.gameCon);
+    if (script.textFile)
+        setPathCaption(lblTextFile, *script.textFile);
+    lstOtherFiles->addItems(script.otherFiles);
+    if (script.author)
+        txtAuthor->setText(*script.author);
+    if (script.email)
+        txtEmail->setText(*script.email);
+    if (script.web)
+        txtWeb->setText(*script.web);
+    rtbScript->SetText(QString());
+}
+
+void frmScript::done(int result)
+{
+    m_discarded = true;
+    QDialog::done(result);
+}
+
+void frmScript::closeEvent(QCloseEvent *event)
+{
+    // A shown form closes through reject() and done(); one that is not on screen
+    // only gets the event.
+    QDialog::closeEvent(event);
+    if (event->isAccepted())
+        m_discarded = true;
+}

@@ -1,0 +1,53 @@
+// The control's "LoadScript" command: a TC script becomes a new, unsaved definition.
+
+#include "uctc.h"
+
+#include "control/pathcaption.h"
+#include "platform/commondialog.h"
+#include "platform/libraryfolder.h"
+#include "scripts/scriptbuffer.h"
+#include "scripts/scriptformat.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+using namespace Qt::StringLiterals;
+using namespace ostrel;
+
+void ucTC::LoadScriptFile()
+{
+    cdlCont->Filter = u"Quillon TC Scripts (*.tcs)|*.tcs"_s;
+    cdlCont->FilterIndex = 1;
+    cdlCont->InitDir = initialFolder();
+    cdlCont->FileName = QString();
+    if (!cdlCont->ShowOpen())
+        return;
+    // A file that cannot be loaded (gone, a folder, too large) ends the command quietly.
+    if (!rtbScript->LoadFile(cdlCont->FileName))
+        return;
+    ImportScript();
+}
+
+void ucTC::ImportScript()
+{
+    BeginNewDefinition();
+    const QString scriptPath = rtbScript->FileName();
+    // The script names its files relative to its own folder.
+    const QString folder = scriptPath.left(scriptPath.size() - cdlCont->FileTitle.size());
+    const ScriptDirectives script = ReadScript(*rtbScript);
+    if (script.dukeVersion)
+        chooseVersion(*script.dukeVersion);
+    if (script.tcName)
+        txtTCName->setText(*script.tcName);
+    if (script.groupFile)
+        setPathCaption(lblGroupFile, folder + *script.groupFile);
+    if (script.gameCon)
+        setPathCaption(lblGameCon, folder + *script.gameCon);
+    if (script.textFile)
+        setPathCaption(lblTextFile, folder + *script.textFile);
+    for (const QString &file : script.otherFiles)
+        lstOtherFiles->addItem(folder + file);
+    rtbScript->SetText(QString());
+}

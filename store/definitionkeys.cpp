@@ -1,0 +1,78 @@
+#include "store/definitionkeys.h"
+
+namespace ostrel {
+
+namespace {
+
+struct FixedSuffix {
+    KeyField field;
+    QStringView word;
+};
+
+// Each fixed field is recognised by its suffix and the exact length it gives the key.
+constexpr FixedSuffix kFixedSuffixes[] = {
+    {KeyField::VersionComp, u"VersionComp"},
+    {KeyField::Name, u"NAME"},
+    {KeyField::GroupFile, u"GroupFile"},
+    {KeyField::GameCon, u"GameCon"},
+    {KeyField::TextFile, u"TextFile"},
+};
+
+constexpr QStringView kOtherFile = u"OtherFile";
+
+bool isNumberWithoutLeadingZero(QStringView digits)
+{
+    if (digits.isEmpty() || digits.front() == u'0')
+        return false;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList versionCompatibilityItems()
+{
+    return {QStringLiteral("1.3D"), QStringLiteral("1.4/1.5 Atomic"),
+            QStringLiteral("1.3D and 1.4/1.5")};
+}
+
+bool equalsIgnoringCase(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString definitionKey(const QString &name, KeyField field, int otherFileNumber)
+{
+    if (field == KeyField::OtherFile)
+        return name + kOtherFile + QString::number(otherFileNumber);
+    for (const FixedSuffix &suffix : kFixedSuffixes) {
+        if (suffix.field == field)
+            return name + suffix.word;
+    }
+    return name;
+}
+
+KeyField classifyKey(QStringView key, QStringView name)
+{
+    if (key.size() <= name.size() || !equalsIgnoringCase(key.first(name.size()), name))
+        return KeyField::None;
+    const QStringView rest = key.sliced(name.size());
+    for (const FixedSuffix &suffix : kFixedSuffixes) {
+        if (equalsIgnoringCase(rest, suffix.word))
+            return suffix.field;
+    }
+    if (rest.size() > kOtherFile.size() && equalsIgnoringCase(rest.first(kOtherFile.size()), kOtherFile)
+        && isNumberWithoutLeadingZero(rest.sliced(kOtherFile.size())))
+        return KeyField::OtherFile;
+    return KeyField::None;
+}
+
+bool isNameListKey(QStringView key)
+{
+    return key.endsWith(u"NAME", Qt::CaseSensitive);
+}
+
+} // namespace ostrel

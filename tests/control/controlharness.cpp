@@ -1,0 +1,126 @@
+#include "controlharness.h"
+
+#include "store/definitionkeys.h"
+
+#include <QAbstractButton>
+#include <QToolBar>
+
+using namespace Qt::StringLiterals;
+
+namespace ostrel::test {
+
+void storeDefinition(SettingsStore &store, const StoredDefinition &d)
+{
+    const QString app = kApplication.toString();
+    const QString section = kDefinedTCs.toString();
+    store.SaveSetting(app, section, definitionKey(d.name, KeyField::VersionComp), d.version);
+    store.SaveSetting(app, section, definitionKey(d.name, KeyField::Name), d.name);
+    store.SaveSetting(app, section, definitionKey(d.name, KeyField::GroupFile), d.groupFile);
+    store.SaveSetting(app, section, definitionKey(d.name, KeyField::GameCon), d.gameCon);
+    store.SaveSetting(app, section, definitionKey(d.name, KeyField::TextFile), d.textFile);
+    for (qsizetype i = 0; i < d.otherFiles.size(); ++i)
+        store.SaveSetting(app, section, definitionKey(d.name, KeyField::OtherFile, int(i + 1)), d.otherFiles[i]);
+}
+
+std::vector<std::pair<QString, QString>> definedKeys(const SettingsStore &store)
+{
+    std::vector<std::pair<QString, QString>> result;
+    if (const auto rows = store.GetAllSettings(kApplication.toString(), kDefinedTCs.toString())) {
+        for (const SettingRow &row : *rows)
+            result.emplace_back(row.key, row.value);
+    }
+    return result;
+}
+
+ControlHarness::ControlHarness(std::shared_ptr<SettingsStore> store)
+    : fakes(std::move(store))
+{
+}
+
+void ControlHarness::start()
+{
+    control = std::make_unique<ucTC>(fakes.services());
+    control->resize(600, 400);
+    control->show();
+}
+
+QAction *ControlHarness::action(const QString &key) const
+{
+    return find<QToolBar>(u"tbToolbar"_s)->findChild<QAction *>(key, Qt::FindDirectChildrenOnly);
+}
+
+void ControlHarness::click(const QString &key) const
+{
+    action(key)->trigger();
+}
+
+void ControlHarness::clickButton(const QString &name) const
+{
+    find<QAbstractButton>(name)->click();
+}
+
+void ControlHarness::choose(const QString &name) const
+{
+    auto *list = find<QComboBox>(u"cboTClist"_s);
+    const int index = list->findText(name, Qt::MatchExactly);
+    list->setCurrentIndex(index);
+    Q_EMIT list->activated(index);
+}
+
+QString ControlHarness::text(const QString &name) const
+{
+    if (auto *label = find<QLabel>(name))
+        return label->text();
+    if (auto *edit = find<QLineEdit>(name))
+        return edit->text();
+    if (auto *combo = find<QComboBox>(name))
+        return combo->currentText();
+    return u"<no control "_s + name + u'>';
+}
+
+QStringList ControlHarness::names() const
+{
+    QStringList result;
+    auto *list = find<QComboBox>(u"cboTClist"_s);
+    for (int i = 0; i < list->count(); ++i)
+        result << list->itemText(i);
+    return result;
+}
+
+QStringList ControlHarness::otherFiles() const
+{
+    QStringList result;
+    auto *list = find<QListWidget>(u"lstOtherFiles"_s);
+    for (int i = 0; i < list->count(); ++i)
+        result << list->item(i)->text();
+    return result;
+}
+
+QStringList ControlHarness::enabledButtons() const
+{
+    QStringList result;
+    for (QAction *a : find<QToolBar>(u"tbToolbar"_s)->actions()) {
+        if (!a->isSeparator() && a->isEnabled())
+            result << a->objectName();
+    }
+    return result;
+}
+
+QString ControlHarness::editorState() const
+{
+    QStringList parts;
+    for (const QString &name : {u"cboVersComp"_s, u"txtTCName"_s, u"lblGroupFile"_s, u"lblGameCon"_s,
+                                u"lblTextFile"_s})
+        parts << name + u'=' + text(name);
+    parts << u"other="_s + otherFiles().join(u'|');
+    for (const QString &name : {u"txtTCName"_s, u"cboTClist"_s, u"cboVersComp"_s, u"cmdGroupFile"_s,
+                                u"cmdOtherRemove"_s}) {
+        parts << name + (find<QWidget>(name)->isEnabled() ? u"+"_s : u"-"_s);
+    }
+    parts << u"buttons="_s + enabledButtons().join(u',');
+    parts << u"names="_s + names().join(u'|');
+    parts << u"chosen="_s + QString::number(find<QComboBox>(u"cboTClist"_s)->currentIndex());
+    return parts.join(u"; "_s);
+}
+
+} // namespace ostrel::test

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "../support/fakes.h"
+#include "../support/tempstore.h"
+#include "platform/memorysettingsstore.h"
+
+#include <uctc.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <memory>
+
+namespace ostrel::test {
+
+/// The fields of one stored definition, for writing test data into a store.
+struct StoredDefinition {
+    QString name;
+    QString version;
+    QString groupFile;
+    QString gameCon;
+    QString textFile;
+    QStringList otherFiles;
+};
+
+/// Writes the keys of a definition as a save of a new definition does.
+void storeDefinition(SettingsStore &store, const StoredDefinition &definition);
+/// The (key, value) pairs of "DefinedTCs", in store order; empty when there are none.
+std::vector<std::pair<QString, QString>> definedKeys(const SettingsStore &store);
+
+/// A ucTC on recording fakes and a store of the test's choice (in memory by default).
+class ControlHarness
+{
+public:
+    explicit ControlHarness(std::shared_ptr<SettingsStore> store = std::make_shared<MemorySettingsStore>());
+
+    /// Constructs the control (start-up runs now), sized like the design.
+    void start();
+
+    template<typename T>
+    T *find(const QString &name) const
+    {
+        return control->findChild<T *>(name);
+    }
+    QAction *action(const QString &key) const;
+    /// Clicks a toolbar button; a disabled button does nothing, as for a user.
+    void click(const QString &key) const;
+    void clickButton(const QString &name) const;
+    /// Chooses a name in the names list, as a user does.
+    void choose(const QString &name) const;
+
+    QString text(const QString &name) const;
+    QStringList names() const;
+    QStringList otherFiles() const;
+    /// Keys of the toolbar buttons that are enabled, in toolbar order.
+    QStringList enabledButtons() const;
+    /// Every observable part of the editor: fields, enabled states, toolbar, names list.
+    QString editorState() const;
+
+    TempFolder temp;
+    Fakes fakes;
+    std::unique_ptr<ucTC> control;
+};
+
+} // namespace ostrel::test

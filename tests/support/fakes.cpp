@@ -1,0 +1,63 @@
+#include "fakes.h"
+
+#include "platform/settingsstore.h"
+
+namespace ostrel::test {
+
+std::optional<QString> FakeFileDialogs::show(QWidget *, const FileDialogRequest &request)
+{
+    requests.push_back(request);
+    if (answers.empty())
+        return std::nullopt;
+    std::optional<QString> next = answers.front();
+    answers.pop_front();
+    return next;
+}
+
+void RecordingMessageBoxes::exclamation(QWidget *, const QString &title, const QString &text)
+{
+    messages.push_back({Message::Kind::Exclamation, title, text, false});
+}
+
+bool RecordingMessageBoxes::question(QWidget *, const QString &title, const QString &text, bool yesIsDefault)
+{
+    messages.push_back({Message::Kind::Question, title, text, yesIsDefault});
+    if (answers.empty())
+        return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+}
+
+QStringList RecordingMessageBoxes::texts() const
+{
+    QStringList result;
+    for (const Message &m : messages)
+        result << m.text;
+    return result;
+}
+
+void FakeFormShower::showModal(QDialog *form, QWidget *)
+{
+    ++shown;
+    if (onShow)
+        onShow(form);
+}
+
+Fakes::Fakes(std::shared_ptr<SettingsStore> store)
+    : store(std::move(store))
+{
+}
+
+PlatformServices Fakes::services() const
+{
+    PlatformServices s;
+    s.store = store;
+    s.fileDialogs = dialogs;
+    s.messages = messages;
+    s.shell = shell;
+    s.forms = forms;
+    return s;
+}
+
+} // namespace ostrel::test
