@@ -12,6 +12,11 @@ struct KeyCase {
     KeyField expected;
 };
 
+void PrintTo(const KeyCase &c, std::ostream *os)
+{
+    *os << QString::fromUtf16(c.key).toStdString() << " of " << QString::fromUtf16(c.name).toStdString();
+}
+
 class ClassifyKey : public ::testing::TestWithParam<KeyCase>
 {
 };

@@ -304,6 +304,11 @@ struct CleanupCase {
     const char16_t *after;
 };
 
+void PrintTo(const CleanupCase &c, std::ostream *os)
+{
+    *os << (c.stored ? QString::fromUtf16(c.stored).toStdString() : "(none)");
+}
+
 class Cleanup : public ::testing::TestWithParam<CleanupCase>
 {
 };

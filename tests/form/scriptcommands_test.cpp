@@ -56,8 +56,9 @@ protected:
             control = std::make_unique<ucTC>(fakes.services());
         const int shownBefore = fakes.forms->shown;
         control->findChild<QAction *>(key)->trigger();
-        if (play)
+        if (play) {
             EXPECT_EQ(fakes.forms->shown, shownBefore + 1) << key.toStdString() << " showed no form";
+        }
     }
 
     static void press(frmScript *form, const QString &button) { child<QPushButton>(form, button)->click(); }

@@ -60,7 +60,7 @@ public:
 class RecordingShell : public Shell
 {
 public:
-    void open(QWidget *owner, const QString &path) override { opened << path; }
+    void open(QWidget *, const QString &path) override { opened << path; }
     QStringList opened;
 };
 

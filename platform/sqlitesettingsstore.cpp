@@ -1,0 +1,618 @@
+#include "platform/sqlitesettingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ostrel {
+
+namespace {
+
+// Long enough for another instance or the launcher to finish its own write.
+constexpr int kBusyTimeoutMs = 5000;
+
+const char kCreateSchema[] =
+    "CREATE TABLE settings ("
+    " id INTEGER PRIMARY KEY,"
+    " application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL,"
+    " value TEXT NOT NULL,"
+    " application_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
+    " UNIQUE (application_folded, section_folded, key_folded));"
+    // Index entries of equal names are ordered by rowid, so a section is read in
+    // creation order without a sort.
+    "CREATE INDEX settings_by_section ON settings (application_folded, section_folded);";
+
+const char kSelectValue[] =
+    "SELECT value FROM settings"
+    " WHERE application_folded = ?1 AND section_folded = ?2 AND key_folded = ?3";
+const char kSelectSection[] =
+    "SELECT key, value FROM settings"
+    " WHERE application_folded = ?1 AND section_folded = ?2 ORDER BY id";
+// An upsert keeps the row id, and with it the key's place in its section, and the
+// names as first written.
+const char kUpsert[] =
+    "INSERT INTO settings (application, section, key, value,"
+    " application_folded, section_folded, key_folded) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
+    " ON CONFLICT (application_folded, section_folded, key_folded)"
+    " DO UPDATE SET value = excluded.value";
+const char kDelete[] =
+    "DELETE FROM settings"
+    " WHERE application_folded = ?1 AND section_folded = ?2 AND key_folded = ?3";
+
+QString notADatabase()
+{
+    return u"the file is not a settings database"_s;
+}
+
+QString reasonForErrno(int error)
+{
+    switch (error) {
+    case ENOSPC: return u"the disk is full"_s;
+    case EDQUOT: return u"the disk quota is used up"_s;
+    case EACCES:
+    case EPERM: return u"permission was denied"_s;
+    case EROFS: return u"it is on a read-only disk"_s;
+    case ENOTDIR: return u"a part of its path is a file, not a folder"_s;
+    case EISDIR: return u"it is a folder, not a file"_s;
+    case ENOENT: return u"its folder does not exist"_s;
+    case ENAMETOOLONG: return u"its path is too long"_s;
+    case ELOOP: return u"its path has too many symbolic links"_s;
+    case EFBIG: return u"the file has grown too large"_s;
+    case EIO: return u"the disk reported a read or write error"_s;
+    default: return QString::fromLocal8Bit(std::strerror(error)).toLower();
+    }
+}
+
+QString reasonForSqlite(int code, int systemErrno)
+{
+    switch (code & 0xff) {
+    case SQLITE_NOTADB: return notADatabase();
+    case SQLITE_CORRUPT: return u"the file is damaged"_s;
+    case SQLITE_FULL: return u"the disk is full"_s;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_PROTOCOL: return u"it is in use by another program"_s;
+    case SQLITE_READONLY: return u"it is read-only"_s;
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return u"permission was denied"_s;
+    case SQLITE_NOMEM: return u"there is not enough memory"_s;
+    case SQLITE_TOOBIG: return u"a value is too large"_s;
+    case SQLITE_CANTOPEN:
+        return systemErrno ? reasonForErrno(systemErrno) : u"the file could not be opened"_s;
+    case SQLITE_IOERR:
+        return systemErrno ? reasonForErrno(systemErrno)
+                           : u"the disk reported a read or write error"_s;
+    default: return QString::fromUtf8(sqlite3_errstr(code));
+    }
+}
+
+QString reasonFor(sqlite3 *db, int code)
+{
+    return reasonForSqlite(code, db ? sqlite3_system_errno(db) : 0);
+}
+
+// Text is bound without a copy: every use of a statement goes through StatementUse,
+// which drops the bindings before the bound strings go away.
+void bindText(sqlite3_stmt *statement, int index, const QString &text)
+{
+    sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(char16_t)),
+                        SQLITE_STATIC);
+}
+
+QString columnText(sqlite3_stmt *statement, int column)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
+class StatementUse
+{
+public:
+    explicit StatementUse(sqlite3_stmt *statement) : m_statement(statement) {}
+    ~StatementUse()
+    {
+        // A read left unfinished would keep its lock on the file.
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+    StatementUse(const StatementUse &) = delete;
+    StatementUse &operator=(const StatementUse &) = delete;
+
+private:
+    sqlite3_stmt *m_statement;
+};
+
+struct FoldedNames {
+    QString application, section, key;
+};
+
+// Folders of the path that do not exist yet are made private to the user.
+bool makeFolders(const QString &folder, int *error)
+{
+    const QByteArray native = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = 1; end <= native.size(); ++end) {
+        if (end < native.size() && native.at(end) != '/')
+            continue;
+        const QByteArray part = native.left(end);
+        struct stat info;
+        if (::stat(part.constData(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                *error = ENOTDIR;
+                return false;
+            }
+            continue;
+        }
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST) {
+            *error = errno;
+            return false;
+        }
+        ::chmod(part.constData(), 0700); // the umask may have taken bits away
+    }
+    return true;
+}
+
+// Moves a finished file into place unless something already took the name.
+int renameWithoutReplacing(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // File systems without RENAME_NOREPLACE: link() refuses an existing name too.
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno;
+    ::unlink(from.constData());
+    return 0;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+struct SqliteSettingsStore::Impl {
+    enum class OpenState { Open, Absent, Unusable };
+
+    QString path;
+    Access access;
+    sqlite3 *db = nullptr;
+    bool hasTable = false;
+    int transactionDepth = 0;
+    bool transactionBegun = false;
+
+    sqlite3_stmt *selectValue = nullptr;
+    sqlite3_stmt *selectSection = nullptr;
+    sqlite3_stmt *upsert = nullptr;
+    sqlite3_stmt *remove = nullptr;
+    sqlite3_stmt *begin = nullptr;
+    sqlite3_stmt *commit = nullptr;
+    sqlite3_stmt *rollback = nullptr;
+
+    Impl(const QString &path, Access access) : path(path), access(access) {}
+    ~Impl() { close(); }
+
+    StoreError writeError(const QString &reason) const
+    {
+        return StoreError(u"The settings store \"%1\" could not be written: %2."_s.arg(
+            QDir::toNativeSeparators(path), reason));
+    }
+
+    sqlite3_stmt **tableStatements[4] = {&selectValue, &selectSection, &upsert, &remove};
+
+    void finalizeTableStatements()
+    {
+        for (sqlite3_stmt **statement : tableStatements) {
+            sqlite3_finalize(*statement);
+            *statement = nullptr;
+        }
+        hasTable = false;
+    }
+
+    void close()
+    {
+        finalizeTableStatements();
+        for (sqlite3_stmt **statement : {&begin, &commit, &rollback}) {
+            sqlite3_finalize(*statement);
+            *statement = nullptr;
+        }
+        sqlite3_close(db);
+        db = nullptr;
+        transactionBegun = false;
+    }
+
+    int prepare(const char *sql, sqlite3_stmt **statement)
+    {
+        return sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr);
+    }
+
+    // Connects to an existing file, after making sure it is an intact database; it is
+    // never created here. Nothing is cached on failure, so a later call tries again.
+    OpenState connect(QString *reason)
+    {
+        if (db && !transactionBegun) {
+            // A store file deleted or replaced by the user while we had it open would
+            // swallow our writes; let go of it and look at the path afresh.
+            int moved = 0;
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+            if (moved)
+                close();
+        }
+        if (db)
+            return OpenState::Open;
+        const QByteArray native = QFile::encodeName(path);
+        struct stat info;
+        if (::stat(native.constData(), &info) != 0) {
+            if (errno == ENOENT)
+                return OpenState::Absent;
+            *reason = reasonForErrno(errno);
+            return OpenState::Unusable;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            *reason = reasonForErrno(EISDIR);
+            return OpenState::Unusable;
+        }
+        // An empty file is someone else's (or a crash's) and not ours to fill: our
+        // own files appear only complete, with their table.
+        if (!S_ISREG(info.st_mode) || info.st_size == 0) {
+            *reason = notADatabase();
+            return OpenState::Unusable;
+        }
+        const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+        int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_busy_timeout(db, kBusyTimeoutMs);
+            rc = checkIntegrity(reason);
+        }
+        if (rc == SQLITE_OK && access == Access::ReadWrite && !sqlite3_db_readonly(db, "main")) {
+            rc = sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL",
+                              nullptr, nullptr, nullptr);
+        }
+        if (rc == SQLITE_OK) {
+            rc = prepare("BEGIN IMMEDIATE", &begin);
+            if (rc == SQLITE_OK)
+                rc = prepare("COMMIT", &commit);
+            if (rc == SQLITE_OK)
+                rc = prepare("ROLLBACK", &rollback);
+        }
+        if (rc != SQLITE_OK && reason->isEmpty())
+            *reason = reasonFor(db, rc);
+        if (rc == SQLITE_OK && !findTable(reason))
+            rc = SQLITE_NOTADB;
+        if (rc != SQLITE_OK) {
+            close();
+            return OpenState::Unusable;
+        }
+        return OpenState::Open;
+    }
+
+    int checkIntegrity(QString *reason)
+    {
+        sqlite3_stmt *check = nullptr;
+        int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &check, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(check);
+            if (rc == SQLITE_ROW) {
+                const bool intact = columnText(check, 0) == "ok"_L1;
+                rc = intact ? SQLITE_OK : SQLITE_CORRUPT;
+            }
+        }
+        sqlite3_finalize(check);
+        if (rc != SQLITE_OK)
+            *reason = reasonFor(db, rc);
+        return rc;
+    }
+
+    // Looks for the settings table. A database holding only other tables belongs to
+    // someone else and is refused.
+    bool findTable(QString *reason)
+    {
+        if (hasTable)
+            return true;
+        sqlite3_stmt *tables = nullptr;
+        int rc = sqlite3_prepare_v2(
+            db, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%'",
+            -1, &tables, nullptr);
+        bool found = false, foreign = false;
+        while (rc == SQLITE_OK && (rc = sqlite3_step(tables)) == SQLITE_ROW) {
+            if (columnText(tables, 0).compare("settings"_L1, Qt::CaseInsensitive) == 0)
+                found = true;
+            else
+                foreign = true;
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(tables);
+        if (rc != SQLITE_DONE) {
+            *reason = reasonFor(db, rc);
+            return false;
+        }
+        if (foreign && !found) {
+            *reason = notADatabase();
+            return false;
+        }
+        return !found || prepareTableStatements(reason);
+    }
+
+    bool prepareTableStatements(QString *reason)
+    {
+        const char *sql[] = {kSelectValue, kSelectSection, kUpsert, kDelete};
+        for (int i = 0; i < 4; ++i) {
+            if (prepare(sql[i], tableStatements[i]) != SQLITE_OK) {
+                // A settings table of another shape: not one of ours.
+                finalizeTableStatements();
+                *reason = notADatabase();
+                return false;
+            }
+        }
+        hasTable = true;
+        return true;
+    }
+
+    bool readyToRead()
+    {
+        QString reason;
+        return connect(&reason) == OpenState::Open && findTable(&reason) && hasTable;
+    }
+
+    // Builds a complete, empty store under a temporary name and moves it into place,
+    // so that no other program ever sees a half-made file at the store's path.
+    void createFile()
+    {
+        const QString folder = QFileInfo(path).absolutePath();
+        int error = 0;
+        if (!makeFolders(folder, &error))
+            throw writeError(u"its folder could not be created: "_s + reasonForErrno(error));
+
+        QByteArray temporary = QFile::encodeName(path) + ".XXXXXX";
+        const int fd = ::mkstemp(temporary.data());
+        if (fd < 0)
+            throw writeError(reasonForErrno(errno));
+        ::fchmod(fd, 0600);
+        ::close(fd);
+
+        sqlite3 *fresh = nullptr;
+        int rc = sqlite3_open_v2(temporary.constData(), &fresh, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_exec(fresh,
+                              "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;"
+                              "BEGIN;",
+                              nullptr, nullptr, nullptr);
+        }
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(fresh, kCreateSchema, nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(fresh, "COMMIT", nullptr, nullptr, nullptr);
+        const QString reason = rc == SQLITE_OK ? QString() : reasonFor(fresh, rc);
+        sqlite3_close(fresh);
+        if (rc == SQLITE_OK) {
+            error = renameWithoutReplacing(temporary, QFile::encodeName(path));
+            if (error == EEXIST)
+                error = 0; // another program made the store meanwhile: use theirs
+        }
+        ::unlink(temporary.constData());
+        ::unlink(QByteArray(temporary + "-journal").constData());
+        if (rc != SQLITE_OK)
+            throw writeError(reason);
+        if (error != 0)
+            throw writeError(reasonForErrno(error));
+        syncFolder(folder);
+    }
+
+    // Readies the connection for a write of the open transaction: creates the file if
+    // needed, begins the transaction on the first write and makes sure of the table.
+    void beginWriting()
+    {
+        if (access == Access::ReadOnly)
+            throw writeError(u"it is opened read-only"_s);
+        if (transactionBegun) {
+            // SQLite rolls a transaction back by itself after some failures (a full
+            // disk, an I/O error); later writes must not land outside of it.
+            if (sqlite3_get_autocommit(db))
+                throw writeError(u"an earlier part of the same change failed"_s);
+            return;
+        }
+        QString reason;
+        OpenState state = connect(&reason);
+        if (state == OpenState::Absent) {
+            createFile();
+            state = connect(&reason);
+        }
+        if (state != OpenState::Open)
+            throw writeError(reason.isEmpty() ? reasonForErrno(ENOENT) : reason);
+        if (sqlite3_db_readonly(db, "main") == 1)
+            throw writeError(reasonForSqlite(SQLITE_READONLY, 0));
+        const int rc = sqlite3_step(begin);
+        sqlite3_reset(begin);
+        if (rc != SQLITE_DONE)
+            throw writeError(reasonFor(db, rc));
+        transactionBegun = true;
+        if (!hasTable) {
+            // Inside the transaction, so two programs cannot both create the table.
+            if (!findTable(&reason))
+                throw writeError(reason);
+            if (!hasTable) {
+                const int created = sqlite3_exec(db, kCreateSchema, nullptr, nullptr, nullptr);
+                if (created != SQLITE_OK)
+                    throw writeError(reasonFor(db, created));
+                if (!prepareTableStatements(&reason))
+                    throw writeError(reason);
+            }
+        }
+    }
+
+    void runWrite(sqlite3_stmt *statement)
+    {
+        const int rc = sqlite3_step(statement);
+        if (rc != SQLITE_DONE)
+            throw writeError(reasonFor(db, rc));
+    }
+
+    void rollBack()
+    {
+        if (db && !sqlite3_get_autocommit(db)) {
+            sqlite3_step(rollback);
+            sqlite3_reset(rollback);
+        }
+        transactionBegun = false;
+        // The table may have been created by the transaction just undone; the next
+        // use looks for it again.
+        finalizeTableStatements();
+    }
+
+    void commitTransaction()
+    {
+        if (!transactionBegun)
+            return;
+        if (sqlite3_get_autocommit(db)) {
+            transactionBegun = false;
+            throw writeError(u"an earlier part of the same change failed"_s);
+        }
+        // A refused COMMIT leaves the transaction open; the caller rolls it back.
+        const int rc = sqlite3_step(commit);
+        sqlite3_reset(commit);
+        if (rc != SQLITE_DONE)
+            throw writeError(reasonFor(db, rc));
+        transactionBegun = false;
+    }
+};
+
+SqliteSettingsStore::SqliteSettingsStore(const QString &path, Access access)
+    : d(std::make_unique<Impl>(path, access))
+{
+}
+
+SqliteSettingsStore::~SqliteSettingsStore() = default;
+
+QString SqliteSettingsStore::defaultPath()
+{
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // A relative value is invalid by the XDG rules and is ignored like an empty one.
+    if (configHome.isEmpty() || QDir::isRelativePath(configHome))
+        configHome = QDir::homePath() + u"/.config"_s;
+    return configHome + u"/ostrel/settings.sqlite3"_s;
+}
+
+QString SqliteSettingsStore::GetSetting(const QString &application, const QString &section,
+                                        const QString &key, const QString &defaultValue) const
+{
+    if (!d->readyToRead())
+        return defaultValue;
+    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(),
+                             key.toCaseFolded()};
+    StatementUse use(d->selectValue);
+    bindText(d->selectValue, 1, folded.application);
+    bindText(d->selectValue, 2, folded.section);
+    bindText(d->selectValue, 3, folded.key);
+    if (sqlite3_step(d->selectValue) != SQLITE_ROW)
+        return defaultValue;
+    return columnText(d->selectValue, 0);
+}
+
+void SqliteSettingsStore::SaveSetting(const QString &application, const QString &section,
+                                      const QString &key, const QString &value)
+{
+    if (d->transactionDepth == 0) {
+        Transact([&] { SaveSetting(application, section, key, value); });
+        return;
+    }
+    d->beginWriting();
+    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(),
+                             key.toCaseFolded()};
+    StatementUse use(d->upsert);
+    bindText(d->upsert, 1, application);
+    bindText(d->upsert, 2, section);
+    bindText(d->upsert, 3, key);
+    bindText(d->upsert, 4, value);
+    bindText(d->upsert, 5, folded.application);
+    bindText(d->upsert, 6, folded.section);
+    bindText(d->upsert, 7, folded.key);
+    d->runWrite(d->upsert);
+}
+
+void SqliteSettingsStore::DeleteSetting(const QString &application, const QString &section,
+                                        const QString &key)
+{
+    if (d->transactionDepth == 0) {
+        Transact([&] { DeleteSetting(application, section, key); });
+        return;
+    }
+    d->beginWriting();
+    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(),
+                             key.toCaseFolded()};
+    StatementUse use(d->remove);
+    bindText(d->remove, 1, folded.application);
+    bindText(d->remove, 2, folded.section);
+    bindText(d->remove, 3, folded.key);
+    d->runWrite(d->remove);
+}
+
+std::optional<SettingRows> SqliteSettingsStore::GetAllSettings(const QString &application,
+                                                               const QString &section) const
+{
+    if (!d->readyToRead())
+        return std::nullopt;
+    const QString foldedApplication = application.toCaseFolded();
+    const QString foldedSection = section.toCaseFolded();
+
+    // No count(*) first to reserve the vector: on a section of 400,000 keys the count
+    // costs more time than reserving saves.
+    SettingRows rows;
+    sqlite3_stmt *const statement = d->selectSection;
+    StatementUse use(statement);
+    bindText(statement, 1, foldedApplication);
+    bindText(statement, 2, foldedSection);
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        rows.push_back({columnText(statement, 0), columnText(statement, 1)});
+    // Half a section is worse than none: a caller would take it for the whole.
+    if (rc != SQLITE_DONE || rows.empty())
+        return std::nullopt;
+    return rows;
+}
+
+void SqliteSettingsStore::Transact(const std::function<void()> &work)
+{
+    if (d->transactionDepth > 0) {
+        work();
+        return;
+    }
+    d->transactionDepth = 1;
+    try {
+        // An existing store is locked for writing from the start, so the reads of
+        // work see the state its writes build on. A missing one is created only
+        // when work writes.
+        QString reason;
+        if (d->access == Access::ReadWrite && d->connect(&reason) == Impl::OpenState::Open)
+            d->beginWriting();
+        work();
+        d->commitTransaction();
+    } catch (...) {
+        d->rollBack();
+        d->transactionDepth = 0;
+        throw;
+    }
+    d->transactionDepth = 0;
+}
+
+QString SqliteSettingsStore::location() const
+{
+    return QDir::toNativeSeparators(d->path);
+}
+
+} // namespace ostrel
