@@ -35,6 +35,8 @@ using namespace ostrel;
 namespace {
 
 const QString kTitle = u"Quillon"_s;
+constexpr int kToolbarButtonWidth = 609;
+constexpr int kToolbarButtonHeight = 582;
 
 template<typename W>
 W *make(QWidget *parent, const QString &name, const TwipsRect &twips)
@@ -145,8 +147,10 @@ void ucTC::createToolbar()
         action->setObjectName(b.key);
         action->setToolTip(b.tip);
         action->setEnabled(b.enabled);
-        if (QWidget *w = tbToolbar->widgetForAction(action))
+        if (QWidget *w = tbToolbar->widgetForAction(action)) {
             w->setObjectName(b.key);
+            w->setFixedSize(twipsToPixelsX(this, kToolbarButtonWidth), twipsToPixelsY(this, kToolbarButtonHeight));
+        }
     }
 }
 

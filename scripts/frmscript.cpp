@@ -314,9 +314,13 @@ void frmScript::cmdCancel_Click()
     reject();
 }
 
-void frmScript::ParseScript()
+bool frmScript::ParseScript()
 {
     const ScriptDirectives script = ReadScript(*rtbScript);
+    if (script.tooLarge) {
+        rtbScript->SetText(QString());
+        return false;
+    }
     if (script.dukeVersion) {
         QStringList items;
         for (int i = 0; i < cboVersComp->count(); ++i)
@@ -343,6 +347,7 @@ void frmScript::ParseScript()
     if (script.web)
         txtWeb->setText(*script.web);
     rtbScript->SetText(QString());
+    return true;
 }
 
 void frmScript::done(int result)

@@ -45,11 +45,15 @@ public:
     QString ShowOpenFileTitle(QString &sFilter);
 
     /// Reads the script held in the script buffer into the fields (every field but the
-    /// release date, other files appended) and empties the buffer.
-    void ParseScript();
+    /// release date, other files appended) and empties the buffer. False, with no field
+    /// changed, for text that is no script (see ScriptDirectives::tooLarge).
+    bool ParseScript();
 
     /// True once the form has been closed by Save, Cancel or its close button.
     bool isDiscarded() const { return m_discarded; }
+
+    /// The form's script buffer rtbScript, for loading a script from outside the control.
+    ostrel::ScriptBuffer &scriptBuffer() const { return *rtbScript; }
 
 public Q_SLOTS:
     void done(int result) override;

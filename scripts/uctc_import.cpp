@@ -32,11 +32,17 @@ void ucTC::LoadScriptFile()
 
 void ucTC::ImportScript()
 {
+    // Reading leaves the editor alone, so a script that turns out to be no script can
+    // still leave everything as it was.
+    const ScriptDirectives script = ReadScript(*rtbScript);
+    if (script.tooLarge) {
+        rtbScript->SetText(QString());
+        return;
+    }
     BeginNewDefinition();
     const QString scriptPath = rtbScript->FileName();
     // The script names its files relative to its own folder.
     const QString folder = scriptPath.left(scriptPath.size() - cdlCont->FileTitle.size());
-    const ScriptDirectives script = ReadScript(*rtbScript);
     if (script.dukeVersion)
         chooseVersion(*script.dukeVersion);
     if (script.tcName)

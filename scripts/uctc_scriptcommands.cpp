@@ -97,7 +97,8 @@ void ucTC::ViewScript()
     if (!form->rtbScript->LoadFile(dialog.FileName))
         return;
     form->setWindowTitle(form->windowTitle() + u" - "_s + dialog.FileTitle);
-    form->ParseScript();
+    if (!form->ParseScript())
+        return;
     m_services->forms->showModal(form, this);
     discardFormIfClosed();
 }

@@ -138,3 +138,20 @@ TEST_F(Import, ScriptsFromTheWildReadTheSame)
 }
 
 } // namespace
+
+namespace {
+
+// Many other-file directives on one long line would each take the rest of the line: the
+// values would add up to far more than the file. Such a file is not imported at all.
+TEST_F(Import, ScriptWhoseOtherFilesWouldExplodeIsNotImported)
+{
+    h.choose(u"Foo"_s);
+    const QString state = h.editorState();
+    QByteArray line = "definetcname Bomb\r\n";
+    while (line.size() < 512 * 1024)
+        line += "defineotherfile x";
+    importScript(u"bomb.tcs"_s, line);
+    EXPECT_EQ(h.editorState(), state);
+}
+
+} // namespace
