@@ -210,4 +210,9 @@ QIcon viewTextFileIcon()
     return painted(drawViewTextFile);
 }
 
+QIcon scriptFormIcon()
+{
+    return painted(drawScript);
+}
+
 } // namespace ostrel

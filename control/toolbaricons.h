@@ -16,4 +16,7 @@ QList<std::pair<QString, QIcon>> toolbarImageList();
 /// The image of the button that opens the text file.
 QIcon viewTextFileIcon();
 
+/// The window icon of the script editor: a script sheet with a pencil.
+QIcon scriptFormIcon();
+
 } // namespace ostrel

@@ -6,6 +6,7 @@
 #include "control/tabstrip.h"
 #include "control/toolbaricons.h"
 #include "control/twips.h"
+#include "control/twipswidgets.h"
 #include "platform/commondialog.h"
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
@@ -38,39 +39,6 @@ const QString kTitle = u"Quillon"_s;
 constexpr int kToolbarButtonWidth = 609;
 constexpr int kToolbarButtonHeight = 582;
 
-template<typename W>
-W *make(QWidget *parent, const QString &name, const TwipsRect &twips)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(name);
-    placeTwips(widget, twips);
-    return widget;
-}
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
-{
-    auto *label = make<QLabel>(parent, name, twips);
-    label->setText(caption);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
-{
-    auto *button = make<QPushButton>(parent, name, twips);
-    button->setText(caption);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel *makePathLabel(QWidget *parent, const QString &name, const TwipsRect &twips)
-{
-    auto *label = makeLabel(parent, name, QString(), twips);
-    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    label->setIndent(2);
-    return label;
-}
-
 } // namespace
 
 ucTC::ucTC(QWidget *parent)
@@ -90,11 +58,11 @@ ucTC::ucTC(const PlatformServices &services, QWidget *parent)
     cdlCont->setObjectName(u"cdlCont"_s);
 
     createToolbar();
-    tbsTabStrip = make<TabStrip>(this, u"tbsTabStrip"_s, {0, 360, 6495, 4545});
+    tbsTabStrip = makeAt<TabStrip>(this, u"tbsTabStrip"_s, {0, 360, 6495, 4545});
     tbsTabStrip->addTab(u"View/Add TCs and Custom Groups"_s);
     tbsTabStrip->addTab(u"Directory Clean-up"_s);
-    picTC[0] = make<QWidget>(this, u"picTC0"_s, {120, 720, 6252, 4092});
-    picTC[1] = make<QWidget>(this, u"picTC1"_s, {480, 5280, 6252, 4092});
+    picTC[0] = makeAt<QWidget>(this, u"picTC0"_s, {120, 720, 6252, 4092});
+    picTC[1] = makeAt<QWidget>(this, u"picTC1"_s, {480, 5280, 6252, 4092});
     createEditorPage();
     createCleanupPage();
     wireEvents();
@@ -107,7 +75,7 @@ ucTC::~ucTC() = default;
 
 void ucTC::createToolbar()
 {
-    tbToolbar = make<QToolBar>(this, u"tbToolbar"_s, {0, 0, 6255, 360});
+    tbToolbar = makeAt<QToolBar>(this, u"tbToolbar"_s, {0, 0, 6255, 360});
     tbToolbar->setMovable(false);
     tbToolbar->setFloatable(false);
     tbToolbar->setIconSize(QSize(16, 16));
@@ -158,25 +126,25 @@ void ucTC::createEditorPage()
 {
     QWidget *page = picTC[0];
     lblVersComp = makeLabel(page, u"lblVersComp"_s, u"Duke Nukem 3D Version Compatibilty:"_s, {1320, 120, 2895, 255});
-    cboVersComp = make<QComboBox>(page, u"cboVersComp"_s, {4200, 120, 1692, 315});
+    cboVersComp = makeAt<QComboBox>(page, u"cboVersComp"_s, {4200, 120, 1692, 315});
     lblTC = makeLabel(page, u"lblTC"_s, u"TC Name:"_s, {0, 480, 855, 255});
-    txtTCName = make<QLineEdit>(page, u"txtTCName"_s, {960, 480, 2292, 300});
-    cboTClist = make<QComboBox>(page, u"cboTClist"_s, {3360, 480, 2532, 315});
+    txtTCName = makeAt<QLineEdit>(page, u"txtTCName"_s, {960, 480, 2292, 300});
+    cboTClist = makeAt<QComboBox>(page, u"cboTClist"_s, {3360, 480, 2532, 315});
     lblGroup = makeLabel(page, u"lblGroup"_s, u"Group File:"_s, {0, 840, 855, 255});
-    lblGroupFile = makePathLabel(page, u"lblGroupFile"_s, {960, 840, 4935, 255});
+    lblGroupFile = makeDisplay(page, u"lblGroupFile"_s, {960, 840, 4935, 255});
     cmdGroupFile = makeButton(page, u"cmdGroupFile"_s, u"..."_s, {6000, 840, 252, 252});
     lblGame = makeLabel(page, u"lblGame"_s, u"Game Con:"_s, {0, 1200, 855, 255});
-    lblGameCon = makePathLabel(page, u"lblGameCon"_s, {960, 1200, 4935, 255});
+    lblGameCon = makeDisplay(page, u"lblGameCon"_s, {960, 1200, 4935, 255});
     cmdGameCon = makeButton(page, u"cmdGameCon"_s, u"..."_s, {6000, 1185, 252, 252});
     lblTCText = makeLabel(page, u"lblTCText"_s, u"Text File:"_s, {0, 1560, 855, 255});
-    lblTextFile = makePathLabel(page, u"lblTextFile"_s, {960, 1560, 4575, 255});
-    cmdViewTextFile = make<QToolButton>(page, u"cmdViewTextFile"_s, {5640, 1560, 252, 252});
+    lblTextFile = makeDisplay(page, u"lblTextFile"_s, {960, 1560, 4575, 255});
+    cmdViewTextFile = makeAt<QToolButton>(page, u"cmdViewTextFile"_s, {5640, 1560, 252, 252});
     cmdViewTextFile->setIcon(viewTextFileIcon());
     cmdViewTextFile->setIconSize(QSize(12, 12));
     cmdViewTextFile->setToolTip(u"View Text File..."_s);
     cmdTextFile = makeButton(page, u"cmdTextFile"_s, u"..."_s, {6000, 1560, 252, 252});
     lblOther = makeLabel(page, u"lblOther"_s, u"Other Files:"_s, {0, 1920, 855, 255});
-    lstOtherFiles = make<QListWidget>(page, u"lstOtherFiles"_s, {960, 1920, 4932, 1230});
+    lstOtherFiles = makeAt<QListWidget>(page, u"lstOtherFiles"_s, {960, 1920, 4932, 1230});
     cmdOtherFiles = makeButton(page, u"cmdOtherFiles"_s, u"..."_s, {6000, 1920, 252, 252});
     cmdOtherRemove = makeButton(page, u"cmdOtherRemove"_s, u"X"_s, {6000, 2280, 252, 252});
     QFont bold = cmdOtherRemove->font();
@@ -195,11 +163,11 @@ void ucTC::createCleanupPage()
     Label1 = makeLabel(page, u"Label1"_s,
                        u"Please select the type of directory clean-up you prefer when launching TC's:"_s,
                        {240, 240, 5772, 252});
-    optDelete = make<QRadioButton>(page, u"optDelete"_s, {360, 480, 4572, 372});
+    optDelete = makeAt<QRadioButton>(page, u"optDelete"_s, {360, 480, 4572, 372});
     optDelete->setText(u"Delete all files that duplicate any files in the TC"_s);
-    optRename = make<QRadioButton>(page, u"optRename"_s, {360, 840, 4572, 372});
+    optRename = makeAt<QRadioButton>(page, u"optRename"_s, {360, 840, 4572, 372});
     optRename->setText(u"Rename all files that duplicate any files in the TC (*.org)"_s);
-    optNone = make<QRadioButton>(page, u"optNone"_s, {360, 1200, 4572, 372});
+    optNone = makeAt<QRadioButton>(page, u"optNone"_s, {360, 1200, 4572, 372});
     optNone->setText(u"Do not perform directory clean-up (Not Recommended)"_s);
     // Exclusive by hand: the stored value may match no button, and then none is chosen.
     for (QRadioButton *option : {optDelete, optRename, optNone})
@@ -207,7 +175,7 @@ void ucTC::createCleanupPage()
     lblNote = makeLabel(page, u"lblNote"_s,
                         u"* Note: When launching Zeffin Internet games, some files will always be renamed."_s,
                         {240, 1680, 6012, 372});
-    fraDiv = make<QFrame>(page, u"fraDiv"_s, {120, 1920, 6372, 132});
+    fraDiv = makeAt<QFrame>(page, u"fraDiv"_s, {120, 1920, 6372, 132});
     fraDiv->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     lblLaunchInfo = makeLabel(page, u"lblLaunchInfo"_s,
                               u"Duke3d will use a file located in the Duke3d directory instead of a file by the "
@@ -292,10 +260,17 @@ void ucTC::UserControl_Initialize()
     try {
         if (const auto rows = m_services->store->GetAllSettings(kApplication.toString(), kDefinedTCs.toString())) {
             cboTClist->clear();
+            QStringList names;
             for (const SettingRow &row : *rows) {
                 if (isNameListKey(row.key))
-                    appendName(row.value);
+                    names.append(row.value);
             }
+            // All at once: one by one, tens of thousands of names take seconds. As with
+            // appendName, the list must not choose the first of them by itself.
+            const int chosen = cboTClist->currentIndex();
+            const QSignalBlocker quiet(cboTClist);
+            cboTClist->addItems(names);
+            cboTClist->setCurrentIndex(chosen);
         }
     } catch (...) {
     }

@@ -2,7 +2,9 @@
 
 #include "control/pathcaption.h"
 #include "control/dialogfont.h"
+#include "control/toolbaricons.h"
 #include "control/twips.h"
+#include "control/twipswidgets.h"
 #include "platform/commondialog.h"
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
@@ -19,9 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 
@@ -36,82 +35,16 @@ constexpr int kClientHeight = 4530;
 constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint
     | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
-template<typename W>
-W *make(QWidget *parent, const QString &name, const TwipsRect &twips)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(name);
-    placeTwips(widget, twips);
-    return widget;
-}
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips,
-                  Qt::Alignment horizontal = Qt::AlignLeft)
-{
-    auto *label = make<QLabel>(parent, name, twips);
-    label->setText(caption);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(horizontal | Qt::AlignVCenter);
-    return label;
-}
-
 QLabel *makeRightLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
 {
     return makeLabel(parent, name, caption, twips, Qt::AlignRight);
 }
 
-// A read-only field that shows a file title inside a sunken border.
-QLabel *makeDisplay(QWidget *parent, const QString &name, const TwipsRect &twips)
-{
-    auto *label = makeLabel(parent, name, QString(), twips);
-    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    label->setIndent(2);
-    return label;
-}
-
 QLineEdit *makeTextBox(QWidget *parent, const QString &name, int maxLength, const TwipsRect &twips)
 {
-    auto *box = make<QLineEdit>(parent, name, twips);
+    auto *box = makeAt<QLineEdit>(parent, name, twips);
     box->setMaxLength(maxLength);
     return box;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
-{
-    auto *button = make<QPushButton>(parent, name, twips);
-    button->setText(caption);
-    // The form has no default button: Enter in a field must not press one.
-    button->setAutoDefault(false);
-    return button;
-}
-
-// A script sheet with a folded corner and a blue heading band.
-QIcon scriptFormIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink(0x33, 0x3b, 0x45);
-    QPainterPath sheet;
-    sheet.moveTo(2.5, 0.5);
-    sheet.lineTo(10.5, 0.5);
-    sheet.lineTo(13.5, 3.5);
-    sheet.lineTo(13.5, 15.5);
-    sheet.lineTo(2.5, 15.5);
-    sheet.closeSubpath();
-    p.setPen(QPen(ink, 1.0));
-    p.setBrush(QColor(0xfb, 0xfb, 0xf8));
-    p.drawPath(sheet);
-    p.drawPolyline(QPolygonF({QPointF(10.5, 0.5), QPointF(10.5, 3.5), QPointF(13.5, 3.5)}));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x2f, 0x6d, 0xc4));
-    p.drawRect(QRectF(4, 5, 8, 2));
-    p.setPen(QPen(QColor(0x8a, 0x93, 0x9e), 1.0));
-    for (qreal y : {9.5, 11.5, 13.5})
-        p.drawLine(QPointF(4.5, y), QPointF(11.5, y));
-    p.end();
-    return QIcon(pixmap);
 }
 
 } // namespace
@@ -140,10 +73,10 @@ frmScript::~frmScript() = default;
 void frmScript::createControls()
 {
     lblVersComp = makeLabel(this, u"lblVersComp"_s, u"Duke Nukem 3D Version Compatibilty:"_s, {120, 120, 2892, 252});
-    cboVersComp = make<QComboBox>(this, u"cboVersComp"_s, {3000, 120, 1692, 315});
+    cboVersComp = makeAt<QComboBox>(this, u"cboVersComp"_s, {3000, 120, 1692, 315});
     for (int i = 0; i < 3; ++i) {
         static constexpr int tops[] = {480, 1440, 2760};
-        fraspc[i] = make<QFrame>(this, u"fraspc"_s + QString::number(i), {0, tops[i], 5652, 132});
+        fraspc[i] = makeAt<QFrame>(this, u"fraspc"_s + QString::number(i), {0, tops[i], 5652, 132});
         fraspc[i]->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     }
 
@@ -165,7 +98,7 @@ void frmScript::createControls()
     cmdTextFile = makeButton(this, u"cmdTextFile"_s, u"..."_s, {2520, 2400, 252, 252});
     lblOther = makeRightLabel(this, u"lblOther"_s, u"Other Files:"_s, {2880, 1680, 852, 252});
     cmdOtherFiles = makeButton(this, u"cmdOtherFiles"_s, u"..."_s, {5400, 1680, 252, 252});
-    lstOtherFiles = make<QListWidget>(this, u"lstOtherFiles"_s, {3840, 1680, 1452, 840});
+    lstOtherFiles = makeAt<QListWidget>(this, u"lstOtherFiles"_s, {3840, 1680, 1452, 840});
     cmdOtherRemove = makeButton(this, u"cmdOtherRemove"_s, u"X"_s, {5400, 2040, 252, 252});
     QFont bold = cmdOtherRemove->font();
     bold.setPointSizeF(8.25);
