@@ -146,7 +146,7 @@ TEST(RealFileDialog, FiltersMatchWithoutRegardToCase)
                 }
             });
             poll.start(20);
-            QTimer::singleShot(3000, dialog, &QDialog::reject);
+            QTimer::singleShot(30000, dialog, &QDialog::reject);
             while (dialog->isVisible())
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         });

@@ -1,0 +1,58 @@
+cmake_minimum_required(VERSION 3.25)
+# cmake -P: builds the Debian package with CPack and checks what it holds.
+foreach(var BUILD_DIR WORK_DIR CPACK DPKG_DEB VERSION)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} not given")
+  endif()
+endforeach()
+
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
+  endif()
+  set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+run("cpack" ${CPACK} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR})
+file(GLOB debs ${WORK_DIR}/ostrel_${VERSION}_*.deb)
+list(LENGTH debs count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one ostrel_${VERSION}_*.deb in ${WORK_DIR}, found: ${debs}")
+endif()
+
+run("dpkg-deb -c" ${DPKG_DEB} -c ${debs})
+set(listing "${run_output}")
+set(required
+  "/usr/lib/([^\n ]*/)?libostrel\\.so\\.1\\.0\\.0\n"
+  "/usr/lib/([^\n ]*/)?libostrel\\.so\\.1 -> libostrel\\.so\\.1\\.0\\.0"
+  "/usr/include/ostrel/uctc\\.h\n"
+  "/usr/include/ostrel/ostrel_export\\.h\n"
+  "/usr/include/ostrel/platform/platformservices\\.h\n"
+  "/usr/include/ostrel/platform/sqlitesettingsstore\\.h\n"
+  "/usr/include/ostrel/store/definitionkeys\\.h\n"
+  "/usr/lib/([^\n ]*/)?cmake/Ostrel/OstrelConfig\\.cmake\n"
+  "/usr/lib/([^\n ]*/)?cmake/Ostrel/OstrelConfigVersion\\.cmake\n"
+  "/usr/lib/([^\n ]*/)?cmake/Ostrel/OstrelTargets\\.cmake\n"
+  "/usr/lib/([^\n ]*/)?pkgconfig/ostrel\\.pc\n"
+  "/usr/lib/([^\n ]*/)?qt6/plugins/designer/libostrel_designer\\.so\n"
+  "/usr/bin/quillon\n"
+  "/usr/share/applications/quillon\\.desktop\n"
+  "/usr/share/mime/packages/quillon-tcs\\.xml\n"
+  "/usr/share/icons/hicolor/scalable/apps/quillon\\.svg\n")
+foreach(pattern IN LISTS required)
+  if(NOT listing MATCHES "${pattern}")
+    message(FATAL_ERROR "the package lacks ${pattern}:\n${listing}")
+  endif()
+endforeach()
+
+run("dpkg-deb -f" ${DPKG_DEB} -f ${debs} Package Version Depends)
+set(fields "${run_output}")
+foreach(pattern "Package: ostrel\n" "Version: ${VERSION}\n" "Depends:[^\n]*libqt6widgets6" "Depends:[^\n]*libsqlite3-0")
+  if(NOT fields MATCHES "${pattern}")
+    message(FATAL_ERROR "control fields lack ${pattern}:\n${fields}")
+  endif()
+endforeach()
+message(STATUS "${debs}:\n${fields}")

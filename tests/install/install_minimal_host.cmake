@@ -1,0 +1,129 @@
+cmake_minimum_required(VERSION 3.25)
+# cmake -P: installs the build into a temporary prefix, checks what a host gets, then
+# configures, builds and runs examples/minimal-host against that prefix only.
+foreach(var BUILD_DIR EXAMPLE_DIR WORK_DIR GENERATOR CXX_COMPILER LIBDIR)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} not given")
+  endif()
+endforeach()
+
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
+  endif()
+  set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+run("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# The library with its versioned name and links.
+set(libdir ${prefix}/${LIBDIR})
+foreach(name libostrel.so.1.0.0 libostrel.so.1 libostrel.so)
+  if(NOT EXISTS ${libdir}/${name})
+    message(FATAL_ERROR "missing ${libdir}/${name}")
+  endif()
+endforeach()
+if(NOT IS_SYMLINK ${libdir}/libostrel.so.1 OR NOT IS_SYMLINK ${libdir}/libostrel.so)
+  message(FATAL_ERROR "libostrel.so and libostrel.so.1 should be links to the versioned file")
+endif()
+find_program(READELF readelf)
+if(READELF)
+  run("readelf" ${READELF} -d ${libdir}/libostrel.so.1.0.0)
+  if(NOT run_output MATCHES "SONAME[^\n]*\\[libostrel\\.so\\.1\\]")
+    message(FATAL_ERROR "libostrel has not the SONAME libostrel.so.1:\n${run_output}")
+  endif()
+endif()
+
+# Exactly the headers a host needs, no internals.
+file(GLOB_RECURSE headers RELATIVE ${prefix}/include/ostrel ${prefix}/include/ostrel/*)
+list(SORT headers)
+set(expected_headers
+  ostrel_export.h platform/memorysettingsstore.h platform/platformservices.h
+  platform/settingsstore.h platform/sqlitesettingsstore.h scripts/scriptviewer.h
+  store/definitionkeys.h uctc.h)
+if(NOT headers STREQUAL expected_headers)
+  message(FATAL_ERROR "installed headers: ${headers}\nexpected: ${expected_headers}")
+endif()
+
+# The CMake package refers to nothing of the build tree.
+set(cmakedir ${libdir}/cmake/Ostrel)
+foreach(name OstrelConfig.cmake OstrelConfigVersion.cmake OstrelTargets.cmake)
+  if(NOT EXISTS ${cmakedir}/${name})
+    message(FATAL_ERROR "missing ${cmakedir}/${name}")
+  endif()
+endforeach()
+file(GLOB target_files ${cmakedir}/OstrelTargets*.cmake)
+foreach(f IN LISTS target_files)
+  file(READ ${f} text)
+  foreach(leak ostrel_settings ostrel_core "${BUILD_DIR}")
+    string(FIND "${text}" "${leak}" at)
+    if(NOT at EQUAL -1)
+      message(FATAL_ERROR "${f} refers to ${leak}")
+    endif()
+  endforeach()
+endforeach()
+
+# pkg-config finds the headers and the library of this prefix.
+find_program(PKG_CONFIG pkg-config)
+if(PKG_CONFIG)
+  set(ENV{PKG_CONFIG_PATH} ${libdir}/pkgconfig)
+  run("pkg-config" ${PKG_CONFIG} --modversion ostrel)
+  if(NOT run_output MATCHES "^1\\.0\\.0")
+    message(FATAL_ERROR "ostrel.pc has the wrong version:\n${run_output}")
+  endif()
+  run("pkg-config" ${PKG_CONFIG} --cflags-only-I --libs-only-L ostrel)
+  string(REGEX MATCH "-I([^ \n]*/include/ostrel)" _ "${run_output}")
+  set(incdir ${CMAKE_MATCH_1})
+  string(REGEX MATCH "-L([^ \n]*)" _ "${run_output}")
+  set(pclibdir ${CMAKE_MATCH_1})
+  if(NOT EXISTS "${incdir}/uctc.h" OR NOT EXISTS "${pclibdir}/libostrel.so")
+    message(FATAL_ERROR "ostrel.pc points elsewhere:\n${run_output}")
+  endif()
+endif()
+
+# The installed programs and the Designer plugin find the library of their own prefix.
+set(binaries)
+if(DESIGNER_DIR)
+  list(APPEND binaries ${prefix}/${DESIGNER_DIR}/libostrel_designer.so)
+endif()
+if(HOST)
+  list(APPEND binaries ${prefix}/bin/quillon)
+endif()
+find_program(LDD ldd)
+foreach(binary IN LISTS binaries)
+  if(NOT EXISTS ${binary})
+    message(FATAL_ERROR "missing ${binary}")
+  endif()
+  if(LDD)
+    run("ldd" ${LDD} ${binary})
+    string(REGEX MATCH "libostrel\\.so\\.1 => ([^ ]*)" _ "${run_output}")
+    file(REAL_PATH "${CMAKE_MATCH_1}" resolved)
+    file(REAL_PATH ${libdir}/libostrel.so.1 own)
+    if(NOT resolved STREQUAL own)
+      message(FATAL_ERROR "${binary} loads libostrel from '${CMAKE_MATCH_1}', not ${libdir}")
+    endif()
+  endif()
+endforeach()
+
+# A host that knows only the prefix.
+run("configuring minimal-host" ${CMAKE_COMMAND} -S ${EXAMPLE_DIR} -B ${WORK_DIR}/build
+  -G ${GENERATOR} -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix}
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
+file(STRINGS ${WORK_DIR}/build/CMakeCache.txt ostrel_dir REGEX "^Ostrel_DIR:")
+if(NOT ostrel_dir MATCHES "=${cmakedir}$")
+  message(FATAL_ERROR "minimal-host found another Ostrel: ${ostrel_dir}")
+endif()
+run("building minimal-host" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+
+file(MAKE_DIRECTORY ${WORK_DIR}/config)
+run("running minimal-host" ${CMAKE_COMMAND} -E env
+  QT_QPA_PLATFORM=offscreen --unset=QT_QPA_PLATFORMTHEME XDG_CONFIG_HOME=${WORK_DIR}/config
+  ${WORK_DIR}/build/minimal-host --quit-after-show)
+if(NOT run_output MATCHES "minimal-host: ucTC shown")
+  message(FATAL_ERROR "minimal-host said:\n${run_output}")
+endif()
+message(STATUS "minimal-host built and ran against ${prefix}")

@@ -1,0 +1,65 @@
+cmake_minimum_required(VERSION 3.25)
+# cmake -P: runs "quillon FILE" on the offscreen platform with a private config folder.
+#   CASE window: no file, the launcher window opens; quillon ends with status 0;
+#   CASE readable: the editor opens with the script's title, quillon ends with status 0;
+#   CASE missing/folder/oversized: a message on standard error and status 2.
+foreach(var QUILLON WORK_DIR CASE)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} not given")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR}/config)
+if(CASE STREQUAL "window")
+  set(file "")
+  set(expected_rc 0)
+elseif(CASE STREQUAL "readable")
+  set(file ${SCRIPT})
+  set(expected_rc 0)
+elseif(CASE STREQUAL "missing")
+  set(file ${WORK_DIR}/nowhere/MISSING.TCS)
+  set(expected_rc 2)
+  set(expected_error "does not exist")
+elseif(CASE STREQUAL "folder")
+  set(file ${WORK_DIR}/FOLDER.TCS)
+  file(MAKE_DIRECTORY ${file})
+  set(expected_rc 2)
+  set(expected_error "is a folder")
+elseif(CASE STREQUAL "oversized")
+  set(file ${WORK_DIR}/HUGE.TCS)
+  string(REPEAT "definetcname Huge\r\n" 55189 text)   # 19 bytes each: just over 1 MiB
+  file(WRITE ${file} "${text}")
+  set(expected_rc 2)
+  set(expected_error "larger than 1 MiB")
+else()
+  message(FATAL_ERROR "unknown CASE ${CASE}")
+endif()
+
+# --quit-after keeps a wrongly opened editor from blocking the test.
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen --unset=QT_QPA_PLATFORMTHEME
+    XDG_CONFIG_HOME=${WORK_DIR}/config
+    ${QUILLON} --quit-after 300 ${file}
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
+if(NOT rc STREQUAL "${expected_rc}")
+  message(FATAL_ERROR "quillon ended with ${rc}, expected ${expected_rc}\nstdout: ${out}\nstderr: ${err}")
+endif()
+if(CASE STREQUAL "window")
+  if(NOT out MATCHES "closed \"Quillon\"\n" OR out MATCHES "TC Script")
+    message(FATAL_ERROR "the launcher window did not show alone\nstdout: ${out}\nstderr: ${err}")
+  endif()
+elseif(CASE STREQUAL "readable")
+  get_filename_component(title ${file} NAME)
+  if(NOT out MATCHES "closed \"Quillon TC Script - ${title}\"")
+    message(FATAL_ERROR "the script editor did not show ${title}\nstdout: ${out}\nstderr: ${err}")
+  endif()
+else()
+  string(FIND "${err}" "${file}" names_file)
+  if(NOT err MATCHES "${expected_error}" OR names_file EQUAL -1)
+    message(FATAL_ERROR "expected a message naming ${file} (${expected_error}) on stderr\nstderr: ${err}")
+  endif()
+  if(out MATCHES "closed")
+    message(FATAL_ERROR "a window was shown for an unreadable file: ${out}")
+  endif()
+endif()
