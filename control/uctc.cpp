@@ -36,6 +36,14 @@ using namespace ostrel;
 namespace {
 
 const QString kTitle = u"Quillon"_s;
+
+// Two names are one definition when they agree upper-cased, and also when the store
+// would take their keys for the same keys: it folds letter case (KELVIN SIGN and "k",
+// ANGSTROM SIGN and "Å" upper-case differently but fold alike).
+bool sameDefinitionName(const QString &a, const QString &b)
+{
+    return a.toUpper() == b.toUpper() || a.toCaseFolded() == b.toCaseFolded();
+}
 constexpr int kToolbarButtonWidth = 609;
 constexpr int kToolbarButtonHeight = 582;
 
@@ -582,10 +590,10 @@ bool ucTC::ValidateDefinition()
 {
     if (!txtTCName->isEnabled())
         return false;
-    const QString name = txtTCName->text().toUpper();
+    const QString name = txtTCName->text();
     QString problem;
     for (int i = 0; i < cboTClist->count() && problem.isEmpty(); ++i) {
-        if (cboTClist->itemText(i).toUpper() == name)
+        if (sameDefinitionName(cboTClist->itemText(i), name))
             problem = u"TC and Custom Group names must be unique. Save aborted."_s;
     }
     if (problem.isEmpty() && cboVersComp->currentText().isEmpty())
@@ -668,9 +676,8 @@ void ucTC::DeleteDefinition()
         reportStoreFailure(u"The TC definition \"%1\" could not be removed."_s.arg(name), error.message());
         return;
     }
-    const QString upper = name.toUpper();
     for (int i = 0; i < cboTClist->count(); ++i) {
-        if (cboTClist->itemText(i).toUpper() == upper) {
+        if (sameDefinitionName(cboTClist->itemText(i), name)) {
             cboTClist->removeItem(i);
             break;
         }
