@@ -41,7 +41,25 @@ QStringList versionCompatibilityItems()
 
 bool equalsIgnoringCase(QStringView a, QStringView b)
 {
-    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+    if (a.size() != b.size())
+        return false;
+    // Every load, save and delete compares every key of the store, nearly all of them
+    // ASCII: settle those characters here and leave the rest to Qt's case folding.
+    // Text before the first non-ASCII character is ASCII, so that character starts a
+    // code point and the folding of what follows is unaffected by the split.
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= 0x80 || y >= 0x80)
+            return a.sliced(i).compare(b.sliced(i), Qt::CaseInsensitive) == 0;
+        if (x >= u'A' && x <= u'Z')
+            x += u'a' - u'A';
+        if (y >= u'A' && y <= u'Z')
+            y += u'a' - u'A';
+        if (x != y)
+            return false;
+    }
+    return true;
 }
 
 QString definitionKey(const QString &name, KeyField field, int otherFileNumber)

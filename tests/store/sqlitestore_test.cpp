@@ -312,3 +312,45 @@ TEST(SqliteStore, WriterWaitsForAnotherProgramToFinish)
 
 } // namespace
 } // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+// A section read again is served from memory while the file is unchanged; every change
+// to it, another program's, this store's own and an undone one, must show in the next read.
+TEST(SqliteStore, SectionReadAgainShowsEveryChange)
+{
+    test::TempFolder folder;
+    const QString path = makeStore(folder.file(u"settings.sqlite3"_s), 3);
+    SqliteSettingsStore store(path);
+    const auto keysAndValues = [&] {
+        QStringList result;
+        for (const SettingRow &row : store.GetAllSettings(kApp, kSection).value_or(SettingRows{}))
+            result << row.key + u'=' + row.value.left(3);
+        return result;
+    };
+    ASSERT_EQ(keysAndValues(), (QStringList{u"Key0=vvv"_s, u"Key1=vvv"_s, u"Key2=vvv"_s}));
+
+    OtherClient other(path);
+    other.exec("UPDATE settings SET value = 'theirs' WHERE key = 'Key1';"
+               "INSERT INTO settings (application, section, key, value, application_folded,"
+               " section_folded, key_folded)"
+               " VALUES ('Vantrel', 'DefinedTCs', 'New', 'new', 'vantrel', 'definedtcs', 'new')");
+    EXPECT_EQ(keysAndValues(), (QStringList{u"Key0=vvv"_s, u"Key1=the"_s, u"Key2=vvv"_s, u"New=new"_s}));
+
+    store.SaveSetting(kApp, kSection, u"KEY0"_s, u"mine"_s);
+    store.DeleteSetting(kApp, kSection, u"key2"_s);
+    store.SaveSetting(kApp, kSection, u"Last"_s, u"last"_s);
+    EXPECT_EQ(keysAndValues(), (QStringList{u"Key0=min"_s, u"Key1=the"_s, u"New=new"_s, u"Last=las"_s}));
+
+    EXPECT_THROW(store.Transact([&] {
+        store.DeleteSetting(kApp, kSection, u"Key0"_s);
+        store.SaveSetting(kApp, kSection, u"Undone"_s, u"undone"_s);
+        EXPECT_EQ(keysAndValues(), (QStringList{u"Key1=the"_s, u"New=new"_s, u"Last=las"_s, u"Undone=und"_s}));
+        throw std::runtime_error("undo");
+    }), std::runtime_error);
+    EXPECT_EQ(keysAndValues(), (QStringList{u"Key0=min"_s, u"Key1=the"_s, u"New=new"_s, u"Last=las"_s}));
+}
+
+} // namespace
+} // namespace ostrel
