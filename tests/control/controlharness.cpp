@@ -3,23 +3,23 @@
 #include "store/definitionkeys.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QToolBar>
-
-using namespace Qt::StringLiterals;
 
 namespace ostrel::test {
 
 void storeDefinition(SettingsStore &store, const StoredDefinition &d)
 {
-    const QString app = kApplication.toString();
-    const QString section = kDefinedTCs.toString();
-    store.SaveSetting(app, section, definitionKey(d.name, KeyField::VersionComp), d.version);
-    store.SaveSetting(app, section, definitionKey(d.name, KeyField::Name), d.name);
-    store.SaveSetting(app, section, definitionKey(d.name, KeyField::GroupFile), d.groupFile);
-    store.SaveSetting(app, section, definitionKey(d.name, KeyField::GameCon), d.gameCon);
-    store.SaveSetting(app, section, definitionKey(d.name, KeyField::TextFile), d.textFile);
+    auto save = [&](KeyField field, const QString &value, int number = 0) {
+        store.SaveSetting(kApplication.toString(), kDefinedTCs.toString(), definitionKey(d.name, field, number), value);
+    };
+    save(KeyField::VersionComp, d.version);
+    save(KeyField::Name, d.name);
+    save(KeyField::GroupFile, d.groupFile);
+    save(KeyField::GameCon, d.gameCon);
+    save(KeyField::TextFile, d.textFile);
     for (qsizetype i = 0; i < d.otherFiles.size(); ++i)
-        store.SaveSetting(app, section, definitionKey(d.name, KeyField::OtherFile, int(i + 1)), d.otherFiles[i]);
+        save(KeyField::OtherFile, d.otherFiles[i], int(i + 1));
 }
 
 std::vector<std::pair<QString, QString>> definedKeys(const SettingsStore &store)
@@ -44,19 +44,20 @@ void ControlHarness::start()
     control->show();
 }
 
-QAction *ControlHarness::action(const QString &key) const
-{
-    return find<QToolBar>(u"tbToolbar"_s)->findChild<QAction *>(key, Qt::FindDirectChildrenOnly);
-}
-
 void ControlHarness::click(const QString &key) const
 {
-    action(key)->trigger();
+    find<QToolBar>(u"tbToolbar"_s)->findChild<QAction *>(key, Qt::FindDirectChildrenOnly)->trigger();
 }
 
 void ControlHarness::clickButton(const QString &name) const
 {
     find<QAbstractButton>(name)->click();
+}
+
+void ControlHarness::pick(const QString &button, const std::optional<QString> &path) const
+{
+    fakes.dialogs->answers.push_back(path);
+    clickButton(button);
 }
 
 void ControlHarness::choose(const QString &name) const
@@ -114,12 +115,10 @@ QString ControlHarness::editorState() const
         parts << name + u'=' + text(name);
     parts << u"other="_s + otherFiles().join(u'|');
     for (const QString &name : {u"txtTCName"_s, u"cboTClist"_s, u"cboVersComp"_s, u"cmdGroupFile"_s,
-                                u"cmdOtherRemove"_s}) {
+                                u"cmdOtherRemove"_s})
         parts << name + (find<QWidget>(name)->isEnabled() ? u"+"_s : u"-"_s);
-    }
-    parts << u"buttons="_s + enabledButtons().join(u',');
-    parts << u"names="_s + names().join(u'|');
-    parts << u"chosen="_s + QString::number(find<QComboBox>(u"cboTClist"_s)->currentIndex());
+    parts << u"buttons="_s + enabledButtons().join(u',') << u"names="_s + names().join(u'|')
+          << u"chosen="_s + QString::number(find<QComboBox>(u"cboTClist"_s)->currentIndex());
     return parts.join(u"; "_s);
 }
 

@@ -16,6 +16,8 @@
 
 namespace ostrel::test {
 
+using namespace Qt::StringLiterals;
+
 /// The fields of one stored definition, for writing test data into a store.
 struct StoredDefinition {
     QString name;
@@ -31,6 +33,10 @@ void storeDefinition(SettingsStore &store, const StoredDefinition &definition);
 /// The (key, value) pairs of "DefinedTCs", in store order; empty when there are none.
 std::vector<std::pair<QString, QString>> definedKeys(const SettingsStore &store);
 
+/// The enabled toolbar buttons while browsing, and while a definition is new or changed.
+inline const QStringList kBrowseButtons{u"New"_s, u"Delete"_s, u"LoadScript"_s, u"Script"_s, u"ScriptView"_s};
+inline const QStringList kEntryButtons{u"CancelNew"_s, u"Save"_s, u"LoadScript"_s, u"ScriptView"_s};
+
 /// A ucTC on recording fakes and a store of the test's choice (in memory by default).
 class ControlHarness
 {
@@ -45,10 +51,11 @@ public:
     {
         return control->findChild<T *>(name);
     }
-    QAction *action(const QString &key) const;
     /// Clicks a toolbar button; a disabled button does nothing, as for a user.
     void click(const QString &key) const;
     void clickButton(const QString &name) const;
+    /// Clicks a picker button with the file dialog answering path (std::nullopt: Cancel).
+    void pick(const QString &button, const std::optional<QString> &path) const;
     /// Chooses a name in the names list, as a user does.
     void choose(const QString &name) const;
 

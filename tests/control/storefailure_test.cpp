@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-using namespace Qt::StringLiterals;
 using namespace ostrel;
 using namespace ostrel::test;
 
@@ -49,90 +48,67 @@ protected:
         h.start();
     }
 
-    void expectOneWarningNaming(const QString &what) const
+    // Runs act against a store that fails from its failAt-th write on: the store and the
+    // editor stay as they were, and one warning says what failed and why.
+    void expectRefused(int failAt, const std::function<void()> &act, const QString &what)
     {
-        ASSERT_EQ(h.fakes.messages->messages.size(), 1u);
-        const auto &m = h.fakes.messages->messages.front();
-        EXPECT_EQ(m.kind, RecordingMessageBoxes::Message::Kind::Exclamation);
-        EXPECT_EQ(m.title, u"Quillon");
-        EXPECT_TRUE(m.text.contains(what)) << m.text.toStdString();
-        EXPECT_TRUE(m.text.contains(u"the disk is full"_s)) << m.text.toStdString();
+        const auto keys = definedKeys(*store);
+        const QString state = h.editorState();
+        h.fakes.messages->messages.clear();
+        store->writes = 0;
+        store->failFromWrite = failAt;
+        act();
+        store->failFromWrite = 0;
+        EXPECT_EQ(definedKeys(*store), keys) << failAt;
+        EXPECT_EQ(h.editorState(), state) << failAt;
+        QStringList warnings;
+        for (const auto &m : h.fakes.messages->messages) {
+            if (m.kind == RecordingMessageBoxes::Message::Kind::Exclamation)
+                warnings << m.title + u'|' + m.text;
+        }
+        ASSERT_EQ(warnings.size(), 1) << failAt;
+        EXPECT_TRUE(warnings[0].startsWith(u"Quillon|"_s) && warnings[0].contains(what)
+                    && warnings[0].contains(u"the disk is full"_s)) << warnings[0].toStdString();
     }
 
     std::shared_ptr<RefusingStore> store = std::make_shared<RefusingStore>();
     ControlHarness h{store};
 };
 
-TEST_F(StoreFailure, RefusedSaveOfAStoredDefinitionChangesNothing)
+TEST_F(StoreFailure, RefusedSavesChangeNothingUntilTheStoreRecovers)
 {
     h.choose(u"Foo"_s);
     h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(1);
-    h.fakes.dialogs->answer(u"/g/3"_s);
-    h.clickButton(u"cmdOtherFiles"_s);
-    const auto keys = definedKeys(*store);
-    const QString state = h.editorState();
+    h.pick(u"cmdOtherFiles"_s, u"/g/3"_s);
     QSignalSpy spy(h.control.get(), &ucTC::LoadTCNames);
-
-    // Fail part-way through: after the version and the removal of the old other files.
-    for (int failAt : {1, 4, 7}) {
-        h.fakes.messages->messages.clear();
-        store->writes = 0;
-        store->failFromWrite = failAt;
-        h.click(u"Save"_s);
-        EXPECT_EQ(definedKeys(*store), keys) << failAt;
-        EXPECT_EQ(h.editorState(), state) << failAt;
-        expectOneWarningNaming(u"\"Foo\" could not be saved"_s);
-    }
+    // Fail at once, after the version, and after the removal of the old other files.
+    for (int failAt : {1, 4, 7})
+        expectRefused(failAt, [&] { h.click(u"Save"_s); }, u"\"Foo\" could not be saved"_s);
     EXPECT_EQ(spy.count(), 3);
-}
 
-TEST_F(StoreFailure, RefusedSaveOfANewDefinitionKeepsItInEntry)
-{
+    h.choose(u"Foo"_s);
     h.click(u"New"_s);
     h.find<QLineEdit>(u"txtTCName"_s)->setText(u"Bar"_s);
     h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(0);
-    h.fakes.dialogs->answer(u"/g/BAR.GRP"_s);
-    h.clickButton(u"cmdGroupFile"_s);
-    const auto keys = definedKeys(*store);
-    const QString state = h.editorState();
-    store->failFromWrite = 3;
-    h.click(u"Save"_s);
-    EXPECT_EQ(definedKeys(*store), keys);
-    EXPECT_EQ(h.editorState(), state);
-    EXPECT_EQ(h.names(), QStringList{u"Foo"_s});
-    expectOneWarningNaming(u"\"Bar\" could not be saved"_s);
-
+    h.pick(u"cmdGroupFile"_s, u"/g/BAR.GRP"_s);
+    expectRefused(3, [&] { h.click(u"Save"_s); }, u"\"Bar\" could not be saved"_s);
     // Once the store takes writes again, the same Save goes through.
-    store->failFromWrite = 0;
     h.fakes.messages->messages.clear();
     h.click(u"Save"_s);
     EXPECT_TRUE(h.fakes.messages->messages.empty());
     EXPECT_EQ(h.names(), (QStringList{u"Foo"_s, u"Bar"_s}));
 }
 
-TEST_F(StoreFailure, RefusedDeleteRemovesNothing)
+TEST_F(StoreFailure, RefusedDeleteAndCleanupChoiceChangeNothing)
 {
     h.choose(u"Foo"_s);
-    const auto keys = definedKeys(*store);
-    const QString state = h.editorState();
-    store->failFromWrite = 2;
     h.fakes.messages->answers.push_back(true);
-    h.click(u"Delete"_s);
-    EXPECT_EQ(definedKeys(*store), keys);
-    EXPECT_EQ(h.editorState(), state);
-    ASSERT_EQ(h.fakes.messages->messages.size(), 2u); // the question, then the warning
-    EXPECT_TRUE(h.fakes.messages->messages.back().text.contains(u"\"Foo\" could not be removed"_s));
-}
+    expectRefused(2, [&] { h.click(u"Delete"_s); }, u"\"Foo\" could not be removed"_s);
 
-TEST_F(StoreFailure, RefusedCleanupChoiceShowsWhatTheStoreHolds)
-{
-    ASSERT_TRUE(h.find<QRadioButton>(u"optRename"_s)->isChecked());
-    store->failFromWrite = 1;
-    h.clickButton(u"optDelete"_s);
+    expectRefused(1, [&] { h.clickButton(u"optDelete"_s); }, u"clean-up preference could not be saved"_s);
     EXPECT_TRUE(h.find<QRadioButton>(u"optRename"_s)->isChecked());
     EXPECT_FALSE(h.find<QRadioButton>(u"optDelete"_s)->isChecked());
     EXPECT_EQ(store->GetSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, {}), u"Rename");
-    expectOneWarningNaming(u"clean-up preference could not be saved"_s);
 }
 
 TEST(StoreFailureAtStartUp, IsIgnored)

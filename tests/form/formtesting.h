@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QWidget>
+#include <QPushButton>
 
 namespace ostrel::test {
 
@@ -41,6 +41,11 @@ inline QStringList entries(const QWidget *form)
     return result;
 }
 
+inline void press(const QWidget *form, const QString &button)
+{
+    child<QPushButton>(form, button)->click();
+}
+
 /// What Form_Load puts into the release date, as the field's limit keeps it.
 inline QString todayShort()
 {
@@ -51,8 +56,7 @@ inline QString todayShort()
 inline void expectFreshFields(const QWidget *form)
 {
     auto *versions = child<QComboBox>(form, QStringLiteral("cboVersComp"));
-    EXPECT_EQ(versions->count(), 3);
-    EXPECT_EQ(versions->currentIndex(), -1);
+    EXPECT_TRUE(versions->count() == 3 && versions->currentIndex() == -1);
     EXPECT_EQ(textOf(form, QStringLiteral("txtReleaseDate")), todayShort());
     for (const char *name : {"txtTCName", "txtVersion", "lblGroupFile", "lblGameCon", "lblTextFile", "txtAuthor",
                              "txtEmail", "txtWeb"})

@@ -2,67 +2,22 @@
 // launcher or another instance of the control would, until it is killed or done.
 //
 //   store_writer crash STORE FIRST_SERIAL   saves and removes Alpha, Beta and Gamma forever
-//   store_writer host STORE COUNT PAUSE_MS  saves the new definitions Host0 ... Host<COUNT-1>,
-//                                           pausing between saves as a program that does other work
+//   store_writer host STORE COUNT PAUSE_MS  saves the new definitions Host0 ... Host<COUNT-1>
 //
 // Prints "started" once the store is in use. A write that fails is printed on stderr; the exit
 // code is then 1.
 
 #include "taggedsave.h"
 
-#include "platform/settingsstore.h"
 #include "platform/sqlitesettingsstore.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 #include <QThread>
 
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
-
-namespace {
-
-void announceStart()
-{
-    std::fputs("started\n", stdout);
-    std::fflush(stdout);
-}
-
-int saveAndRemoveForever(SettingsStore &store, qint64 serial)
-{
-    const QStringList names{u"Alpha"_s, u"Beta"_s, u"Gamma"_s};
-    announceStart();
-    for (;; ++serial) {
-        const QString &name = names.at(int(serial % names.size()));
-        // Every sixth command removes a definition, so that first saves (with the name key)
-        // keep happening too.
-        if (serial % 6 == 5)
-            reliability::removeDefinition(store, name);
-        else
-            reliability::saveTagged(store, name, serial);
-    }
-}
-
-int saveNewDefinitions(SettingsStore &store, int count, int pauseMs)
-{
-    int failures = 0;
-    for (int i = 0; i < count; ++i) {
-        try {
-            reliability::saveTagged(store, u"Host"_s + QString::number(i), i);
-        } catch (const StoreError &error) {
-            std::fprintf(stderr, "Host%d: %s\n", i, qPrintable(error.message()));
-            ++failures;
-        }
-        if (i == 0)
-            announceStart();
-        QThread::msleep(pauseMs);
-    }
-    return failures == 0 ? 0 : 1;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -73,12 +28,29 @@ int main(int argc, char **argv)
         return 64;
     }
     SqliteSettingsStore store(args[2]);
-    try {
-        if (args[1] == u"crash")
-            return saveAndRemoveForever(store, args[3].toLongLong());
-        return saveNewDefinitions(store, args[3].toInt(), args[4].toInt());
-    } catch (const StoreError &error) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
-        return 1;
+    const auto started = [] { std::fputs("started\n", stdout), std::fflush(stdout); };
+    if (args[1] == u"crash") {
+        started();
+        const QStringList names{u"Alpha"_s, u"Beta"_s, u"Gamma"_s};
+        // Every sixth command removes a definition, so that first saves keep happening too.
+        for (qint64 serial = args[3].toLongLong();; ++serial) {
+            if (serial % 6 == 5)
+                reliability::removeDefinition(store, names.at(int(serial % 3)));
+            else
+                reliability::saveTagged(store, names.at(int(serial % 3)), serial);
+        }
     }
+    int failures = 0;
+    for (int i = 0; i < args[3].toInt(); ++i) {
+        try {
+            reliability::saveTagged(store, u"Host"_s + QString::number(i), i);
+        } catch (const StoreError &error) {
+            std::fprintf(stderr, "Host%d: %s\n", i, qPrintable(error.message()));
+            ++failures;
+        }
+        if (i == 0)
+            started();
+        QThread::msleep(args[4].toInt());
+    }
+    return failures == 0 ? 0 : 1;
 }

@@ -3,130 +3,89 @@
 #include "platform/settingsstore.h"
 #include "store/definitionkeys.h"
 
-#include <map>
+#include <algorithm>
 #include <set>
+#include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace ostrel::reliability {
-
 namespace {
 
-QString app()
+const QString kApp = kApplication.toString();
+const QString kSection = kDefinedTCs.toString();
+using Keys = std::vector<std::pair<QString, QString>>;
+
+// The keys and values the save numbered serial writes, in the order it writes them.
+Keys keysOfSave(const QString &name, qint64 serial)
 {
-    return kApplication.toString();
+    const QString tag = u'#' + QString::number(serial);
+    Keys keys{{definitionKey(name, KeyField::VersionComp), versionCompatibilityItems().at(int(serial % 3)) + tag},
+              {definitionKey(name, KeyField::Name), name},
+              {definitionKey(name, KeyField::GroupFile), u"/tc/"_s + name + u".GRP"_s + tag},
+              {definitionKey(name, KeyField::GameCon), u"/tc/GAME.CON"_s + tag},
+              {definitionKey(name, KeyField::TextFile), u"/tc/README.TXT"_s + tag}};
+    for (int i = 1; i <= int(serial % 5) + 1; ++i)
+        keys.emplace_back(definitionKey(name, KeyField::OtherFile, i), u"/tc/E%1L1.MAP"_s.arg(i) + tag);
+    return keys;
 }
 
-QString section()
+Keys storedKeys(const SettingsStore &store, const QString &name, KeyField only = KeyField::None)
 {
-    return kDefinedTCs.toString();
-}
-
-QString tagged(const QString &what, qint64 serial)
-{
-    return what + u'#' + QString::number(serial);
-}
-
-// The serial a value carries, or -1 when it carries none.
-qint64 serialOf(const QString &value)
-{
-    const qsizetype hash = value.lastIndexOf(u'#');
-    bool ok = false;
-    const qint64 serial = hash < 0 ? -1 : value.mid(hash + 1).toLongLong(&ok);
-    return ok ? serial : -1;
+    Keys keys;
+    for (const SettingRow &row : store.GetAllSettings(kApp, kSection).value_or(SettingRows{})) {
+        const KeyField field = classifyKey(row.key, name);
+        if (field != KeyField::None && (only == KeyField::None || field == only))
+            keys.emplace_back(row.key, row.value);
+    }
+    return keys;
 }
 
 } // namespace
 
-int otherFileCountFor(qint64 serial)
-{
-    return int(serial % 5) + 1;
-}
-
 void saveTagged(SettingsStore &store, const QString &name, qint64 serial)
 {
     store.Transact([&] {
-        const bool isNew = store.GetSetting(app(), section(), definitionKey(name, KeyField::Name), {}).isEmpty();
-        store.SaveSetting(app(), section(), definitionKey(name, KeyField::VersionComp),
-                          tagged(versionCompatibilityItems().at(int(serial % 3)), serial));
-        if (isNew) {
-            store.SaveSetting(app(), section(), definitionKey(name, KeyField::Name), name);
-        } else if (const auto rows = store.GetAllSettings(app(), section())) {
-            for (const SettingRow &row : *rows) {
-                if (classifyKey(row.key, name) == KeyField::OtherFile)
-                    store.DeleteSetting(app(), section(), row.key);
-            }
+        const bool isNew = storedKeys(store, name, KeyField::Name).empty();
+        for (const auto &[key, value] : keysOfSave(name, serial)) {
+            if (isNew || classifyKey(key, name) != KeyField::Name)
+                store.SaveSetting(kApp, kSection, key, value);
+            else // a later save removes the old other files where a first one writes the name key
+                for (const auto &old : storedKeys(store, name, KeyField::OtherFile))
+                    store.DeleteSetting(kApp, kSection, old.first);
         }
-        store.SaveSetting(app(), section(), definitionKey(name, KeyField::GroupFile),
-                          tagged(u"/tc/"_s + name + u".GRP"_s, serial));
-        store.SaveSetting(app(), section(), definitionKey(name, KeyField::GameCon),
-                          tagged(u"/tc/GAME.CON"_s, serial));
-        store.SaveSetting(app(), section(), definitionKey(name, KeyField::TextFile),
-                          tagged(u"/tc/README.TXT"_s, serial));
-        for (int i = 1; i <= otherFileCountFor(serial); ++i)
-            store.SaveSetting(app(), section(), definitionKey(name, KeyField::OtherFile, i),
-                              tagged(u"/tc/E%1L1.MAP"_s.arg(i), serial));
     });
 }
 
 void removeDefinition(SettingsStore &store, const QString &name)
 {
     store.Transact([&] {
-        if (const auto rows = store.GetAllSettings(app(), section())) {
-            for (const SettingRow &row : *rows) {
-                if (classifyKey(row.key, name) != KeyField::None)
-                    store.DeleteSetting(app(), section(), row.key);
-            }
-        }
+        for (const auto &[key, value] : storedKeys(store, name))
+            store.DeleteSetting(kApp, kSection, key);
     });
 }
 
 QStringList damageIn(const SettingsStore &store, const QStringList &names)
 {
     QStringList damage;
-    const auto rows = store.GetAllSettings(app(), section());
-    if (!rows)
-        return damage;
     std::set<QString> claimed;
     for (const QString &name : names) {
-        std::map<KeyField, QString> fixed;
-        std::map<int, QString> others;
-        for (const SettingRow &row : *rows) {
-            const KeyField field = classifyKey(row.key, name);
-            if (field == KeyField::None)
-                continue;
-            claimed.insert(row.key);
-            if (field == KeyField::OtherFile)
-                others[row.key.mid(name.size() + 9).toInt()] = row.value;
-            else
-                fixed[field] = row.value;
-        }
-        if (fixed.empty() && others.empty())
+        Keys stored = storedKeys(store, name);
+        if (stored.empty())
             continue;
-        const QString what = u"definition \""_s + name + u"\": "_s;
-        if (fixed.count(KeyField::Name) == 0 || fixed[KeyField::Name] != name) {
-            damage << what + u"no name key"_s;
-            continue;
-        }
-        fixed.erase(KeyField::Name);
-        if (fixed.size() != 4) {
-            damage << what + u"%1 of its 4 tagged keys"_s.arg(fixed.size());
-            continue;
-        }
-        std::set<qint64> serials;
-        for (const auto &[field, value] : fixed)
-            serials.insert(serialOf(value));
-        for (const auto &[number, value] : others)
-            serials.insert(serialOf(value));
-        if (serials.size() != 1 || *serials.begin() < 0) {
-            damage << what + u"values of %1 different saves"_s.arg(serials.size());
-            continue;
-        }
-        const int expected = otherFileCountFor(*serials.begin());
-        if (int(others.size()) != expected || others.begin()->first != 1 || others.rbegin()->first != expected)
-            damage << what + u"%1 other files where its save wrote %2"_s.arg(others.size()).arg(expected);
+        for (const auto &[key, value] : stored)
+            claimed.insert(key);
+        const Keys version = storedKeys(store, name, KeyField::VersionComp);
+        bool ok = false;
+        const qint64 serial = version.empty() ? -1 : version.front().second.section(u'#', -1).toLongLong(&ok);
+        Keys expected = ok && serial >= 0 ? keysOfSave(name, serial) : Keys{};
+        std::sort(stored.begin(), stored.end());
+        std::sort(expected.begin(), expected.end());
+        if (stored != expected)
+            damage << u"definition \"%1\": %2 keys, not those of one save"_s.arg(name).arg(stored.size());
     }
-    for (const SettingRow &row : *rows) {
+    for (const SettingRow &row : store.GetAllSettings(kApp, kSection).value_or(SettingRows{})) {
         if (!claimed.count(row.key))
             damage << u"a key of no definition: "_s + row.key;
     }

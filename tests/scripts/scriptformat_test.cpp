@@ -2,6 +2,7 @@
 
 #include "scripts/scriptbuffer.h"
 #include "scripts/scriptformat.h"
+#include "scripts/scripttext.h"
 #include "tests/support/tempstore.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +12,13 @@ using namespace ostrel;
 
 namespace {
 
-TEST(ScriptWriter, EmptyRecordGivesTenKeywordLines)
+TEST(ScriptWriter, WritesTheKeywordLinesWithOtherFilesBetweenTextFileAndAuthor)
 {
     EXPECT_EQ(BuildScriptText({}),
               u"definedukeversion \r\ndefinetcname \r\ndefinetcversion \r\ndefinereldate \r\n"
               u"definegroupfile \r\ndefinegamecon \r\ndefinetextfile \r\ndefineauthor \r\n"
               u"defineemail \r\ndefineweb \r\n"_s);
-}
 
-TEST(ScriptWriter, OtherFilesGoBetweenTextFileAndAuthorInListOrder)
-{
     ScriptRecord record;
     record.tcName = u"Départ"_s;
     record.textFile = u"READ.TXT"_s;
@@ -30,7 +28,6 @@ TEST(ScriptWriter, OtherFilesGoBetweenTextFileAndAuthorInListOrder)
     buffer.SetText(BuildScriptText(record));
     test::TempFolder folder;
     ASSERT_TRUE(buffer.SaveFile(folder.file(u"three.tcs"_s)));
-
     EXPECT_EQ(test::readBytes(folder.file(u"three.tcs"_s)),
               QByteArray("definedukeversion \r\ndefinetcname D\xE9part\r\ndefinetcversion \r\n"
                          "definereldate \r\ndefinegroupfile \r\ndefinegamecon \r\n"
@@ -40,7 +37,8 @@ TEST(ScriptWriter, OtherFilesGoBetweenTextFileAndAuthorInListOrder)
 
 TEST(ScriptWriter, EveryWrittenValueReadsBackFromTheFile)
 {
-    // The first record fits Windows-1252, the second needs UTF-8.
+    // The first record fits Windows-1252, the second needs UTF-8; the second save replaces the
+    // first's longer file.
     const ScriptRecord records[] = {
         {u"1.3D"_s, u"Départ  ŒUVRE "_s, u"1.2b"_s, u"05/12/2024"_s, u"G.GRP"_s, u""_s, u"T.TXT"_s,
          {u"A.MAP"_s, u""_s, u"A.MAP"_s}, u"A, B"_s, u"a@b.c"_s, u"http://x.y/?q=1"_s},
@@ -57,118 +55,112 @@ TEST(ScriptWriter, EveryWrittenValueReadsBackFromTheFile)
         ScriptBuffer reader;
         ASSERT_TRUE(reader.LoadFile(folder.file(u"all.tcs"_s)));
         const ScriptDirectives read = ReadScript(reader);
-        EXPECT_EQ(read.dukeVersion, record.dukeVersion);
-        EXPECT_EQ(read.tcName, record.tcName);
-        EXPECT_EQ(read.tcVersion, record.tcVersion);
-        EXPECT_EQ(read.groupFile, record.groupFile);
-        EXPECT_EQ(read.gameCon, record.gameCon);
-        EXPECT_EQ(read.textFile, record.textFile);
+        const auto o = [](const std::optional<QString> &value) { return value.value_or(u"(missing)"_s); };
+        EXPECT_EQ((QStringList{o(read.dukeVersion), o(read.tcName), o(read.tcVersion), o(read.groupFile),
+                               o(read.gameCon), o(read.textFile), o(read.author), o(read.email), o(read.web)}),
+                  (QStringList{record.dukeVersion, record.tcName, record.tcVersion, record.groupFile, record.gameCon,
+                               record.textFile, record.author, record.email, record.web}));
         EXPECT_EQ(read.otherFiles, record.otherFiles);
-        EXPECT_EQ(read.author, record.author);
-        EXPECT_EQ(read.email, record.email);
-        EXPECT_EQ(read.web, record.web);
     }
 }
 
-struct DirectiveCase {
-    const char *name;
-    QString text;
-    QStringView keyword;
-    std::optional<QString> value;
-};
-void PrintTo(const DirectiveCase &c, std::ostream *os) { *os << c.name; }
-
-
-class ReadDirectiveTest : public testing::TestWithParam<DirectiveCase> {};
-
-TEST_P(ReadDirectiveTest, ReadsTheFirstOccurrenceToItsLineEnd)
+// A keyword's value runs from its first occurrence to the line end; every occurrence of
+// "defineotherfile" gives one. No value: {}. (Empty values and the order of other files are
+// read back in EveryWrittenValueReadsBackFromTheFile.)
+TEST(ScriptReader, ReadsEachKeywordByTheSharedRules)
 {
-    ScriptBuffer buffer;
-    buffer.SetText(GetParam().text);
-    EXPECT_EQ(ReadDirective(buffer, GetParam().keyword), GetParam().value);
-    EXPECT_EQ(buffer.Text(), GetParam().text);
+    const QStringView other = ScriptKeyword::OtherFile;
+    const struct {
+        const char *name;
+        QString text;
+        QStringView keyword;
+        QStringList values;
+    } cases[] = {
+        {"MixedCaseKeyword", u"DefineTcName Duke It\r\n"_s, ScriptKeyword::TcName, {u"Duke It"_s}},
+        {"KeywordWithoutSpace", u"definetcname\r\nx"_s, ScriptKeyword::TcName, {u"definetcname"_s}},
+        {"TwoSpaces", u"definetcname  Foo\r\n"_s, ScriptKeyword::TcName, {u" Foo"_s}},
+        {"RepeatInValue", u"definetcname Foo DEFINETCNAME Bar"_s, ScriptKeyword::TcName, {u"Foo Bar"_s}},
+        {"OnePassOnly", u"definetcname defidefinetcname netcname X"_s, ScriptKeyword::TcName, {u"definetcname X"_s}},
+        {"TabIsNotTheSpace", u"definetcname\tX"_s, ScriptKeyword::TcName, {u"definetcname\tX"_s}},
+        {"FirstLineWins", u"definetcname First\r\ndefinetcname Second\r\n"_s, ScriptKeyword::TcName, {u"First"_s}},
+        {"WebInsideName", u"definetcname My defineweb page\r\ndefineweb http://real\r\n"_s, ScriptKeyword::Web,
+         {u"page"_s}},
+        {"InsideAWord", u"definetcname predefinewebsite\r\ndefineweb w\r\n"_s, ScriptKeyword::Web,
+         {u"definewebsite"_s}},
+        {"LfOnly", u"definetcname A\ndefinegamecon G.CON\ndefineweb w\n"_s, ScriptKeyword::GameCon, {u"G.CON"_s}},
+        {"CrOnly", u"definetcname A\rdefinegamecon G.CON\rdefineweb w\r"_s, ScriptKeyword::GameCon, {u"G.CON"_s}},
+        {"Missing", u"definetcname A\r\n"_s, ScriptKeyword::Web, {}},
+        {"KeywordDotExtension", u"defineotherfile defineotherfile.dat\r\n"_s, other,
+         {u"defineotherfile.dat"_s, u"defineotherfile.dat"_s}},
+        {"SeveralOnOneLine", u"defineotherfile a defineotherfile b defineotherfile c\r\nz"_s, other,
+         {u"a b c"_s, u"b c"_s, u"c"_s}},
+        {"NoSpaceAfterFirst", u"defineotherfilez defineotherfile q\r\ndefineotherfile r"_s, other,
+         {u"defineotherfilez q"_s, u"q"_s, u"r"_s}},
+        {"OtherFileInNameLine", u"definetcname x defineotherfile y\r\ndefineotherfile z"_s, other, {u"y"_s, u"z"_s}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptBuffer buffer;
+        buffer.SetText(c.text);
+        if (c.keyword == other) {
+            EXPECT_EQ(ReadOtherFiles(buffer), c.values);
+        } else {
+            const std::optional<QString> value = ReadDirective(buffer, c.keyword);
+            EXPECT_EQ(value ? QStringList{*value} : QStringList{}, c.values);
+        }
+        EXPECT_EQ(buffer.Text(), c.text);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, ReadDirectiveTest, testing::Values(
-    DirectiveCase{"MixedCaseKeyword", u"DefineTcName Duke It\r\n"_s, ScriptKeyword::TcName, u"Duke It"_s},
-    DirectiveCase{"KeywordWithoutSpace", u"definetcname\r\nx"_s, ScriptKeyword::TcName, u"definetcname"_s},
-    DirectiveCase{"KeywordAndSpace", u"definetcname \r\n"_s, ScriptKeyword::TcName, u""_s},
-    DirectiveCase{"TwoSpaces", u"definetcname  Foo\r\n"_s, ScriptKeyword::TcName, u" Foo"_s},
-    DirectiveCase{"RepeatInValue", u"definetcname Foo DEFINETCNAME Bar"_s, ScriptKeyword::TcName, u"Foo Bar"_s},
-    DirectiveCase{"OnePassOnly", u"definetcname defidefinetcname netcname X"_s, ScriptKeyword::TcName,
-                  u"definetcname X"_s},
-    DirectiveCase{"TabIsNotTheSpace", u"definetcname\tX"_s, ScriptKeyword::TcName, u"definetcname\tX"_s},
-    DirectiveCase{"FirstLineWins", u"definetcname First\r\ndefinetcname Second\r\n"_s, ScriptKeyword::TcName,
-                  u"First"_s},
-    DirectiveCase{"WebInsideName", u"definetcname My defineweb page\r\ndefineweb http://real\r\n"_s,
-                  ScriptKeyword::Web, u"page"_s},
-    DirectiveCase{"InsideAWord", u"definetcname predefinewebsite\r\ndefineweb w\r\n"_s, ScriptKeyword::Web,
-                  u"definewebsite"_s},
-    DirectiveCase{"TextBeforeKeywordIgnored", u"xx definegroupfile A.GRP"_s, ScriptKeyword::GroupFile,
-                  u"A.GRP"_s},
-    DirectiveCase{"LfOnly", u"definetcname A\ndefinegamecon G.CON\ndefineweb w\n"_s, ScriptKeyword::GameCon,
-                  u"G.CON"_s},
-    DirectiveCase{"CrOnly", u"definetcname A\rdefinegamecon G.CON\rdefineweb w\r"_s, ScriptKeyword::GameCon,
-                  u"G.CON"_s},
-    DirectiveCase{"Missing", u"definetcname A\r\n"_s, ScriptKeyword::Web, std::nullopt},
-    DirectiveCase{"EmptyText", u""_s, ScriptKeyword::TcName, std::nullopt}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct OtherFilesCase {
-    const char *name;
-    QString text;
-    QStringList files;
-};
-void PrintTo(const OtherFilesCase &c, std::ostream *os) { *os << c.name; }
-
-
-class ReadOtherFilesTest : public testing::TestWithParam<OtherFilesCase> {};
-
-TEST_P(ReadOtherFilesTest, ReadsEveryOccurrenceInTextOrder)
-{
-    ScriptBuffer buffer;
-    buffer.SetText(GetParam().text);
-    EXPECT_EQ(ReadOtherFiles(buffer), GetParam().files);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rules, ReadOtherFilesTest, testing::Values(
-    OtherFilesCase{"None", u"definetcname x\r\n"_s, {}},
-    OtherFilesCase{"EmptyValue", u"defineotherfile \r\n"_s, {u""_s}},
-    OtherFilesCase{"LinesInOrder", u"DEFINEOTHERFILE B.DAT\nx\ndefineOtherFile A.DAT\rdefineotherfile B.DAT"_s,
-                   {u"B.DAT"_s, u"A.DAT"_s, u"B.DAT"_s}},
-    OtherFilesCase{"KeywordDotExtension", u"defineotherfile defineotherfile.dat\r\n"_s,
-                   {u"defineotherfile.dat"_s, u"defineotherfile.dat"_s}},
-    OtherFilesCase{"SeveralOnOneLine", u"defineotherfile a defineotherfile b defineotherfile c\r\nz"_s,
-                   {u"a b c"_s, u"b c"_s, u"c"_s}},
-    OtherFilesCase{"NoSpaceAfterFirst", u"defineotherfilez defineotherfile q\r\ndefineotherfile r"_s,
-                   {u"defineotherfilez q"_s, u"q"_s, u"r"_s}},
-    OtherFilesCase{"InsideNameLine", u"definetcname x defineotherfile y\r\ndefineotherfile z"_s,
-                   {u"y"_s, u"z"_s}}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct VersionCase {
-    const char *name;
-    QString value;
-    int index;
-};
-void PrintTo(const VersionCase &c, std::ostream *os) { *os << c.name; }
-
-
-class MatchVersionTest : public testing::TestWithParam<VersionCase> {};
-
-TEST_P(MatchVersionTest, ComparesWholeUpperCasedStrings)
+TEST(ScriptReader, MatchVersionComparesWholeUpperCasedStrings)
 {
     const QStringList items = {u"1.3D"_s, u"1.4/1.5 Atomic"_s, u"1.3D and 1.4/1.5"_s};
-    EXPECT_EQ(MatchVersion(GetParam().value, items), GetParam().index);
+    EXPECT_EQ(MatchVersion(u"1.4/1.5 ATOMIC"_s, items), 1);
+    EXPECT_EQ(MatchVersion(u"1.3D AND 1.4/1.5"_s, items), 2);
+    EXPECT_EQ(MatchVersion(u"1.3D "_s, items), -1);
+    EXPECT_EQ(MatchVersion(u"1.3"_s, items), -1);
+    EXPECT_EQ(MatchVersion(u""_s, items), -1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Items, MatchVersionTest, testing::Values(
-    VersionCase{"OtherCase", u"1.4/1.5 ATOMIC"_s, 1},
-    VersionCase{"LowerD", u"1.3d"_s, 0},
-    VersionCase{"Last", u"1.3D AND 1.4/1.5"_s, 2},
-    VersionCase{"TrailingSpace", u"1.3D "_s, -1},
-    VersionCase{"Prefix", u"1.3"_s, -1},
-    VersionCase{"Empty", u""_s, -1}),
-    [](const auto &info) { return std::string(info.param.name); });
+// Written: the writer chooses these bytes for the text (Windows-1252 where every character fits,
+// UTF-8 otherwise) and they read back. Read: bytes only met in other programs' files.
+TEST(ScriptText, EncodingIsChosenByTheTextAndDecodingByTheBytes)
+{
+    const struct {
+        const char *name;
+        bool written;
+        QString text;
+        QByteArray bytes;
+    } cases[] = {
+        {"LatinLetter", true, u"Départ"_s, "D\xE9part"},
+        {"Windows1252Only", true, u"€‰Ÿ"_s, "\x80\x89\x9F"},
+        {"UndefinedByteKept", true, u"\u0081\u009D"_s, "\x81\x9D"},
+        {"OtherControl", true, u"\u0085"_s, "\xC2\x85"},
+        {"Emoji", true, u"a😀"_s, "a\xF0\x9F\x98\x80"},
+        {"SingleBytesLookLikeUtf8", true, u"Ã©"_s, "\xC3\x83\xC2\xA9"},
+        {"SingleBytesLookLikeMark", true, u"ÿþx"_s, "\xC3\xBF\xC3\xBEx"},
+        {"LeadingZeroWidthSpace", true, u"\uFEFFx"_s, "\xEF\xBB\xBF\xEF\xBB\xBFx"},
+        {"Nul", true, QString(QChar(0)) + u"é"_s, QByteArray("\0\xE9", 2)},
+        {"Utf8", false, u"Départ Ω"_s, "D\xC3\xA9part \xCE\xA9"},
+        {"Utf8Mark", false, u"Départ"_s, "\xEF\xBB\xBF" "D\xC3\xA9part"},
+        {"Utf8MarkThenCutOff", false, u"A\uFFFD"_s, "\xEF\xBB\xBF" "A\xC3"},
+        {"Utf16LeMark", false, u"Aé😀"_s, QByteArray("\xFF\xFE" "A\0\xE9\0\x3D\xD8\x00\xDE", 10)},
+        {"Utf16BeMark", false, u"Aé"_s, QByteArray("\xFE\xFF\0A\0\xE9", 6)},
+        {"Utf16LoneSurrogateAndOddByte", false, u"\uFFFDA\uFFFD"_s, QByteArray("\xFF\xFE\x00\xD8" "A\0B", 7)},
+        // Invalid UTF-8 is read as Windows-1252.
+        {"Overlong", false, u"À¯"_s, "\xC0\xAF"},
+        {"EncodedSurrogate", false, u"í\u00A0€"_s, "\xED\xA0\x80"},
+        {"AboveLastCodePoint", false, u"ô\u0090€€"_s, "\xF4\x90\x80\x80"},
+        {"CutOffAtEnd", false, u"DÃ"_s, "D\xC3"},
+        {"NulInsideUtf8", false, u"a"_s + QChar(0) + u"é"_s, QByteArray("a\0\xC3\xA9", 4)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.written) {
+            EXPECT_EQ(encodeScriptText(c.text), c.bytes);
+        }
+        EXPECT_EQ(decodeScriptBytes(c.bytes), c.text);
+    }
+}
 
 } // namespace
