@@ -7,11 +7,14 @@ namespace ostrel::test {
 std::optional<QString> FakeFileDialogs::show(QWidget *, const FileDialogRequest &request)
 {
     requests.push_back(request);
-    if (answers.empty())
+    if (answers.empty() || !answers.front()) {
+        if (!answers.empty())
+            answers.pop_front();
         return std::nullopt;
-    std::optional<QString> next = answers.front();
+    }
+    const QString path = *answers.front();
     answers.pop_front();
-    return next;
+    return path;
 }
 
 void RecordingMessageBoxes::exclamation(QWidget *, const QString &title, const QString &text)
