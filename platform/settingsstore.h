@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -15,7 +16,15 @@ struct SettingRow {
     QString value;
     friend bool operator==(const SettingRow &, const SettingRow &) = default;
 };
-using SettingRows = std::vector<SettingRow>;
+/// Implicitly shared: handing out a section the store keeps costs no copy of its rows.
+using SettingRows = QList<SettingRow>;
+
+} // namespace ostrel
+
+// Two implicitly shared strings: a row moves in memory as plain bytes.
+Q_DECLARE_TYPEINFO(ostrel::SettingRow, Q_RELOCATABLE_TYPE);
+
+namespace ostrel {
 
 /// A store operation that failed; message() is written for the user.
 class StoreError : public std::runtime_error

@@ -192,15 +192,15 @@ struct SectionCache {
         if (deadCount == 0)
             return;
         size_t kept = 0;
-        for (size_t i = 0; i < rows.size(); ++i) {
+        for (size_t i = 0; i < ids.size(); ++i) {
             if (dead[i])
                 continue;
             ids[kept] = ids[i];
-            rows[kept] = std::move(rows[i]);
+            rows[qsizetype(kept)] = std::move(rows[qsizetype(i)]);
             ++kept;
         }
         ids.resize(kept);
-        rows.resize(kept);
+        rows.resize(qsizetype(kept));
         dead.assign(kept, false);
         deadCount = 0;
     }
