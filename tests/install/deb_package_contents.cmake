@@ -1,18 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # cmake -P: builds the Debian package with CPack and checks what it holds.
-foreach(var BUILD_DIR WORK_DIR CPACK DPKG_DEB VERSION)
-  if(NOT DEFINED ${var})
-    message(FATAL_ERROR "${var} not given")
-  endif()
-endforeach()
-
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
-  endif()
-  set(run_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/scriptsupport.cmake)
+require_variables(BUILD_DIR WORK_DIR CPACK DPKG_DEB VERSION)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})

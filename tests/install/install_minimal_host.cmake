@@ -1,19 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # cmake -P: installs the build into a temporary prefix, checks what a host gets, then
 # configures, builds and runs examples/minimal-host against that prefix only.
-foreach(var BUILD_DIR EXAMPLE_DIR WORK_DIR GENERATOR CXX_COMPILER LIBDIR)
-  if(NOT DEFINED ${var})
-    message(FATAL_ERROR "${var} not given")
-  endif()
-endforeach()
-
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
-  endif()
-  set(run_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/scriptsupport.cmake)
+require_variables(BUILD_DIR EXAMPLE_DIR WORK_DIR GENERATOR CXX_COMPILER LIBDIR)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
