@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QScopeGuard>
+#include <QStringListModel>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,8 @@
 #include <QRadioButton>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -138,6 +141,10 @@ void ucTC::createEditorPage()
     lblTC = makeLabel(page, u"lblTC"_s, u"TC Name:"_s, {0, 480, 855, 255});
     txtTCName = makeAt<QLineEdit>(page, u"txtTCName"_s, {960, 480, 2292, 300});
     cboTClist = makeAt<QComboBox>(page, u"cboTClist"_s, {3360, 480, 2532, 315});
+    // A plain list of names: a standard item per name costs several allocations, which
+    // with tens of thousands of names is most of filling the list at start-up.
+    m_names = new QStringListModel(cboTClist);
+    cboTClist->setModel(m_names);
     lblGroup = makeLabel(page, u"lblGroup"_s, u"Group File:"_s, {0, 840, 855, 255});
     lblGroupFile = makeDisplay(page, u"lblGroupFile"_s, {960, 840, 4935, 255});
     cmdGroupFile = makeButton(page, u"cmdGroupFile"_s, u"..."_s, {6000, 840, 252, 252});
@@ -267,7 +274,6 @@ void ucTC::UserControl_Initialize()
     // Start-up never fails: a store that cannot be read leaves the lists empty.
     try {
         if (const auto rows = m_services->store->GetAllSettings(kApplication.toString(), kDefinedTCs.toString())) {
-            cboTClist->clear();
             QStringList names;
             for (const SettingRow &row : *rows) {
                 if (isNameListKey(row.key))
@@ -275,10 +281,9 @@ void ucTC::UserControl_Initialize()
             }
             // All at once: one by one, tens of thousands of names take seconds. As with
             // appendName, the list must not choose the first of them by itself.
-            const int chosen = cboTClist->currentIndex();
             const QSignalBlocker quiet(cboTClist);
-            cboTClist->addItems(names);
-            cboTClist->setCurrentIndex(chosen);
+            m_names->setStringList(names);
+            cboTClist->setCurrentIndex(-1);
         }
     } catch (...) {
     }
@@ -592,10 +597,10 @@ bool ucTC::ValidateDefinition()
         return false;
     const QString name = txtTCName->text();
     QString problem;
-    for (int i = 0; i < cboTClist->count() && problem.isEmpty(); ++i) {
-        if (sameDefinitionName(cboTClist->itemText(i), name))
-            problem = u"TC and Custom Group names must be unique. Save aborted."_s;
-    }
+    const QStringList names = m_names->stringList();
+    if (std::any_of(names.cbegin(), names.cend(),
+                    [&](const QString &listed) { return sameDefinitionName(listed, name); }))
+        problem = u"TC and Custom Group names must be unique. Save aborted."_s;
     if (problem.isEmpty() && cboVersComp->currentText().isEmpty())
         problem = u"Please set the Version Compatibility."_s;
     if (problem.isEmpty() && lblGroupFile->text().isEmpty())
@@ -676,11 +681,10 @@ void ucTC::DeleteDefinition()
         reportStoreFailure(u"The TC definition \"%1\" could not be removed."_s.arg(name), error.message());
         return;
     }
-    for (int i = 0; i < cboTClist->count(); ++i) {
-        if (sameDefinitionName(cboTClist->itemText(i), name)) {
-            cboTClist->removeItem(i);
-            break;
-        }
-    }
+    const QStringList names = m_names->stringList();
+    const auto listed = std::find_if(names.cbegin(), names.cend(),
+                                     [&](const QString &text) { return sameDefinitionName(text, name); });
+    if (listed != names.cend())
+        cboTClist->removeItem(int(listed - names.cbegin()));
     CancelNewDefinition();
 }

@@ -17,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QStringListModel;
 class QToolBar;
 class QToolButton;
 class frmScript;
@@ -105,6 +106,8 @@ private:
     QPointer<frmScript> m_form;
     bool m_reflectingStore = false;
     bool m_startingUp = false;
+    // The items of cboTClist.
+    QStringListModel *m_names = nullptr;
 
     QToolBar *tbToolbar = nullptr;
     ostrel::TabStrip *tbsTabStrip = nullptr;
