@@ -40,13 +40,6 @@ namespace {
 
 const QString kTitle = u"Quillon"_s;
 
-// Two names are one definition when they agree upper-cased, and also when the store
-// would take their keys for the same keys: it folds letter case (KELVIN SIGN and "k",
-// ANGSTROM SIGN and "Å" upper-case differently but fold alike).
-bool sameDefinitionName(const QString &a, const QString &b)
-{
-    return a.toUpper() == b.toUpper() || a.toCaseFolded() == b.toCaseFolded();
-}
 constexpr int kToolbarButtonWidth = 609;
 constexpr int kToolbarButtonHeight = 582;
 
@@ -598,8 +591,7 @@ bool ucTC::ValidateDefinition()
     const QString name = txtTCName->text();
     QString problem;
     const QStringList names = m_names->stringList();
-    if (std::any_of(names.cbegin(), names.cend(),
-                    [&](const QString &listed) { return sameDefinitionName(listed, name); }))
+    if (std::any_of(names.cbegin(), names.cend(), SameDefinitionName(name)))
         problem = u"TC and Custom Group names must be unique. Save aborted."_s;
     if (problem.isEmpty() && cboVersComp->currentText().isEmpty())
         problem = u"Please set the Version Compatibility."_s;
@@ -682,8 +674,7 @@ void ucTC::DeleteDefinition()
         return;
     }
     const QStringList names = m_names->stringList();
-    const auto listed = std::find_if(names.cbegin(), names.cend(),
-                                     [&](const QString &text) { return sameDefinitionName(text, name); });
+    const auto listed = std::find_if(names.cbegin(), names.cend(), SameDefinitionName(name));
     if (listed != names.cend())
         cboTClist->removeItem(int(listed - names.cbegin()));
     CancelNewDefinition();

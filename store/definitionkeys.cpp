@@ -1,5 +1,7 @@
 #include "store/definitionkeys.h"
 
+#include <algorithm>
+
 namespace ostrel {
 
 namespace {
@@ -29,6 +31,11 @@ bool isNumberWithoutLeadingZero(QStringView digits)
             return false;
     }
     return true;
+}
+
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 } // namespace
@@ -86,6 +93,22 @@ KeyField classifyKey(QStringView key, QStringView name)
         && isNumberWithoutLeadingZero(rest.sliced(kOtherFile.size())))
         return KeyField::OtherFile;
     return KeyField::None;
+}
+
+SameDefinitionName::SameDefinitionName(const QString &name)
+    : m_name(name), m_upper(name.toUpper()), m_folded(name.toCaseFolded()),
+      m_ascii(isAscii(name))
+{
+}
+
+bool SameDefinitionName::operator()(const QString &listed) const
+{
+    // Between two ASCII names both conversions are ASCII case-insensitive equality. Any
+    // other character can turn into ASCII ones ("ı" upper-cases to "I") or change length
+    // ("ß" to "SS"), so those names take the conversions themselves.
+    if (m_ascii && isAscii(listed))
+        return listed.compare(m_name, Qt::CaseInsensitive) == 0;
+    return listed.toUpper() == m_upper || listed.toCaseFolded() == m_folded;
 }
 
 bool isNameListKey(QStringView key)

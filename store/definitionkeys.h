@@ -39,4 +39,20 @@ bool isNameListKey(QStringView key);
 /// Equality after both sides are converted to upper case, character by character.
 bool equalsIgnoringCase(QStringView a, QStringView b);
 
+/// Whether a listed definition name is the same name as the one given: equal once both
+/// are upper-cased (so "Straße" is "STRASSE") or once both are case folded, as the store
+/// compares keys (so KELVIN SIGN is "k"). Made once per name, asked once per listed name.
+class SameDefinitionName
+{
+public:
+    explicit SameDefinitionName(const QString &name);
+    bool operator()(const QString &listed) const;
+
+private:
+    QString m_name;
+    QString m_upper;
+    QString m_folded;
+    bool m_ascii;
+};
+
 } // namespace ostrel

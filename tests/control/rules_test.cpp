@@ -50,6 +50,26 @@ TEST(DefinitionKeys, NameListKeyEndsInUpperCaseName)
         EXPECT_FALSE(isNameListKey(QStringView(key))) << QString::fromUtf16(key).toStdString();
 }
 
+// The quick comparison of ASCII names must agree with upper-casing and case folding.
+TEST(DefinitionKeys, SameDefinitionNameUpperCasesOrFolds)
+{
+    const struct {
+        const char16_t *a, *b;
+        bool same;
+    } cases[] = {
+        {u"Duke It Out", u"DUKE it out", true}, {u"Foo", u"Foo ", false}, {u"Foo", u"Fo", false},
+        {u"Foo1", u"Foo2", false}, {u"@[`{", u"@[`{", true}, {u"@", u"`", false}, {u"", u"", true},
+        // Non-ASCII characters that become ASCII or change length.
+        {u"Straße", u"STRASSE", true}, {u"ı", u"I", true}, {u"ſun", u"SUN", true},
+        {u"k", u"K", true}, {u"Ångstr", u"Ångstr", true}, {u"été", u"ÉTÉ", true},
+        {u"été", u"ete", false},
+    };
+    for (const auto &c : cases) {
+        const QString a = QString::fromUtf16(c.a), b = QString::fromUtf16(c.b);
+        EXPECT_EQ(SameDefinitionName(a)(b), c.same) << a.toStdString() << " / " << b.toStdString();
+        EXPECT_EQ(SameDefinitionName(b)(a), c.same) << b.toStdString() << " / " << a.toStdString();
+    }
+}
 
 ShellLayout layout(double width, double height, std::vector<int> pageLefts = {120, 480})
 {
