@@ -5,7 +5,7 @@
 #   tools/run-benchmarks.sh
 #
 # OSTREL_BENCH_BUILD_DIR   build folder (default: build-bench)
-# OSTREL_BENCH_REPETITIONS repetitions of every benchmark (default: 5)
+# OSTREL_BENCH_REPETITIONS repetitions of every benchmark (default: 7)
 # OSTREL_BENCH_MIN_TIME    least measured seconds per repetition (default: 0.5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +18,7 @@ if ! command -v python3 >/dev/null; then
 fi
 
 build=${OSTREL_BENCH_BUILD_DIR:-build-bench}
-repetitions=${OSTREL_BENCH_REPETITIONS:-5}
+repetitions=${OSTREL_BENCH_REPETITIONS:-7}
 min_time=${OSTREL_BENCH_MIN_TIME:-0.5}
 
 export QT_QPA_PLATFORM=offscreen
@@ -30,9 +30,12 @@ cmake --build "$build" -j2 --target ostrel_bench_control ostrel_bench_scripts
 results=$(mktemp -d)
 trap 'rm -rf "$results"' EXIT
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+# Repetitions of all the benchmarks of a program run in random order, so that a spell of
+# other work on the machine weighs on every store size alike instead of on one of them.
 for program in control scripts; do
   "$build/bench/ostrel_bench_$program" \
     --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+    --benchmark_enable_random_interleaving=true \
     --benchmark_min_time="$min_time" \
     --benchmark_out="$results/$program.json" --benchmark_out_format=json
 done
