@@ -140,10 +140,29 @@ void bindText(sqlite3_stmt *statement, int index, const QString &text)
                         SQLITE_STATIC);
 }
 
-QString columnText(sqlite3_stmt *statement, int column)
+// Whether text holds exactly the given UTF-8 bytes, all of them ASCII.
+bool holdsAscii(const QString &text, const char *utf8, int size)
+{
+    if (text.size() != size)
+        return false;
+    const QChar *units = text.constData();
+    for (int i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte >= 0x80 || units[i].unicode() != byte)
+            return false;
+    }
+    return true;
+}
+
+// The column's text; kept itself when it holds that text already (checked for ASCII
+// text only, which nearly every key and path is).
+QString columnText(sqlite3_stmt *statement, int column, const QString *kept = nullptr)
 {
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+    const int size = sqlite3_column_bytes(statement, column);
+    if (kept && holdsAscii(*kept, text, size))
+        return *kept;
+    return QString::fromUtf8(text, size);
 }
 
 class StatementUse
@@ -807,6 +826,12 @@ std::optional<SettingRows> SqliteSettingsStore::GetAllSettings(const QString &ap
         return std::nullopt;
     }
     if (!cache.holds(foldedApplication, foldedSection) || cache.dataVersion != *version) {
+        // Read again after another program's commit, the section is mostly the rows kept:
+        // their strings are taken over, which spares allocating new ones and freeing the
+        // old: about a fifth of the read, at any size.
+        SectionCache previous;
+        if (cache.holds(foldedApplication, foldedSection))
+            previous = std::move(cache);
         cache.clear();
         // Growing the lists row by row copies them again and again, into memory fresh
         // from the system each time: at 350,000 rows, about a fifth of the read. Counting
@@ -819,9 +844,16 @@ std::optional<SettingRows> SqliteSettingsStore::GetAllSettings(const QString &ap
         bindText(statement, 1, foldedApplication);
         bindText(statement, 2, foldedSection);
         int rc;
+        size_t at = 0; // in previous, the first row whose id is not below this row's
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            cache.ids.push_back(sqlite3_column_int64(statement, 0));
-            cache.rows.push_back({columnText(statement, 1), columnText(statement, 2)});
+            const sqlite3_int64 id = sqlite3_column_int64(statement, 0);
+            while (at < previous.ids.size() && previous.ids[at] < id)
+                ++at;
+            const SettingRow *kept =
+                at < previous.ids.size() && previous.ids[at] == id ? &previous.rows.at(qsizetype(at)) : nullptr;
+            cache.ids.push_back(id);
+            cache.rows.push_back({columnText(statement, 1, kept ? &kept->key : nullptr),
+                                  columnText(statement, 2, kept ? &kept->value : nullptr)});
         }
         // Half a section is worse than none: a caller would take it for the whole.
         if (rc != SQLITE_DONE) {

@@ -245,12 +245,15 @@ TEST_F(SqliteStore, SectionReadAgainShowsEveryChange)
     };
     ASSERT_EQ(rows(), u"Key0=vvv Key1=vvv Key2=vvv"_s);
 
-    // Far from the others, the new row's id leaves a span no list could be reserved for.
+    // Changes that keep a text's length are changes all the same. Far from the others,
+    // the new row's id leaves a span no list could be reserved for.
     OtherClient(path).exec("UPDATE settings SET value = 'theirs' WHERE key = 'Key1';"
+                           "UPDATE settings SET value = 'w' || substr(value, 2) WHERE key = 'Key0';"
+                           "UPDATE settings SET key = 'KEY2' WHERE key = 'Key2';"
                            "INSERT INTO settings (id, application, section, key, value, application_folded,"
                            " section_folded, key_folded) VALUES (4000000000000,"
                            " 'Vantrel', 'DefinedTCs', 'New', 'new', 'vantrel', 'definedtcs', 'new')");
-    EXPECT_EQ(rows(), u"Key0=vvv Key1=the Key2=vvv New=new"_s);
+    EXPECT_EQ(rows(), u"Key0=wvv Key1=the KEY2=vvv New=new"_s);
 
     store.SaveSetting(kApp, kSection, u"KEY0"_s, u"mine"_s);
     store.DeleteSetting(kApp, kSection, u"key2"_s);
