@@ -681,8 +681,6 @@ struct SqliteSettingsStore::Impl {
         return id;
     }
 
-    // The data version of the file as this connection last saw it committed by others;
-    // nullopt when it cannot be read.
     // How many rows a section can hold at most, from the span of its row ids: its rows
     // lie mostly side by side, so this is close to their number. 0 when unknown.
     qsizetype sectionRowBound(const QString &foldedApplication, const QString &foldedSection)
@@ -698,6 +696,8 @@ struct SqliteSettingsStore::Impl {
         return qsizetype(std::clamp<sqlite3_int64>(span, 0, kMostRowsReservedAhead));
     }
 
+    // The data version of the file as this connection last saw it committed by others;
+    // nullopt when it cannot be read.
     std::optional<sqlite3_int64> currentDataVersion()
     {
         StatementUse use(dataVersion);
