@@ -22,14 +22,20 @@ void storeDefinition(SettingsStore &store, const StoredDefinition &d)
         save(KeyField::OtherFile, d.otherFiles[i], int(i + 1));
 }
 
-std::vector<std::pair<QString, QString>> definedKeys(const SettingsStore &store)
+Keys definedKeys(const SettingsStore &store)
 {
-    std::vector<std::pair<QString, QString>> result;
+    Keys result;
     if (const auto rows = store.GetAllSettings(kApplication.toString(), kDefinedTCs.toString())) {
         for (const SettingRow &row : *rows)
             result.emplace_back(row.key, row.value);
     }
     return result;
+}
+
+QString storedCleanup(const SettingsStore &store)
+{
+    return store.GetSetting(kApplication.toString(), kTCSettings.toString(), kDirectoryCleanup.toString(),
+                            u"<missing>"_s);
 }
 
 ControlHarness::ControlHarness(std::shared_ptr<SettingsStore> store)
@@ -66,6 +72,24 @@ void ControlHarness::choose(const QString &name) const
     const int index = list->findText(name, Qt::MatchExactly);
     list->setCurrentIndex(index);
     Q_EMIT list->activated(index);
+}
+
+void ControlHarness::enterNew(const QString &name, int version, const QStringList &paths) const
+{
+    click(u"New"_s);
+    find<QLineEdit>(u"txtTCName"_s)->setText(name);
+    find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(version);
+    const QString pickers[] = {u"cmdGroupFile"_s, u"cmdGameCon"_s, u"cmdTextFile"_s};
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (!paths[i].isEmpty())
+            pick(i < 3 ? pickers[i] : u"cmdOtherFiles"_s, paths[i]);
+    }
+}
+
+void ControlHarness::removeOtherFile(int row) const
+{
+    find<QListWidget>(u"lstOtherFiles"_s)->setCurrentRow(row);
+    clickButton(u"cmdOtherRemove"_s);
 }
 
 QString ControlHarness::text(const QString &name) const

@@ -31,7 +31,10 @@ struct StoredDefinition {
 /// Writes the keys of a definition as a save of a new definition does.
 void storeDefinition(SettingsStore &store, const StoredDefinition &definition);
 /// The (key, value) pairs of "DefinedTCs", in store order; empty when there are none.
-std::vector<std::pair<QString, QString>> definedKeys(const SettingsStore &store);
+using Keys = std::vector<std::pair<QString, QString>>;
+Keys definedKeys(const SettingsStore &store);
+/// The stored directory clean-up preference, "<missing>" when there is none.
+QString storedCleanup(const SettingsStore &store);
 
 /// The enabled toolbar buttons while browsing, and while a definition is new or changed.
 inline const QStringList kBrowseButtons{u"New"_s, u"Delete"_s, u"LoadScript"_s, u"Script"_s, u"ScriptView"_s};
@@ -58,6 +61,12 @@ public:
     void pick(const QString &button, const std::optional<QString> &path) const;
     /// Chooses a name in the names list, as a user does.
     void choose(const QString &name) const;
+    /// Clicks "New" and enters a definition: the name, the version (an index of the list,
+    /// -1 for none) and, through their pickers, the group file, game con, text file and
+    /// other files in that order; an empty path is not picked.
+    void enterNew(const QString &name, int version, const QStringList &paths = {}) const;
+    /// Selects the row of the other-files list and clicks its remove button.
+    void removeOtherFile(int row) const;
 
     QString text(const QString &name) const;
     QStringList names() const;

@@ -2,8 +2,6 @@
 
 #include "controlharness.h"
 
-#include "platform/sqlitesettingsstore.h"
-
 #include <QRadioButton>
 #include <QSignalSpy>
 
@@ -14,13 +12,6 @@ using namespace ostrel::test;
 
 namespace {
 
-using Keys = std::vector<std::pair<QString, QString>>;
-
-const QString kApp = u"Vantrel"_s;
-const QString kSection = u"DefinedTCs"_s;
-const QString kSettings = u"TCSettings"_s;
-const QString kCleanup = u"Directory Cleanup"_s;
-
 const StoredDefinition kFooBar{u"FooBar"_s, u"1.3D"_s, u"/games/fb/FB.GRP"_s, {}, {}, {u"/games/fb/X.MAP"_s}};
 const Keys kFooBarKeys{{u"FooBarVersionComp"_s, u"1.3D"_s}, {u"FooBarNAME"_s, u"FooBar"_s},
                        {u"FooBarGroupFile"_s, u"/games/fb/FB.GRP"_s}, {u"FooBarGameCon"_s, u""_s},
@@ -29,27 +20,11 @@ const Keys kFooBarKeys{{u"FooBarVersionComp"_s, u"1.3D"_s}, {u"FooBarNAME"_s, u"
 class Lifecycle : public ::testing::Test
 {
 protected:
-    void save(const QString &key, const QString &value) { store.SaveSetting(kApp, kSection, key, value); }
-    QString stored(const QString &key) const { return store.GetSetting(kApp, kSection, key, u"<missing>"_s); }
+    void save(const QString &key, const QString &value) { store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, key, value); }
     QStringList shown() const
     {
         return QStringList{h.text(u"cboVersComp"_s), h.text(u"txtTCName"_s), h.text(u"lblGroupFile"_s),
                            h.text(u"lblGameCon"_s), h.text(u"lblTextFile"_s)} + h.otherFiles();
-    }
-    void enterNew(const QString &name, int version, const QString &group, const QStringList &others = {})
-    {
-        h.click(u"New"_s);
-        h.find<QLineEdit>(u"txtTCName"_s)->setText(name);
-        h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(version);
-        if (!group.isEmpty())
-            h.pick(u"cmdGroupFile"_s, group);
-        for (const QString &file : others)
-            h.pick(u"cmdOtherFiles"_s, file);
-    }
-    void removeOtherFile(int row)
-    {
-        h.find<QListWidget>(u"lstOtherFiles"_s)->setCurrentRow(row);
-        h.clickButton(u"cmdOtherRemove"_s);
     }
 
     ControlHarness h;
@@ -100,9 +75,9 @@ TEST_F(Lifecycle, SingleKeySectionLoadsNothingAndUnknownVersionChoosesNone)
 TEST_F(Lifecycle, SavingANewDefinitionChecksItThenWritesItsKeysInOrder)
 {
     h.start();
-    enterNew(u"Foo"_s, 0, u"/g/FOO.GRP"_s, {u"/g/1"_s, u"/g/2"_s});
+    h.enterNew(u"Foo"_s, 0, {u"/g/FOO.GRP"_s, {}, {}, u"/g/1"_s, u"/g/2"_s});
     h.click(u"Save"_s);
-    EXPECT_TRUE(h.fakes.messages->messages.empty());
+    EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     const Keys keys{{u"FooVersionComp"_s, u"1.3D"_s}, {u"FooNAME"_s, u"Foo"_s}, {u"FooGroupFile"_s, u"/g/FOO.GRP"_s},
                     {u"FooGameCon"_s, u""_s}, {u"FooTextFile"_s, u""_s}, {u"FooOtherFile1"_s, u"/g/1"_s},
                     {u"FooOtherFile2"_s, u"/g/2"_s}};
@@ -124,12 +99,10 @@ TEST_F(Lifecycle, SavingANewDefinitionChecksItThenWritesItsKeysInOrder)
     };
     for (const auto &c : cases) {
         h.fakes.messages->messages.clear();
-        enterNew(c.name, c.version, c.group);
+        h.enterNew(c.name, c.version, {c.group});
         const QString state = h.editorState();
         h.click(u"Save"_s);
-        ASSERT_EQ(h.fakes.messages->texts(), QStringList{c.message});
-        EXPECT_EQ(h.fakes.messages->messages[0].kind, RecordingMessageBoxes::Message::Kind::Exclamation);
-        EXPECT_EQ(h.fakes.messages->messages[0].title, u"Quillon");
+        EXPECT_EQ(h.fakes.messages->log(), QStringList{u"Quillon! "_s + c.message});
         EXPECT_EQ(definedKeys(store), keys);
         EXPECT_EQ(h.editorState(), state);
         h.click(u"CancelNew"_s);
@@ -143,11 +116,11 @@ TEST_F(Lifecycle, ResavingAStoredDefinitionSkipsChecksRenumbersOtherFilesAndKeep
     h.start();
     h.choose(u"Foo"_s);
     h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(0);
-    removeOtherFile(0);
-    removeOtherFile(1);
+    h.removeOtherFile(0);
+    h.removeOtherFile(1);
     ASSERT_EQ(h.otherFiles(), QStringList{u"b"_s});
     h.click(u"Save"_s); // no group file: a stored definition is saved without checks
-    EXPECT_TRUE(h.fakes.messages->messages.empty());
+    EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     Keys expected{{u"FooVersionComp"_s, u"1.3D"_s}, {u"FooNAME"_s, u"Foo"_s}, {u"FooGroupFile"_s, u""_s},
                   {u"FooGameCon"_s, u""_s}, {u"FooTextFile"_s, u""_s}};
     expected.insert(expected.end(), kFooBarKeys.begin(), kFooBarKeys.end());
@@ -156,41 +129,31 @@ TEST_F(Lifecycle, ResavingAStoredDefinitionSkipsChecksRenumbersOtherFilesAndKeep
     EXPECT_EQ(h.names(), (QStringList{u"Foo"_s, u"FooBar"_s}));
 }
 
-TEST_F(Lifecycle, TwelveOtherFilesSaveReloadAndDeleteCompletely)
-{
-    h.start();
-    QStringList files;
-    for (int i = 1; i <= 12; ++i)
-        files << u"/g/file%1.dat"_s.arg(i);
-    enterNew(u"Big"_s, 1, u"/g/BIG.GRP"_s, files);
-    h.click(u"Save"_s);
-    EXPECT_EQ(stored(u"BigOtherFile12"_s), u"/g/file12.dat");
-    h.click(u"New"_s);
-    h.click(u"CancelNew"_s);
-    h.choose(u"Big"_s);
-    EXPECT_EQ(h.otherFiles(), files);
-
-    // A re-save after removing one renumbers them all and leaves no twelfth key behind.
-    removeOtherFile(0);
-    h.click(u"Save"_s);
-    EXPECT_EQ(stored(u"BigOtherFile1"_s), u"/g/file2.dat");
-    EXPECT_EQ(stored(u"BigOtherFile12"_s), u"<missing>");
-
-    h.fakes.messages->answers.push_back(true);
-    h.click(u"Delete"_s);
-    EXPECT_TRUE(definedKeys(store).empty());
-}
-
-TEST_F(Lifecycle, DeleteWithAnEmptyEditorRemovesOnlyBareSuffixKeys)
+TEST_F(Lifecycle, DeleteAsksFirstThenRemovesOnlyThatDefinitionsKeys)
 {
     storeDefinition(store, {u"Foo"_s, u"1.3D"_s, u"/g/F.GRP"_s, {}, {}, {u"/g/1"_s, u"/g/2"_s}});
-    save(u"NAME"_s, u""_s);
+    storeDefinition(store, kFooBar);
+    save(u"NAME"_s, u""_s); // the name key of a definition with an empty name
     h.start();
-    ASSERT_EQ(h.names(), (QStringList{u"Foo"_s, u""_s}));
+    ASSERT_EQ(h.names(), (QStringList{u"Foo"_s, u"FooBar"_s, u""_s}));
+    const Keys all = definedKeys(store);
+    // With an empty editor, Delete takes the keys of the empty name: bare suffixes only.
     h.fakes.messages->answers.push_back(true);
     h.click(u"Delete"_s);
-    EXPECT_EQ(definedKeys(store).size(), 7u);
-    EXPECT_EQ(h.names(), QStringList{u"Foo"_s});
+    EXPECT_EQ(definedKeys(store), Keys(all.begin(), all.end() - 1));
+    EXPECT_EQ(h.names(), (QStringList{u"Foo"_s, u"FooBar"_s}));
+
+    h.choose(u"Foo"_s);
+    h.click(u"Delete"_s); // answered No: nothing changes
+    EXPECT_EQ(h.fakes.messages->log(), QStringList(2, u"Quillon? Are you sure you want to remove this Definition?"_s));
+    EXPECT_EQ(h.text(u"txtTCName"_s), u"Foo");
+    EXPECT_EQ(definedKeys(store).size(), all.size() - 1);
+    // Yes removes Foo's keys and its name, none of FooBar's, and empties the editor.
+    h.fakes.messages->answers.push_back(true);
+    h.click(u"Delete"_s);
+    EXPECT_EQ(definedKeys(store), kFooBarKeys);
+    EXPECT_EQ(h.names(), QStringList{u"FooBar"_s});
+    EXPECT_TRUE(h.text(u"txtTCName"_s).isEmpty());
 }
 
 TEST(Cleanup, StartUpChoosesAndRewritesTheStoredValue)
@@ -204,82 +167,28 @@ TEST(Cleanup, StartUpChoosesAndRewritesTheStoredValue)
     for (const auto &c : cases) {
         ControlHarness h;
         if (c.stored)
-            h.fakes.store->SaveSetting(kApp, kSettings, kCleanup, QString::fromUtf16(c.stored));
+            h.fakes.store->SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, QString::fromUtf16(c.stored));
         h.start();
         for (const char *name : {"optDelete", "optRename", "optNone"}) {
             EXPECT_EQ(h.find<QRadioButton>(QString::fromLatin1(name))->isChecked(), qstrcmp(name, c.chosen) == 0)
                 << name << " for " << c.chosen;
         }
-        EXPECT_EQ(h.fakes.store->GetSetting(kApp, kSettings, kCleanup, u"<missing>"_s), QString::fromUtf16(c.after));
+        EXPECT_EQ(storedCleanup(*h.fakes.store), QString::fromUtf16(c.after));
     }
 }
 
 TEST(Cleanup, ClickWritesTheChoiceAtOnce)
 {
     ControlHarness h;
-    h.fakes.store->SaveSetting(kApp, kSettings, kCleanup, u"Off"_s);
+    h.fakes.store->SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, u"Off"_s);
     h.start();
     QSignalSpy spy(h.control.get(), &ucTC::LoadTCNames);
     h.clickButton(u"optNone"_s);
-    EXPECT_EQ(h.fakes.store->GetSetting(kApp, kSettings, kCleanup, {}), u"None");
+    EXPECT_EQ(storedCleanup(*h.fakes.store), u"None");
     h.clickButton(u"optDelete"_s);
-    EXPECT_EQ(h.fakes.store->GetSetting(kApp, kSettings, kCleanup, {}), u"Delete");
+    EXPECT_EQ(storedCleanup(*h.fakes.store), u"Delete");
     EXPECT_FALSE(h.find<QRadioButton>(u"optNone"_s)->isChecked());
     EXPECT_EQ(spy.count(), 0);
-}
-
-// The whole life on a real store file, next to a definition with a longer, similar name.
-TEST(LifecycleOnFile, DefineSaveReopenEditAndDelete)
-{
-    TempFolder temp;
-    const auto open = [file = temp.file(u"store/settings.sqlite3"_s)] {
-        return std::make_unique<ControlHarness>(std::make_shared<SqliteSettingsStore>(file));
-    };
-    auto h = open();
-    storeDefinition(*h->fakes.store, kFooBar);
-    h->start();
-    h->click(u"New"_s);
-    h->find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(2);
-    h->find<QLineEdit>(u"txtTCName"_s)->setText(u"Foo"_s);
-    h->pick(u"cmdGroupFile"_s, u"/d/FOO.GRP"_s);
-    h->pick(u"cmdGameCon"_s, u"/d/GAME.CON"_s);
-    h->pick(u"cmdTextFile"_s, u"/d/readme.txt"_s);
-    h->pick(u"cmdOtherFiles"_s, u"/d/E1L1.MAP"_s);
-    h->click(u"Save"_s);
-
-    h = open();
-    h->start();
-    EXPECT_EQ(h->names(), (QStringList{u"FooBar"_s, u"Foo"_s}));
-    h->choose(u"Foo"_s);
-    EXPECT_EQ(h->text(u"lblTextFile"_s), u"/d/readme.txt");
-    h->pick(u"cmdGameCon"_s, u"/e/OTHER.CON"_s);
-    h->pick(u"cmdOtherFiles"_s, u"/e/E1L2.MAP"_s);
-    h->click(u"Save"_s);
-
-    Keys expected = kFooBarKeys;
-    expected.insert(expected.end(),
-                    {{u"FooVersionComp"_s, u"1.3D and 1.4/1.5"_s}, {u"FooNAME"_s, u"Foo"_s},
-                     {u"FooGroupFile"_s, u"/d/FOO.GRP"_s}, {u"FooGameCon"_s, u"/e/OTHER.CON"_s},
-                     {u"FooTextFile"_s, u"/d/readme.txt"_s}, {u"FooOtherFile1"_s, u"/d/E1L1.MAP"_s},
-                     {u"FooOtherFile2"_s, u"/e/E1L2.MAP"_s}});
-    h = open();
-    h->start();
-    EXPECT_EQ(definedKeys(*h->fakes.store), expected);
-    h->choose(u"Foo"_s);
-    h->click(u"Delete"_s); // answered No: nothing changes
-    ASSERT_EQ(h->fakes.messages->messages.size(), 1u);
-    const auto &question = h->fakes.messages->messages.front();
-    EXPECT_EQ(question.kind, RecordingMessageBoxes::Message::Kind::Question);
-    EXPECT_EQ(question.title + u'|' + question.text, u"Quillon|Are you sure you want to remove this Definition?");
-    EXPECT_EQ(h->text(u"txtTCName"_s), u"Foo");
-    EXPECT_EQ(definedKeys(*h->fakes.store), expected);
-    // Yes removes Foo's keys and its name, but none of FooBar's.
-    h->fakes.messages->answers.push_back(true);
-    h->click(u"Delete"_s);
-    EXPECT_EQ(h->names(), QStringList{u"FooBar"_s});
-    EXPECT_TRUE(h->text(u"txtTCName"_s).isEmpty());
-    h.reset();
-    EXPECT_EQ(definedKeys(SqliteSettingsStore(temp.file(u"store/settings.sqlite3"_s))), kFooBarKeys);
 }
 
 } // namespace

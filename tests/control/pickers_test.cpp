@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -29,32 +30,29 @@ protected:
     ControlHarness h;
 };
 
-TEST_F(Pickers, EachUsesItsFilterAndPutsThePathInItsTargetAndViewOpensItOnce)
+// (That the text file goes to the desktop once, its path exactly as chosen, is checked with
+// hostile paths in HostileNames.SavedThroughTheControlAndReadBackExactly.)
+TEST_F(Pickers, EachUsesItsFilterAndPutsThePathInItsTarget)
 {
     h.click(u"New"_s);
-    const QString hostile = u"/tmp/a b/it's \"$(rm -rf x)\"; echo.txt"_s;
     const struct {
         QString button, filter, path, target;
     } cases[] = {
         {u"cmdGroupFile"_s, u"Group Files (*.grp)|*.grp"_s, u"/a/DUKE3D.GRP"_s, u"lblGroupFile"_s},
         {u"cmdGameCon"_s, u"Con Files (*.con)|*.con"_s, u"/a/game.con"_s, u"lblGameCon"_s},
-        {u"cmdTextFile"_s, u"Text Files (*.txt)|*.txt"_s, hostile, u"lblTextFile"_s},
+        {u"cmdTextFile"_s, u"Text Files (*.txt)|*.txt"_s, u"/a/readme.txt"_s, u"lblTextFile"_s},
     };
     for (const auto &c : cases) {
         h.pick(c.button, c.path);
         EXPECT_EQ(lastRequest().filter, c.filter);
-        EXPECT_EQ(lastRequest().filterIndex, 1);
-        EXPECT_EQ(lastRequest().mode, FileDialogRequest::Mode::Open);
-        EXPECT_TRUE(lastRequest().fileName.isEmpty());
+        EXPECT_TRUE(lastRequest().filterIndex == 1 && lastRequest().mode == FileDialogRequest::Mode::Open
+                    && lastRequest().fileName.isEmpty());
         EXPECT_EQ(h.text(c.target), c.path);
     }
     h.pick(u"cmdOtherFiles"_s, u"/a/x.dat"_s);
     h.pick(u"cmdOtherFiles"_s, u"/a/x.dat"_s);
     EXPECT_EQ(lastRequest().filter, u"All Files (*.*)|*.*");
     EXPECT_EQ(h.otherFiles(), (QStringList{u"/a/x.dat"_s, u"/a/x.dat"_s}));
-    // The text file goes to the desktop once, its path exactly as chosen.
-    h.clickButton(u"cmdViewTextFile"_s);
-    EXPECT_EQ(h.fakes.shell->opened, QStringList{hostile});
 }
 
 TEST_F(Pickers, InitialFolderFollowsTheLastChosenFileAndFallsBackToTheVolumeRoot)
@@ -81,8 +79,7 @@ TEST_F(Pickers, CancelAndRemovingNothingAreNoChange)
     EXPECT_EQ(h.editorState(), browsing);
     EXPECT_TRUE(h.fakes.shell->opened.isEmpty());
 
-    h.find<QListWidget>(u"lstOtherFiles"_s)->setCurrentRow(1);
-    h.clickButton(u"cmdOtherRemove"_s);
+    h.removeOtherFile(1);
     EXPECT_EQ(h.otherFiles(), (QStringList{u"one"_s, u"three"_s}));
     EXPECT_EQ(h.enabledButtons(), kEntryButtons);
 }
@@ -100,23 +97,15 @@ TEST(RealFileDialog, FiltersMatchWithoutRegardToCase)
         QStringList listed;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            // Let the file system model read the folder, then look at what the view shows.
-            QTimer poll;
-            QObject::connect(&poll, &QTimer::timeout, dialog, [&, dialog] {
-                auto *view = dialog->findChild<QAbstractItemView *>(u"listView"_s);
-                QAbstractItemModel *model = view ? view->model() : nullptr;
-                if (model && model->rowCount(view->rootIndex()) > 0) {
-                    for (int r = 0; r < model->rowCount(view->rootIndex()); ++r)
-                        listed << model->index(r, 0, view->rootIndex()).data().toString();
-                    dialog->reject();
-                }
-            });
-            poll.start(20);
-            QTimer::singleShot(30000, dialog, &QDialog::reject);
-            while (dialog->isVisible())
+            auto *view = dialog ? dialog->findChild<QAbstractItemView *>(u"listView"_s) : nullptr;
+            // Let the file system model read the folder, then take what the view shows.
+            const auto rows = [view] { return view ? view->model()->rowCount(view->rootIndex()) : 0; };
+            for (QDeadlineTimer deadline(30000); view && rows() == 0 && !deadline.hasExpired();)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            for (int r = 0; r < rows(); ++r)
+                listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            if (dialog)
+                dialog->reject();
         });
         FileDialogRequest request;
         request.filter = filter;

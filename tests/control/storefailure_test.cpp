@@ -61,14 +61,9 @@ protected:
         store->failFromWrite = 0;
         EXPECT_EQ(definedKeys(*store), keys) << failAt;
         EXPECT_EQ(h.editorState(), state) << failAt;
-        QStringList warnings;
-        for (const auto &m : h.fakes.messages->messages) {
-            if (m.kind == RecordingMessageBoxes::Message::Kind::Exclamation)
-                warnings << m.title + u'|' + m.text;
-        }
-        ASSERT_EQ(warnings.size(), 1) << failAt;
-        EXPECT_TRUE(warnings[0].startsWith(u"Quillon|"_s) && warnings[0].contains(what)
-                    && warnings[0].contains(u"the disk is full"_s)) << warnings[0].toStdString();
+        const QStringList warnings = h.fakes.messages->log().filter(u"Quillon! "_s);
+        EXPECT_TRUE(warnings.size() == 1 && warnings[0].contains(what) && warnings[0].contains(u"the disk is full"_s))
+            << failAt << ": " << warnings.join(u'/').toStdString();
     }
 
     std::shared_ptr<RefusingStore> store = std::make_shared<RefusingStore>();
@@ -95,7 +90,7 @@ TEST_F(StoreFailure, RefusedSavesChangeNothingUntilTheStoreRecovers)
     // Once the store takes writes again, the same Save goes through.
     h.fakes.messages->messages.clear();
     h.click(u"Save"_s);
-    EXPECT_TRUE(h.fakes.messages->messages.empty());
+    EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     EXPECT_EQ(h.names(), (QStringList{u"Foo"_s, u"Bar"_s}));
 }
 
@@ -108,7 +103,7 @@ TEST_F(StoreFailure, RefusedDeleteAndCleanupChoiceChangeNothing)
     expectRefused(1, [&] { h.clickButton(u"optDelete"_s); }, u"clean-up preference could not be saved"_s);
     EXPECT_TRUE(h.find<QRadioButton>(u"optRename"_s)->isChecked());
     EXPECT_FALSE(h.find<QRadioButton>(u"optDelete"_s)->isChecked());
-    EXPECT_EQ(store->GetSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, {}), u"Rename");
+    EXPECT_EQ(storedCleanup(*store), u"Rename");
 }
 
 TEST(StoreFailureAtStartUp, IsIgnored)
@@ -117,7 +112,7 @@ TEST(StoreFailureAtStartUp, IsIgnored)
     store->failFromWrite = 1;
     ControlHarness h(store);
     h.start();
-    EXPECT_TRUE(h.fakes.messages->messages.empty());
+    EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     EXPECT_EQ(h.find<QComboBox>(u"cboVersComp"_s)->count(), 3);
 }
 

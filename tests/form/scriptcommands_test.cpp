@@ -59,7 +59,7 @@ TEST_F(ScriptCommands, ScriptWithAnEmptyEditorOpensAFreshFormWithoutAsking)
         press(form, u"cmdCancel"_s);
     });
     run(u"Script"_s, [&](frmScript *form) { expectFreshFields(open = form); });
-    EXPECT_TRUE(h.fakes.messages->messages.empty());
+    EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     EXPECT_TRUE(cancelled.isNull()) << "a cancelled form is discarded";
     EXPECT_FALSE(open.isNull()) << "a form left open is kept";
 }
@@ -74,11 +74,7 @@ TEST_F(ScriptCommands, ScriptAsksWhetherToStartFromTheShownDefinition)
         expectFreshFields(form);
         press(form, u"cmdCancel"_s);
     });
-    ASSERT_EQ(h.fakes.messages->messages.size(), 1u);
-    const auto &question = h.fakes.messages->messages.front();
-    EXPECT_EQ(question.kind, RecordingMessageBoxes::Message::Kind::Question);
-    EXPECT_EQ(question.title + u'|' + question.text, u"Quillon|Use current TC Definition as default?"_s);
-    EXPECT_TRUE(question.yesIsDefault);
+    EXPECT_EQ(h.fakes.messages->log(), QStringList{u"Quillon?+ Use current TC Definition as default?"_s});
 
     // Yes: version, name cut to 25 characters and file titles; entries without a folder are skipped.
     h.fakes.messages->answers.push_back(true);

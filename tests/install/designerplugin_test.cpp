@@ -11,7 +11,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPluginLoader>
-#include <QToolBar>
 #include <QUiLoader>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
@@ -25,7 +24,6 @@ const QString kPluginDir = QStringLiteral(OSTREL_DESIGNER_PLUGIN_DIR);
 
 TEST(DesignerPlugin, DescribesUcTCInTheOstrelGroup)
 {
-    ostrel::test::TempFolder config; // createWidget uses the per-user store
     const QStringList plugins = QDir(kPluginDir).entryList({u"*.so"_s}, QDir::Files);
     ASSERT_EQ(plugins.size(), 1) << kPluginDir.toStdString();
     QPluginLoader loader(QDir(kPluginDir).filePath(plugins.first()));
@@ -34,13 +32,12 @@ TEST(DesignerPlugin, DescribesUcTCInTheOstrelGroup)
     EXPECT_EQ(widget->name() + u'|' + widget->group() + u'|' + widget->includeFile(), u"ucTC|Ostrel|uctc.h"_s);
     EXPECT_FALSE(widget->icon().isNull());
     EXPECT_TRUE(widget->domXml().contains(uR"(<widget class="ucTC")"_s));
-    std::unique_ptr<QWidget> made(widget->createWidget(nullptr));
-    EXPECT_NE(qobject_cast<ucTC *>(made.get()), nullptr);
 }
 
+// QUiLoader makes the control through the plugin's createWidget.
 TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
 {
-    ostrel::test::TempFolder config;
+    ostrel::test::TempFolder config; // the control opens the per-user store
     QUiLoader uiLoader;
     uiLoader.addPluginPath(kPluginDir);
     QByteArray ui = R"(<ui version="4.0"><class>LauncherForm</class>
@@ -56,14 +53,6 @@ TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
     ASSERT_NE(control, nullptr);
     auto *names = control->findChild<QComboBox *>(u"cboTClist"_s);
     ASSERT_NE(names, nullptr);
-
-    QStringList keys;
-    for (QAction *action : control->findChild<QToolBar *>(u"tbToolbar"_s)->actions()) {
-        if (!action->objectName().isEmpty())
-            keys << action->objectName();
-    }
-    EXPECT_EQ(keys, QStringList({u"New"_s, u"CancelNew"_s, u"Save"_s, u"Delete"_s, u"LoadScript"_s,
-                                 u"Script"_s, u"ScriptView"_s}));
     // The toolbar drives the control: "New" starts a definition, so the names list is locked.
     control->findChild<QAction *>(u"New"_s)->trigger();
     EXPECT_TRUE(control->findChild<QAction *>(u"CancelNew"_s)->isEnabled());

@@ -18,3 +18,21 @@ function(run what)
   endif()
   set(run_output "${out}" PARENT_SCOPE)
 endfunction()
+
+# Stops the script unless every given path exists.
+function(require_files)
+  foreach(path IN LISTS ARGN)
+    if(NOT EXISTS "${path}")
+      message(FATAL_ERROR "missing ${path}")
+    endif()
+  endforeach()
+endfunction()
+
+# Stops the script unless text matches each of the regular expressions (none may hold a ';').
+function(require_matches what text)
+  foreach(pattern IN LISTS ARGN)
+    if(NOT text MATCHES "${pattern}")
+      message(FATAL_ERROR "${what} lacks ${pattern}:\n${text}")
+    endif()
+  endforeach()
+endfunction()

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdint>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -26,28 +27,31 @@ TEST(ScriptBuffer, FindKeepsIndexesOfTheOriginalText)
     EXPECT_EQ(buffer.Find(u"X", 0), 3);
 }
 
+// A pipe is no file: reading it would wait for a writer for ever.
 TEST(ScriptBuffer, LoadFileTakesUpToOneMebibyteAndRefusesTheRestUnchanged)
 {
     test::TempFolder folder;
     QDir(folder.path()).mkdir(u"sub"_s);
+    ::mkfifo(QFile::encodeName(folder.file(u"pipe.tcs"_s)).constData(), 0600);
     const std::pair<QString, bool> files[] = {
         {folder.file(u"missing.tcs"_s), false},
         {folder.file(u"sub"_s), false},
+        {folder.file(u"pipe.tcs"_s), false},
         {folder.write(u"big.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize + 1, 'a')), false},
         {folder.write(u"max.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize, 'a')), true},
     };
+    const QString script = folder.write(u"good.tcs"_s, "definetcname D\xE9part\r\n"); // Windows-1252
     for (const auto &[path, loadable] : files) {
         SCOPED_TRACE(path.toStdString());
         ScriptBuffer buffer;
-        const QString script = folder.write(u"good.tcs"_s, "definetcname good\r\n");
         ASSERT_TRUE(buffer.LoadFile(script));
-        ASSERT_EQ(buffer.Find(u"good", 0), 13);
+        ASSERT_EQ(buffer.Find(u"départ", 0), 13);
 
         EXPECT_EQ(buffer.LoadFile(path), loadable);
         EXPECT_EQ(buffer.FileName(), loadable ? path : script);
-        EXPECT_EQ(buffer.Text(), loadable ? QString(ScriptBuffer::MaxFileSize, u'a') : u"definetcname good\r\n"_s);
+        EXPECT_EQ(buffer.Text(), loadable ? QString(ScriptBuffer::MaxFileSize, u'a') : u"definetcname Départ\r\n"_s);
         if (!loadable) {
-            EXPECT_EQ(buffer.SelText(), u"good"_s);
+            EXPECT_EQ(buffer.SelText(), u"Départ"_s);
         }
     }
 }

@@ -7,14 +7,11 @@ namespace ostrel::test {
 std::optional<QString> FakeFileDialogs::show(QWidget *, const FileDialogRequest &request)
 {
     requests.push_back(request);
-    if (answers.empty() || !answers.front()) {
-        if (!answers.empty())
-            answers.pop_front();
+    if (answers.empty())
         return std::nullopt;
-    }
-    const QString path = *answers.front();
+    const std::optional<QString> answer = answers.front();
     answers.pop_front();
-    return path;
+    return answer;
 }
 
 void RecordingMessageBoxes::exclamation(QWidget *, const QString &title, const QString &text)
@@ -32,11 +29,13 @@ bool RecordingMessageBoxes::question(QWidget *, const QString &title, const QStr
     return yes;
 }
 
-QStringList RecordingMessageBoxes::texts() const
+QStringList RecordingMessageBoxes::log() const
 {
     QStringList result;
-    for (const Message &m : messages)
-        result << m.text;
+    for (const Message &m : messages) {
+        const char *mark = m.kind == Message::Kind::Exclamation ? "! " : m.yesIsDefault ? "?+ " : "? ";
+        result << m.title + QLatin1StringView(mark) + m.text;
+    }
     return result;
 }
 

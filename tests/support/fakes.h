@@ -54,7 +54,9 @@ public:
 
     std::deque<bool> answers;
     std::vector<Message> messages;
-    QStringList texts() const;
+    /// Every message so far as "Title! text" for a warning, "Title? text" for a question
+    /// and "Title?+ text" for a question whose default button is Yes.
+    QStringList log() const;
 };
 
 class RecordingShell : public Shell
