@@ -86,19 +86,21 @@ def main():
     w("The floor is the least any read of the section can cost: the store's own query,")
     w("stepped through with each key and value copied out as UTF-8 into `std::string`.")
     w("")
-    w("| operation | " + " | ".join(f"{n:,} definitions" for n in SIZES) + " | 1,000 → 10,000 | 10,000 → 50,000 |")
-    w("|---|" + "---|" * len(SIZES) + "---|---|")
-    for op, label in OPERATIONS:
-        cells = []
-        for n in SIZES:
-            value = real(op, n)
-            if op == "SqliteFloor":
-                cells.append(ms(value))
-            else:
-                cells.append(f"{ms(value)} ({fmt_ratio(ratio(value, real('SqliteFloor', n)))})")
-        cells.append(fmt_ratio(ratio(real(op, 10000), real(op, 1000))))
-        cells.append(fmt_ratio(ratio(real(op, 50000), real(op, 10000))))
-        w(f"| {label} | " + " | ".join(cells) + " |")
+    def size_table(size_label, value, cell):
+        w("| operation | " + " | ".join(size_label(n) for n in SIZES) + " | 1,000 → 10,000 | 10,000 → 50,000 |")
+        w("|---|" + "---|" * len(SIZES) + "---|---|")
+        for op, label in OPERATIONS:
+            cells = [cell(op, n) for n in SIZES]
+            cells.append(fmt_ratio(ratio(value(op, 10000), value(op, 1000))))
+            cells.append(fmt_ratio(ratio(value(op, 50000), value(op, 10000))))
+            w(f"| {label} | " + " | ".join(cells) + " |")
+
+    def real_cell(op, n):
+        if op == "SqliteFloor":
+            return ms(real(op, n))
+        return f"{ms(real(op, n))} ({fmt_ratio(ratio(real(op, n), real('SqliteFloor', n)))})"
+
+    size_table(lambda n: f"{n:,} definitions", real, real_cell)
     w("")
     w("## CPU time of the measuring thread (median)")
     w("")
@@ -106,13 +108,7 @@ def main():
     w("itself costs. It leaves out waiting for the disk (a durable commit waits for several")
     w("`fsync` calls) and the integrity check, which runs on a thread of its own.")
     w("")
-    w("| operation | " + " | ".join(f"{n:,}" for n in SIZES) + " | 1,000 → 10,000 | 10,000 → 50,000 |")
-    w("|---|" + "---|" * len(SIZES) + "---|---|")
-    for op, label in OPERATIONS:
-        cells = [ms(cpu(op, n)) for n in SIZES]
-        cells.append(fmt_ratio(ratio(cpu(op, 10000), cpu(op, 1000))))
-        cells.append(fmt_ratio(ratio(cpu(op, 50000), cpu(op, 10000))))
-        w(f"| {label} | " + " | ".join(cells) + " |")
+    size_table(lambda n: f"{n:,}", cpu, lambda op, n: ms(cpu(op, n)))
     w("")
     w("## Reading scripts")
     w("")
