@@ -6,7 +6,7 @@
 // every definition back, so each repetition sees a store of the same size.
 
 #include "bench/storefixture.h"
-#include "platform/sqlitesettingsstore.h"
+#include "store/sqlitesettingsstore.h"
 #include "store/definitionkeys.h"
 #include "tests/support/fakes.h"
 

@@ -1,6 +1,6 @@
 #include "bench/storefixture.h"
 
-#include "platform/sqlitesettingsstore.h"
+#include "store/sqlitesettingsstore.h"
 #include "store/definitionkeys.h"
 
 #include <QTemporaryDir>

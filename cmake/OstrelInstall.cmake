@@ -13,18 +13,19 @@ install(TARGETS ostrel EXPORT OstrelTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The public headers keep the paths under which they include each other
-# ("platform/settingsstore.h"), relative to include/ostrel.
+# ("store/settingsstore.h"), relative to include/ostrel.
 install(FILES
     ${PROJECT_SOURCE_DIR}/control/uctc.h
     ${PROJECT_BINARY_DIR}/ostrel_export.h
   DESTINATION ${OSTREL_INCLUDE_DIR})
 install(FILES
     ${PROJECT_SOURCE_DIR}/platform/platformservices.h
-    ${PROJECT_SOURCE_DIR}/platform/settingsstore.h
-    ${PROJECT_SOURCE_DIR}/platform/sqlitesettingsstore.h
-    ${PROJECT_SOURCE_DIR}/platform/memorysettingsstore.h
   DESTINATION ${OSTREL_INCLUDE_DIR}/platform)
-install(FILES ${PROJECT_SOURCE_DIR}/store/definitionkeys.h
+install(FILES
+    ${PROJECT_SOURCE_DIR}/store/definitionkeys.h
+    ${PROJECT_SOURCE_DIR}/store/settingsstore.h
+    ${PROJECT_SOURCE_DIR}/store/sqlitesettingsstore.h
+    ${PROJECT_SOURCE_DIR}/store/memorysettingsstore.h
   DESTINATION ${OSTREL_INCLUDE_DIR}/store)
 install(FILES ${PROJECT_SOURCE_DIR}/scripts/scriptviewer.h
   DESTINATION ${OSTREL_INCLUDE_DIR}/scripts)

@@ -11,7 +11,7 @@
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
 #include "platform/platformservices.h"
-#include "platform/settingsstore.h"
+#include "store/settingsstore.h"
 #include "platform/shell.h"
 #include "scripts/scriptbuffer.h"
 #include "store/definitionkeys.h"

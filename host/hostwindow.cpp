@@ -1,7 +1,7 @@
 #include "hostwindow.h"
 
 #include "platform/platformservices.h"
-#include "platform/settingsstore.h"
+#include "store/settingsstore.h"
 #include "store/definitionkeys.h"
 
 #include <uctc.h>

@@ -1,7 +1,7 @@
 #include "hostwindow.h"
 
 #include "platform/platformservices.h"
-#include "platform/sqlitesettingsstore.h"
+#include "store/sqlitesettingsstore.h"
 #include "scripts/scriptviewer.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "platform/formshower.h"
 #include "platform/messageboxes.h"
 #include "platform/shell.h"
-#include "platform/sqlitesettingsstore.h"
+#include "store/sqlitesettingsstore.h"
 
 namespace ostrel {
 

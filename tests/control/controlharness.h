@@ -2,7 +2,7 @@
 
 #include "../support/fakes.h"
 #include "../support/tempstore.h"
-#include "platform/memorysettingsstore.h"
+#include "store/memorysettingsstore.h"
 
 #include <uctc.h>
 

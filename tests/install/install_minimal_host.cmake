@@ -24,9 +24,9 @@ endif()
 file(GLOB_RECURSE headers RELATIVE ${prefix}/include/ostrel ${prefix}/include/ostrel/*)
 list(SORT headers)
 set(expected_headers
-  ostrel_export.h platform/memorysettingsstore.h platform/platformservices.h
-  platform/settingsstore.h platform/sqlitesettingsstore.h scripts/scriptviewer.h
-  store/definitionkeys.h uctc.h)
+  ostrel_export.h platform/platformservices.h scripts/scriptviewer.h
+  store/definitionkeys.h store/memorysettingsstore.h store/settingsstore.h
+  store/sqlitesettingsstore.h uctc.h)
 if(NOT headers STREQUAL expected_headers)
   message(FATAL_ERROR "installed headers: ${headers}\nexpected: ${expected_headers}")
 endif()

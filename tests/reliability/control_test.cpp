@@ -10,7 +10,7 @@
 #include "taggedsave.h"
 
 #include "../control/controlharness.h"
-#include "platform/sqlitesettingsstore.h"
+#include "store/sqlitesettingsstore.h"
 
 #include <QProcess>
 

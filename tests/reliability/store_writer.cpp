@@ -9,7 +9,7 @@
 
 #include "taggedsave.h"
 
-#include "platform/sqlitesettingsstore.h"
+#include "store/sqlitesettingsstore.h"
 
 #include <QCoreApplication>
 #include <QThread>

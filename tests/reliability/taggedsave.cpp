@@ -1,6 +1,6 @@
 #include "taggedsave.h"
 
-#include "platform/settingsstore.h"
+#include "store/settingsstore.h"
 #include "store/definitionkeys.h"
 
 #include <algorithm>

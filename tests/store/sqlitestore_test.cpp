@@ -1,6 +1,7 @@
 // The file store's own duties: persistence, file safety, and how it fails.
 
-#include "platform/sqlitesettingsstore.h"
+#include "store/settingsschema.h"
+#include "store/sqlitesettingsstore.h"
 #include "tests/support/tempstore.h"
 
 #include <QDir>
@@ -39,8 +40,15 @@ struct OtherClient {
         }, &values, nullptr);
         return values;
     }
+    // The application id and the layout version in the file's header, as "id/version".
+    QString stamp()
+    {
+        return column("PRAGMA application_id").value(0) + u'/' + column("PRAGMA user_version").value(0);
+    }
     sqlite3 *db = nullptr;
 };
+
+const QString kStamped = u"%1/%2"_s.arg(kSettingsApplicationId).arg(kSettingsLayoutVersion);
 
 // Hands a test the first connection the process opens while it lives (the store's), after
 // running sql on it: max_page_count holds per connection, so only the store's disk is "full".
@@ -88,8 +96,9 @@ protected:
     const QString path = folder.file(u"settings.sqlite3"_s);
 };
 
-// Readable, checkable and in rollback-journal mode for a client without our code, with the
-// rows in the order of their first creation. (Our own clients reopen stores in tests/reliability.)
+// Readable, checkable and in rollback-journal mode for a client without our code, marked as
+// ours, with the rows in the order of their first creation. (Our own clients reopen stores in
+// tests/reliability.)
 TEST_F(SqliteStore, FileIsPlainSqliteForAnyClient)
 {
     {
@@ -101,6 +110,7 @@ TEST_F(SqliteStore, FileIsPlainSqliteForAnyClient)
     OtherClient other(path);
     EXPECT_EQ(other.column("PRAGMA integrity_check"), QStringList{u"ok"_s});
     EXPECT_EQ(other.column("PRAGMA journal_mode"), QStringList{u"delete"_s});
+    EXPECT_EQ(other.stamp(), kStamped);
     EXPECT_EQ(other.column("SELECT value FROM settings ORDER BY id"), (QStringList{u"3"_s, u"2"_s}));
 }
 
@@ -129,12 +139,16 @@ TEST_F(SqliteStore, FileAndFoldersAppearOnlyOnWritesAndArePrivate)
 }
 
 // None of these may be written into, repaired or replaced, nor read from; a read-only store
-// still reads.
-TEST_F(SqliteStore, UnusableOrReadOnlyFilesAreLeftUntouchedAndRefuseWrites)
+// and one of a newer layout still read.
+TEST_F(SqliteStore, UnusableReadOnlyOrNewerFilesAreLeftUntouchedAndRefuseWrites)
 {
     fill(100);
     QFile::copy(path, folder.file(u"truncated"_s));
     QFile(folder.file(u"truncated"_s)).resize(QFileInfo(path).size() / 2);
+    QFile::copy(path, folder.file(u"newer"_s));
+    OtherClient(folder.file(u"newer"_s)).exec("PRAGMA user_version = 2");
+    QFile::copy(path, folder.file(u"foreign id"_s));
+    OtherClient(folder.file(u"foreign id"_s)).exec("PRAGMA application_id = 1179012932"); // another program's
     QByteArray random(8192, '\0');
     QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
     OtherClient(folder.write(u"foreign"_s, {})).exec("CREATE TABLE accounts (name TEXT)");
@@ -145,26 +159,67 @@ TEST_F(SqliteStore, UnusableOrReadOnlyFilesAreLeftUntouchedAndRefuseWrites)
         {folder.write(u"random"_s, random), notOurs, ReadWrite},
         {folder.write(u"empty"_s, {}), notOurs, ReadWrite},
         {folder.file(u"foreign"_s), notOurs, ReadWrite},
+        {folder.file(u"foreign id"_s), notOurs, ReadWrite},
         {folder.file(u"truncated"_s), u"the file is damaged"_s, ReadWrite},
         {folder.file(u"folder"_s), u"it is a folder, not a file"_s, ReadWrite},
         {folder.write(u"plain"_s, "x") + u"/s.db"_s, u"a part of its path is a file, not a folder"_s, ReadWrite},
         {path, u"it is opened read-only"_s, ReadOnly},
+        {folder.file(u"newer"_s), u"it was written by a newer version of Quillon and is left as it is"_s, ReadWrite},
     };
     const auto names = [&] { return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); };
     const QStringList namesBefore = names();
 
     for (const auto &[file, reason, access] : cases) {
         SCOPED_TRACE(file.toStdString());
+        const bool readable = access == ReadOnly || file.endsWith(u"newer"_s);
         const QByteArray before = test::checksum(file);
         SqliteSettingsStore store(file, access);
-        EXPECT_EQ(store.GetAllSettings(kApp, kSection).has_value(), access == ReadOnly);
-        EXPECT_EQ(store.GetSetting(kApp, kSection, u"key0"_s, u"d"_s),
-                  access == ReadOnly ? QString(100, u'v') : u"d"_s);
+        EXPECT_EQ(store.GetAllSettings(kApp, kSection).has_value(), readable);
+        EXPECT_EQ(store.GetSetting(kApp, kSection, u"key0"_s, u"d"_s), readable ? QString(100, u'v') : u"d"_s);
         expectWriteRefused([&] { store.SaveSetting(kApp, kSection, u"k"_s, u"v"_s); }, file, reason);
+        expectWriteRefused([&] { store.DeleteSetting(kApp, kSection, u"Key1"_s); }, file, reason);
+        expectWriteRefused([&] { store.DeleteSetting(kApp, kSection, u"missing"_s); }, file, reason);
+        EXPECT_NO_THROW(store.Transact([&] { store.GetAllSettings(kApp, kSection); }));
         EXPECT_EQ(test::checksum(file), before);
     }
     EXPECT_EQ(names(), namesBefore);
     EXPECT_TRUE(QDir(folder.file(u"folder"_s)).isEmpty());
+}
+
+// A store written before files were stamped is read as it is, and stamped by the transaction
+// of its first change: not by reads, nor by a change that fails, nor by a delete of nothing.
+TEST_F(SqliteStore, StoreFromBeforeTheStampGetsItWithItsFirstChange)
+{
+    OtherClient(folder.write(u"settings.sqlite3"_s, {})).exec( // the layout of every earlier release
+        "CREATE TABLE settings (id INTEGER PRIMARY KEY, application TEXT NOT NULL,"
+        " section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+        " application_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
+        " UNIQUE (application_folded, section_folded, key_folded));"
+        "CREATE INDEX settings_by_section ON settings (application_folded, section_folded);"
+        "INSERT INTO settings VALUES (7, 'Vantrel', 'DefinedTCs', 'Old', 'old', 'vantrel', 'definedtcs', 'old')");
+    const QByteArray before = test::checksum(path);
+    ASSERT_EQ(OtherClient(path).stamp(), u"0/0"_s);
+    {
+        FirstConnection hook("PRAGMA max_page_count = 1"); // the file may not grow
+        SqliteSettingsStore store(path);
+        EXPECT_EQ(store.GetAllSettings(kApp, kSection), (SettingRows{{u"Old"_s, u"old"_s}}));
+        store.Transact([&] { store.GetSetting(kApp, kSection, u"old"_s, {}); });
+        store.DeleteSetting(kApp, kSection, u"missing"_s);
+        expectWriteRefused([&] {
+            store.Transact([&] {
+                store.SaveSetting(kApp, kSection, u"small"_s, u"1"_s);
+                store.SaveSetting(kApp, kSection, u"big"_s, QString(20000, u'x'));
+            });
+        }, path, u"the disk is full"_s);
+    }
+    EXPECT_EQ(test::checksum(path), before);
+
+    SqliteSettingsStore(path).SaveSetting(kApp, kSection, u"New"_s, u"new"_s);
+    OtherClient other(path);
+    EXPECT_EQ(other.stamp(), kStamped);
+    EXPECT_EQ(other.column("PRAGMA integrity_check"), QStringList{u"ok"_s});
+    EXPECT_EQ(SqliteSettingsStore(path).GetAllSettings(kApp, kSection),
+              (SettingRows{{u"Old"_s, u"old"_s}, {u"New"_s, u"new"_s}}));
 }
 
 TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndTheStoreRecovers)

@@ -1,7 +1,7 @@
 // The behaviour every settings store shares, run on the in-memory and the file store.
 
-#include "platform/memorysettingsstore.h"
-#include "platform/sqlitesettingsstore.h"
+#include "store/memorysettingsstore.h"
+#include "store/sqlitesettingsstore.h"
 #include "tests/support/tempstore.h"
 
 #include <gtest/gtest.h>

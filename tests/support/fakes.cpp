@@ -1,6 +1,6 @@
 #include "fakes.h"
 
-#include "platform/settingsstore.h"
+#include "store/settingsstore.h"
 
 namespace ostrel::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settingsstore.h"
+#include "store/settingsstore.h"
 
 #include <memory>
 
@@ -10,7 +10,8 @@ namespace ostrel {
 ///
 /// The file is created on the first write (folder 0700, file 0600). A file that is
 /// not a database, is damaged or cannot be written is never overwritten: reads of it
-/// give nothing and writes throw a StoreError that names the file and the reason.
+/// give nothing and writes throw a StoreError that names the file and the reason. A store
+/// of a newer layout than this release knows is read, but never written.
 class SqliteSettingsStore : public SettingsStore
 {
 public:

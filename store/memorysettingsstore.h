@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settingsstore.h"
+#include "store/settingsstore.h"
 
 namespace ostrel {
 

@@ -1,4 +1,4 @@
-#include "platform/memorysettingsstore.h"
+#include "store/memorysettingsstore.h"
 
 #include <algorithm>
 

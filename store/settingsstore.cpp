@@ -1,4 +1,4 @@
-#include "platform/settingsstore.h"
+#include "store/settingsstore.h"
 
 namespace ostrel {
 
