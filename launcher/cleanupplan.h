@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace ostrel {
+
+/// How the player wants the game directory cleaned up before a launch.
+enum class CleanupPreference { Delete, Rename, None, Unknown };
+
+/// The preference stored under "Vantrel" / "TCSettings" / "Directory Cleanup". A missing key
+/// means Rename; "Delete", "Rename" and "None" are read without regard to case; any other text
+/// is Unknown, and the caller decides (it is never guessed).
+CleanupPreference parseCleanupPreference(const QString &stored, bool keyPresent = true);
+
+/// What one name in a folder listing is; links are reported as links, never followed.
+enum class EntryKind { File, Directory, Symlink, Other };
+
+/// One entry of the game directory as it is on disk.
+struct DirectoryEntry {
+    QString name;
+    EntryKind kind = EntryKind::File;
+    qint64 size = 0;
+    qint64 mtimeNs = 0; ///< last modification, nanoseconds since the epoch
+
+    friend bool operator==(const DirectoryEntry &, const DirectoryEntry &) = default;
+};
+
+/// Lists a folder without following links (lstat). On failure returns an empty list and sets
+/// error, when given.
+QList<DirectoryEntry> listDirectory(const QString &folder, QString *error = nullptr);
+
+/// A file the launch copies into the game directory, for engines that read loose files only
+/// from there.
+struct CopyIn {
+    QString source;     ///< full path of the TC's file
+    QString targetName; ///< name in the game directory
+
+    friend bool operator==(const CopyIn &, const CopyIn &) = default;
+};
+
+/// Everything the clean-up plan depends on; nothing is read from disk while planning.
+struct CleanupInput {
+    QString gameDir;
+    QList<DirectoryEntry> listing;   ///< the game directory's entries
+    QStringList tcFiles;             ///< full paths of all the TC's own files (never touched)
+    QStringList duplicateNames;      ///< group members, the game con's and other files' names
+    QStringList mainGroupNames;      ///< the game's own group file(s), e.g. DUKE3D.GRP
+    CleanupPreference preference = CleanupPreference::Rename;
+    QList<CopyIn> copyIns;
+};
+
+/// What a step does to a file in the game directory.
+enum class StepAction {
+    Trash,  ///< moved to the desktop trash (or removed for good where there is none and the player agreed)
+    Rename, ///< renamed within the game directory, never over another file
+    CopyIn, ///< a TC file copied in under name
+};
+
+/// One step of a clean-up, on a name as it is on disk.
+struct CleanupStep {
+    StepAction action = StepAction::Rename;
+    QString name;     ///< the file in the game directory (for CopyIn: the name it gets)
+    QString newName;  ///< Rename only
+    QString source;   ///< CopyIn only: the TC's file
+    qint64 size = 0;  ///< as planned, so a file changed since can be left alone
+    qint64 mtimeNs = 0;
+    QString reason;   ///< for the player
+
+    friend bool operator==(const CleanupStep &, const CleanupStep &) = default;
+};
+
+/// A name the clean-up would have acted on but leaves as it is, and why.
+struct LeftAlone {
+    QString name;
+    QString reason;
+
+    friend bool operator==(const LeftAlone &, const LeftAlone &) = default;
+};
+
+/// The steps for one launch: renames and trashing first, then the copies in.
+struct CleanupPlan {
+    QList<CleanupStep> steps;
+    QList<LeftAlone> leftAlone;
+    QString error; ///< the launch cannot go ahead (a copy in has no free name); steps are empty
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+/// Works out the clean-up of a game directory. Pure: the same input gives the same plan.
+///
+/// Renames never overwrite: E1L1.MAP becomes E1L1.MAP.org, else E1L1.MAP.1.org, .2.org, ...,
+/// the first name that is neither in the listing nor planned by another step (without regard
+/// to case).
+/// A file is a duplicate when its name equals, without regard to case, one of duplicateNames.
+/// Never touched: the TC's own files, the main group file(s), folders, and links (a link may
+/// lead out of the game directory, so it is left as it is and reported; see leftAlone). Names
+/// that could leave the folder (a separator, "." or "..") are ignored. A file in the way of a
+/// copy in is always renamed aside, whatever the preference, so the player gets it back.
+CleanupPlan planCleanup(const CleanupInput &input);
+
+} // namespace ostrel

@@ -1,0 +1,492 @@
+#include "engine.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace ostrel {
+
+namespace {
+
+QString folderOf(const QString &file)
+{
+    return QFileInfo(file).absolutePath();
+}
+
+QString nameOf(const QString &file)
+{
+    return QFileInfo(file).fileName();
+}
+
+// The TC's folders, each once: the group file's first, then those of the con and other files.
+QStringList tcFolders(const TcDefinition &tc)
+{
+    QStringList folders;
+    const auto add = [&](const QString &file) {
+        if (!file.isEmpty() && !folders.contains(folderOf(file)))
+            folders.append(folderOf(file));
+    };
+    add(tc.groupFile);
+    add(tc.gameCon);
+    for (const QString &file : tc.otherFiles)
+        add(file);
+    return folders;
+}
+
+// DOS sees 8.3 names: up to 8 characters, an optional dot and up to 3 more, of the characters a
+// FAT directory allows.
+bool isDosName(const QString &name)
+{
+    static const QRegularExpression dos(u"^[A-Za-z0-9_!#$%&'()@^`{}~-]{1,8}(\\.[A-Za-z0-9_!#$%&'()@^`{}~-]{1,3})?$"_s);
+    return dos.match(name).hasMatch();
+}
+
+LaunchCommand failed(const QString &why)
+{
+    LaunchCommand command;
+    command.error = why;
+    return command;
+}
+
+QString findCaseInsensitive(const QString &folder, const QString &name)
+{
+    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return {};
+}
+
+} // namespace
+
+QString LaunchCommand::displayCommand() const
+{
+    QStringList parts;
+    parts.reserve(arguments.size() + 1);
+    parts.append(shellQuoted(program));
+    for (const QString &argument : arguments)
+        parts.append(shellQuoted(argument));
+    const QString run = parts.join(u' ');
+    return workingDir.isEmpty() ? run : u"cd "_s + shellQuoted(workingDir) + u" && "_s + run;
+}
+
+QStringList engineProgramNames(EngineKind kind)
+{
+    switch (kind) {
+    case EngineKind::EDuke32:
+        return {u"eduke32"_s};
+    case EngineKind::Raze:
+        return {u"raze"_s};
+    case EngineKind::DosBox:
+        return {u"dosbox"_s, u"dosbox-staging"_s, u"dosbox-x"_s};
+    case EngineKind::Custom:
+        break;
+    }
+    return {};
+}
+
+QStringList engineFlatpakIds(EngineKind kind)
+{
+    switch (kind) {
+    case EngineKind::EDuke32:
+        return {u"com.eduke32.EDuke32"_s};
+    case EngineKind::Raze:
+        return {u"org.zdoom.Raze"_s};
+    case EngineKind::DosBox:
+        // DOSBox Staging and DOSBox-X take the same -c and -exit options.
+        return {u"io.github.dosbox-staging"_s, u"com.dosbox_x.DOSBox-X"_s};
+    case EngineKind::Custom:
+        break;
+    }
+    return {};
+}
+
+QStringList defaultFlatpakAppFolders()
+{
+    return {u"/var/lib/flatpak/app"_s,
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/flatpak/app"_s};
+}
+
+EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders)
+{
+    EngineInstall install;
+    if (!settings.program.isEmpty()) {
+        const QString found = settings.program.contains(u'/') ? (QFileInfo(settings.program).isExecutable() && QFileInfo(settings.program).isFile() ? settings.program : QString())
+                                                              : QStandardPaths::findExecutable(settings.program);
+        if (found.isEmpty()) {
+            install.error = u"The engine \"%1\" is not installed or cannot be run."_s.arg(settings.program);
+            return install;
+        }
+        install.kind = EngineInstall::Kind::Native;
+        install.program = found;
+        return install;
+    }
+    if (settings.kind == EngineKind::Custom) {
+        install.error = u"The custom engine has no program."_s;
+        return install;
+    }
+
+    QString native;
+    for (const QString &name : engineProgramNames(settings.kind)) {
+        native = QStandardPaths::findExecutable(name);
+        if (!native.isEmpty())
+            break;
+    }
+    QString flatpakId;
+    for (const QString &id : engineFlatpakIds(settings.kind)) {
+        for (const QString &folder : flatpakAppFolders) {
+            if (QFileInfo(folder + u'/' + id).isDir())
+                flatpakId = id;
+        }
+        if (!flatpakId.isEmpty())
+            break;
+    }
+    const QString flatpak = flatpakId.isEmpty() ? QString() : QStandardPaths::findExecutable(u"flatpak"_s);
+    if (!flatpak.isEmpty() && (settings.preferFlatpak || native.isEmpty())) {
+        install.kind = EngineInstall::Kind::Flatpak;
+        install.program = flatpak;
+        install.flatpakId = flatpakId;
+    } else if (!native.isEmpty()) {
+        install.kind = EngineInstall::Kind::Native;
+        install.program = native;
+    } else {
+        install.error = u"No %1 was found: none of %2 is on PATH and none of the Flatpak apps %3 is installed."_s
+                            .arg(engineProgramNames(settings.kind).constFirst(),
+                                 engineProgramNames(settings.kind).join(u", "_s),
+                                 engineFlatpakIds(settings.kind).join(u", "_s));
+    }
+    return install;
+}
+
+QString defaultSaveRoot()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/quillon/saves"_s;
+}
+
+QString safeFolderName(const QString &tcName)
+{
+    QString safe;
+    bool replaced = false;
+    for (const QChar c : tcName) {
+        if (c.isLetterOrNumber() || c == u' ' || c == u'.' || c == u'_' || c == u'-') {
+            safe += c;
+        } else {
+            safe += u'_';
+            replaced = true;
+        }
+    }
+    // Leading dots would hide the folder, and "." and ".." are no folder of their own.
+    while (safe.startsWith(u'.')) {
+        safe[0] = u'_';
+        replaced = true;
+    }
+    safe = safe.trimmed();
+    if (safe.isEmpty()) {
+        safe = u"TC"_s;
+        replaced = true;
+    }
+    if (safe.size() > 64) {
+        safe.truncate(64);
+        replaced = true;
+    }
+    if (replaced) {
+        const QByteArray hash = QCryptographicHash::hash(tcName.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
+        safe += u'-' + QString::fromLatin1(hash);
+    }
+    return safe;
+}
+
+QString shellQuoted(const QString &argument)
+{
+    static const QRegularExpression plain(u"^[A-Za-z0-9_@%+=:,./-]+$"_s);
+    if (plain.match(argument).hasMatch())
+        return argument;
+    QString quoted = argument;
+    quoted.replace(u"'"_s, u"'\\''"_s);
+    return u'\'' + quoted + u'\'';
+}
+
+QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
+{
+    struct Token {
+        QString text;
+        int group = -1;
+    };
+    QList<Token> tokens;
+    Token current;
+    bool started = false;
+    bool inQuote = false;
+    bool closeAfter = false;
+    int quoteCount = 0;
+    int group = -1;
+    int groups = 0;
+    QString problem;
+    const auto flush = [&] {
+        if (started)
+            tokens.append(current);
+        current = Token{};
+        started = false;
+        if (closeAfter)
+            group = -1;
+        closeAfter = false;
+    };
+    const auto append = [&](QChar c) {
+        if (closeAfter && problem.isEmpty())
+            problem = u"\"]\" must end an argument."_s;
+        if (!started)
+            current.group = group;
+        current.text += c;
+        started = true;
+    };
+    // The quoting of QProcess::splitCommand, plus [ ] around optional arguments.
+    for (const QChar c : argumentTemplate) {
+        if (c == u'"') {
+            ++quoteCount;
+            if (quoteCount == 3) {
+                quoteCount = 0;
+                append(c);
+            }
+            continue;
+        }
+        if (quoteCount) {
+            if (quoteCount == 1)
+                inQuote = !inQuote;
+            quoteCount = 0;
+        }
+        if (!inQuote && c.isSpace()) {
+            flush();
+        } else if (!inQuote && c == u'[' && !started) {
+            if (group >= 0 && problem.isEmpty())
+                problem = u"Brackets cannot be nested."_s;
+            group = groups++;
+        } else if (!inQuote && c == u']') {
+            if (group < 0 && problem.isEmpty())
+                problem = u"\"]\" without \"[\"."_s;
+            closeAfter = true;
+            if (!started)
+                current.group = group;
+        } else {
+            append(c);
+        }
+    }
+    if (quoteCount == 1)
+        inQuote = !inQuote;
+    flush();
+    if (inQuote && problem.isEmpty())
+        problem = u"A quote is not closed."_s;
+    if (group >= 0 && problem.isEmpty())
+        problem = u"\"[\" without \"]\"."_s;
+
+    static const QRegularExpression placeholder(u"\\{([A-Za-z_]+)\\}"_s);
+    QSet<int> droppedGroups;
+    for (const Token &token : std::as_const(tokens)) {
+        for (auto it = placeholder.globalMatch(token.text); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            if (!values.contains(name)) {
+                if (problem.isEmpty())
+                    problem = u"Unknown placeholder {%1}."_s.arg(name);
+            } else if (values.value(name).isEmpty()) {
+                if (token.group >= 0)
+                    droppedGroups.insert(token.group);
+                else if (problem.isEmpty())
+                    problem = u"{%1} is empty for this TC; put the option in brackets, e.g. [-x {%1}], so it is left out."_s.arg(name);
+            }
+        }
+    }
+    if (!problem.isEmpty()) {
+        if (error)
+            *error = u"The argument template cannot be used: %1"_s.arg(problem);
+        return {};
+    }
+
+    QStringList arguments;
+    for (const Token &token : std::as_const(tokens)) {
+        if (token.group >= 0 && droppedGroups.contains(token.group))
+            continue;
+        // One pass over the text, so a value that looks like a placeholder stays as it is.
+        QString out;
+        qsizetype at = 0;
+        for (auto it = placeholder.globalMatch(token.text); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            out += QStringView(token.text).sliced(at, m.capturedStart() - at);
+            out += values.value(m.captured(1));
+            at = m.capturedEnd();
+        }
+        out += QStringView(token.text).sliced(at);
+        arguments.append(out);
+    }
+    return arguments;
+}
+
+GameVersion gameVersionFromMainGroupSize(qint64 size)
+{
+    switch (size) {
+    case 26524524:
+        return GameVersion::V13D;
+    case 44348015: // 1.4 (Plutonium Pak)
+    case 44356548: // 1.5 (Atomic Edition), also the 20th anniversary's
+        return GameVersion::V14Or15;
+    default:
+        return GameVersion::Unknown;
+    }
+}
+
+VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed)
+{
+    VersionCheck check;
+    const QString version = tcVersion.trimmed();
+    enum { Needs13, Needs14, Either, Unknown } needs = Unknown;
+    if (version.compare(u"1.3D"_s, Qt::CaseInsensitive) == 0)
+        needs = Needs13;
+    else if (version.compare(u"1.4/1.5 Atomic"_s, Qt::CaseInsensitive) == 0)
+        needs = Needs14;
+    else if (version.compare(u"1.3D and 1.4/1.5"_s, Qt::CaseInsensitive) == 0)
+        needs = Either;
+
+    if (needs == Either) {
+        check.known = true;
+        return check;
+    }
+    if (needs == Unknown) {
+        check.message = u"The TC's version \"%1\" is none of 1.3D, 1.4/1.5 Atomic or 1.3D and 1.4/1.5."_s.arg(tcVersion);
+        return check;
+    }
+    if (installed == GameVersion::Unknown) {
+        check.message = u"The installed game's version cannot be told from the size of its group file."_s;
+        return check;
+    }
+    check.known = true;
+    check.matches = (needs == Needs13) == (installed == GameVersion::V13D);
+    if (!check.matches)
+        check.message = needs == Needs13 ? u"This TC needs Duke Nukem 3D 1.3D."_s : u"This TC needs Duke Nukem 3D 1.4/1.5 Atomic."_s;
+    return check;
+}
+
+LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input)
+{
+    if (install.kind == EngineInstall::Kind::NotFound)
+        return failed(install.error.isEmpty() ? u"The engine is not installed."_s : install.error);
+    const TcDefinition &tc = input.tc;
+    const QString gameDir = QDir::cleanPath(input.gameDir);
+    const QString mainGroup = gameDir + u'/' + input.mainGroup;
+    const QString saveDir = (input.saveRoot.isEmpty() ? defaultSaveRoot() : input.saveRoot) + u'/' + safeFolderName(tc.name);
+
+    LaunchCommand command;
+    command.workingDir = gameDir;
+    QStringList engineArgs;
+    bool usesSaveDir = false;
+
+    switch (settings.kind) {
+    case EngineKind::EDuke32: {
+        // Loose files are looked up in the search folders: the game directory for the main
+        // group, the TC's folders for its other files.
+        engineArgs << u"-nosetup"_s << u"-j"_s << gameDir;
+        for (const QString &folder : tcFolders(tc))
+            engineArgs << u"-j"_s << folder;
+        if (!tc.groupFile.isEmpty())
+            engineArgs << u"-g"_s << tc.groupFile;
+        if (!tc.gameCon.isEmpty())
+            engineArgs << u"-x"_s << tc.gameCon;
+        // No documented option moves EDuke32's saves, but -cfg keeps a configuration per TC.
+        engineArgs << u"-cfg"_s << saveDir + u"/eduke32.cfg"_s;
+        usesSaveDir = true;
+        command.notes << u"EDuke32 has no option for a save folder: its saves are shared between TCs."_s;
+        break;
+    }
+    case EngineKind::Raze: {
+        engineArgs << u"-gamegrp"_s << mainGroup;
+        if (!tc.groupFile.isEmpty())
+            engineArgs << u"-file"_s << tc.groupFile;
+        for (const QString &file : tc.otherFiles)
+            engineArgs << u"-file"_s << file;
+        if (!tc.gameCon.isEmpty())
+            engineArgs << u"-con"_s << tc.gameCon;
+        engineArgs << u"-savedir"_s << saveDir;
+        usesSaveDir = true;
+        break;
+    }
+    case EngineKind::DosBox: {
+        // DOSBox's MOUNT takes the folder in double quotes and has no way to escape one.
+        if (gameDir.contains(u'"'))
+            return failed(u"DOSBox cannot mount a game directory whose path holds a double quote: \"%1\"."_s.arg(gameDir));
+        const QString executable = findCaseInsensitive(gameDir, input.dosExecutable);
+        if (executable.isEmpty())
+            return failed(u"%1 is not in the game directory \"%2\"."_s.arg(input.dosExecutable, gameDir));
+        QStringList files;
+        if (!tc.groupFile.isEmpty())
+            files << tc.groupFile;
+        if (!tc.gameCon.isEmpty())
+            files << tc.gameCon;
+        files << tc.otherFiles;
+        for (const QString &file : std::as_const(files)) {
+            if (!isDosName(nameOf(file)))
+                return failed(u"The DOS game cannot open \"%1\": its name is no DOS 8.3 name."_s.arg(nameOf(file)));
+            command.copyIns.append(CopyIn{file, nameOf(file).toUpper()});
+        }
+        QString run = executable;
+        // The group must come last on the DOS game's command line.
+        if (!tc.gameCon.isEmpty())
+            run += u" /x"_s + nameOf(tc.gameCon).toUpper();
+        if (!tc.groupFile.isEmpty())
+            run += u" /g"_s + nameOf(tc.groupFile).toUpper();
+        engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-exit"_s;
+        command.notes << u"The DOS game keeps its saves in the game directory, shared between TCs."_s;
+        break;
+    }
+    case EngineKind::Custom: {
+        const QHash<QString, QString> values{
+            {u"gamedir"_s, gameDir},
+            {u"maingroup"_s, mainGroup},
+            {u"group"_s, tc.groupFile},
+            {u"con"_s, tc.gameCon},
+            {u"tcdir"_s, tc.groupFile.isEmpty() ? QString() : folderOf(tc.groupFile)},
+            {u"savedir"_s, saveDir},
+        };
+        QString error;
+        engineArgs = expandArgumentTemplate(settings.argumentTemplate, values, &error);
+        if (!error.isEmpty())
+            return failed(error);
+        usesSaveDir = settings.argumentTemplate.contains(u"{savedir}"_s);
+        break;
+    }
+    }
+    if (usesSaveDir)
+        command.foldersToCreate << saveDir;
+
+    if (install.kind == EngineInstall::Kind::Flatpak) {
+        // The sandbox sees only what it is given: the game directory (the engine may write
+        // there), the TC's folders read-only, and the save folder.
+        QStringList access{gameDir};
+        if (usesSaveDir)
+            access << saveDir;
+        QStringList readOnly;
+        for (const QString &folder : tcFolders(tc)) {
+            if (folder != gameDir)
+                readOnly << folder;
+        }
+        command.program = install.program;
+        command.arguments << u"run"_s;
+        for (const QString &folder : std::as_const(access) + readOnly) {
+            // flatpak reads a colon as the start of an access mode.
+            if (folder.contains(u':'))
+                return failed(u"A Flatpak engine cannot be given the folder \"%1\": its path holds a colon."_s.arg(folder));
+        }
+        for (const QString &folder : std::as_const(access))
+            command.arguments << u"--filesystem="_s + folder;
+        for (const QString &folder : std::as_const(readOnly))
+            command.arguments << u"--filesystem="_s + folder + u":ro"_s;
+        command.arguments << install.flatpakId << engineArgs;
+    } else {
+        command.program = install.program;
+        command.arguments = engineArgs;
+    }
+    return command;
+}
+
+} // namespace ostrel

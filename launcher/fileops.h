@@ -1,0 +1,60 @@
+#pragma once
+
+// Small POSIX file operations the launcher needs with exact semantics (no overwrite, no link
+// followed, durable). Internal to the launcher.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace ostrel::fileops {
+
+/// The bytes of a path on disk. Like QFile::encodeName, except that the characters
+/// decodePath() made of bytes that are not UTF-8 turn back into those bytes, so every name on
+/// disk survives a trip through QString.
+QByteArray encodePath(const QString &path);
+/// A name read from disk: UTF-8 where it is valid, each other byte as the lone surrogate
+/// U+DC80..U+DCFF (which valid UTF-8 never yields).
+QString decodePath(const QByteArray &bytes);
+
+/// What lstat says of a path; nullopt when nothing is there.
+struct Stat {
+    bool regular = false;
+    bool directory = false;
+    bool symlink = false;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    quint64 device = 0;
+};
+std::optional<Stat> lstatPath(const QString &path);
+
+/// Renames within one file system and fails with EEXIST rather than replace the target.
+/// Returns 0 or the errno.
+int renameNoReplace(const QString &from, const QString &to);
+
+/// fsync of a folder, so a name created, renamed or removed in it survives a crash.
+bool syncFolder(const QString &folder);
+
+/// strerror of an errno, as text for the player.
+QString errorText(int error);
+
+/// Creates a folder and its parents with mode 0700 for the ones it creates.
+bool makePrivateFolder(const QString &path, QString *error = nullptr);
+
+/// The names in a folder, decoded with decodePath(); empty when it cannot be read.
+QStringList namesIn(const QString &folder);
+
+/// A small file's bytes (a .trashinfo); empty when it cannot be read.
+QByteArray readSmallFile(const QString &path);
+
+/// SHA-256 (hex) and size of a file's bytes; nullopt when it cannot be read.
+struct Digest {
+    qint64 size = 0;
+    QByteArray sha256;
+    friend bool operator==(const Digest &, const Digest &) = default;
+};
+std::optional<Digest> digestOf(const QString &path);
+
+} // namespace ostrel::fileops

@@ -1,0 +1,103 @@
+#include "launchpreparation.h"
+
+#include "fileops.h"
+#include "grpfile.h"
+#include "trash.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace ostrel {
+
+namespace {
+
+PreparedLaunch refused(const QString &why)
+{
+    PreparedLaunch launch;
+    launch.error = why;
+    return launch;
+}
+
+} // namespace
+
+PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
+{
+    const TcDefinition &tc = request.tc;
+    const QString gameDir = QDir::cleanPath(request.gameDir);
+    const auto gameDirStat = fileops::lstatPath(gameDir);
+    if (request.gameDir.isEmpty() || !QFileInfo(gameDir).isDir())
+        return refused(u"The game directory \"%1\" does not exist."_s.arg(request.gameDir));
+    if (gameDirStat && gameDirStat->symlink)
+        return refused(u"The game directory \"%1\" is a link; choose the folder it leads to."_s.arg(gameDir));
+
+    if (tc.groupFile.isEmpty())
+        return refused(u"The TC \"%1\" has no group file."_s.arg(tc.name));
+    QStringList missing;
+    for (const QString &file : QStringList{tc.groupFile, tc.gameCon} + tc.otherFiles) {
+        if (!file.isEmpty() && !QFileInfo(file).isFile())
+            missing << file;
+    }
+    if (!missing.isEmpty())
+        return refused(u"Files of the TC \"%1\" are missing: %2"_s.arg(tc.name, missing.join(u", "_s)));
+
+    const GrpDirectory group = readGrpDirectory(tc.groupFile);
+    if (!group.ok())
+        return refused(group.error);
+
+    QString listError;
+    const QList<DirectoryEntry> listing = listDirectory(gameDir, &listError);
+    if (!listError.isEmpty())
+        return refused(listError);
+
+    PreparedLaunch launch;
+    launch.gameDir = gameDir;
+    launch.label = tc.name;
+
+    for (const DirectoryEntry &entry : listing) {
+        if (entry.kind == EntryKind::File && entry.name.compare(request.mainGroup, Qt::CaseInsensitive) == 0)
+            launch.installedVersion = gameVersionFromMainGroupSize(entry.size);
+    }
+    launch.version = checkGameVersion(tc.version, launch.installedVersion);
+    if (!tc.textFile.isEmpty() && !QFileInfo(tc.textFile).isFile())
+        launch.warnings << u"The TC's text file \"%1\" is missing."_s.arg(tc.textFile);
+
+    const EngineInstall install = findEngine(request.engine, request.flatpakAppFolders);
+    LaunchInput input;
+    input.tc = tc;
+    input.gameDir = gameDir;
+    input.mainGroup = request.mainGroup;
+    input.dosExecutable = request.dosExecutable;
+    input.saveRoot = request.saveRoot;
+    launch.command = buildLaunchCommand(request.engine, install, input);
+    if (!launch.command.ok())
+        return refused(launch.command.error);
+
+    // The names that would override the TC's own: its group's members, its con and its other
+    // files (the text file is for the player, not the game).
+    CleanupInput cleanup;
+    cleanup.gameDir = gameDir;
+    cleanup.listing = listing;
+    for (const GrpMember &member : group.members)
+        cleanup.duplicateNames << member.name;
+    if (!tc.gameCon.isEmpty())
+        cleanup.duplicateNames << QFileInfo(tc.gameCon).fileName();
+    for (const QString &file : tc.otherFiles)
+        cleanup.duplicateNames << QFileInfo(file).fileName();
+    cleanup.tcFiles = QStringList{tc.groupFile, tc.gameCon, tc.textFile} + tc.otherFiles;
+    cleanup.mainGroupNames = {request.mainGroup};
+    cleanup.preference = request.preference;
+    cleanup.copyIns = launch.command.copyIns;
+    launch.plan = planCleanup(cleanup);
+    if (!launch.plan.ok())
+        return refused(launch.plan.error);
+
+    for (const CleanupStep &step : launch.plan.steps)
+        launch.hasTrashSteps = launch.hasTrashSteps || step.action == StepAction::Trash;
+    if (launch.hasTrashSteps)
+        launch.trashAvailable = trash.availableFor(gameDir, &launch.trashUnavailableReason);
+    return launch;
+}
+
+} // namespace ostrel

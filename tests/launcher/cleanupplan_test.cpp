@@ -1,0 +1,150 @@
+#include "launcher/cleanupplan.h"
+
+#include "tests/support/printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace ostrel;
+
+namespace {
+
+DirectoryEntry file(const QString &name, qint64 size = 10)
+{
+    return DirectoryEntry{name, EntryKind::File, size, 1000};
+}
+
+// Only what a table needs to say: action, name on disk, new name or source.
+QStringList describe(const CleanupPlan &plan)
+{
+    QStringList lines;
+    for (const CleanupStep &s : plan.steps) {
+        switch (s.action) {
+        case StepAction::Rename:
+            lines << s.name + u" -> "_s + s.newName;
+            break;
+        case StepAction::Trash:
+            lines << u"trash "_s + s.name;
+            break;
+        case StepAction::CopyIn:
+            lines << u"copy "_s + s.source + u" as "_s + s.name;
+            break;
+        }
+    }
+    return lines;
+}
+
+QStringList leftAlone(const CleanupPlan &plan)
+{
+    QStringList names;
+    for (const LeftAlone &left : plan.leftAlone)
+        names << left.name;
+    return names;
+}
+
+CleanupInput gameDirWith(const QList<DirectoryEntry> &listing, CleanupPreference preference = CleanupPreference::Rename)
+{
+    CleanupInput input;
+    input.gameDir = u"/games/duke"_s;
+    input.listing = listing;
+    input.tcFiles = {u"/tcs/mytc/MYTC.GRP"_s, u"/tcs/mytc/MYTC.CON"_s};
+    input.duplicateNames = {u"E1L1.MAP"_s, u"TILES000.ART"_s, u"MYTC.CON"_s, u"Z.1"_s, u"DUKE3D.GRP"_s};
+    input.mainGroupNames = {u"DUKE3D.GRP"_s};
+    input.preference = preference;
+    return input;
+}
+
+TEST(CleanupPlan, PreferenceTextIsReadWithoutGuessing)
+{
+    EXPECT_EQ(parseCleanupPreference(QString(), false), CleanupPreference::Rename);
+    EXPECT_EQ(parseCleanupPreference(u"delete"_s), CleanupPreference::Delete);
+    EXPECT_EQ(parseCleanupPreference(u"RENAME"_s), CleanupPreference::Rename);
+    EXPECT_EQ(parseCleanupPreference(u"None"_s), CleanupPreference::None);
+    EXPECT_EQ(parseCleanupPreference(u"Off"_s), CleanupPreference::Unknown);
+    EXPECT_EQ(parseCleanupPreference(QString()), CleanupPreference::Unknown);
+    EXPECT_FALSE(planCleanup(gameDirWith({file(u"E1L1.MAP"_s)}, CleanupPreference::Unknown)).ok());
+}
+
+TEST(CleanupPlan, ActsOnDuplicatesByTheirNameOnDiskAccordingToThePreference)
+{
+    const QList<DirectoryEntry> listing{file(u"e1l1.map"_s), file(u"Tiles000.Art"_s), file(u"README.TXT"_s)};
+    const struct {
+        CleanupPreference preference;
+        QStringList steps;
+    } cases[] = {
+        {CleanupPreference::Rename, {u"Tiles000.Art -> Tiles000.Art.org"_s, u"e1l1.map -> e1l1.map.org"_s}},
+        {CleanupPreference::Delete, {u"trash Tiles000.Art"_s, u"trash e1l1.map"_s}},
+        {CleanupPreference::None, {}},
+    };
+    for (const auto &c : cases) {
+        const CleanupPlan plan = planCleanup(gameDirWith(listing, c.preference));
+        ASSERT_TRUE(plan.ok());
+        EXPECT_EQ(describe(plan), c.steps);
+    }
+}
+
+TEST(CleanupPlan, RenamesNeverLandOnAnExistingOrPlannedName)
+{
+    // E1L1.MAP.org and .1.org exist in some case; Z.org exists, so Z goes to Z.1.org, which
+    // Z.1's first choice would have been.
+    CleanupInput withZ = gameDirWith({file(u"E1L1.MAP"_s), file(u"e1l1.MAP.ORG"_s), file(u"E1L1.map.1.org"_s), file(u"Z"_s),
+                                      file(u"Z.org"_s), file(u"Z.1"_s)});
+    withZ.duplicateNames << u"z"_s;
+    const CleanupPlan plan = planCleanup(withZ);
+    ASSERT_TRUE(plan.ok());
+    EXPECT_EQ(describe(plan),
+              (QStringList{u"E1L1.MAP -> E1L1.MAP.2.org"_s, u"Z -> Z.1.org"_s, u"Z.1 -> Z.1.1.org"_s}));
+}
+
+TEST(CleanupPlan, NeverTouchesTheTcsOwnFilesTheMainGroupFoldersOrLinks)
+{
+    CleanupInput input = gameDirWith({file(u"MYTC.CON"_s), file(u"duke3d.grp"_s, 44356548),
+                                      DirectoryEntry{u"TILES000.ART"_s, EntryKind::Directory, 0, 0},
+                                      DirectoryEntry{u"E1L1.MAP"_s, EntryKind::Symlink, 12, 0}},
+                                     CleanupPreference::Delete);
+    input.tcFiles << u"/games/duke/MYTC.CON"_s; // the TC keeps its con in the game directory
+    const CleanupPlan plan = planCleanup(input);
+    ASSERT_TRUE(plan.ok());
+    EXPECT_TRUE(plan.steps.isEmpty()) << describe(plan).join(u"; "_s).toStdString();
+    EXPECT_EQ(leftAlone(plan), (QStringList{u"E1L1.MAP"_s, u"MYTC.CON"_s, u"TILES000.ART"_s, u"duke3d.grp"_s}));
+    EXPECT_TRUE(plan.leftAlone[0].reason.contains(u"link"_s));
+}
+
+TEST(CleanupPlan, AFileInTheWayOfACopyIsRenamedWhateverThePreference)
+{
+    for (const CleanupPreference preference : {CleanupPreference::Delete, CleanupPreference::None}) {
+        CleanupInput input = gameDirWith({file(u"game.con"_s), file(u"E1L1.MAP"_s)}, preference);
+        input.copyIns = {{u"/tcs/mytc/GAME.CON"_s, u"GAME.CON"_s}, {u"/tcs/mytc/MYTC.GRP"_s, u"MYTC.GRP"_s}};
+        const CleanupPlan plan = planCleanup(input);
+        ASSERT_TRUE(plan.ok()) << plan.error.toStdString();
+        QStringList expected;
+        if (preference == CleanupPreference::Delete)
+            expected << u"trash E1L1.MAP"_s;
+        expected << u"game.con -> game.con.org"_s << u"copy /tcs/mytc/GAME.CON as GAME.CON"_s << u"copy /tcs/mytc/MYTC.GRP as MYTC.GRP"_s;
+        EXPECT_EQ(describe(plan), expected);
+        const CleanupStep &aside = plan.steps[preference == CleanupPreference::Delete ? 1 : 0];
+        EXPECT_TRUE(aside.reason.contains(u"whatever the clean-up preference"_s)) << aside.reason.toStdString();
+    }
+}
+
+TEST(CleanupPlan, ACopyThatCannotBeMadeStopsThePlanAndOneAlreadyInPlaceIsSkipped)
+{
+    CleanupInput blocked = gameDirWith({DirectoryEntry{u"GAME.CON"_s, EntryKind::Directory, 0, 0}});
+    blocked.copyIns = {{u"/tcs/mytc/GAME.CON"_s, u"GAME.CON"_s}};
+    const CleanupPlan plan = planCleanup(blocked);
+    EXPECT_FALSE(plan.ok());
+    EXPECT_TRUE(plan.steps.isEmpty());
+
+    CleanupInput inPlace = gameDirWith({file(u"MYTC.CON"_s)});
+    inPlace.tcFiles << u"/games/duke/MYTC.CON"_s;
+    inPlace.copyIns = {{u"/games/duke/MYTC.CON"_s, u"MYTC.CON"_s}};
+    const CleanupPlan skipped = planCleanup(inPlace);
+    ASSERT_TRUE(skipped.ok());
+    EXPECT_TRUE(skipped.steps.isEmpty());
+
+    CleanupInput escaping = gameDirWith({});
+    escaping.copyIns = {{u"/tcs/mytc/X.CON"_s, u"../X.CON"_s}};
+    EXPECT_FALSE(planCleanup(escaping).ok());
+}
+
+} // namespace

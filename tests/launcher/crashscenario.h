@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace ostrel::test {
+
+/// The game directory and TC the crash test works on: dozens of files, among them leftovers
+/// to trash (some with spaces, quotes, $( ), a newline or bytes that are not UTF-8), files in
+/// the way of copies in, existing .org names, a folder and a link.
+void makeCrashGameDir(const QString &gameDir);
+void makeCrashTc(const QString &tcDir);
+
+/// Plans the clean-up of gameDir for the TC in tcDir as the launch of a DOS-style engine does
+/// (Delete preference, the TC's con and two data files copied in) and applies it with the
+/// desktop trash, journaled in stateDir. Prints "go" first.
+int applyCrashPlan(const QString &gameDir, const QString &tcDir, const QString &stateDir);
+
+} // namespace ostrel::test

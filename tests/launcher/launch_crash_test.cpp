@@ -1,0 +1,144 @@
+// Kills launch_crash_apply with SIGKILL at random moments while it cleans up a generated game
+// directory (renames, trashing and copies in, journaled), sometimes kills a restore half-way
+// too, then restores from the journal and compares the directory with the original:
+//
+//   launch_crash_test [--kills N] [--seed S] [--applier PATH]
+//
+// Prints "N kills, L files lost" and exits with 0 only when every file came back byte for
+// byte, nothing was left over, and nothing of ours stayed in the trash.
+
+#include "tests/launcher/crashscenario.h"
+#include "tests/launcher/launchertesting.h"
+#include "tests/support/tempstore.h"
+
+#include "launcher/launchjournal.h"
+#include "launcher/trash.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+using namespace ostrel;
+
+namespace {
+
+// Starts the applier, waits for its "go", and kills it after delayUs (or lets it end when
+// delayUs is negative). Returns how long it ran after "go", in microseconds, or -1.
+qint64 runAndKill(const QString &program, const QStringList &args, qint64 delayUs)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(program, args);
+    if (!child.waitForReadyRead(30000)) {
+        std::fprintf(stderr, "the applier did not start: %s\n", qPrintable(child.errorString()));
+        return -1;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    if (delayUs >= 0) {
+        QThread::usleep(quint64(delayUs));
+        child.kill(); // SIGKILL
+    }
+    child.waitForFinished(-1);
+    return timer.nsecsElapsed() / 1000;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const auto option = [&](const QString &name, const QString &fallback) {
+        const qsizetype at = args.indexOf(name);
+        return at > 0 && at + 1 < args.size() ? args[at + 1] : fallback;
+    };
+    const int kills = option(u"--kills"_s, u"200"_s).toInt();
+    const quint32 seed = option(u"--seed"_s, QString::number(QRandomGenerator::system()->generate())).toUInt();
+    const QString applier = option(u"--applier"_s, QCoreApplication::applicationDirPath() + u"/launch_crash_apply"_s);
+
+    QTemporaryDir root;
+    const QString gameDir = root.filePath(u"game dir"_s);
+    const QString tcDir = root.filePath(u"my tc"_s);
+    const QString stateDir = root.filePath(u"state/quillon"_s);
+    const QString trashDir = root.filePath(u"data/Trash"_s);
+    // Never the player's own trash: the applier inherits these.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(u"data"_s)));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(root.filePath(u"state"_s)));
+    test::makeCrashTc(tcDir);
+    QRandomGenerator random(seed);
+    std::printf("seed %u, folder %s\n", seed, qPrintable(root.path()));
+    DesktopTrash trash;
+
+    const auto freshGameDir = [&] {
+        test::removeTree(gameDir);
+        test::makeCrashGameDir(gameDir);
+        return test::snapshotOf(gameDir);
+    };
+
+    // How long a whole apply and a whole restore take, so the kills spread over them.
+    freshGameDir();
+    const qint64 applyUs = runAndKill(applier, {u"apply"_s, gameDir, tcDir, stateDir}, -1);
+    const qint64 restoreUs = runAndKill(applier, {u"restore"_s, stateDir}, -1);
+    if (applyUs < 0 || restoreUs < 0)
+        return 2;
+    std::printf("an apply takes %lld us, a restore %lld us\n", applyUs, restoreUs);
+
+    int lost = 0, leftOver = 0, trashed = 0, restoresKilled = 0;
+    for (int kill = 0; kill < kills; ++kill) {
+        const test::Snapshot before = freshGameDir();
+        if (runAndKill(applier, {u"apply"_s, gameDir, tcDir, stateDir}, random.bounded(applyUs * 5 / 4 + 1)) < 0)
+            return 2;
+        if (random.bounded(2) == 0 && QFile::exists(stateDir + u"/launch.journal"_s)) {
+            ++restoresKilled;
+            if (runAndKill(applier, {u"restore"_s, stateDir}, random.bounded(restoreUs * 5 / 4 + 1)) < 0)
+                return 2;
+        }
+        const QByteArray journalBefore = test::readBytes(stateDir + u"/launch.journal"_s);
+        const RestoreReport report = LaunchJournal(stateDir).restore(trash);
+
+        const test::Snapshot after = test::snapshotOf(gameDir);
+        QStringList damage;
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            if (after.value(it.key(), "<missing>") != it.value()) {
+                ++lost;
+                damage << u"lost or changed: "_s + QString::fromUtf8(it.key().toPercentEncoding());
+            }
+        }
+        for (auto it = after.cbegin(); it != after.cend(); ++it) {
+            if (!before.contains(it.key())) {
+                ++leftOver;
+                damage << u"left over: "_s + QString::fromUtf8(it.key().toPercentEncoding());
+            }
+        }
+        for (const char *part : {"/files", "/info"}) {
+            const test::Snapshot inTrash = test::snapshotOf(trashDir + QLatin1StringView(part));
+            trashed += int(inTrash.size());
+            for (auto it = inTrash.cbegin(); it != inTrash.cend(); ++it)
+                damage << u"still in the trash: "_s + QString::fromUtf8(it.key().toPercentEncoding());
+        }
+        if (QFile::exists(stateDir + u"/launch.journal"_s))
+            damage << u"the journal is still there"_s;
+        for (const LeftAlone &left : report.notRestored)
+            damage << u"not restored: "_s + left.name + u": "_s + left.reason;
+        if (!damage.isEmpty()) {
+            if (qEnvironmentVariableIsSet("LAUNCH_CRASH_SHOW_JOURNAL"))
+                std::fprintf(stderr, "journal:\n%s\n", journalBefore.constData());
+            std::fprintf(stderr, "after kill %d:\n  %s\n", kill + 1, qPrintable(damage.join(u"\n  "_s)));
+            test::removeTree(trashDir);
+            QFile::remove(stateDir + u"/launch.journal"_s);
+        }
+    }
+    test::removeTree(root.path());
+    std::printf("%d kills, %d files lost (%d restores killed too; %d files left over, %d left in the trash)\n", kills, lost,
+                restoresKilled, leftOver, trashed);
+    return lost == 0 && leftOver == 0 && trashed == 0 ? 0 : 1;
+}
