@@ -29,7 +29,7 @@ ShellLayout computeShellLayout(const ShellLayoutInput &in)
     for (int left : in.pageLefts) {
         TwipsRect page;
         page.left = left == kShownPageLeft ? left : kHiddenPageLeft;
-        page.top = out.tabStrip.top + 350;
+        page.top = out.tabStrip.top + kTabRowTwips;
         page.width = std::max(0, out.tabStrip.width - 300);
         page.height = std::max(0, out.tabStrip.height - 400);
         out.pages.push_back(page);

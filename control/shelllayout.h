@@ -16,6 +16,8 @@ struct TwipsRect {
 /// The left edge of the page on show; every other page stands far off to the left.
 inline constexpr int kShownPageLeft = 120;
 inline constexpr int kHiddenPageLeft = -20000;
+/// How far below the tab strip's top edge its pages begin: the height of the row of tabs.
+inline constexpr int kTabRowTwips = 350;
 
 /// What the resize rule reads, in twips.
 struct ShellLayoutInput {

@@ -11,16 +11,17 @@
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
 #include "platform/platformservices.h"
+#include "platform/runnablefile.h"
 #include "store/settingsstore.h"
 #include "platform/shell.h"
 #include "scripts/scriptbuffer.h"
 #include "store/definitionkeys.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QEvent>
-#include <QScopeGuard>
 #include <QStringListModel>
 #include <QFrame>
 #include <QLabel>
@@ -177,9 +178,11 @@ void ucTC::createCleanupPage()
     optRename->setText(u"Rename all files that duplicate any files in the TC (*.org)"_s);
     optNone = makeAt<QRadioButton>(page, u"optNone"_s, {360, 1200, 4572, 372});
     optNone->setText(u"Do not perform directory clean-up (Not Recommended)"_s);
-    // Exclusive by hand: the stored value may match no button, and then none is chosen.
+    // Exactly one can be chosen: clicking the chosen one keeps it, and the arrow keys move the
+    // choice as option buttons do. Only a stored text that matches none leaves all three off.
+    m_cleanupOptions = new QButtonGroup(this);
     for (QRadioButton *option : {optDelete, optRename, optNone})
-        option->setAutoExclusive(false);
+        m_cleanupOptions->addButton(option);
     lblNote = makeLabel(page, u"lblNote"_s,
                         u"* Note: When launching Zeffin Internet games, some files will always be renamed."_s,
                         {240, 1680, 6012, 372});
@@ -211,18 +214,10 @@ void ucTC::wireEvents()
         if (index != -1)
             cboVersComp_Click();
     });
-    connect(optDelete, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optCleanup_Click(u"Delete"_s);
-    });
-    connect(optRename, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optCleanup_Click(u"Rename"_s);
-    });
-    connect(optNone, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optCleanup_Click(u"None"_s);
-    });
+    // Every click writes, also one on the option already chosen (mouse, Space, or the arrow
+    // keys, which click the option they move to).
+    connect(m_cleanupOptions, &QButtonGroup::buttonClicked, this,
+            [this](QAbstractButton *option) { optCleanup_Click(cleanupValueOf(option)); });
     connect(cmdGroupFile, &QPushButton::clicked, this, &ucTC::cmdGroupFile_Click);
     connect(cmdGameCon, &QPushButton::clicked, this, &ucTC::cmdGameCon_Click);
     connect(cmdTextFile, &QPushButton::clicked, this, &ucTC::cmdTextFile_Click);
@@ -281,19 +276,14 @@ void ucTC::UserControl_Initialize()
     } catch (...) {
     }
     try {
-        const QString stored = m_services->store
-                                   ->GetSetting(kApplication.toString(), kTCSettings.toString(),
-                                                kDirectoryCleanup.toString(), u"Rename"_s)
-                                   .toUpper();
-        // Choosing a button writes its value back in canonical form; a refusal here is ignored.
-        m_startingUp = true;
-        const auto done = qScopeGuard([this] { m_startingUp = false; });
-        if (stored == u"DELETE")
-            optDelete->setChecked(true);
-        else if (stored == u"RENAME")
-            optRename->setChecked(true);
-        else if (stored == u"NONE")
-            optNone->setChecked(true);
+        const QString stored = m_services->store->GetSetting(kApplication.toString(), kTCSettings.toString(),
+                                                             kDirectoryCleanup.toString(), u"Rename"_s);
+        // Choosing the stored option writes it back in its own spelling.
+        if (QRadioButton *option = cleanupOptionFor(stored)) {
+            option->setChecked(true);
+            m_services->store->SaveSetting(kApplication.toString(), kTCSettings.toString(),
+                                           kDirectoryCleanup.toString(), cleanupValueOf(option));
+        }
     } catch (...) {
     }
     const QSignalBlocker quiet(cboVersComp);
@@ -485,40 +475,44 @@ void ucTC::cboVersComp_Click()
 
 void ucTC::optCleanup_Click(const QString &value)
 {
-    if (m_reflectingStore)
-        return;
-    QRadioButton *chosen = value == u"Delete" ? optDelete : value == u"Rename" ? optRename : optNone;
-    for (QRadioButton *option : {optDelete, optRename, optNone}) {
-        if (option != chosen) {
-            const QSignalBlocker quiet(option);
-            option->setChecked(false);
-        }
-    }
     try {
         m_services->store->SaveSetting(kApplication.toString(), kTCSettings.toString(),
                                        kDirectoryCleanup.toString(), value);
     } catch (const StoreError &error) {
-        if (m_startingUp)
-            throw;
-        reflectStoredCleanup();
+        // The page shows what the launcher will read.
+        showCleanup(m_services->store->GetSetting(kApplication.toString(), kTCSettings.toString(),
+                                                  kDirectoryCleanup.toString(), u"Rename"_s));
         reportStoreFailure(u"The directory clean-up preference could not be saved."_s, error.message());
     }
 }
 
-// Shows the preference the store holds, without writing it back.
-void ucTC::reflectStoredCleanup()
+QRadioButton *ucTC::cleanupOptionFor(const QString &stored) const
 {
-    const QString stored = m_services->store
-                               ->GetSetting(kApplication.toString(), kTCSettings.toString(),
-                                            kDirectoryCleanup.toString(), u"Rename"_s)
-                               .toUpper();
-    m_reflectingStore = true;
-    for (auto [option, word] : {std::pair{optDelete, u"DELETE"}, std::pair{optRename, u"RENAME"},
-                                std::pair{optNone, u"NONE"}}) {
-        const QSignalBlocker quiet(option);
-        option->setChecked(stored == word);
+    const QString upper = stored.toUpper();
+    for (QRadioButton *option : {optDelete, optRename, optNone}) {
+        if (upper == cleanupValueOf(option).toUpper())
+            return option;
     }
-    m_reflectingStore = false;
+    return nullptr;
+}
+
+QString ucTC::cleanupValueOf(const QAbstractButton *option) const
+{
+    if (option == optDelete)
+        return u"Delete"_s;
+    if (option == optRename)
+        return u"Rename"_s;
+    return u"None"_s;
+}
+
+// Shows the stored text's option, or none for a text that matches none of them.
+void ucTC::showCleanup(const QString &stored)
+{
+    QRadioButton *chosen = cleanupOptionFor(stored);
+    m_cleanupOptions->setExclusive(false);
+    for (QAbstractButton *option : m_cleanupOptions->buttons())
+        option->setChecked(option == chosen);
+    m_cleanupOptions->setExclusive(true);
 }
 
 void ucTC::reportStoreFailure(const QString &what, const QString &why)
@@ -579,6 +573,13 @@ void ucTC::cmdViewTextFile_Click()
     const QString path = lblTextFile->text();
     if (path.isEmpty())
         return;
+    // The script that defined the TC chose this name; some desktops run a program or a
+    // launcher when asked to open it.
+    if (const QString danger = whyOpeningCouldRun(path); !danger.isEmpty()) {
+        m_services->messages->exclamation(
+            this, kTitle, u"The text file \"%1\" was not opened: %2, and opening it could run it."_s.arg(path, danger));
+        return;
+    }
     m_services->shell->open(this, path);
 }
 

@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 
+class QAbstractButton;
 class QAction;
+class QButtonGroup;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -63,7 +65,9 @@ private:
     QString initialFolder() const;
     void pickFile(const QString &filter, const std::function<void(const QString &)> &putPath);
     void chooseVersion(const QString &value);
-    void reflectStoredCleanup();
+    QRadioButton *cleanupOptionFor(const QString &stored) const;
+    QString cleanupValueOf(const QAbstractButton *option) const;
+    void showCleanup(const QString &stored);
     void reportStoreFailure(const QString &what, const QString &why);
 
     // Events
@@ -104,8 +108,7 @@ private:
     std::unique_ptr<ostrel::PlatformServices> m_services;
     std::unique_ptr<ostrel::ScriptBuffer> rtbScript;
     QPointer<frmScript> m_form;
-    bool m_reflectingStore = false;
-    bool m_startingUp = false;
+    QButtonGroup *m_cleanupOptions = nullptr;
     // The items of cboTClist.
     QStringListModel *m_names = nullptr;
 

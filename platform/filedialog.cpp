@@ -10,20 +10,28 @@ namespace ostrel {
 
 namespace {
 
-// "Group Files (*.grp)|*.grp" pairs descriptions with patterns; QFileDialog wants the
-// patterns inside the descriptions. The patterns are listed again so that a description
-// without them still filters. Qt's own dialog (never the native one: the GTK dialog
-// matches case-sensitively) compares names without regard to case.
+// A pattern as the platform that wrote the filter means it: there, "*.*" lists every file,
+// also README or DUKE3D without an extension; Qt would read it as "a name with a dot".
+QString qtPattern(const QString &pattern)
+{
+    return pattern == u"*.*" ? u"*"_s : pattern;
+}
+
+// "Group Files (*.grp)|*.grp" pairs descriptions with patterns; QFileDialog reads the
+// patterns from the last parentheses of each entry. Each entry is its description followed
+// by its patterns, and the dialog hides that last part (HideNameFilterDetails), so the
+// description shows exactly as written while the patterns filter. Qt's own dialog (never
+// the native one: the GTK dialog matches case-sensitively) compares names without regard
+// to case.
 QStringList qtNameFilters(const QString &filter)
 {
     QStringList result;
     const QStringList parts = filter.split(u'|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
-        if (parts[i].contains(u'(' + patterns + u')'))
-            result << parts[i];
-        else
-            result << parts[i] + u" ("_s + patterns + u')';
+        QStringList patterns;
+        for (const QString &pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts))
+            patterns << qtPattern(pattern.trimmed());
+        result << parts[i] + u" ("_s + patterns.join(u' ') + u')';
     }
     return result;
 }
@@ -36,6 +44,7 @@ public:
         const bool save = request.mode == FileDialogRequest::Mode::Save;
         QFileDialog dialog(parent, save ? u"Save As"_s : u"Open"_s);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);

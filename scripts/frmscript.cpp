@@ -8,10 +8,12 @@
 #include "platform/commondialog.h"
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
+#include "platform/pathseparator.h"
 #include "platform/platformservices.h"
 #include "scripts/scriptbuffer.h"
 #include "scripts/scriptformat.h"
 #include "store/definitionkeys.h"
+#include "store/tcdefinition.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -45,6 +47,16 @@ QLineEdit *makeTextBox(QWidget *parent, const QString &name, int maxLength, cons
     auto *box = makeAt<QLineEdit>(parent, name, twips);
     box->setMaxLength(maxLength);
     return box;
+}
+
+// A text box keeps at most its limit of UTF-16 units; text put in by the program is cut there,
+// but never between the two halves of a character outside the basic plane.
+void setTextWithinLimit(QLineEdit *box, const QString &text)
+{
+    qsizetype cut = box->maxLength();
+    if (text.size() > cut && cut > 0 && text.at(cut - 1).isHighSurrogate())
+        --cut;
+    box->setText(text.left(cut));
 }
 
 } // namespace
@@ -263,9 +275,9 @@ bool frmScript::ParseScript()
     }
     // The text boxes cut a longer value to their length limit.
     if (script.tcName)
-        txtTCName->setText(*script.tcName);
+        setTextWithinLimit(txtTCName, *script.tcName);
     if (script.tcVersion)
-        txtVersion->setText(*script.tcVersion);
+        setTextWithinLimit(txtVersion, *script.tcVersion);
     if (script.groupFile)
         setPathCaption(lblGroupFile, *script.groupFile);
     if (script.gameCon)
@@ -274,13 +286,31 @@ bool frmScript::ParseScript()
         setPathCaption(lblTextFile, *script.textFile);
     lstOtherFiles->addItems(script.otherFiles);
     if (script.author)
-        txtAuthor->setText(*script.author);
+        setTextWithinLimit(txtAuthor, *script.author);
     if (script.email)
-        txtEmail->setText(*script.email);
+        setTextWithinLimit(txtEmail, *script.email);
     if (script.web)
-        txtWeb->setText(*script.web);
+        setTextWithinLimit(txtWeb, *script.web);
     rtbScript->SetText(QString());
     return true;
+}
+
+void frmScript::prefillFrom(const TcDefinition &definition)
+{
+    cboVersComp->setCurrentIndex(cboVersComp->findText(definition.version, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    setTextWithinLimit(txtTCName, definition.name);
+    // The form holds file titles; a path without a folder has no title to give.
+    const std::pair<const QString &, QLabel *> files[] = {{definition.groupFile, lblGroupFile},
+                                                           {definition.gameCon, lblGameCon},
+                                                           {definition.textFile, lblTextFile}};
+    for (const auto &[path, target] : files) {
+        if (const qsizetype p = lastSeparatorPosition(path); p > 0)
+            setPathCaption(target, path.mid(p));
+    }
+    for (const QString &path : definition.otherFiles) {
+        if (const qsizetype p = lastSeparatorPosition(path); p > 0)
+            lstOtherFiles->addItem(path.mid(p));
+    }
 }
 
 void frmScript::done(int result)

@@ -22,6 +22,7 @@ class CommonDialog;
 class MessageBoxes;
 class ScriptBuffer;
 struct PlatformServices;
+struct TcDefinition;
 
 /// The filter of every dialog that picks a TC script.
 inline constexpr QStringView kScriptFileFilter = u"Quillon TC Scripts (*.tcs)|*.tcs";
@@ -48,6 +49,11 @@ public:
     /// release date, other files appended) and empties the buffer. False, with no field
     /// changed, for text that is no script (see ScriptDirectives::tooLarge).
     bool ParseScript();
+
+    /// Fills the form from a definition shown in the control: its version, its name and the
+    /// titles of its files (a path without a folder leaves its field as it is). Text longer
+    /// than a field's limit is cut there.
+    void prefillFrom(const ostrel::TcDefinition &definition);
 
     /// True once the form has been closed by Save, Cancel or its close button.
     bool isDiscarded() const { return m_discarded; }

@@ -8,35 +8,20 @@
 #include "platform/formshower.h"
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
+#include "platform/pathseparator.h"
 #include "platform/platformservices.h"
 #include "scripts/frmscript.h"
 #include "scripts/scriptbuffer.h"
+#include "store/tcdefinition.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
-#include <algorithm>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
-
-namespace {
-
-// 1-based position of the last path separator, 0 when there is none. Windows accepts
-// both separators in a path; elsewhere only '/' separates.
-qsizetype lastSeparatorPosition(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')) + 1;
-#else
-    return path.lastIndexOf(u'/') + 1;
-#endif
-}
-
-} // namespace
 
 frmScript *ucTC::loadForm()
 {
@@ -57,23 +42,15 @@ void ucTC::CreateScript()
 {
     if (!txtTCName->text().isEmpty()
         && m_services->messages->question(this, u"Quillon"_s, u"Use current TC Definition as default?"_s, true)) {
-        frmScript *form = loadForm();
-        form->cboVersComp->setCurrentIndex(cboVersComp->currentIndex());
-        form->txtTCName->setText(txtTCName->text());
-        // The form holds file titles; a path without a folder has no title to give.
-        const std::pair<QLabel *, QLabel *> files[] = {{lblGroupFile, form->lblGroupFile},
-                                                        {lblGameCon, form->lblGameCon},
-                                                        {lblTextFile, form->lblTextFile}};
-        for (const auto &[source, target] : files) {
-            const QString path = source->text();
-            if (const qsizetype p = lastSeparatorPosition(path); p > 0)
-                setPathCaption(target, path.mid(p));
-        }
-        for (int i = 0; i < lstOtherFiles->count(); ++i) {
-            const QString path = lstOtherFiles->item(i)->text();
-            if (const qsizetype p = lastSeparatorPosition(path); p > 0)
-                form->lstOtherFiles->addItem(path.mid(p));
-        }
+        TcDefinition shown;
+        shown.name = txtTCName->text();
+        shown.version = cboVersComp->currentText();
+        shown.groupFile = lblGroupFile->text();
+        shown.gameCon = lblGameCon->text();
+        shown.textFile = lblTextFile->text();
+        for (int i = 0; i < lstOtherFiles->count(); ++i)
+            shown.otherFiles << lstOtherFiles->item(i)->text();
+        loadForm()->prefillFrom(shown);
     }
     m_services->forms->showModal(loadForm(), this);
     discardFormIfClosed();

@@ -1,10 +1,19 @@
 #include "controlharness.h"
 
+#include "../support/input.h"
+
+#include <gtest/gtest.h>
+
 #include "store/definitionkeys.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTest>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace ostrel::test {
 
@@ -48,16 +57,30 @@ void ControlHarness::start()
     control = std::make_unique<ucTC>(fakes.services());
     control->resize(600, 400);
     control->show();
+    // Keys go to the focus widget of the active window, as on a desktop.
+    control->activateWindow();
+    if (!QTest::qWaitForWindowActive(control.get()))
+        ADD_FAILURE() << "the control's window did not become active";
+}
+
+void ControlHarness::clickTab(int tab) const
+{
+    auto *tabs = find<QWidget>(u"tbsTabStrip"_s)->findChild<QTabBar *>();
+    clickAt(tabs, tabs->tabRect(tab - 1).center());
 }
 
 void ControlHarness::click(const QString &key) const
 {
-    find<QToolBar>(u"tbToolbar"_s)->findChild<QAction *>(key, Qt::FindDirectChildrenOnly)->trigger();
+    auto *toolbar = find<QToolBar>(u"tbToolbar"_s);
+    clickOn(toolbar->widgetForAction(toolbar->findChild<QAction *>(key, Qt::FindDirectChildrenOnly)));
 }
 
 void ControlHarness::clickButton(const QString &name) const
 {
-    find<QAbstractButton>(name)->click();
+    if (auto *option = find<QRadioButton>(name))
+        clickOption(option);
+    else
+        clickOn(find<QWidget>(name));
 }
 
 void ControlHarness::pick(const QString &button, const std::optional<QString> &path) const
@@ -69,16 +92,27 @@ void ControlHarness::pick(const QString &button, const std::optional<QString> &p
 void ControlHarness::choose(const QString &name) const
 {
     auto *list = find<QComboBox>(u"cboTClist"_s);
-    const int index = list->findText(name, Qt::MatchExactly);
-    list->setCurrentIndex(index);
-    Q_EMIT list->activated(index);
+    chooseItem(list, list->findText(name, Qt::MatchExactly));
+}
+
+void ControlHarness::chooseVersion(int version) const
+{
+    chooseItem(find<QComboBox>(u"cboVersComp"_s), version);
 }
 
 void ControlHarness::enterNew(const QString &name, int version, const QStringList &paths) const
 {
     click(u"New"_s);
-    find<QLineEdit>(u"txtTCName"_s)->setText(name);
-    find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(version);
+    auto *nameBox = find<QLineEdit>(u"txtTCName"_s);
+    // Test keystrokes exist for printable ASCII only; other names are pasted, as a user would.
+    const bool typeable =
+        std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+    if (typeable)
+        typeInto(nameBox, name);
+    else
+        nameBox->setText(name);
+    if (version != -1)
+        chooseVersion(version);
     const QString pickers[] = {u"cmdGroupFile"_s, u"cmdGameCon"_s, u"cmdTextFile"_s};
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (!paths[i].isEmpty())
@@ -88,7 +122,8 @@ void ControlHarness::enterNew(const QString &name, int version, const QStringLis
 
 void ControlHarness::removeOtherFile(int row) const
 {
-    find<QListWidget>(u"lstOtherFiles"_s)->setCurrentRow(row);
+    auto *list = find<QListWidget>(u"lstOtherFiles"_s);
+    clickAt(list->viewport(), list->visualItemRect(list->item(row)).center());
     clickButton(u"cmdOtherRemove"_s);
 }
 

@@ -54,13 +54,18 @@ public:
     {
         return control->findChild<T *>(name);
     }
-    /// Clicks a toolbar button; a disabled button does nothing, as for a user.
+    /// Clicks a toolbar button with the mouse; a disabled button does nothing, as for a user.
     void click(const QString &key) const;
+    /// Clicks the tab (counted from 1) with the mouse.
+    void clickTab(int tab) const;
+    /// Clicks a button or an option of the control with the mouse.
     void clickButton(const QString &name) const;
     /// Clicks a picker button with the file dialog answering path (std::nullopt: Cancel).
     void pick(const QString &button, const std::optional<QString> &path) const;
     /// Chooses a name in the names list, as a user does.
     void choose(const QString &name) const;
+    /// Chooses the version at index in the version list.
+    void chooseVersion(int version) const;
     /// Clicks "New" and enters a definition: the name, the version (an index of the list,
     /// -1 for none) and, through their pickers, the group file, game con, text file and
     /// other files in that order; an empty path is not picked.

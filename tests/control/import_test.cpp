@@ -35,7 +35,7 @@ protected:
 
 TEST_F(Import, PrefixesTheScriptFolderAndStoresNothingUntilSave)
 {
-    h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(1); // edited: replaced without a question
+    h.chooseVersion(1); // edited: replaced without a question
     const auto keys = definedKeys(*h.fakes.store);
     QSignalSpy spy(h.control.get(), &ucTC::LoadTCNames);
     importScript(u"depart.tcs"_s, "definedukeversion 1.3d\r\ndefinetcname Départ\r\ndefinetcversion 1.0\r\n"

@@ -2,7 +2,9 @@
 
 #include "controlharness.h"
 
+#include <QApplication>
 #include <QRadioButton>
+#include <QTest>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -115,7 +117,7 @@ TEST_F(Lifecycle, ResavingAStoredDefinitionSkipsChecksRenumbersOtherFilesAndKeep
     storeDefinition(store, kFooBar);
     h.start();
     h.choose(u"Foo"_s);
-    h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(0);
+    h.chooseVersion(0);
     h.removeOtherFile(0);
     h.removeOtherFile(1);
     ASSERT_EQ(h.otherFiles(), QStringList{u"b"_s});
@@ -177,17 +179,42 @@ TEST(Cleanup, StartUpChoosesAndRewritesTheStoredValue)
     }
 }
 
-TEST(Cleanup, ClickWritesTheChoiceAtOnce)
+// After start-up exactly one option is chosen and stored, whatever the user does with the
+// mouse or the keyboard; each choice is written at once.
+TEST(Cleanup, EveryClickAndArrowKeyWritesTheOneChosenOption)
 {
     ControlHarness h;
     h.fakes.store->SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, u"Off"_s);
     h.start();
     QSignalSpy spy(h.control.get(), &ucTC::LoadTCNames);
+    h.clickTab(2);
+    auto chosen = [&]() -> QString {
+        QStringList on;
+        for (const char *name : {"optDelete", "optRename", "optNone"}) {
+            if (h.find<QRadioButton>(QString::fromLatin1(name))->isChecked())
+                on << QString::fromLatin1(name);
+        }
+        return on.join(u' ') + u" stored "_s + storedCleanup(*h.fakes.store);
+    };
+    EXPECT_EQ(chosen(), u" stored Off");
+
     h.clickButton(u"optNone"_s);
-    EXPECT_EQ(storedCleanup(*h.fakes.store), u"None");
-    h.clickButton(u"optDelete"_s);
-    EXPECT_EQ(storedCleanup(*h.fakes.store), u"Delete");
-    EXPECT_FALSE(h.find<QRadioButton>(u"optNone"_s)->isChecked());
+    EXPECT_EQ(chosen(), u"optNone stored None");
+    h.fakes.store->SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, u"Off"_s);
+    h.clickButton(u"optNone"_s); // the chosen one again: still chosen, and written again
+    EXPECT_EQ(chosen(), u"optNone stored None");
+    auto *none = h.find<QRadioButton>(u"optNone"_s);
+    ASSERT_TRUE(none->hasFocus());
+    QTest::keyClick(none, Qt::Key_Space);
+    EXPECT_EQ(chosen(), u"optNone stored None");
+
+    // The arrow keys move the choice, as option buttons do.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(chosen(), u"optRename stored Rename");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(chosen(), u"optDelete stored Delete");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(chosen(), u"optRename stored Rename");
     EXPECT_EQ(spy.count(), 0);
 }
 

@@ -5,8 +5,10 @@
 #include "platform/libraryfolder.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -84,14 +86,63 @@ TEST_F(Pickers, CancelAndRemovingNothingAreNoChange)
     EXPECT_EQ(h.enabledButtons(), kEntryButtons);
 }
 
-// The real dialog, on a folder with files in capitals and in lower case: each filter
-// must list its files whatever their letter case.
-TEST(RealFileDialog, FiltersMatchWithoutRegardToCase)
+// The text file's name comes from a script, and desktops run some files when asked to open
+// them: those are not handed over, and a warning says why.
+TEST(ViewTextFile, ProgramsAndLaunchersAreNotHandedToTheDesktop)
+{
+    ControlHarness h;
+    QByteArray elf(64, '\0');
+    elf.replace(0, 7, "\x7f" "ELF\x02\x01\x01");
+    elf[16] = 2; // an executable
+    const struct {
+        QString name;
+        QByteArray content;
+        bool executeBit;
+        bool opened;
+    } cases[] = {
+        {u"README.TXT"_s, "Read me.\r\n", false, true},
+        {u"README"_s, "No extension, still text.", false, true},
+        {u"readme.desktop"_s, "[Desktop Entry]\nType=Application\nName=Read me\nExec=sh -c true\n", false, false},
+        {u"notes.txt"_s, "#!/bin/sh\necho hello\n", false, false},
+        {u"INFO.TXT"_s, elf, false, false},
+        {u"SETUP.EXE"_s, "MZ\x90\x00\x03", false, false},
+        {u"MANUAL.TXT"_s, "Plain words.", true, false},
+    };
+    for (const auto &c : cases) {
+        const QString path = h.temp.write(u"tc/"_s + c.name, c.content);
+        if (c.executeBit)
+            QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+        storeDefinition(*h.fakes.store, {c.name, u"1.3D"_s, u"/g/F.GRP"_s, {}, path, {}});
+    }
+    h.start();
+    for (const auto &c : cases) {
+        h.fakes.messages->messages.clear();
+        h.fakes.shell->opened.clear();
+        h.choose(c.name);
+        h.clickButton(u"cmdViewTextFile"_s);
+        EXPECT_EQ(h.fakes.shell->opened.size(), c.opened ? 1 : 0) << c.name.toStdString();
+        if (c.opened) {
+            EXPECT_TRUE(h.fakes.messages->messages.empty()) << c.name.toStdString();
+        } else {
+            ASSERT_EQ(h.fakes.messages->messages.size(), 1u) << c.name.toStdString();
+            EXPECT_TRUE(h.fakes.messages->log().constFirst().startsWith(
+                u"Quillon! The text file \""_s + h.temp.file(u"tc/"_s + c.name) + u"\" was not opened: "_s))
+                << h.fakes.messages->log().constFirst().toStdString();
+        }
+        EXPECT_EQ(h.enabledButtons(), kBrowseButtons);
+    }
+}
+
+// The real dialog, on a folder with files in capitals, in lower case and without an
+// extension: each filter lists its files whatever their letter case, "All Files (*.*)"
+// lists every file, and the filter shows its description exactly.
+TEST(RealFileDialog, FiltersListWhatTheirPatternsMeanUnderTheirOwnDescription)
 {
     TempFolder temp;
     temp.write(u"tc/DUKE3D.GRP"_s, "g");
     temp.write(u"tc/game.con"_s, "c");
     temp.write(u"tc/README.TXT"_s, "t");
+    temp.write(u"tc/README"_s, "r");
 
     auto listedBy = [&](const QString &filter) {
         QStringList listed;
@@ -104,6 +155,9 @@ TEST(RealFileDialog, FiltersMatchWithoutRegardToCase)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             for (int r = 0; r < rows(); ++r)
                 listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            listed.sort(Qt::CaseInsensitive);
+            if (auto *types = dialog ? dialog->findChild<QComboBox *>(u"fileTypeCombo"_s) : nullptr)
+                listed.prepend(types->currentText());
             if (dialog)
                 dialog->reject();
         });
@@ -111,11 +165,12 @@ TEST(RealFileDialog, FiltersMatchWithoutRegardToCase)
         request.filter = filter;
         request.initDir = temp.file(u"tc/"_s);
         makeQtFileDialogBackend()->show(nullptr, request);
-        return listed;
+        return listed.join(u", "_s);
     };
-    EXPECT_EQ(listedBy(u"Group Files (*.grp)|*.grp"_s), QStringList{u"DUKE3D.GRP"_s});
-    EXPECT_EQ(listedBy(u"Con Files (*.con)|*.con"_s), QStringList{u"game.con"_s});
-    EXPECT_EQ(listedBy(u"Text Files (*.txt)|*.txt"_s), QStringList{u"README.TXT"_s});
+    EXPECT_EQ(listedBy(u"Group Files (*.grp)|*.grp"_s), u"Group Files (*.grp), DUKE3D.GRP");
+    EXPECT_EQ(listedBy(u"Con Files (*.con)|*.con"_s), u"Con Files (*.con), game.con");
+    EXPECT_EQ(listedBy(u"Text Files (*.txt)|*.txt"_s), u"Text Files (*.txt), README.TXT");
+    EXPECT_EQ(listedBy(u"All Files (*.*)|*.*"_s), u"All Files (*.*), DUKE3D.GRP, game.con, README, README.TXT");
 }
 
 } // namespace

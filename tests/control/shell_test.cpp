@@ -2,11 +2,14 @@
 
 #include "controlharness.h"
 
+#include "../support/input.h"
 #include "control/twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -64,7 +67,7 @@ TEST_F(Shell, ChangesNewAndCancelNewSwitchTheEditingMode)
     h.choose(u"Foo"_s);
     ASSERT_EQ(h.text(u"txtTCName"_s), u"Foo");
     EXPECT_EQ(h.enabledButtons(), kBrowseButtons);
-    h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(2);
+    h.chooseVersion(2);
     EXPECT_EQ(h.enabledButtons(), kEntryButtons);
     EXPECT_EQ(enabledControls(), u"cboTClist "_s + QString(kAllEditing).remove(u"txtTCName "_s));
     // ...where another choice drops the changes without a question.
@@ -72,13 +75,21 @@ TEST_F(Shell, ChangesNewAndCancelNewSwitchTheEditingMode)
     EXPECT_EQ(h.text(u"cboVersComp"_s), u"1.3D");
     EXPECT_EQ(h.enabledButtons(), kBrowseButtons);
     EXPECT_TRUE(h.fakes.messages->messages.empty());
+    // CancelNew drops an edit with the definition; the store still has it as it was.
+    h.chooseVersion(1);
+    h.click(u"CancelNew"_s);
+    EXPECT_TRUE(h.text(u"txtTCName"_s).isEmpty() && h.text(u"cboVersComp"_s).isEmpty());
+    h.choose(u"Foo"_s);
+    EXPECT_EQ(h.text(u"cboVersComp"_s) + h.text(u"lblGroupFile"_s), u"1.3D/g/FOO.GRP");
 
     h.click(u"New"_s);
     EXPECT_TRUE(h.text(u"txtTCName"_s).isEmpty() && h.text(u"lblGroupFile"_s).isEmpty() && h.otherFiles().isEmpty());
     EXPECT_EQ(h.find<QComboBox>(u"cboTClist"_s)->currentIndex(), -1);
     // "New" enables the whole editor; a change then leaves that mode as it is.
-    for (int version : {-1, 1}) {
-        h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(version);
+    EXPECT_EQ(enabledControls(), kAllEditing);
+    EXPECT_EQ(h.enabledButtons(), kEntryButtons);
+    for (int version : {0, 1}) {
+        h.chooseVersion(version);
         EXPECT_EQ(enabledControls(), kAllEditing);
         EXPECT_EQ(h.enabledButtons(), kEntryButtons);
     }
@@ -106,23 +117,48 @@ TEST_F(Shell, LoadTCNamesFollowsOnlySaveAndDelete)
     EXPECT_EQ(spy.count(), 2);
 }
 
-TEST_F(Shell, TabsSwitchPagesAndResizeKeepsTheShownPage)
+// Every way a user changes the selected tab shows its page; right and middle clicks change
+// nothing. The row of tabs ends where the pages begin, so its lowest pixels are the tabs'.
+TEST_F(Shell, EveryWayOfChangingTheTabSwitchesPages)
 {
     QWidget *editor = h.find<QWidget>(u"picTC0"_s), *cleanup = h.find<QWidget>(u"picTC1"_s);
     auto pages = [&] {
         return u"%1 %2, %3 %4"_s.arg(twipsOf(editor).left).arg(editor->isEnabled()).arg(twipsOf(cleanup).left)
             .arg(cleanup->isEnabled());
     };
+    auto *strip = h.find<QWidget>(u"tbsTabStrip"_s);
+    auto *tabs = strip->findChild<QTabBar *>();
+    // The same test runs once more on a screen of 192 dpi (tests/control/CMakeLists.txt).
+    if (const int dpi = qEnvironmentVariableIntValue("OSTREL_TEST_EXPECT_DPI"))
+        ASSERT_EQ(tabs->logicalDpiY(), dpi);
+    EXPECT_EQ(tabs->mapTo(h.control.get(), QPoint(0, tabs->height())).y(), editor->y());
     const QString before = h.editorState();
-    auto *tabs = h.find<QWidget>(u"tbsTabStrip"_s);
-    Q_EMIT tabs->findChild<QTabBar *>()->tabBarClicked(1);
+
+    // The selected tab clicked again is a click all the same: the page it shows stays, the
+    // clean-up page (enabled until the first click) is put away.
+    ASSERT_EQ(pages(), u"120 1, -20000 1");
+    clickAt(tabs, tabs->tabRect(0).center());
+    EXPECT_EQ(pages(), u"120 1, -20000 0");
+
+    clickAt(tabs, QPoint(tabs->tabRect(1).center().x(), tabs->height() - 1));
+    EXPECT_EQ(pages(), u"-20000 0, 120 1");
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton})
+        clickAt(tabs, tabs->tabRect(0).center(), button);
+    EXPECT_EQ(pages(), u"-20000 0, 120 1");
     h.control->resize(700, 500);
     EXPECT_EQ(pages(), u"-20000 0, 120 1");
-    EXPECT_EQ(twipsOf(tabs).width, 700 * 15 - 20);
-    EXPECT_EQ(twipsOf(cleanup).width, 700 * 15 - 320);
-    EXPECT_EQ(twipsOf(h.find<QWidget>(u"fraDiv"_s)).width, 700 * 15 - 335);
+    const int width = roundHalfToEven(pixelsToTwipsX(h.control.get(), 700));
+    EXPECT_EQ(twipsOf(strip).width, width - 20);
+    EXPECT_EQ(twipsOf(cleanup).width, width - 320);
+    EXPECT_EQ(twipsOf(h.find<QWidget>(u"fraDiv"_s)).width, width - 335);
 
-    Q_EMIT tabs->findChild<QTabBar *>()->tabBarClicked(0);
+    // A click leaves the keyboard on the tabs.
+    ASSERT_EQ(QApplication::focusWidget(), tabs);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(pages(), u"120 1, -20000 0");
+    wheelOver(tabs, tabs->tabRect(0).center(), -1);
+    EXPECT_EQ(pages(), u"-20000 0, 120 1");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(pages(), u"120 1, -20000 0");
     EXPECT_EQ(h.editorState(), before);
 }

@@ -73,7 +73,7 @@ protected:
 TEST_F(StoreFailure, RefusedSavesChangeNothingUntilTheStoreRecovers)
 {
     h.choose(u"Foo"_s);
-    h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(1);
+    h.chooseVersion(1);
     h.pick(u"cmdOtherFiles"_s, u"/g/3"_s);
     QSignalSpy spy(h.control.get(), &ucTC::LoadTCNames);
     // Fail at once, after the version, and after the removal of the old other files.
@@ -82,10 +82,7 @@ TEST_F(StoreFailure, RefusedSavesChangeNothingUntilTheStoreRecovers)
     EXPECT_EQ(spy.count(), 3);
 
     h.choose(u"Foo"_s);
-    h.click(u"New"_s);
-    h.find<QLineEdit>(u"txtTCName"_s)->setText(u"Bar"_s);
-    h.find<QComboBox>(u"cboVersComp"_s)->setCurrentIndex(0);
-    h.pick(u"cmdGroupFile"_s, u"/g/BAR.GRP"_s);
+    h.enterNew(u"Bar"_s, 0, {u"/g/BAR.GRP"_s});
     expectRefused(3, [&] { h.click(u"Save"_s); }, u"\"Bar\" could not be saved"_s);
     // Once the store takes writes again, the same Save goes through.
     h.fakes.messages->messages.clear();
@@ -100,6 +97,7 @@ TEST_F(StoreFailure, RefusedDeleteAndCleanupChoiceChangeNothing)
     h.fakes.messages->answers.push_back(true);
     expectRefused(2, [&] { h.click(u"Delete"_s); }, u"\"Foo\" could not be removed"_s);
 
+    h.clickTab(2);
     expectRefused(1, [&] { h.clickButton(u"optDelete"_s); }, u"clean-up preference could not be saved"_s);
     EXPECT_TRUE(h.find<QRadioButton>(u"optRename"_s)->isChecked());
     EXPECT_FALSE(h.find<QRadioButton>(u"optDelete"_s)->isChecked());
@@ -114,6 +112,9 @@ TEST(StoreFailureAtStartUp, IsIgnored)
     h.start();
     EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     EXPECT_EQ(h.find<QComboBox>(u"cboVersComp"_s)->count(), 3);
+    // The option is chosen though writing it back was refused; the store was left alone.
+    EXPECT_TRUE(h.find<QRadioButton>(u"optRename"_s)->isChecked());
+    EXPECT_EQ(storedCleanup(*store), u"<missing>");
 }
 
 } // namespace

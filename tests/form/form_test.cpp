@@ -4,8 +4,10 @@
 
 #include "platform/libraryfolder.h"
 #include "scripts/frmscript.h"
+#include "scripts/scriptbuffer.h"
 
 #include <QDir>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -21,7 +23,13 @@ protected:
         fakes.dialogs->answers.push_back(answer);
         press(&form, button);
     }
-    void type(const QString &box, const QString &text) { child<QLineEdit>(&form, box)->setText(text); }
+    void SetUp() override
+    {
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+    void type(const QString &box, const QString &text) { typeInto(child<QLineEdit>(&form, box), text); }
     const FileDialogRequest &lastRequest() const { return fakes.dialogs->requests.back(); }
 
     TempFolder temp;
@@ -55,9 +63,24 @@ TEST_F(ScriptForm, TextBoxesTakeNoMoreThanTheirLimit)
                                                    {"txtAuthor", 200}, {"txtEmail", 80}, {"txtWeb", 80}};
     for (const auto &[name, limit] : limits) {
         auto *box = child<QLineEdit>(&form, QString::fromLatin1(name));
-        box->setText(QString(211, u'x'));
+        box->clear();
+        typeInto(box, QString(211, u'x'));
         EXPECT_EQ(box->text(), QString(limit, u'x')) << name;
     }
+}
+
+// A value read from a script is cut to the field's limit, but never inside a character:
+// half of a pair would be saved as a replacement character.
+TEST_F(ScriptForm, ParsedTextIsCutAtACharacterBoundary)
+{
+    const QString emoji = u"\U0001F3AE"_s; // two UTF-16 units
+    const QString name = QString(24, u'n') + emoji + u"tail"_s, version = u"v1.2"_s + emoji + emoji;
+    form.scriptBuffer().SetText(u"definetcname "_s + name + u"\r\ndefinetcversion "_s + version
+                                + u"\r\ndefineauthor "_s + QString(198, u'a') + emoji + u"\r\n"_s);
+    ASSERT_TRUE(form.ParseScript());
+    EXPECT_EQ(textOf(&form, u"txtTCName"_s), QString(24, u'n'));
+    EXPECT_EQ(textOf(&form, u"txtVersion"_s), u"v1.2"_s + emoji);
+    EXPECT_EQ(textOf(&form, u"txtAuthor"_s), QString(198, u'a') + emoji); // exactly at the limit
 }
 
 TEST_F(ScriptForm, PickersShowTitlesAndCancelEmptiesTheFieldOrAddsAnEmptyEntry)
@@ -80,10 +103,10 @@ TEST_F(ScriptForm, PickersShowTitlesAndCancelEmptiesTheFieldOrAddsAnEmptyEntry)
     EXPECT_EQ(lastRequest().filter, u"All Files (*.*)|*.*"_s);
     EXPECT_EQ(entries(&form), QStringList({u"E1L1.MAP"_s, u"E1L1.MAP"_s, QString()}));
     auto *list = child<QListWidget>(&form, u"lstOtherFiles"_s);
-    for (int row : {-1, 1}) { // nothing selected removes nothing; then the middle entry
-        list->setCurrentRow(row);
-        press(&form, u"cmdOtherRemove"_s);
-    }
+    press(&form, u"cmdOtherRemove"_s); // nothing selected removes nothing
+    EXPECT_EQ(entries(&form).size(), 3);
+    clickAt(list->viewport(), list->visualItemRect(list->item(1)).center());
+    press(&form, u"cmdOtherRemove"_s);
     EXPECT_EQ(entries(&form), QStringList({u"E1L1.MAP"_s, QString()}));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../support/fakes.h"
+#include "../support/input.h"
 #include "../support/tempstore.h"
 #include "store/memorysettingsstore.h"
 
@@ -41,9 +42,10 @@ inline QStringList entries(const QWidget *form)
     return result;
 }
 
+/// Clicks a button of a form on screen with the mouse.
 inline void press(const QWidget *form, const QString &button)
 {
-    child<QPushButton>(form, button)->click();
+    clickOn(child<QPushButton>(form, button));
 }
 
 /// What Form_Load puts into the release date, as the field's limit keeps it.

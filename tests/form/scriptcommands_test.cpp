@@ -55,7 +55,7 @@ TEST_F(ScriptCommands, ScriptWithAnEmptyEditorOpensAFreshFormWithoutAsking)
     QPointer<frmScript> cancelled, open;
     run(u"Script"_s, [&](frmScript *form) {
         expectFreshFields(cancelled = form);
-        child<QLineEdit>(form, u"txtAuthor"_s)->setText(u"Typed"_s);
+        typeInto(child<QLineEdit>(form, u"txtAuthor"_s), u"Typed"_s);
         press(form, u"cmdCancel"_s);
     });
     run(u"Script"_s, [&](frmScript *form) { expectFreshFields(open = form); });
@@ -66,7 +66,8 @@ TEST_F(ScriptCommands, ScriptWithAnEmptyEditorOpensAFreshFormWithoutAsking)
 
 TEST_F(ScriptCommands, ScriptAsksWhetherToStartFromTheShownDefinition)
 {
-    const QString longName = u"A Very Long Total Conversion!!"_s; // 30 characters
+    // 30 units, the 25th the first half of a character outside the basic plane.
+    const QString longName = u"A Very Long Total Conver\U0001F3AEsion"_s;
     show({longName, u"1.4/1.5 atomic"_s, u"/games/mytc/MYTC.GRP"_s, {}, {},
           {u"/games/mytc/E1L1.MAP"_s, u"NOFOLDER.ART"_s, u"/x/y/SOUND.VOC"_s, u"/games/mytc/E1L1.MAP"_s}});
     // No: a blank form.
@@ -76,11 +77,12 @@ TEST_F(ScriptCommands, ScriptAsksWhetherToStartFromTheShownDefinition)
     });
     EXPECT_EQ(h.fakes.messages->log(), QStringList{u"Quillon?+ Use current TC Definition as default?"_s});
 
-    // Yes: version, name cut to 25 characters and file titles; entries without a folder are skipped.
+    // Yes: version, name cut to 25 units or less, never inside a character, and file titles;
+    // entries without a folder are skipped.
     h.fakes.messages->answers.push_back(true);
     run(u"Script"_s, [&](frmScript *form) {
         EXPECT_EQ(child<QComboBox>(form, u"cboVersComp"_s)->currentIndex(), 1);
-        EXPECT_EQ(textOf(form, u"txtTCName"_s), longName.left(25));
+        EXPECT_EQ(textOf(form, u"txtTCName"_s), u"A Very Long Total Conver"_s);
         EXPECT_EQ(textOf(form, u"lblGroupFile"_s), u"MYTC.GRP"_s);
         EXPECT_EQ(textOf(form, u"lblGameCon"_s), QString());
         EXPECT_EQ(entries(form), QStringList({u"E1L1.MAP"_s, u"SOUND.VOC"_s, u"E1L1.MAP"_s}));

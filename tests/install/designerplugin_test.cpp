@@ -1,5 +1,6 @@
 // The Qt Designer plugin: its widget box entry, and a .ui file with a ucTC built by QUiLoader.
 
+#include "../support/input.h"
 #include "../support/tempstore.h"
 
 #include <uctc.h>
@@ -9,6 +10,8 @@
 #include <QAction>
 #include <QBuffer>
 #include <QComboBox>
+#include <QTest>
+#include <QToolBar>
 #include <QDir>
 #include <QPluginLoader>
 #include <QUiLoader>
@@ -54,7 +57,11 @@ TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
     auto *names = control->findChild<QComboBox *>(u"cboTClist"_s);
     ASSERT_NE(names, nullptr);
     // The toolbar drives the control: "New" starts a definition, so the names list is locked.
-    control->findChild<QAction *>(u"New"_s)->trigger();
+    form->resize(700, 500);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    auto *toolbar = control->findChild<QToolBar *>(u"tbToolbar"_s);
+    ostrel::test::clickOn(toolbar->widgetForAction(control->findChild<QAction *>(u"New"_s)));
     EXPECT_TRUE(control->findChild<QAction *>(u"CancelNew"_s)->isEnabled());
     EXPECT_FALSE(names->isEnabled());
 }

@@ -9,6 +9,8 @@
 #include <uctc.h>
 
 #include <QAction>
+#include <QTest>
+#include <QToolBar>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -43,8 +45,11 @@ TEST_F(ScriptViewer, ShowsTheSameFormAsTheControlsViewCommandAndSavesUnderItsTit
     QStringList viaControl, direct;
     fakes.forms->onShow = [&](QDialog *form) { viaControl = visibleState(form); };
     ucTC control(fakes.services());
+    control.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
     fakes.dialogs->answer(script);
-    control.findChild<QAction *>(u"ScriptView"_s)->trigger();
+    auto *toolbar = control.findChild<QToolBar *>(u"tbToolbar"_s);
+    clickOn(toolbar->widgetForAction(control.findChild<QAction *>(u"ScriptView"_s)));
 
     fakes.forms->onShow = [&](QDialog *form) {
         direct = visibleState(form);

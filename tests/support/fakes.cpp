@@ -2,6 +2,9 @@
 
 #include "store/settingsstore.h"
 
+#include <QDialog>
+#include <QTest>
+
 namespace ostrel::test {
 
 std::optional<QString> FakeFileDialogs::show(QWidget *, const FileDialogRequest &request)
@@ -42,8 +45,16 @@ QStringList RecordingMessageBoxes::log() const
 void FakeFormShower::showModal(QDialog *form, QWidget *)
 {
     ++shown;
+    // On screen, so that the callback can click and type into it; it is not modal, and it
+    // is put away afterwards if the callback left it open.
+    form->show();
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form))
+        qWarning("the form did not become the active window");
     if (onShow)
         onShow(form);
+    if (form->isVisible())
+        form->hide();
 }
 
 Fakes::Fakes(std::shared_ptr<SettingsStore> store)

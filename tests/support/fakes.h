@@ -66,7 +66,7 @@ public:
     QStringList opened;
 };
 
-/// "Shows" a form by calling onShow with it; the callback plays the user.
+/// Shows a form (not modally) and calls onShow with it; the callback plays the user.
 class FakeFormShower : public FormShower
 {
 public:
