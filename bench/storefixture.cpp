@@ -2,6 +2,7 @@
 
 #include "store/sqlitesettingsstore.h"
 #include "store/definitionkeys.h"
+#include "store/definitionstore.h"
 
 #include <QTemporaryDir>
 
@@ -23,22 +24,16 @@ QTemporaryDir &folder()
 void writeDefinitions(const QString &path, int definitions)
 {
     SqliteSettingsStore store(path);
-    const QString app = kApplication.toString();
-    const QString section = kDefinedTCs.toString();
-    // One transaction: a durable commit per key would take minutes at 50,000 definitions.
+    DefinitionStore stored(store);
+    // One transaction: a durable commit per definition would take minutes at 50,000.
     store.Transact([&] {
-        store.SaveSetting(app, kTCSettings.toString(), kDirectoryCleanup.toString(), u"Rename"_s);
+        stored.setCleanupPreference(u"Rename"_s);
         for (int i = 0; i < definitions; ++i) {
-            const QString name = definitionName(i);
             const QString folder = u"/home/player/games/duke3d/tc%1/"_s.arg(i);
-            store.SaveSetting(app, section, definitionKey(name, KeyField::VersionComp),
-                              versionCompatibilityItems().at(i % 3));
-            store.SaveSetting(app, section, definitionKey(name, KeyField::Name), name);
-            store.SaveSetting(app, section, definitionKey(name, KeyField::GroupFile), folder + u"CONV.GRP"_s);
-            store.SaveSetting(app, section, definitionKey(name, KeyField::GameCon), folder + u"GAME.CON"_s);
-            store.SaveSetting(app, section, definitionKey(name, KeyField::TextFile), folder + u"README.TXT"_s);
-            store.SaveSetting(app, section, definitionKey(name, KeyField::OtherFile, 1), folder + u"E1L1.MAP"_s);
-            store.SaveSetting(app, section, definitionKey(name, KeyField::OtherFile, 2), folder + u"TILES000.ART"_s);
+            stored.save({definitionName(i), versionCompatibilityItems().at(i % 3), folder + u"CONV.GRP"_s,
+                         folder + u"GAME.CON"_s, folder + u"README.TXT"_s,
+                         {folder + u"E1L1.MAP"_s, folder + u"TILES000.ART"_s}},
+                        DefinitionStore::SaveKind::New);
         }
     });
 }

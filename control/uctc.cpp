@@ -16,6 +16,7 @@
 #include "platform/shell.h"
 #include "scripts/scriptbuffer.h"
 #include "store/definitionkeys.h"
+#include "store/definitionstore.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -54,6 +55,7 @@ ucTC::ucTC(QWidget *parent)
 ucTC::ucTC(const PlatformServices &services, QWidget *parent)
     : QWidget(parent)
     , m_services(std::make_unique<PlatformServices>(services))
+    , m_definitions(std::make_unique<DefinitionStore>(*m_services->store))
     , rtbScript(std::make_unique<ScriptBuffer>())
 {
     setObjectName(u"ucTC"_s);
@@ -261,28 +263,19 @@ void ucTC::UserControl_Initialize()
 {
     // Start-up never fails: a store that cannot be read leaves the lists empty.
     try {
-        if (const auto rows = m_services->store->GetAllSettings(kApplication.toString(), kDefinedTCs.toString())) {
-            QStringList names;
-            for (const SettingRow &row : *rows) {
-                if (isNameListKey(row.key))
-                    names.append(row.value);
-            }
-            // All at once: one by one, tens of thousands of names take seconds. As with
-            // appendName, the list must not choose the first of them by itself.
-            const QSignalBlocker quiet(cboTClist);
-            m_names->setStringList(names);
-            cboTClist->setCurrentIndex(-1);
-        }
+        // All at once: one by one, tens of thousands of names take seconds. As with
+        // appendName, the list must not choose the first of them by itself.
+        const QStringList names = m_definitions->names();
+        const QSignalBlocker quiet(cboTClist);
+        m_names->setStringList(names);
+        cboTClist->setCurrentIndex(-1);
     } catch (...) {
     }
     try {
-        const QString stored = m_services->store->GetSetting(kApplication.toString(), kTCSettings.toString(),
-                                                             kDirectoryCleanup.toString(), u"Rename"_s);
         // Choosing the stored option writes it back in its own spelling.
-        if (QRadioButton *option = cleanupOptionFor(stored)) {
+        if (QRadioButton *option = cleanupOptionFor(m_definitions->cleanupPreference())) {
             option->setChecked(true);
-            m_services->store->SaveSetting(kApplication.toString(), kTCSettings.toString(),
-                                           kDirectoryCleanup.toString(), cleanupValueOf(option));
+            m_definitions->setCleanupPreference(cleanupValueOf(option));
         }
     } catch (...) {
     }
@@ -431,34 +424,15 @@ void ucTC::cboTClist_Click()
         return;
     const QString name = cboTClist->currentText();
     ClearDefinitionFields();
-    const auto rows = m_services->store->GetAllSettings(kApplication.toString(), kDefinedTCs.toString());
-    // A complete definition has at least five keys.
-    if (!rows || rows->size() <= 1)
+    const std::optional<TcDefinition> stored = m_definitions->load(name);
+    if (!stored)
         return;
-    for (const SettingRow &row : *rows) {
-        switch (classifyKey(row.key, name)) {
-        case KeyField::VersionComp:
-            chooseVersion(row.value);
-            break;
-        case KeyField::Name:
-            txtTCName->setText(row.value);
-            break;
-        case KeyField::GroupFile:
-            setPathCaption(lblGroupFile, row.value);
-            break;
-        case KeyField::GameCon:
-            setPathCaption(lblGameCon, row.value);
-            break;
-        case KeyField::TextFile:
-            setPathCaption(lblTextFile, row.value);
-            break;
-        case KeyField::OtherFile:
-            lstOtherFiles->addItem(row.value);
-            break;
-        case KeyField::None:
-            break;
-        }
-    }
+    chooseVersion(stored->version);
+    txtTCName->setText(stored->name);
+    setPathCaption(lblGroupFile, stored->groupFile);
+    setPathCaption(lblGameCon, stored->gameCon);
+    setPathCaption(lblTextFile, stored->textFile);
+    lstOtherFiles->addItems(stored->otherFiles);
     for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, cmdGroupFile, cmdGameCon, cmdTextFile,
                                                        cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
         w->setEnabled(true);
@@ -476,12 +450,10 @@ void ucTC::cboVersComp_Click()
 void ucTC::optCleanup_Click(const QString &value)
 {
     try {
-        m_services->store->SaveSetting(kApplication.toString(), kTCSettings.toString(),
-                                       kDirectoryCleanup.toString(), value);
+        m_definitions->setCleanupPreference(value);
     } catch (const StoreError &error) {
         // The page shows what the launcher will read.
-        showCleanup(m_services->store->GetSetting(kApplication.toString(), kTCSettings.toString(),
-                                                  kDirectoryCleanup.toString(), u"Rename"_s));
+        showCleanup(m_definitions->cleanupPreference());
         reportStoreFailure(u"The directory clean-up preference could not be saved."_s, error.message());
     }
 }
@@ -604,52 +576,37 @@ bool ucTC::ValidateDefinition()
     return true;
 }
 
+// The definition as the editor shows it.
+TcDefinition ucTC::editedDefinition() const
+{
+    TcDefinition definition;
+    definition.name = txtTCName->text();
+    definition.version = cboVersComp->currentText();
+    definition.groupFile = lblGroupFile->text();
+    definition.gameCon = lblGameCon->text();
+    definition.textFile = lblTextFile->text();
+    for (int i = 0; i < lstOtherFiles->count(); ++i)
+        definition.otherFiles << lstOtherFiles->item(i)->text();
+    return definition;
+}
+
 void ucTC::SaveDefinition()
 {
     if (ValidateDefinition())
         return;
-    const QString name = txtTCName->text();
+    const TcDefinition definition = editedDefinition();
     const bool isNew = txtTCName->isEnabled();
-    SettingsStore &store = *m_services->store;
-    const QString app = kApplication.toString();
-    const QString section = kDefinedTCs.toString();
-    // All the keys of one save land together or not at all.
     try {
-        store.Transact([&] {
-            store.SaveSetting(app, section, definitionKey(name, KeyField::VersionComp), cboVersComp->currentText());
-            if (isNew)
-                store.SaveSetting(app, section, definitionKey(name, KeyField::Name), name);
-            else
-                RemoveOtherFileSettings();
-            store.SaveSetting(app, section, definitionKey(name, KeyField::GroupFile), lblGroupFile->text());
-            store.SaveSetting(app, section, definitionKey(name, KeyField::GameCon), lblGameCon->text());
-            store.SaveSetting(app, section, definitionKey(name, KeyField::TextFile), lblTextFile->text());
-            for (int i = 0; i < lstOtherFiles->count(); ++i)
-                store.SaveSetting(app, section, definitionKey(name, KeyField::OtherFile, i + 1),
-                                  lstOtherFiles->item(i)->text());
-        });
+        m_definitions->save(definition, isNew ? DefinitionStore::SaveKind::New : DefinitionStore::SaveKind::Existing);
     } catch (const StoreError &error) {
-        reportStoreFailure(u"The TC definition \"%1\" could not be saved."_s.arg(name), error.message());
+        reportStoreFailure(u"The TC definition \"%1\" could not be saved."_s.arg(definition.name), error.message());
         return;
     }
     if (isNew)
-        appendName(name);
+        appendName(definition.name);
     txtTCName->setEnabled(false);
     cboTClist->setEnabled(true);
     setModeButtons(true);
-}
-
-void ucTC::RemoveOtherFileSettings()
-{
-    const QString name = txtTCName->text();
-    SettingsStore &store = *m_services->store;
-    const auto rows = store.GetAllSettings(kApplication.toString(), kDefinedTCs.toString());
-    if (!rows || rows->size() <= 1)
-        return;
-    for (const SettingRow &row : *rows) {
-        if (classifyKey(row.key, name) == KeyField::OtherFile)
-            store.DeleteSetting(kApplication.toString(), kDefinedTCs.toString(), row.key);
-    }
 }
 
 void ucTC::DeleteDefinition()
@@ -657,19 +614,9 @@ void ucTC::DeleteDefinition()
     const QString name = txtTCName->text();
     if (!m_services->messages->question(this, kTitle, u"Are you sure you want to remove this Definition?"_s, false))
         return;
-    SettingsStore &store = *m_services->store;
-    const QString app = kApplication.toString();
-    const QString section = kDefinedTCs.toString();
-    const auto rows = store.GetAllSettings(app, section);
-    if (!rows || rows->size() <= 1)
-        return;
     try {
-        store.Transact([&] {
-            for (const SettingRow &row : *rows) {
-                if (classifyKey(row.key, name) != KeyField::None)
-                    store.DeleteSetting(app, section, row.key);
-            }
-        });
+        if (!m_definitions->remove(name))
+            return;
     } catch (const StoreError &error) {
         reportStoreFailure(u"The TC definition \"%1\" could not be removed."_s.arg(name), error.message());
         return;

@@ -26,9 +26,11 @@ class frmScript;
 
 namespace ostrel {
 class CommonDialog;
+class DefinitionStore;
 class ScriptBuffer;
 class TabStrip;
 struct PlatformServices;
+struct TcDefinition;
 }
 
 /// The TC manager control: keeps the list of TC definitions (total conversions and
@@ -94,7 +96,7 @@ private:
     // Saving and removing
     void SaveDefinition();
     bool ValidateDefinition();
-    void RemoveOtherFileSettings();
+    ostrel::TcDefinition editedDefinition() const;
     void DeleteDefinition();
 
     // Scripts
@@ -106,6 +108,7 @@ private:
     void discardFormIfClosed();
 
     std::unique_ptr<ostrel::PlatformServices> m_services;
+    std::unique_ptr<ostrel::DefinitionStore> m_definitions;
     std::unique_ptr<ostrel::ScriptBuffer> rtbScript;
     QPointer<frmScript> m_form;
     QButtonGroup *m_cleanupOptions = nullptr;

@@ -2,7 +2,7 @@
 
 #include "platform/platformservices.h"
 #include "store/settingsstore.h"
-#include "store/definitionkeys.h"
+#include "store/definitionstore.h"
 
 #include <uctc.h>
 
@@ -44,12 +44,6 @@ HostWindow::HostWindow(const ostrel::PlatformServices &services, QWidget *parent
 void HostWindow::reloadTCNames()
 {
     m_names->clear();
-    const auto rows = m_store->GetAllSettings(ostrel::kApplication.toString(), ostrel::kDefinedTCs.toString());
-    if (rows) {
-        for (const ostrel::SettingRow &row : *rows) {
-            if (ostrel::isNameListKey(row.key))
-                m_names->addItem(row.value);
-        }
-    }
+    m_names->addItems(ostrel::DefinitionStore(*m_store).names());
     m_count->setText(m_names->count() == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(m_names->count()));
 }

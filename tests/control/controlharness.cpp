@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "store/definitionkeys.h"
+#include "store/definitionstore.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -19,16 +20,8 @@ namespace ostrel::test {
 
 void storeDefinition(SettingsStore &store, const StoredDefinition &d)
 {
-    auto save = [&](KeyField field, const QString &value, int number = 0) {
-        store.SaveSetting(kApplication.toString(), kDefinedTCs.toString(), definitionKey(d.name, field, number), value);
-    };
-    save(KeyField::VersionComp, d.version);
-    save(KeyField::Name, d.name);
-    save(KeyField::GroupFile, d.groupFile);
-    save(KeyField::GameCon, d.gameCon);
-    save(KeyField::TextFile, d.textFile);
-    for (qsizetype i = 0; i < d.otherFiles.size(); ++i)
-        save(KeyField::OtherFile, d.otherFiles[i], int(i + 1));
+    DefinitionStore(store).save({d.name, d.version, d.groupFile, d.gameCon, d.textFile, d.otherFiles},
+                                DefinitionStore::SaveKind::New);
 }
 
 Keys definedKeys(const SettingsStore &store)

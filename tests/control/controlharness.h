@@ -3,6 +3,7 @@
 #include "../support/fakes.h"
 #include "../support/tempstore.h"
 #include "store/memorysettingsstore.h"
+#include "store/tcdefinition.h"
 
 #include <uctc.h>
 
@@ -19,16 +20,9 @@ namespace ostrel::test {
 using namespace Qt::StringLiterals;
 
 /// The fields of one stored definition, for writing test data into a store.
-struct StoredDefinition {
-    QString name;
-    QString version;
-    QString groupFile;
-    QString gameCon;
-    QString textFile;
-    QStringList otherFiles;
-};
+using StoredDefinition = TcDefinition;
 
-/// Writes the keys of a definition as a save of a new definition does.
+/// Stores a definition as a first save does.
 void storeDefinition(SettingsStore &store, const StoredDefinition &definition);
 /// The (key, value) pairs of "DefinedTCs", in store order; empty when there are none.
 using Keys = std::vector<std::pair<QString, QString>>;

@@ -2,6 +2,7 @@
 
 #include "store/settingsstore.h"
 #include "store/definitionkeys.h"
+#include "store/definitionstore.h"
 
 #include <algorithm>
 #include <set>
@@ -17,7 +18,7 @@ const QString kApp = kApplication.toString();
 const QString kSection = kDefinedTCs.toString();
 using Keys = std::vector<std::pair<QString, QString>>;
 
-// The keys and values the save numbered serial writes, in the order it writes them.
+// The keys and values a save numbered serial leaves in the store.
 Keys keysOfSave(const QString &name, qint64 serial)
 {
     const QString tag = u'#' + QString::number(serial);
@@ -46,24 +47,23 @@ Keys storedKeys(const SettingsStore &store, const QString &name, KeyField only =
 
 void saveTagged(SettingsStore &store, const QString &name, qint64 serial)
 {
+    const QString tag = u'#' + QString::number(serial);
+    TcDefinition definition{name, versionCompatibilityItems().at(int(serial % 3)) + tag,
+                            u"/tc/"_s + name + u".GRP"_s + tag, u"/tc/GAME.CON"_s + tag,
+                            u"/tc/README.TXT"_s + tag, {}};
+    for (int i = 1; i <= int(serial % 5) + 1; ++i)
+        definition.otherFiles << u"/tc/E%1L1.MAP"_s.arg(i) + tag;
+    DefinitionStore definitions(store);
+    // Whether it is a first save is decided in the same transaction as the save.
     store.Transact([&] {
         const bool isNew = storedKeys(store, name, KeyField::Name).empty();
-        for (const auto &[key, value] : keysOfSave(name, serial)) {
-            if (isNew || classifyKey(key, name) != KeyField::Name)
-                store.SaveSetting(kApp, kSection, key, value);
-            else // a later save removes the old other files where a first one writes the name key
-                for (const auto &old : storedKeys(store, name, KeyField::OtherFile))
-                    store.DeleteSetting(kApp, kSection, old.first);
-        }
+        definitions.save(definition, isNew ? DefinitionStore::SaveKind::New : DefinitionStore::SaveKind::Existing);
     });
 }
 
 void removeDefinition(SettingsStore &store, const QString &name)
 {
-    store.Transact([&] {
-        for (const auto &[key, value] : storedKeys(store, name))
-            store.DeleteSetting(kApp, kSection, key);
-    });
+    DefinitionStore(store).remove(name);
 }
 
 QStringList damageIn(const SettingsStore &store, const QStringList &names)

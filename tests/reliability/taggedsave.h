@@ -8,13 +8,12 @@ class SettingsStore;
 
 namespace ostrel::reliability {
 
-/// Saves the definition called name in one transaction with the store operations of the control's
-/// Save: the version, the name key on a first save (on a later one, the removal of the old other
-/// files), the group file, the game con, the text file and one to five other files numbered from 1
-/// (consecutive saves differ in count). Every value but the name carries serial.
+/// Saves the definition called name as the control's Save does, a first save or a later one as
+/// the store holds it: one to five other files (consecutive saves differ in count), every value
+/// but the name carrying serial.
 void saveTagged(SettingsStore &store, const QString &name, qint64 serial);
 
-/// Removes every key of the definition called name in one transaction, as the control's Delete does.
+/// Removes the definition called name as the control's Delete does.
 void removeDefinition(SettingsStore &store, const QString &name);
 
 /// What is wrong with the stored definitions: each of names must have no key at all or exactly the
