@@ -10,7 +10,7 @@
 #include "store/definitionkeys.h"
 #include "tests/support/fakes.h"
 
-#include <uctc.h>
+#include <control/uctc.h>
 
 #include <QAction>
 #include <QApplication>

@@ -7,28 +7,14 @@ set(OSTREL_HOMEPAGE "https://example.org/ostrel")
 set(OSTREL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Ostrel)
 set(OSTREL_INCLUDE_DIR ${CMAKE_INSTALL_INCLUDEDIR}/ostrel)
 
+# The public headers (the file set of the target) keep the paths under which they include
+# each other ("store/settingsstore.h"), relative to include/ostrel.
 install(TARGETS ostrel EXPORT OstrelTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
-# The public headers keep the paths under which they include each other
-# ("store/settingsstore.h"), relative to include/ostrel.
-install(FILES
-    ${PROJECT_SOURCE_DIR}/control/uctc.h
-    ${PROJECT_BINARY_DIR}/ostrel_export.h
-  DESTINATION ${OSTREL_INCLUDE_DIR})
-install(FILES
-    ${PROJECT_SOURCE_DIR}/platform/platformservices.h
-  DESTINATION ${OSTREL_INCLUDE_DIR}/platform)
-install(FILES
-    ${PROJECT_SOURCE_DIR}/store/definitionkeys.h
-    ${PROJECT_SOURCE_DIR}/store/settingsstore.h
-    ${PROJECT_SOURCE_DIR}/store/sqlitesettingsstore.h
-    ${PROJECT_SOURCE_DIR}/store/memorysettingsstore.h
-  DESTINATION ${OSTREL_INCLUDE_DIR}/store)
-install(FILES ${PROJECT_SOURCE_DIR}/scripts/scriptviewer.h
-  DESTINATION ${OSTREL_INCLUDE_DIR}/scripts)
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  FILE_SET HEADERS DESTINATION ${OSTREL_INCLUDE_DIR}
+  FILE_SET generated_headers DESTINATION ${OSTREL_INCLUDE_DIR})
 
 install(EXPORT OstrelTargets
   NAMESPACE Ostrel::

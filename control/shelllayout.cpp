@@ -1,5 +1,7 @@
 #include "control/shelllayout.h"
 
+#include "widgets/tabstrip.h"
+
 #include <algorithm>
 #include <cmath>
 

@@ -1,23 +1,14 @@
 #pragma once
 
+#include "widgets/twips.h"
+
 #include <vector>
 
 namespace ostrel {
 
-/// A rectangle in twips (1/1440 inch): left, top, width, height.
-struct TwipsRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const TwipsRect &, const TwipsRect &) = default;
-};
-
 /// The left edge of the page on show; every other page stands far off to the left.
 inline constexpr int kShownPageLeft = 120;
 inline constexpr int kHiddenPageLeft = -20000;
-/// How far below the tab strip's top edge its pages begin: the height of the row of tabs.
-inline constexpr int kTabRowTwips = 350;
 
 /// What the resize rule reads, in twips.
 struct ShellLayoutInput {

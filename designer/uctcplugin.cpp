@@ -1,6 +1,6 @@
 #include "uctcplugin.h"
 
-#include <uctc.h>
+#include <control/uctc.h>
 
 #include <QIcon>
 #include <QPainter>
@@ -64,7 +64,7 @@ QString UcTCDesignerPlugin::whatsThis() const
 
 QString UcTCDesignerPlugin::includeFile() const
 {
-    return u"uctc.h"_s;
+    return u"control/uctc.h"_s;
 }
 
 QIcon UcTCDesignerPlugin::icon() const
@@ -100,7 +100,7 @@ QString UcTCDesignerPlugin::domXml() const
     <customwidget>
       <class>ucTC</class>
       <extends>QWidget</extends>
-      <header>uctc.h</header>
+      <header>control/uctc.h</header>
     </customwidget>
   </customwidgets>
 </ui>

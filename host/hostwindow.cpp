@@ -1,10 +1,10 @@
-#include "hostwindow.h"
+#include "host/hostwindow.h"
 
 #include "platform/platformservices.h"
 #include "store/settingsstore.h"
 #include "store/definitionstore.h"
 
-#include <uctc.h>
+#include <control/uctc.h>
 
 #include <QGroupBox>
 #include <QHBoxLayout>

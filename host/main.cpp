@@ -1,8 +1,8 @@
-#include "hostwindow.h"
+#include "host/hostwindow.h"
 
 #include "platform/platformservices.h"
 #include "store/sqlitesettingsstore.h"
-#include "scripts/scriptviewer.h"
+#include "form/scriptviewer.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

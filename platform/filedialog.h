@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <QString>
 
 #include <memory>
@@ -21,7 +23,7 @@ struct FileDialogRequest {
 };
 
 /// Shows open and save dialogs. The real one uses QFileDialog; tests script a fake.
-class FileDialogBackend
+class OSTREL_EXPORT FileDialogBackend
 {
 public:
     virtual ~FileDialogBackend() = default;
@@ -29,6 +31,6 @@ public:
     virtual std::optional<QString> show(QWidget *parent, const FileDialogRequest &request) = 0;
 };
 
-std::shared_ptr<FileDialogBackend> makeQtFileDialogBackend();
+OSTREL_EXPORT std::shared_ptr<FileDialogBackend> makeQtFileDialogBackend();
 
 } // namespace ostrel

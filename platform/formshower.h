@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <memory>
 
 class QDialog;
@@ -8,13 +10,13 @@ class QWidget;
 namespace ostrel {
 
 /// Shows a form modally with an owner and returns when it has been closed.
-class FormShower
+class OSTREL_EXPORT FormShower
 {
 public:
     virtual ~FormShower() = default;
     virtual void showModal(QDialog *form, QWidget *owner) = 0;
 };
 
-std::shared_ptr<FormShower> makeQtFormShower();
+OSTREL_EXPORT std::shared_ptr<FormShower> makeQtFormShower();
 
 } // namespace ostrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <QString>
 
 #include <memory>
@@ -9,7 +11,7 @@ class QWidget;
 namespace ostrel {
 
 /// Message boxes, as the logic uses them. The real one uses QMessageBox; tests record.
-class MessageBoxes
+class OSTREL_EXPORT MessageBoxes
 {
 public:
     virtual ~MessageBoxes() = default;
@@ -20,6 +22,6 @@ public:
                           bool yesIsDefault) = 0;
 };
 
-std::shared_ptr<MessageBoxes> makeQtMessageBoxes();
+OSTREL_EXPORT std::shared_ptr<MessageBoxes> makeQtMessageBoxes();
 
 } // namespace ostrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <QString>
 
 #include <memory>
@@ -14,7 +16,7 @@ class FormShower;
 
 /// Everything the control reaches outside itself. A host normally takes the defaults;
 /// tests and hosts with a store of their own pass their own.
-struct PlatformServices {
+struct OSTREL_EXPORT PlatformServices {
     std::shared_ptr<SettingsStore> store;
     std::shared_ptr<FileDialogBackend> fileDialogs;
     std::shared_ptr<MessageBoxes> messages;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <QString>
 
 #include <memory>
@@ -9,7 +11,7 @@ class QWidget;
 namespace ostrel {
 
 /// The desktop's "open" action: opens a file in the program associated with it.
-class Shell
+class OSTREL_EXPORT Shell
 {
 public:
     virtual ~Shell() = default;
@@ -17,6 +19,6 @@ public:
     virtual void open(QWidget *owner, const QString &path) = 0;
 };
 
-std::shared_ptr<Shell> makeDesktopShell();
+OSTREL_EXPORT std::shared_ptr<Shell> makeDesktopShell();
 
 } // namespace ostrel

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include "store/settingsstore.h"
 
 namespace ostrel {
 
 /// A settings store that lives in memory only, with the same contract as the file
 /// store: for tests, and for hosts that want no persistence.
-class MemorySettingsStore : public SettingsStore
+class OSTREL_EXPORT MemorySettingsStore : public SettingsStore
 {
 public:
     QString GetSetting(const QString &application, const QString &section, const QString &key,

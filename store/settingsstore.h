@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <QList>
 #include <QString>
 
@@ -27,7 +29,7 @@ Q_DECLARE_TYPEINFO(ostrel::SettingRow, Q_RELOCATABLE_TYPE);
 namespace ostrel {
 
 /// A store operation that failed; message() is written for the user.
-class StoreError : public std::runtime_error
+class OSTREL_EXPORT StoreError : public std::runtime_error
 {
 public:
     explicit StoreError(const QString &message);
@@ -40,7 +42,7 @@ private:
 /// The per-user settings store: application -> section -> key -> string value.
 /// Application, section and key names are compared without regard to letter case;
 /// a key keeps the place of its first creation when its value is replaced.
-class SettingsStore
+class OSTREL_EXPORT SettingsStore
 {
 public:
     virtual ~SettingsStore() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include "store/settingsstore.h"
 
 #include <memory>
@@ -12,7 +14,7 @@ namespace ostrel {
 /// not a database, is damaged or cannot be written is never overwritten: reads of it
 /// give nothing and writes throw a StoreError that names the file and the reason. A store
 /// of a newer layout than this release knows is read, but never written.
-class SqliteSettingsStore : public SettingsStore
+class OSTREL_EXPORT SqliteSettingsStore : public SettingsStore
 {
 public:
     enum class Access { ReadWrite, ReadOnly };

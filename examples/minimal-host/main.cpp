@@ -1,5 +1,5 @@
 // The smallest host of the TC manager: ucTC in a window, a line on every LoadTCNames.
-#include <uctc.h>
+#include <control/uctc.h>
 
 #include <QApplication>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 // "LoadScript": a TC script becomes a new, unsaved definition in the editor.
 
-#include "controlharness.h"
+#include "../support/controlharness.h"
 
 #include "platform/libraryfolder.h"
 

@@ -1,6 +1,6 @@
 // The life of a TC definition: start-up, loading, saving, deleting, the clean-up choice.
 
-#include "controlharness.h"
+#include "../support/controlharness.h"
 
 #include <QApplication>
 #include <QRadioButton>

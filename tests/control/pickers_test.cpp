@@ -1,6 +1,6 @@
 // The file pickers: the shared dialog, its initial folders, cancel, removal, viewing.
 
-#include "controlharness.h"
+#include "../support/controlharness.h"
 
 #include "platform/libraryfolder.h"
 

@@ -1,9 +1,10 @@
 // The control's shell: start-up state, toolbar dispatch, editing modes, pages, layout.
 
-#include "controlharness.h"
+#include "../support/controlharness.h"
 
 #include "../support/input.h"
-#include "control/twips.h"
+#include "control/shelllayout.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -129,8 +130,9 @@ TEST_F(Shell, EveryWayOfChangingTheTabSwitchesPages)
     auto *strip = h.find<QWidget>(u"tbsTabStrip"_s);
     auto *tabs = strip->findChild<QTabBar *>();
     // The same test runs once more on a screen of 192 dpi (tests/control/CMakeLists.txt).
-    if (const int dpi = qEnvironmentVariableIntValue("OSTREL_TEST_EXPECT_DPI"))
+    if (const int dpi = qEnvironmentVariableIntValue("OSTREL_TEST_EXPECT_DPI")) {
         ASSERT_EQ(tabs->logicalDpiY(), dpi);
+    }
     EXPECT_EQ(tabs->mapTo(h.control.get(), QPoint(0, tabs->height())).y(), editor->y());
     const QString before = h.editorState();
 

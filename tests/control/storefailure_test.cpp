@@ -1,6 +1,6 @@
 // A store that refuses writes: nothing half-written, the editor as before, one warning.
 
-#include "controlharness.h"
+#include "../support/controlharness.h"
 
 #include <QRadioButton>
 #include <QSignalSpy>

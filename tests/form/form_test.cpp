@@ -1,10 +1,9 @@
 // The script editor on its own: fields, limits, pickers, saving and closing.
 
-#include "formtesting.h"
+#include "../support/formtesting.h"
 
 #include "platform/libraryfolder.h"
-#include "scripts/frmscript.h"
-#include "scripts/scriptbuffer.h"
+#include "form/frmscript.h"
 
 #include <QDir>
 #include <QTest>
@@ -75,9 +74,9 @@ TEST_F(ScriptForm, ParsedTextIsCutAtACharacterBoundary)
 {
     const QString emoji = u"\U0001F3AE"_s; // two UTF-16 units
     const QString name = QString(24, u'n') + emoji + u"tail"_s, version = u"v1.2"_s + emoji + emoji;
-    form.scriptBuffer().SetText(u"definetcname "_s + name + u"\r\ndefinetcversion "_s + version
-                                + u"\r\ndefineauthor "_s + QString(198, u'a') + emoji + u"\r\n"_s);
-    ASSERT_TRUE(form.ParseScript());
+    const QString script = u"definetcname "_s + name + u"\r\ndefinetcversion "_s + version + u"\r\ndefineauthor "_s
+        + QString(198, u'a') + emoji + u"\r\n"_s;
+    ASSERT_TRUE(form.readScript(temp.write(u"long.tcs"_s, script.toUtf8())));
     EXPECT_EQ(textOf(&form, u"txtTCName"_s), QString(24, u'n'));
     EXPECT_EQ(textOf(&form, u"txtVersion"_s), u"v1.2"_s + emoji);
     EXPECT_EQ(textOf(&form, u"txtAuthor"_s), QString(198, u'a') + emoji); // exactly at the limit

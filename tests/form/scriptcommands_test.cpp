@@ -1,10 +1,10 @@
 // The control's "Script" and "ScriptView" commands, driven through its toolbar.
 
-#include "formtesting.h"
+#include "../support/formtesting.h"
 
-#include "../control/controlharness.h"
+#include "../support/controlharness.h"
 #include "platform/libraryfolder.h"
-#include "scripts/frmscript.h"
+#include "form/frmscript.h"
 
 using namespace ostrel;
 using namespace ostrel::test;

@@ -18,7 +18,7 @@ run("dpkg-deb -c" ${DPKG_DEB} -c ${debs})
 require_matches("the package" "${run_output}"
   "/usr/lib/([^\n ]*/)?libostrel\\.so\\.1\\.0\\.0\n"
   "/usr/lib/([^\n ]*/)?libostrel\\.so\\.1 -> libostrel\\.so\\.1\\.0\\.0"
-  "/usr/include/ostrel/uctc\\.h\n"
+  "/usr/include/ostrel/control/uctc\\.h\n"
   "/usr/lib/([^\n ]*/)?cmake/Ostrel/OstrelConfig\\.cmake\n"
   "/usr/lib/([^\n ]*/)?pkgconfig/ostrel\\.pc\n"
   "/usr/lib/([^\n ]*/)?qt6/plugins/designer/libostrel_designer\\.so\n"

@@ -1,18 +1,18 @@
 // The Qt Designer plugin: its widget box entry, and a .ui file with a ucTC built by QUiLoader.
 
-#include "../support/input.h"
-#include "../support/tempstore.h"
-
-#include <uctc.h>
+#include <control/uctc.h>
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QBuffer>
 #include <QComboBox>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolBar>
 #include <QDir>
+#include <QTemporaryDir>
+#include <QWindow>
 #include <QPluginLoader>
 #include <QUiLoader>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
@@ -32,7 +32,7 @@ TEST(DesignerPlugin, DescribesUcTCInTheOstrelGroup)
     QPluginLoader loader(QDir(kPluginDir).filePath(plugins.first()));
     auto *widget = qobject_cast<QDesignerCustomWidgetInterface *>(loader.instance());
     ASSERT_NE(widget, nullptr) << loader.errorString().toStdString();
-    EXPECT_EQ(widget->name() + u'|' + widget->group() + u'|' + widget->includeFile(), u"ucTC|Ostrel|uctc.h"_s);
+    EXPECT_EQ(widget->name() + u'|' + widget->group() + u'|' + widget->includeFile(), u"ucTC|Ostrel|control/uctc.h"_s);
     EXPECT_FALSE(widget->icon().isNull());
     EXPECT_TRUE(widget->domXml().contains(uR"(<widget class="ucTC")"_s));
 }
@@ -40,13 +40,17 @@ TEST(DesignerPlugin, DescribesUcTCInTheOstrelGroup)
 // QUiLoader makes the control through the plugin's createWidget.
 TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
 {
-    ostrel::test::TempFolder config; // the control opens the per-user store
+    // The control opens the per-user store: a temporary one.
+    QTemporaryDir config;
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const auto restoreConfigHome = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", configHome); });
     QUiLoader uiLoader;
     uiLoader.addPluginPath(kPluginDir);
     QByteArray ui = R"(<ui version="4.0"><class>LauncherForm</class>
  <widget class="QWidget" name="LauncherForm"><layout class="QVBoxLayout" name="layout">
   <item><widget class="ucTC" name="tcManager"/></item></layout></widget>
- <customwidgets><customwidget><class>ucTC</class><extends>QWidget</extends><header>uctc.h</header>
+ <customwidgets><customwidget><class>ucTC</class><extends>QWidget</extends><header>control/uctc.h</header>
  </customwidget></customwidgets></ui>)";
     QBuffer buffer(&ui);
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
@@ -61,7 +65,8 @@ TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     auto *toolbar = control->findChild<QToolBar *>(u"tbToolbar"_s);
-    ostrel::test::clickOn(toolbar->widgetForAction(control->findChild<QAction *>(u"New"_s)));
+    QWidget *newButton = toolbar->widgetForAction(control->findChild<QAction *>(u"New"_s));
+    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, newButton->mapTo(form.get(), newButton->rect().center()));
     EXPECT_TRUE(control->findChild<QAction *>(u"CancelNew"_s)->isEnabled());
     EXPECT_FALSE(names->isEnabled());
 }

@@ -24,9 +24,11 @@ endif()
 file(GLOB_RECURSE headers RELATIVE ${prefix}/include/ostrel ${prefix}/include/ostrel/*)
 list(SORT headers)
 set(expected_headers
-  ostrel_export.h platform/platformservices.h scripts/scriptviewer.h
-  store/definitionkeys.h store/memorysettingsstore.h store/settingsstore.h
-  store/sqlitesettingsstore.h uctc.h)
+  control/uctc.h form/scriptviewer.h ostrel_export.h
+  platform/filedialog.h platform/formshower.h platform/messageboxes.h platform/platformservices.h
+  platform/shell.h
+  store/definitionstore.h store/memorysettingsstore.h store/settingsstore.h
+  store/sqlitesettingsstore.h store/tcdefinition.h)
 if(NOT headers STREQUAL expected_headers)
   message(FATAL_ERROR "installed headers: ${headers}\nexpected: ${expected_headers}")
 endif()
@@ -56,7 +58,7 @@ if(PKG_CONFIG)
   set(incdir ${CMAKE_MATCH_1})
   string(REGEX MATCH "-L([^ \n]*)" _ "${run_output}")
   set(pclibdir ${CMAKE_MATCH_1})
-  if(NOT EXISTS "${incdir}/uctc.h" OR NOT EXISTS "${pclibdir}/libostrel.so")
+  if(NOT EXISTS "${incdir}/control/uctc.h" OR NOT EXISTS "${pclibdir}/libostrel.so")
     message(FATAL_ERROR "ostrel.pc points elsewhere:\n${run_output}")
   endif()
 endif()
@@ -93,6 +95,27 @@ if(NOT ostrel_dir MATCHES "=${cmakedir}$")
   message(FATAL_ERROR "minimal-host found another Ostrel: ${ostrel_dir}")
 endif()
 run("building minimal-host" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+
+# Every installed header compiles on its own, with nothing but the prefix: none of them
+# reaches a header that is not installed.
+set(headers_dir ${WORK_DIR}/headers)
+set(sources)
+foreach(header IN LISTS headers)
+  string(MAKE_C_IDENTIFIER ${header} stem)
+  file(WRITE ${headers_dir}/${stem}.cpp "#include <${header}>\n")
+  list(APPEND sources ${stem}.cpp)
+endforeach()
+file(WRITE ${headers_dir}/main.cpp "int main() { return 0; }\n")
+file(WRITE ${headers_dir}/CMakeLists.txt "cmake_minimum_required(VERSION 3.25)
+project(each-header LANGUAGES CXX)
+find_package(Ostrel 1.0 REQUIRED)
+add_executable(each-header main.cpp ${sources})
+target_link_libraries(each-header PRIVATE Ostrel::ostrel)
+")
+run("configuring the header check" ${CMAKE_COMMAND} -S ${headers_dir} -B ${headers_dir}/build
+  -G ${GENERATOR} -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+  -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
+run("building the header check" ${CMAKE_COMMAND} --build ${headers_dir}/build)
 
 file(MAKE_DIRECTORY ${WORK_DIR}/config)
 run("running minimal-host" ${CMAKE_COMMAND} -E env

@@ -9,7 +9,7 @@
 
 #include "taggedsave.h"
 
-#include "../control/controlharness.h"
+#include "../support/controlharness.h"
 #include "store/sqlitesettingsstore.h"
 
 #include <QProcess>

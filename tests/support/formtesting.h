@@ -1,8 +1,8 @@
 #pragma once
 
-#include "../support/fakes.h"
-#include "../support/input.h"
-#include "../support/tempstore.h"
+#include "fakes.h"
+#include "input.h"
+#include "tempstore.h"
 #include "store/memorysettingsstore.h"
 
 #include <gtest/gtest.h>

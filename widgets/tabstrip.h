@@ -6,6 +6,9 @@ class QTabBar;
 
 namespace ostrel {
 
+/// How far below the tab strip's top edge its pages begin: the height of the row of tabs.
+inline constexpr int kTabRowTwips = 350;
+
 /// A row of tabs over a framed client area. The pages are not its children: they lie
 /// over the client area and the owner moves them on Click.
 ///

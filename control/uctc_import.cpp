@@ -1,8 +1,8 @@
 // The control's "LoadScript" command: a TC script becomes a new, unsaved definition.
 
-#include "uctc.h"
+#include "control/uctc.h"
 
-#include "control/pathcaption.h"
+#include "widgets/pathcaption.h"
 #include "platform/commondialog.h"
 #include "platform/libraryfolder.h"
 #include "scripts/scriptbuffer.h"

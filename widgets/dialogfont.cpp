@@ -1,4 +1,4 @@
-#include "control/dialogfont.h"
+#include "widgets/dialogfont.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "controlharness.h"
 
-#include "../support/input.h"
+#include "input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,8 @@
-#include "scripts/scriptviewer.h"
+#include "form/scriptviewer.h"
 
-#include "platform/commondialog.h"
 #include "platform/formshower.h"
 #include "platform/platformservices.h"
-#include "scripts/frmscript.h"
+#include "form/frmscript.h"
 #include "scripts/scriptbuffer.h"
 
 #include <QDir>
@@ -42,23 +41,11 @@ bool openScriptInEditor(const QString &path, const PlatformServices &services, Q
     if (QString problem = scriptFileProblem(path); !problem.isEmpty())
         return fail(problem);
 
-    const QString fullPath = QFileInfo(path).absoluteFilePath();
     auto form = std::make_unique<frmScript>(services, owner);
-    // Loading can still fail if the file changed since the check above.
-    if (!form->scriptBuffer().LoadFile(fullPath))
-        return fail(u"The TC script \"%1\" cannot be read."_s.arg(QDir::toNativeSeparators(path)));
-
-    const QString title = QFileInfo(fullPath).fileName();
-    // The form's dialog ends up as after choosing the file, so that Save proposes its title.
-    if (auto *dialog = form->findChild<CommonDialog *>(u"cdlCont"_s)) {
-        dialog->Filter = kScriptFileFilter.toString();
-        dialog->FilterIndex = 1;
-        dialog->InitDir = QFileInfo(fullPath).absolutePath();
-        dialog->FileName = fullPath;
-        dialog->FileTitle = title;
-    }
-    form->setWindowTitle(form->windowTitle() + u" - "_s + title);
-    form->ParseScript();
+    // Reading can still fail if the file changed since the check above.
+    QString why;
+    if (!form->readScript(path, &why))
+        return fail(why);
     services.forms->showModal(form.get(), owner);
     return true;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QDialog>
 #include <QString>
 #include <QStringView>
@@ -15,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class ucTC;
 
 namespace ostrel {
 class CommonDialog;
@@ -30,11 +27,11 @@ inline constexpr QStringView kScriptFileFilter = u"Quillon TC Scripts (*.tcs)|*.
 
 /// The script editor: shows the eleven fields of a TC script, picks files by title and
 /// saves the fields as a .tcs file. Opened modally by the control's "Script" and
-/// "ScriptView" commands, which reach its fields directly.
+/// "ScriptView" commands, and by a host that shows a script file.
 ///
 /// Save and Cancel (and the window's close button) close the form and mark it
 /// discarded: its owner then deletes it, so the next command starts from a fresh one.
-class OSTREL_EXPORT frmScript : public QDialog
+class frmScript : public QDialog
 {
     Q_OBJECT
 public:
@@ -55,11 +52,19 @@ public:
     /// than a field's limit is cut there.
     void prefillFrom(const ostrel::TcDefinition &definition);
 
+    /// Lets the user choose a TC script in the form's own file dialog, opening in
+    /// initialFolder (the drive root of the library's folder when empty), and reads it into
+    /// the fields; the caption then names the file. False when the dialog was cancelled or
+    /// the file is no script that can be loaded; what was done until then stays.
+    bool chooseAndReadScript(const QString &initialFolder);
+
+    /// Reads the TC script at path into the fields as if it had been chosen in the form's
+    /// dialog (so that Save proposes its title), the caption naming it. False, with the
+    /// reason in *error, when it cannot be loaded.
+    bool readScript(const QString &path, QString *error = nullptr);
+
     /// True once the form has been closed by Save, Cancel or its close button.
     bool isDiscarded() const { return m_discarded; }
-
-    /// The form's script buffer rtbScript, for loading a script from outside the control.
-    ostrel::ScriptBuffer &scriptBuffer() const { return *rtbScript; }
 
 public Q_SLOTS:
     void done(int result) override;
@@ -68,8 +73,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    friend class ::ucTC;
-
     void createControls();
     void wireEvents();
 
@@ -84,6 +87,7 @@ private:
 
     bool ChooseScriptFile();
     bool BuildScript();
+    bool loadAndParse(const QString &path, const QString &title);
 
     std::shared_ptr<ostrel::MessageBoxes> m_messages;
     std::unique_ptr<ostrel::ScriptBuffer> rtbScript;

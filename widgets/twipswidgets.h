@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/twips.h"
+#include "widgets/twips.h"
 
 #include <QFrame>
 #include <QLabel>

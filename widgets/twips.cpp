@@ -1,4 +1,4 @@
-#include "control/twips.h"
+#include "widgets/twips.h"
 
 #include <QRect>
 #include <QVariant>

@@ -1,6 +1,6 @@
-#include "control/tabstrip.h"
+#include "widgets/tabstrip.h"
 
-#include "control/twips.h"
+#include "widgets/twips.h"
 
 #include <QMouseEvent>
 #include <QStyleOptionTabWidgetFrame>

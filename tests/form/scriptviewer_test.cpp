@@ -1,12 +1,12 @@
 // Opening a TC script in the editor from outside the control (quillon FILE.tcs).
 
-#include "../form/formtesting.h"
+#include "../support/formtesting.h"
 
-#include "scripts/frmscript.h"
+#include "form/frmscript.h"
 #include "scripts/scriptbuffer.h"
-#include "scripts/scriptviewer.h"
+#include "form/scriptviewer.h"
 
-#include <uctc.h>
+#include <control/uctc.h>
 
 #include <QAction>
 #include <QTest>

@@ -1,10 +1,17 @@
 #pragma once
 
-#include "control/shelllayout.h"
-
 class QWidget;
 
 namespace ostrel {
+
+/// A rectangle in twips (1/1440 inch): left, top, width, height.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const TwipsRect &, const TwipsRect &) = default;
+};
 
 /// Places a widget at a rectangle given in twips, converted with the widget's logical
 /// DPI. The twips rectangle is kept on the widget (property "twips"), so that it can be

@@ -1,4 +1,4 @@
-#include "control/toolbaricons.h"
+#include "widgets/toolbaricons.h"
 
 #include <QIconEngine>
 #include <QPainter>

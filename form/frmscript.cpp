@@ -1,10 +1,10 @@
-#include "frmscript.h"
+#include "form/frmscript.h"
 
-#include "control/pathcaption.h"
-#include "control/dialogfont.h"
-#include "control/toolbaricons.h"
-#include "control/twips.h"
-#include "control/twipswidgets.h"
+#include "widgets/pathcaption.h"
+#include "widgets/dialogfont.h"
+#include "widgets/toolbaricons.h"
+#include "widgets/twips.h"
+#include "widgets/twipswidgets.h"
 #include "platform/commondialog.h"
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
@@ -18,6 +18,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -293,6 +295,45 @@ bool frmScript::ParseScript()
         setTextWithinLimit(txtWeb, *script.web);
     rtbScript->SetText(QString());
     return true;
+}
+
+bool frmScript::chooseAndReadScript(const QString &initialFolder)
+{
+    cdlCont->Filter = kScriptFileFilter.toString();
+    cdlCont->FilterIndex = 1;
+    cdlCont->InitDir = initialFolder.isEmpty() ? libraryVolumeRoot() : initialFolder;
+    cdlCont->FileName = QString();
+    if (!cdlCont->ShowOpen())
+        return false;
+    return loadAndParse(cdlCont->FileName, cdlCont->FileTitle);
+}
+
+bool frmScript::readScript(const QString &path, QString *error)
+{
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    const QString title = QFileInfo(fullPath).fileName();
+    // The dialog ends up as after choosing the file, so that Save proposes its title.
+    cdlCont->Filter = kScriptFileFilter.toString();
+    cdlCont->FilterIndex = 1;
+    cdlCont->InitDir = QFileInfo(fullPath).absolutePath();
+    cdlCont->FileName = fullPath;
+    cdlCont->FileTitle = title;
+    if (!loadAndParse(fullPath, title)) {
+        if (error)
+            *error = u"The TC script \"%1\" cannot be read."_s.arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+// A file that cannot be loaded changes nothing; once loaded, the caption names it even if
+// the text turns out to be no script.
+bool frmScript::loadAndParse(const QString &path, const QString &title)
+{
+    if (!rtbScript->LoadFile(path))
+        return false;
+    setWindowTitle(windowTitle() + u" - "_s + title);
+    return ParseScript();
 }
 
 void frmScript::prefillFrom(const TcDefinition &definition)

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "../support/fakes.h"
-#include "../support/tempstore.h"
+#include "fakes.h"
+#include "tempstore.h"
 #include "store/memorysettingsstore.h"
 #include "store/tcdefinition.h"
 
-#include <uctc.h>
+#include <control/uctc.h>
 
 #include <QAction>
 #include <QComboBox>
