@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString text = decodeScriptBytes(bytes);
 
     check(decodeScriptBytes(encodeScriptText(text)) == text, "written text reads back the same");
-    if (isValidUtf8(bytes) && !bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE")
+    if (QByteArrayView(bytes).isValidUtf8() && !bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE")
         && !bytes.startsWith("\xFE\xFF")) {
         check(text.toUtf8() == bytes, "valid UTF-8 decodes without loss");
     }

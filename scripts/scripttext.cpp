@@ -123,50 +123,6 @@ QString fromUtf8(QByteArrayView bytes)
 
 } // namespace
 
-bool isValidUtf8(const QByteArray &bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const auto *end = p + bytes.size();
-    auto inRange = [](unsigned char b, unsigned char lo, unsigned char hi) { return b >= lo && b <= hi; };
-
-    while (p < end) {
-        const unsigned char lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
-        qsizetype length;
-        // The second byte's range rules out overlong forms (E0, F0), surrogates (ED)
-        // and code points above U+10FFFF (F4).
-        unsigned char secondLo = 0x80, secondHi = 0xBF;
-        if (inRange(lead, 0xC2, 0xDF)) {
-            length = 2;
-        } else if (inRange(lead, 0xE0, 0xEF)) {
-            length = 3;
-            if (lead == 0xE0)
-                secondLo = 0xA0;
-            else if (lead == 0xED)
-                secondHi = 0x9F;
-        } else if (inRange(lead, 0xF0, 0xF4)) {
-            length = 4;
-            if (lead == 0xF0)
-                secondLo = 0x90;
-            else if (lead == 0xF4)
-                secondHi = 0x8F;
-        } else {
-            return false;
-        }
-        if (end - p < length || !inRange(p[1], secondLo, secondHi))
-            return false;
-        for (qsizetype i = 2; i < length; ++i) {
-            if (!inRange(p[i], 0x80, 0xBF))
-                return false;
-        }
-        p += length;
-    }
-    return true;
-}
-
 QString decodeScriptBytes(const QByteArray &bytes)
 {
     if (startsWithUtf8Bom(bytes))
@@ -175,7 +131,7 @@ QString decodeScriptBytes(const QByteArray &bytes)
         return fromUtf16(bytes, 2, false);
     if (startsWithUtf16BeBom(bytes))
         return fromUtf16(bytes, 2, true);
-    if (isValidUtf8(bytes))
+    if (QByteArrayView(bytes).isValidUtf8())
         return fromUtf8(bytes);
     return fromWindows1252(bytes);
 }
@@ -187,7 +143,7 @@ QByteArray encodeScriptText(const QString &text)
     // would read back as other text, so such text goes out as UTF-8.
     QByteArray single;
     if (toWindows1252(text, &single) && !startsWithAnyBom(single)
-        && (isAscii(single) || !isValidUtf8(single))) {
+        && (isAscii(single) || !QByteArrayView(single).isValidUtf8())) {
         return single;
     }
 

@@ -15,8 +15,4 @@ QString decodeScriptBytes(const QByteArray &bytes);
 /// well-formed t.
 QByteArray encodeScriptText(const QString &text);
 
-/// True when bytes form valid UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF,
-/// no sequence cut off at the end).
-bool isValidUtf8(const QByteArray &bytes);
-
 } // namespace ostrel

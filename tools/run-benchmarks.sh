@@ -4,7 +4,6 @@
 #
 #   tools/run-benchmarks.sh
 #
-# OSTREL_BENCH_BUILD_DIR   build folder (default: build-bench)
 # OSTREL_BENCH_REPETITIONS repetitions of every benchmark (default: 7)
 # OSTREL_BENCH_MIN_TIME    least measured seconds per repetition (default: 0.5)
 set -euo pipefail
@@ -17,15 +16,14 @@ if ! command -v python3 >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq python3
 fi
 
-build=${OSTREL_BENCH_BUILD_DIR:-build-bench}
+build=build-bench
 repetitions=${OSTREL_BENCH_REPETITIONS:-7}
 min_time=${OSTREL_BENCH_MIN_TIME:-0.5}
 
 export QT_QPA_PLATFORM=offscreen
 unset QT_QPA_PLATFORMTHEME
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_BENCHMARKS=ON
-cmake --build "$build" -j2 --target ostrel_bench_control ostrel_bench_scripts
+cmake --workflow --preset bench
 
 results=$(mktemp -d)
 trap 'rm -rf "$results"' EXIT
