@@ -73,6 +73,11 @@ public:
 
     /// Where the store lives, as a user would recognise it in a message (a file path).
     virtual QString location() const = 0;
+
+    /// Why the store cannot be read, in words for the user (naming where it lives), or ""
+    /// when it can be read or does not exist yet. Reads of a store that cannot be read give
+    /// nothing, so a host tells the user this instead of showing an empty store.
+    virtual QString readProblem() const { return {}; }
 };
 
 } // namespace ostrel

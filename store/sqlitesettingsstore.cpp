@@ -583,6 +583,17 @@ void SqliteSettingsStore::Transact(const std::function<void()> &work)
     d->transactionDepth = 0;
 }
 
+QString SqliteSettingsStore::readProblem() const
+{
+    QString reason;
+    const Impl::OpenState state = d->connect(&reason);
+    if (state == Impl::OpenState::Absent)
+        return {};
+    if (state == Impl::OpenState::Open && d->confirmIntact(&reason) && d->findTable(&reason))
+        return {};
+    return u"The settings store \"%1\" cannot be read: %2."_s.arg(location(), reason);
+}
+
 QString SqliteSettingsStore::location() const
 {
     return QDir::toNativeSeparators(d->path);

@@ -35,6 +35,7 @@ public:
                                               const QString &section) const override;
     void Transact(const std::function<void()> &work) override;
     QString location() const override;
+    QString readProblem() const override;
 
 private:
     struct Impl;

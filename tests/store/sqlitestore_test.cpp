@@ -175,6 +175,9 @@ TEST_F(SqliteStore, UnusableReadOnlyOrNewerFilesAreLeftUntouchedAndRefuseWrites)
         const QByteArray before = test::checksum(file);
         SqliteSettingsStore store(file, access);
         EXPECT_EQ(store.GetAllSettings(kApp, kSection).has_value(), readable);
+        const QString problem = store.readProblem();
+        EXPECT_TRUE(readable ? problem.isEmpty() : problem.contains(reason) && problem.contains(file))
+            << problem.toStdString();
         EXPECT_EQ(store.GetSetting(kApp, kSection, u"key0"_s, u"d"_s), readable ? QString(100, u'v') : u"d"_s);
         expectWriteRefused([&] { store.SaveSetting(kApp, kSection, u"k"_s, u"v"_s); }, file, reason);
         expectWriteRefused([&] { store.DeleteSetting(kApp, kSection, u"Key1"_s); }, file, reason);
