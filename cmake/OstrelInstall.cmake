@@ -61,7 +61,7 @@ mark_as_advanced(OSTREL_DPKG_SHLIBDEPS)
 if(OSTREL_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libsqlite3-0")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libqt6svg6 (>= 6.4), libsqlite3-0")
 endif()
 # The development files want the Qt headers and CMake files that they refer to.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-base-dev")

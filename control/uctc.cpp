@@ -85,10 +85,11 @@ void ucTC::createToolbar()
     tbToolbar = makeAt<QToolBar>(this, u"tbToolbar"_s, {0, 0, 6255, 360});
     tbToolbar->setMovable(false);
     tbToolbar->setFloatable(false);
-    tbToolbar->setIconSize(QSize(16, 16));
+    // 16 x 16 pixels at 96 dpi; a screen of more dots without Qt's scaling gets larger images.
+    tbToolbar->setIconSize(QSize(twipsToPixelsX(this, 240), twipsToPixelsY(this, 240)));
     tbToolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    const auto images = toolbarImageList();
+    const auto images = toolbarImageList(palette());
     auto image = [&images](const QString &key) {
         for (const auto &[imageKey, icon] : images) {
             if (imageKey == key)
@@ -150,8 +151,8 @@ void ucTC::createEditorPage()
     lblTCText = makeLabel(page, u"lblTCText"_s, u"Text File:"_s, {0, 1560, 855, 255});
     lblTextFile = makeDisplay(page, u"lblTextFile"_s, {960, 1560, 4575, 255});
     cmdViewTextFile = makeAt<QToolButton>(page, u"cmdViewTextFile"_s, {5640, 1560, 252, 252});
-    cmdViewTextFile->setIcon(viewTextFileIcon());
-    cmdViewTextFile->setIconSize(QSize(12, 12));
+    cmdViewTextFile->setIcon(viewTextFileIcon(palette()));
+    cmdViewTextFile->setIconSize(QSize(twipsToPixelsX(this, 180), twipsToPixelsY(this, 180)));
     cmdViewTextFile->setToolTip(u"View Text File..."_s);
     cmdTextFile = makeButton(page, u"cmdTextFile"_s, u"..."_s, {6000, 1560, 252, 252});
     lblOther = makeLabel(page, u"lblOther"_s, u"Other Files:"_s, {0, 1920, 855, 255});
@@ -298,6 +299,16 @@ void ucTC::changeEvent(QEvent *event)
         for (QWidget *page : picTC)
             reapplyTwips(page);
         UserControl_Resize();
+    }
+    // The images are drawn in the palette's colours: a dark palette needs light ones. A new
+    // application palette arrives here as PaletteChange, once this widget's is resolved.
+    const bool recolour = event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange;
+    if (recolour && cmdViewTextFile) {
+        for (const auto &[key, icon] : toolbarImageList(palette())) {
+            if (QAction *action = button(key))
+                action->setIcon(icon);
+        }
+        cmdViewTextFile->setIcon(viewTextFileIcon(palette()));
     }
 }
 

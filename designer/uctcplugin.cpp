@@ -2,39 +2,12 @@
 
 #include <control/uctc.h>
 
+#include <widgets/svgiconengine.h>
+
+#include <QApplication>
 #include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A small picture of the control: a toolbar strip over a list and an editor pane.
-QIcon controlIcon()
-{
-    QPixmap pixmap(22, 22);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0x3a, 0x3f, 0x46), 1.0));
-    p.setBrush(QColor(0xfb, 0xfb, 0xf8));
-    p.drawRect(QRectF(1.5, 1.5, 19, 19));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xc0, 0x3a, 0x1c));
-    p.drawRect(QRectF(2, 2, 18, 4));
-    p.setBrush(QColor(0x2f, 0x6d, 0xc4));
-    p.drawRect(QRectF(4, 8, 6, 2));
-    p.setPen(QPen(QColor(0x8a, 0x93, 0x9e), 1.0));
-    for (qreal y : {12.5, 15.5, 18.5}) {
-        p.drawLine(QPointF(4, y), QPointF(9, y));
-        p.drawLine(QPointF(12, y), QPointF(18, y));
-    }
-    p.end();
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 UcTCDesignerPlugin::UcTCDesignerPlugin(QObject *parent)
     : QObject(parent)
@@ -67,9 +40,11 @@ QString UcTCDesignerPlugin::includeFile() const
     return u"control/uctc.h"_s;
 }
 
+// A small picture of the control, a toolbar strip over a list and an editor pane, from the
+// resources of the Ostrel library, drawn in the colours of Designer's palette.
 QIcon UcTCDesignerPlugin::icon() const
 {
-    return controlIcon();
+    return QIcon(new ostrel::SvgIconEngine(u":/ostrel/icons/uctc.svg"_s, QApplication::palette()));
 }
 
 bool UcTCDesignerPlugin::isContainer() const

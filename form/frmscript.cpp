@@ -70,7 +70,7 @@ frmScript::frmScript(const PlatformServices &services, QWidget *parent)
 {
     setObjectName(u"frmScript"_s);
     setWindowTitle(u"Quillon TC Script"_s);
-    setWindowIcon(scriptFormIcon());
+    setScriptFormIcon(this);
     setFont(dialogFont(font()));
 
     cdlCont = new CommonDialog(services.fileDialogs, this, this);

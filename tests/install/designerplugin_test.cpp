@@ -60,6 +60,8 @@ TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
     ASSERT_NE(control, nullptr);
     auto *names = control->findChild<QComboBox *>(u"cboTClist"_s);
     ASSERT_NE(names, nullptr);
+    // The pictures are resources of the shared library.
+    EXPECT_FALSE(control->findChild<QAction *>(u"Save"_s)->icon().isNull());
     // The toolbar drives the control: "New" starts a definition, so the names list is locked.
     form->resize(700, 500);
     form->show();
