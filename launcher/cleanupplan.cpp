@@ -1,6 +1,6 @@
-#include "cleanupplan.h"
+#include "launcher/cleanupplan.h"
 
-#include "fileops.h"
+#include "launcher/fileops.h"
 
 #include <QDir>
 #include <QFile>

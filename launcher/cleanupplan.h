@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,7 +14,7 @@ enum class CleanupPreference { Delete, Rename, None, Unknown };
 /// The preference stored under "Vantrel" / "TCSettings" / "Directory Cleanup". A missing key
 /// means Rename; "Delete", "Rename" and "None" are read without regard to case; any other text
 /// is Unknown, and the caller decides (it is never guessed).
-CleanupPreference parseCleanupPreference(const QString &stored, bool keyPresent = true);
+OSTREL_EXPORT CleanupPreference parseCleanupPreference(const QString &stored, bool keyPresent = true);
 
 /// What one name in a folder listing is; links are reported as links, never followed.
 enum class EntryKind { File, Directory, Symlink, Other };
@@ -29,7 +31,7 @@ struct DirectoryEntry {
 
 /// Lists a folder without following links (lstat). On failure returns an empty list and sets
 /// error, when given.
-QList<DirectoryEntry> listDirectory(const QString &folder, QString *error = nullptr);
+OSTREL_EXPORT QList<DirectoryEntry> listDirectory(const QString &folder, QString *error = nullptr);
 
 /// A file the launch copies into the game directory, for engines that read loose files only
 /// from there.
@@ -98,6 +100,6 @@ struct CleanupPlan {
 /// lead out of the game directory, so it is left as it is and reported; see leftAlone). Names
 /// that could leave the folder (a separator, "." or "..") are ignored. A file in the way of a
 /// copy in is always renamed aside, whatever the preference, so the player gets it back.
-CleanupPlan planCleanup(const CleanupInput &input);
+OSTREL_EXPORT CleanupPlan planCleanup(const CleanupInput &input);
 
 } // namespace ostrel

@@ -1,4 +1,4 @@
-#include "engine.h"
+#include "launcher/engine.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "cleanupplan.h"
+#include "ostrel_export.h"
+
+#include "launcher/cleanupplan.h"
 
 #include "store/tcdefinition.h"
 
@@ -55,7 +57,7 @@ struct LaunchInput {
 };
 
 /// Everything needed to start the engine, built without starting it or changing anything.
-struct LaunchCommand {
+struct OSTREL_EXPORT LaunchCommand {
     QString program;
     QStringList arguments;
     QString workingDir;
@@ -71,44 +73,44 @@ struct LaunchCommand {
 };
 
 /// The program names looked for on PATH for a preset (empty for Custom).
-QStringList engineProgramNames(EngineKind kind);
+OSTREL_EXPORT QStringList engineProgramNames(EngineKind kind);
 /// The Flatpak application ids of a preset, most likely first (empty for Custom).
-QStringList engineFlatpakIds(EngineKind kind);
+OSTREL_EXPORT QStringList engineFlatpakIds(EngineKind kind);
 /// The folders Flatpak installs applications in: /var/lib/flatpak/app and
 /// $XDG_DATA_HOME/flatpak/app.
-QStringList defaultFlatpakAppFolders();
+OSTREL_EXPORT QStringList defaultFlatpakAppFolders();
 
 /// Finds the engine: settings.program when given, else the preset's names on PATH
 /// (QStandardPaths::findExecutable), else an installed Flatpak app (in flatpakAppFolders).
-EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
+OSTREL_EXPORT EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
 
 /// Builds the command for a launch. A Flatpak engine is started as `flatpak run` with access to
 /// exactly the folders the launch needs (the game directory, the TC's folders read-only, the
 /// save folder).
-LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
+OSTREL_EXPORT LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
 
 /// Expands a Custom argument template (see EngineSettings::argumentTemplate). Unknown
 /// placeholders, unbalanced brackets and quotes, and an empty placeholder outside brackets
 /// are errors.
-QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
+OSTREL_EXPORT QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
 
 /// One argument quoted for a POSIX shell (single quotes unless it is plainly safe).
-QString shellQuoted(const QString &argument);
+OSTREL_EXPORT QString shellQuoted(const QString &argument);
 
 /// A TC name as a folder name: letters, digits, space, '.', '_' and '-' kept, anything else
 /// '_', with a short hash of the name added when something was replaced, so two TCs never
 /// share a folder.
-QString safeFolderName(const QString &tcName);
+OSTREL_EXPORT QString safeFolderName(const QString &tcName);
 
 /// $XDG_DATA_HOME/quillon/saves.
-QString defaultSaveRoot();
+OSTREL_EXPORT QString defaultSaveRoot();
 
 /// The installed game's version as its main group file's size tells it.
 enum class GameVersion { Unknown, V13D, V14Or15 };
 
 /// DUKE3D.GRP is 26,524,524 bytes in 1.3D, 44,348,015 in 1.4 and 44,356,548 in 1.5 Atomic
 /// (also the 20th anniversary's); any other size is Unknown.
-GameVersion gameVersionFromMainGroupSize(qint64 size);
+OSTREL_EXPORT GameVersion gameVersionFromMainGroupSize(qint64 size);
 
 /// Whether a TC made for tcVersion ("1.3D", "1.4/1.5 Atomic" or "1.3D and 1.4/1.5", any case)
 /// runs on the installed version.
@@ -117,6 +119,6 @@ struct VersionCheck {
     bool known = false;   ///< both versions are known
     QString message;      ///< "This TC needs ..." when it does not match, or why it cannot be told
 };
-VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed);
+OSTREL_EXPORT VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed);
 
 } // namespace ostrel

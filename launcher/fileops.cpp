@@ -1,4 +1,4 @@
-#include "fileops.h"
+#include "launcher/fileops.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "grpfile.h"
+#include "launcher/grpfile.h"
 
 #include <QFile>
 #include <QtEndian>

@@ -1,7 +1,7 @@
-#include "launchjournal.h"
+#include "launcher/launchjournal.h"
 
-#include "fileops.h"
-#include "trash.h"
+#include "launcher/fileops.h"
+#include "launcher/trash.h"
 
 #include <QCryptographicHash>
 #include <QDir>

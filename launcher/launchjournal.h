@@ -1,6 +1,8 @@
 #pragma once
 
-#include "cleanupplan.h"
+#include "ostrel_export.h"
+
+#include "launcher/cleanupplan.h"
 
 #include <QDateTime>
 #include <QList>
@@ -60,7 +62,7 @@ struct PendingJournal {
 ///
 /// Paths are stored as their bytes on disk, percent-encoded, so names with spaces, quotes,
 /// newlines or bytes that are not UTF-8 come back exactly.
-class LaunchJournal
+class OSTREL_EXPORT LaunchJournal
 {
 public:
     /// stateDir is where the journal lives; by default $XDG_STATE_HOME/quillon.

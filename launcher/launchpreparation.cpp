@@ -1,8 +1,8 @@
-#include "launchpreparation.h"
+#include "launcher/launchpreparation.h"
 
-#include "fileops.h"
-#include "grpfile.h"
-#include "trash.h"
+#include "launcher/fileops.h"
+#include "launcher/grpfile.h"
+#include "launcher/trash.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "cleanupplan.h"
-#include "engine.h"
+#include "ostrel_export.h"
+
+#include "launcher/cleanupplan.h"
+#include "launcher/engine.h"
 
 #include "store/tcdefinition.h"
 
@@ -49,6 +51,6 @@ struct PreparedLaunch {
 /// Reads the TC's group directory and the game directory, finds the engine, builds its command
 /// and plans the clean-up. Changes nothing. Refuses a game directory that does not exist, a
 /// group file that is not one, a definition whose files are gone and an engine not installed.
-PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash);
+OSTREL_EXPORT PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash);
 
 } // namespace ostrel

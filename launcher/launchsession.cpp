@@ -1,7 +1,7 @@
-#include "launchsession.h"
+#include "launcher/launchsession.h"
 
-#include "fileops.h"
-#include "trash.h"
+#include "launcher/fileops.h"
+#include "launcher/trash.h"
 
 #include <QDateTime>
 #include <QLockFile>

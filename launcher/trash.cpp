@@ -1,6 +1,6 @@
-#include "trash.h"
+#include "launcher/trash.h"
 
-#include "fileops.h"
+#include "launcher/fileops.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ostrel_export.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,7 @@ struct TrashOutcome {
 };
 
 /// The desktop trash, behind an interface so tests can make it fail.
-class Trash
+class OSTREL_EXPORT Trash
 {
 public:
     virtual ~Trash() = default;
@@ -40,7 +42,7 @@ public:
 /// So the data folder is created (0700) first, and a result is accepted only when the returned
 /// path is absolute and lies in the files/ folder of one of trashFoldersFor(); otherwise the
 /// file is put back and the move reported as failed.
-class DesktopTrash : public Trash
+class OSTREL_EXPORT DesktopTrash : public Trash
 {
 public:
     bool availableFor(const QString &folder, QString *why = nullptr) override;

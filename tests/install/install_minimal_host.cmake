@@ -24,7 +24,10 @@ endif()
 file(GLOB_RECURSE headers RELATIVE ${prefix}/include/ostrel ${prefix}/include/ostrel/*)
 list(SORT headers)
 set(expected_headers
-  control/uctc.h form/scriptviewer.h ostrel_export.h
+  control/uctc.h form/scriptviewer.h
+  launcher/cleanupplan.h launcher/engine.h launcher/grpfile.h launcher/launchjournal.h
+  launcher/launchpreparation.h launcher/launchsession.h launcher/trash.h
+  ostrel_export.h
   platform/filedialog.h platform/formshower.h platform/messageboxes.h platform/platformservices.h
   platform/shell.h
   store/definitionstore.h store/memorysettingsstore.h store/settingsstore.h

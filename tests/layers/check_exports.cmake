@@ -13,7 +13,12 @@ set(public
   ostrel::StoreError ostrel::PlatformServices
   ostrel::FileDialogBackend ostrel::MessageBoxes ostrel::Shell ostrel::FormShower
   ostrel::makeQtFileDialogBackend ostrel::makeQtMessageBoxes ostrel::makeDesktopShell ostrel::makeQtFormShower
-  ostrel::openScriptInEditor ostrel::scriptFileProblem)
+  ostrel::openScriptInEditor ostrel::scriptFileProblem
+  ostrel::readGrpDirectory ostrel::parseCleanupPreference ostrel::listDirectory ostrel::planCleanup
+  ostrel::Trash ostrel::DesktopTrash ostrel::LaunchJournal ostrel::prepareLaunch ostrel::LaunchSession
+  ostrel::engineProgramNames ostrel::engineFlatpakIds ostrel::defaultFlatpakAppFolders ostrel::findEngine
+  ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::shellQuoted ostrel::safeFolderName
+  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type
