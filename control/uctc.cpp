@@ -19,6 +19,8 @@
 #include "store/definitionstore.h"
 
 #include <QAbstractButton>
+#include <QScreen>
+#include <QWindow>
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -72,6 +74,7 @@ ucTC::ucTC(const PlatformServices &services, QWidget *parent)
     picTC[1] = makeAt<QWidget>(this, u"picTC1"_s, {480, 5280, 6252, 4092});
     createEditorPage();
     createCleanupPage();
+    sizeButtonsAndImages();
     wireEvents();
 
     UserControl_Initialize();
@@ -85,8 +88,6 @@ void ucTC::createToolbar()
     tbToolbar = makeAt<QToolBar>(this, u"tbToolbar"_s, {0, 0, 6255, 360});
     tbToolbar->setMovable(false);
     tbToolbar->setFloatable(false);
-    // 16 x 16 pixels at 96 dpi; a screen of more dots without Qt's scaling gets larger images.
-    tbToolbar->setIconSize(QSize(twipsToPixelsX(this, 240), twipsToPixelsY(this, 240)));
     tbToolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
     const auto images = toolbarImageList(palette());
@@ -123,11 +124,21 @@ void ucTC::createToolbar()
         action->setObjectName(b.key);
         action->setToolTip(b.tip);
         action->setEnabled(b.enabled);
-        if (QWidget *w = tbToolbar->widgetForAction(action)) {
+        if (QWidget *w = tbToolbar->widgetForAction(action))
             w->setObjectName(b.key);
-            w->setFixedSize(twipsToPixelsX(this, kToolbarButtonWidth), twipsToPixelsY(this, kToolbarButtonHeight));
-        }
     }
+}
+
+// The toolbar's buttons and the images have their sizes in twips too: 16 x 16 pixel images at
+// 96 dpi, larger ones on a screen of more dots without Qt's scaling.
+void ucTC::sizeButtonsAndImages()
+{
+    tbToolbar->setIconSize(QSize(twipsToPixelsX(this, 240), twipsToPixelsY(this, 240)));
+    for (QAction *action : tbToolbar->actions()) {
+        if (QWidget *w = action->isSeparator() ? nullptr : tbToolbar->widgetForAction(action))
+            w->setFixedSize(twipsToPixelsX(this, kToolbarButtonWidth), twipsToPixelsY(this, kToolbarButtonHeight));
+    }
+    cmdViewTextFile->setIconSize(QSize(twipsToPixelsX(this, 180), twipsToPixelsY(this, 180)));
 }
 
 void ucTC::createEditorPage()
@@ -152,7 +163,6 @@ void ucTC::createEditorPage()
     lblTextFile = makeDisplay(page, u"lblTextFile"_s, {960, 1560, 4575, 255});
     cmdViewTextFile = makeAt<QToolButton>(page, u"cmdViewTextFile"_s, {5640, 1560, 252, 252});
     cmdViewTextFile->setIcon(viewTextFileIcon(palette()));
-    cmdViewTextFile->setIconSize(QSize(twipsToPixelsX(this, 180), twipsToPixelsY(this, 180)));
     cmdViewTextFile->setToolTip(u"View Text File..."_s);
     cmdTextFile = makeButton(page, u"cmdTextFile"_s, u"..."_s, {6000, 1560, 252, 252});
     lblOther = makeLabel(page, u"lblOther"_s, u"Other Files:"_s, {0, 1920, 855, 255});
@@ -291,15 +301,47 @@ void ucTC::resizeEvent(QResizeEvent *event)
     UserControl_Resize();
 }
 
+void ucTC::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    followScreen();
+}
+
+// Once the control is in a window on a screen: a move to a screen of another DPI, or a new
+// DPI of the same screen, changes how many pixels a twip is.
+void ucTC::followScreen()
+{
+    QWindow *window = this->window()->windowHandle();
+    if (!window || window == m_window)
+        return;
+    if (m_window)
+        disconnect(m_window, nullptr, this, nullptr);
+    m_window = window;
+    connect(window, &QWindow::screenChanged, this, [this](QScreen *screen) {
+        watchScreen(screen);
+        applyDpi();
+    });
+    watchScreen(window->screen());
+}
+
+void ucTC::watchScreen(QScreen *screen)
+{
+    disconnect(m_screenDpi);
+    if (screen)
+        m_screenDpi = connect(screen, &QScreen::logicalDotsPerInchChanged, this, &ucTC::applyDpi);
+}
+
+void ucTC::applyDpi()
+{
+    for (QWidget *page : picTC)
+        reapplyTwips(page);
+    sizeButtonsAndImages();
+    UserControl_Resize();
+}
+
 void ucTC::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    // A move to a screen of another DPI changes how many pixels a twip is.
-    if (event->type() == QEvent::ScreenChangeInternal && tbToolbar) {
-        for (QWidget *page : picTC)
-            reapplyTwips(page);
-        UserControl_Resize();
-    }
     // The images are drawn in the palette's colours: a dark palette needs light ones. A new
     // application palette arrives here as PaletteChange, once this widget's is resolved.
     const bool recolour = event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange;

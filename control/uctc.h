@@ -19,6 +19,8 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QScreen;
+class QWindow;
 class QStringListModel;
 class QToolBar;
 class QToolButton;
@@ -55,9 +57,14 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createToolbar();
+    void sizeButtonsAndImages();
+    void followScreen();
+    void watchScreen(QScreen *screen);
+    void applyDpi();
     void createEditorPage();
     void createCleanupPage();
     void wireEvents();
@@ -112,6 +119,8 @@ private:
     std::unique_ptr<ostrel::ScriptBuffer> rtbScript;
     QPointer<frmScript> m_form;
     QButtonGroup *m_cleanupOptions = nullptr;
+    QPointer<QWindow> m_window;           // the window whose screen the control follows
+    QMetaObject::Connection m_screenDpi;  // to its screen's DPI
     // The items of cboTClist.
     QStringListModel *m_names = nullptr;
 

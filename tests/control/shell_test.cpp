@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
+#include <QWindow>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -163,6 +165,27 @@ TEST_F(Shell, EveryWayOfChangingTheTabSwitchesPages)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(pages(), u"120 1, -20000 0");
     EXPECT_EQ(h.editorState(), before);
+}
+
+// A move to a screen of another DPI places everything again in twips (run on two screens of
+// 96 and 192 dpi, without Qt's scaling, by tests/control/CMakeLists.txt).
+TEST_F(Shell, MoveToAScreenOfAnotherDpiPlacesEverythingAgain)
+{
+    if (QGuiApplication::screens().size() < 2)
+        GTEST_SKIP() << "needs a second screen";
+    auto *picker = h.find<QWidget>(u"cmdGroupFile"_s);
+    auto placedInTwips = [&] {
+        const double dpi = picker->logicalDpiX();
+        return picker->x() == qRound(6000 * dpi / 1440) && picker->width() == qRound(6252 * dpi / 1440) - picker->x();
+    };
+    ASSERT_TRUE(placedInTwips());
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const int before = picker->logicalDpiX();
+        h.control->windowHandle()->setScreen(screen);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(h.control->logicalDpiX(), qRound(screen->logicalDotsPerInchX()));
+        EXPECT_TRUE(placedInTwips()) << before << " to " << picker->logicalDpiX() << " dpi: " << picker->x();
+    }
 }
 
 } // namespace
