@@ -76,6 +76,9 @@ ucTC::ucTC(const PlatformServices &services, QWidget *parent)
     createCleanupPage();
     sizeButtonsAndImages();
     wireEvents();
+    setUpKeyboard();
+    setUpAccessibility();
+    setUpDrops();
 
     UserControl_Initialize();
     resize(twipsToPixelsX(this, 6495), twipsToPixelsY(this, 360 + 4545));
@@ -425,6 +428,7 @@ void ucTC::ClearDefinitionFields()
     setPathCaption(lblGameCon, QString());
     setPathCaption(lblTextFile, QString());
     lstOtherFiles->clear();
+    markMissingFiles();
 }
 
 void ucTC::BeginNewDefinition()
@@ -486,6 +490,7 @@ void ucTC::cboTClist_Click()
     setPathCaption(lblGameCon, stored->gameCon);
     setPathCaption(lblTextFile, stored->textFile);
     lstOtherFiles->addItems(stored->otherFiles);
+    markMissingFiles();
     for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, cmdGroupFile, cmdGameCon, cmdTextFile,
                                                        cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
         w->setEnabled(true);
@@ -561,6 +566,7 @@ void ucTC::pickFile(const QString &filter, const std::function<void(const QStrin
     if (!cdlCont->ShowOpen())
         return;
     putPath(cdlCont->FileName);
+    markMissingFiles();
     MarkDefinitionChanged();
 }
 
@@ -657,6 +663,7 @@ void ucTC::SaveDefinition()
     }
     if (isNew)
         appendName(definition.name);
+    markMissingFiles();
     txtTCName->setEnabled(false);
     cboTClist->setEnabled(true);
     setModeButtons(true);

@@ -68,6 +68,11 @@ private:
     void createEditorPage();
     void createCleanupPage();
     void wireEvents();
+    void setUpKeyboard();
+    void setUpAccessibility();
+    void setUpDrops();
+    void markMissingFiles();
+    void loadAndImportChosenScript();
     QAction *button(const QString &key) const;
     void setModeButtons(bool browse);
     void appendName(const QString &name);

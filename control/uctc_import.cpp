@@ -24,6 +24,12 @@ void ucTC::LoadScriptFile()
     cdlCont->FileName = QString();
     if (!cdlCont->ShowOpen())
         return;
+    loadAndImportChosenScript();
+}
+
+// The file last chosen with cdlCont, by the dialog or by a drop.
+void ucTC::loadAndImportChosenScript()
+{
     // A file that cannot be loaded (gone, a folder, too large) ends the command quietly.
     if (!rtbScript->LoadFile(cdlCont->FileName))
         return;
@@ -55,5 +61,6 @@ void ucTC::ImportScript()
         setPathCaption(lblTextFile, folder + *script.textFile);
     for (const QString &file : script.otherFiles)
         lstOtherFiles->addItem(folder + file);
+    markMissingFiles();
     rtbScript->SetText(QString());
 }

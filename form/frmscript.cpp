@@ -9,6 +9,8 @@
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
 #include "platform/pathseparator.h"
+#include "widgets/filedrops.h"
+#include "widgets/focuskeys.h"
 #include "platform/platformservices.h"
 #include "scripts/scriptbuffer.h"
 #include "scripts/scriptformat.h"
@@ -78,6 +80,7 @@ frmScript::frmScript(const PlatformServices &services, QWidget *parent)
 
     createControls();
     wireEvents();
+    setUpKeyboardAndDrops();
     setFixedSize(twipsToPixelsX(this, kClientWidth), twipsToPixelsY(this, kClientHeight));
     Form_Load();
 }
@@ -146,6 +149,55 @@ void frmScript::wireEvents()
     connect(cmdOtherRemove, &QPushButton::clicked, this, &frmScript::cmdOtherRemove_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmScript::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmScript::cmdCancel_Click);
+}
+
+void frmScript::setUpKeyboardAndDrops()
+{
+    // Save and Cancel have Alt+S and Alt+C in their captions.
+    giveFocusKey(this, lblVersComp, cboVersComp, Qt::Key_D);
+    giveFocusKey(this, lblTC, txtTCName, Qt::Key_N);
+    giveFocusKey(this, lblVersion, txtVersion, Qt::Key_V);
+    giveFocusKey(this, lblReleaseDate, txtReleaseDate, Qt::Key_R);
+    giveFocusKey(this, lblGroup, cmdGroupFile, Qt::Key_G);
+    giveFocusKey(this, lblGame, cmdGameCon, Qt::Key_M);
+    giveFocusKey(this, lblTCText, cmdTextFile, Qt::Key_X);
+    giveFocusKey(this, lblOther, lstOtherFiles, Qt::Key_O);
+    giveFocusKey(this, lblAuthor, txtAuthor, Qt::Key_A);
+    giveFocusKey(this, lblEmail, txtEmail, Qt::Key_E);
+    giveFocusKey(this, lblWeb, txtWeb, Qt::Key_W);
+    lstOtherFiles->setAccessibleName(u"Other Files"_s);
+    lblGroupFile->setAccessibleName(u"Group file"_s);
+    lblGameCon->setAccessibleName(u"Game Con"_s);
+    lblTextFile->setAccessibleName(u"Text File"_s);
+    cmdGroupFile->setAccessibleName(u"Choose the Group File"_s);
+    cmdGameCon->setAccessibleName(u"Choose the Game Con"_s);
+    cmdTextFile->setAccessibleName(u"Choose the Text File"_s);
+    cmdOtherFiles->setAccessibleName(u"Add Other Files"_s);
+    cmdOtherRemove->setAccessibleName(u"Remove the Selected Other File"_s);
+
+    // Files dropped on a field are taken as its picker takes them: by title.
+    const struct {
+        QLabel *field;
+        QPushButton *picker;
+        QString extension;
+    } fields[] = {{lblGroupFile, cmdGroupFile, u".grp"_s},
+                  {lblGameCon, cmdGameCon, u".con"_s},
+                  {lblTextFile, cmdTextFile, u".txt"_s}};
+    for (const auto &[field, picker, extension] : fields) {
+        auto accepts = [extension](const QStringList &files) {
+            return files.size() == 1 && FileDrops::hasExtension(files.first(), extension);
+        };
+        auto dropped = [field](const QStringList &files) { setPathCaption(field, QFileInfo(files.first()).fileName()); };
+        FileDrops::install(field, accepts, dropped);
+        FileDrops::install(picker, accepts, dropped);
+    }
+    auto anyFiles = [](const QStringList &) { return true; };
+    auto droppedOthers = [this](const QStringList &files) {
+        for (const QString &file : files)
+            lstOtherFiles->addItem(QFileInfo(file).fileName());
+    };
+    FileDrops::install(lstOtherFiles->viewport(), anyFiles, droppedOthers);
+    FileDrops::install(cmdOtherFiles, anyFiles, droppedOthers);
 }
 
 void frmScript::Form_Load()
@@ -316,8 +368,7 @@ bool frmScript::readScript(const QString &path, QString *error)
     cdlCont->Filter = kScriptFileFilter.toString();
     cdlCont->FilterIndex = 1;
     cdlCont->InitDir = QFileInfo(fullPath).absolutePath();
-    cdlCont->FileName = fullPath;
-    cdlCont->FileTitle = title;
+    cdlCont->setChosen(fullPath);
     if (!loadAndParse(fullPath, title)) {
         if (error)
             *error = u"The TC script \"%1\" cannot be read."_s.arg(QDir::toNativeSeparators(path));

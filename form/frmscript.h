@@ -75,6 +75,7 @@ protected:
 private:
     void createControls();
     void wireEvents();
+    void setUpKeyboardAndDrops();
 
     void Form_Load();
     void cmdGroupFile_Click();

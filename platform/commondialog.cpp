@@ -40,9 +40,14 @@ bool CommonDialog::show(int mode)
     const std::optional<QString> chosen = m_backend->show(m_owner, request);
     if (!chosen || chosen->isEmpty())
         return false;
-    FileName = *chosen;
-    FileTitle = QFileInfo(*chosen).fileName();
+    setChosen(*chosen);
     return true;
+}
+
+void CommonDialog::setChosen(const QString &path)
+{
+    FileName = path;
+    FileTitle = QFileInfo(path).fileName();
 }
 
 } // namespace ostrel

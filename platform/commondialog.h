@@ -32,6 +32,10 @@ public:
     /// Shows the save dialog; false when the user cancelled.
     bool ShowSave();
 
+    /// Takes path as the file chosen, as a completed dialog would have: FileName and
+    /// FileTitle describe it (a file dropped instead of chosen).
+    void setChosen(const QString &path);
+
     /// FileName less its last Len(FileTitle) characters: the folder of the file last
     /// chosen, with its trailing separator.
     QString folderOfFileName() const;

@@ -4,7 +4,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -51,26 +53,54 @@ void chooseItem(QComboBox *box, int index)
     const QRect place = view->visualRect(item);
     if (view->viewport()->rect().contains(place)) {
         clickAt(view->viewport(), place.center());
-        return;
+    } else {
+        // Page by page while far off, then row by row, watching the highlight as a user would.
+        const int page = qMax(1, view->viewport()->height() / qMax(1, view->sizeHintForRow(0)) - 1);
+        QTest::keyClick(view, Qt::Key_Home);
+        for (int row = view->currentIndex().row(), steps = 0; row != index && steps < 10000; ++steps) {
+            if (row < index)
+                QTest::keyClick(view, index - row > page ? Qt::Key_PageDown : Qt::Key_Down);
+            else
+                QTest::keyClick(view, row - index > page ? Qt::Key_PageUp : Qt::Key_Up);
+            row = view->currentIndex().row();
+        }
+        QTest::keyClick(view, Qt::Key_Return);
     }
-    // Page by page while far off, then row by row, watching the highlight as a user would.
-    const int page = qMax(1, view->viewport()->height() / qMax(1, view->sizeHintForRow(0)) - 1);
-    QTest::keyClick(view, Qt::Key_Home);
-    for (int row = view->currentIndex().row(), steps = 0; row != index && steps < 10000; ++steps) {
-        if (row < index)
-            QTest::keyClick(view, index - row > page ? Qt::Key_PageDown : Qt::Key_Down);
-        else
-            QTest::keyClick(view, row - index > page ? Qt::Key_PageUp : Qt::Key_Up);
-        row = view->currentIndex().row();
-    }
-    QTest::keyClick(view, Qt::Key_Return);
+    // The offscreen platform does not give the window back its activation when the list
+    // closes, as a desktop does.
+    box->window()->activateWindow();
+    if (!QTest::qWaitForWindowActive(box->window()))
+        ADD_FAILURE() << "the window did not become active again";
 }
+
 
 void typeInto(QLineEdit *box, const QString &text)
 {
     clickOn(box);
     QTest::keyClick(box, Qt::Key_End);
     QTest::keyClicks(box, text);
+}
+
+bool dropOn(QWidget *widget, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = widget->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &drop);
+    return drop.isAccepted();
+}
+
+QList<QUrl> fileUrls(const QStringList &paths)
+{
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls << QUrl::fromLocalFile(path);
+    return urls;
 }
 
 void wheelOver(QWidget *widget, QPoint pos, int notches)

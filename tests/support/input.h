@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
+#include <QStringList>
+#include <QUrl>
 #include <QString>
 #include <Qt>
 
@@ -24,6 +27,12 @@ void clickOption(QAbstractButton *option);
 void chooseItem(QComboBox *box, int index);
 /// Clicks into a text box and types text at its end.
 void typeInto(QLineEdit *box, const QString &text);
+/// Drags urls over widget's middle and drops them there, as a file manager does; whether the
+/// widget took the drop.
+bool dropOn(QWidget *widget, const QList<QUrl> &urls);
+/// The local files as URLs, as a file manager puts them in a drag.
+QList<QUrl> fileUrls(const QStringList &paths);
+
 /// Turns the mouse wheel by one notch (negative: towards the user) over widget at pos.
 void wheelOver(QWidget *widget, QPoint pos, int notches);
 
