@@ -1,49 +1,98 @@
 #include "host/hostwindow.h"
 
-#include "platform/platformservices.h"
-#include "store/settingsstore.h"
-#include "store/definitionstore.h"
+#include "host/launcherpanel.h"
+#include "host/pathdialogs.h"
 
 #include <control/uctc.h>
+#include <platform/messageboxes.h>
+#include <platform/platformservices.h>
+#include <store/settingsstore.h>
 
-#include <QGroupBox>
+#include <QCloseEvent>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 HostWindow::HostWindow(const ostrel::PlatformServices &services, QWidget *parent)
+    : HostWindow(services, ostrel::PathDialogs::qtDialogs(), ostrel::LaunchJournal::defaultStateDir(), parent)
+{
+}
+
+HostWindow::HostWindow(const ostrel::PlatformServices &services, std::shared_ptr<ostrel::PathDialogs> pathDialogs,
+                       const QString &stateDir, QWidget *parent)
     : QMainWindow(parent)
     , m_store(services.store)
+    , m_messages(services.messages)
+    , fraStoreProblem(new QFrame)
+    , lblStoreProblem(new QLabel)
     , m_control(new ucTC(services))
-    , m_count(new QLabel)
-    , m_names(new QListWidget)
+    , m_launcher(new ostrel::LauncherPanel(services, std::move(pathDialogs), stateDir))
 {
     setWindowTitle(u"Quillon"_s);
     auto *central = new QWidget;
-    auto *row = new QHBoxLayout(central);
-    row->addWidget(m_control, 3);
+    auto *column = new QVBoxLayout(central);
 
-    auto *launcher = new QGroupBox(u"Launcher's TC list"_s);
-    auto *column = new QVBoxLayout(launcher);
-    m_names->setObjectName(u"launcherNames"_s);
-    m_count->setObjectName(u"launcherCount"_s);
-    column->addWidget(m_count);
-    column->addWidget(m_names);
-    row->addWidget(launcher, 1);
+    // A store that cannot be read lists no TCs; the strip says why, so an empty list is not
+    // taken for lost definitions.
+    fraStoreProblem->setObjectName(u"fraStoreProblem"_s);
+    fraStoreProblem->setFrameShape(QFrame::StyledPanel);
+    fraStoreProblem->setAutoFillBackground(true);
+    fraStoreProblem->setBackgroundRole(QPalette::ToolTipBase);
+    fraStoreProblem->setForegroundRole(QPalette::ToolTipText);
+    auto *strip = new QHBoxLayout(fraStoreProblem);
+    auto *icon = new QLabel;
+    const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    strip->addWidget(icon, 0, Qt::AlignTop);
+    lblStoreProblem->setObjectName(u"lblStoreProblem"_s);
+    lblStoreProblem->setWordWrap(true);
+    lblStoreProblem->setTextFormat(Qt::PlainText);
+    lblStoreProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    strip->addWidget(lblStoreProblem, 1);
+    column->addWidget(fraStoreProblem);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_control, 3);
+    row->addWidget(m_launcher, 2);
+    column->addLayout(row, 1);
     setCentralWidget(central);
 
     connect(m_control, &ucTC::LoadTCNames, this, &HostWindow::reloadTCNames);
-    reloadTCNames();
-    resize(820, 420);
+    showStoreProblem();
+    resize(1040, 520);
 }
 
-// What the launcher does on LoadTCNames: read the definitions' names from the store.
 void HostWindow::reloadTCNames()
 {
-    m_names->clear();
-    m_names->addItems(ostrel::DefinitionStore(*m_store).names());
-    m_count->setText(m_names->count() == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(m_names->count()));
+    m_launcher->reloadTCNames();
+    showStoreProblem();
+}
+
+void HostWindow::showStoreProblem()
+{
+    const QString problem = m_store->readProblem();
+    fraStoreProblem->setVisible(!problem.isEmpty());
+    lblStoreProblem->setText(problem.isEmpty() ? QString()
+                                               : problem + u"\nQuillon left the file as it is: nothing in it was changed or "
+                                                           "replaced. The TC list is empty because the file cannot be "
+                                                           "read, not because your TCs are gone. Repair or move the "
+                                                           "file, then start Quillon again."_s);
+}
+
+// Closing the launcher ends the game (the session gives the directory back as it goes).
+void HostWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_launcher->isRunning()
+        && !m_messages->question(this, u"Quillon"_s,
+                                           u"A game is running. Closing Quillon ends it and gives the game directory "
+                                           "back.\n\nClose anyway?"_s,
+                                           false)) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }

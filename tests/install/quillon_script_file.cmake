@@ -23,10 +23,11 @@ else()
   message(FATAL_ERROR "unknown CASE ${CASE}")
 endif()
 
-# --quit-after keeps a wrongly opened editor from blocking the test.
+# --quit-after keeps a wrongly opened editor from blocking the test. The window looks for a
+# launch journal and logs in the state folder: a private one, as are the data folder and store.
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen --unset=QT_QPA_PLATFORMTHEME
-    XDG_CONFIG_HOME=${WORK_DIR}/config
+    XDG_CONFIG_HOME=${WORK_DIR}/config XDG_DATA_HOME=${WORK_DIR}/data XDG_STATE_HOME=${WORK_DIR}/state
     ${QUILLON} --quit-after 300 ${file}
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
 if(NOT rc STREQUAL "${expected_rc}")

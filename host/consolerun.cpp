@@ -1,0 +1,316 @@
+#include "host/consolerun.h"
+
+#include "host/exitstatus.h"
+#include "host/hostlaunch.h"
+#include "host/hostsettings.h"
+#include "host/plansummary.h"
+
+#include <launcher/launchsession.h>
+#include <launcher/trash.h>
+#include <store/definitionstore.h>
+#include <store/sqlitesettingsstore.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <functional>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ostrel {
+
+namespace {
+
+void out(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void say(const QString &text)
+{
+    std::fputs((u"quillon: "_s + text + u'\n').toLocal8Bit().constData(), stderr);
+}
+
+bool onTerminal()
+{
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+// Asks on the terminal; only "y" or "yes" agrees.
+bool agrees(const QString &question)
+{
+    std::fputs((question + u" [y/N] "_s).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    char answer[64] = {};
+    if (!std::fgets(answer, sizeof answer, stdin))
+        return false;
+    const QString text = QString::fromLocal8Bit(answer).trimmed();
+    return text.compare(u"y"_s, Qt::CaseInsensitive) == 0 || text.compare(u"yes"_s, Qt::CaseInsensitive) == 0;
+}
+
+// A signal handler may only write to a pipe; the event loop reads the other end.
+int g_signalPipe[2] = {-1, -1};
+
+void onStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT (Ctrl+C) and SIGTERM while the game runs end the game and give the directory back,
+// rather than leave it changed until the next --restore.
+class StopSignals
+{
+public:
+    explicit StopSignals(const std::function<void()> &onStop)
+    {
+        if (::pipe(g_signalPipe) != 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [onStop] {
+            char byte;
+            [[maybe_unused]] const ssize_t read = ::read(g_signalPipe[0], &byte, 1);
+            onStop();
+        });
+        struct sigaction action = {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &m_oldInt);
+        ::sigaction(SIGTERM, &action, &m_oldTerm);
+    }
+
+    ~StopSignals()
+    {
+        if (!m_notifier)
+            return;
+        ::sigaction(SIGINT, &m_oldInt, nullptr);
+        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+        m_notifier.reset();
+        ::close(g_signalPipe[0]);
+        ::close(g_signalPipe[1]);
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+    }
+
+private:
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_oldInt = {};
+    struct sigaction m_oldTerm = {};
+};
+
+int statusFor(LaunchRefusal refusal)
+{
+    switch (refusal) {
+    case LaunchRefusal::None:
+        return kExitSuccess;
+    case LaunchRefusal::StoreUnreadable:
+        return kExitStoreUnreadable;
+    case LaunchRefusal::NoSuchTc:
+    case LaunchRefusal::AmbiguousName:
+        return kExitNoSuchTc;
+    case LaunchRefusal::EngineNotFound:
+        return kExitEngineNotStarted;
+    case LaunchRefusal::UnknownPreference:
+    case LaunchRefusal::Refused:
+        break;
+    }
+    return kExitRefused;
+}
+
+// Tells what a restore did; true when everything came back.
+bool reportRestore(const RestoreReport &report)
+{
+    if (!report.error.isEmpty())
+        say(report.error);
+    for (const LeftAlone &left : report.notRestored)
+        say(u"not put back: %1: %2"_s.arg(left.name, left.reason));
+    for (const QString &name : report.removedForGood)
+        say(u"deleted for good at the launch, as agreed: %1"_s.arg(name));
+    if (report.ok())
+        say(u"the game directory is back as it was (%1 changes undone)."_s.arg(report.stepsUndone));
+    return report.ok();
+}
+
+} // namespace
+
+ConsoleRun::ConsoleRun(const CommandLine &line)
+    : m_line(line)
+{
+}
+
+int ConsoleRun::exec()
+{
+    switch (m_line.mode) {
+    case CommandLine::Mode::Help:
+        out(CommandLine::helpText());
+        return kExitSuccess;
+    case CommandLine::Mode::Version:
+        out(u"quillon %1\n"_s.arg(QCoreApplication::applicationVersion()));
+        return kExitSuccess;
+    case CommandLine::Mode::List:
+        return list();
+    case CommandLine::Mode::Launch:
+        return launch();
+    case CommandLine::Mode::Restore:
+        return restore();
+    case CommandLine::Mode::Window:
+    case CommandLine::Mode::Script:
+        break;
+    }
+    say(u"this mode needs a window."_s);
+    return kExitBadUsage;
+}
+
+int ConsoleRun::list()
+{
+    SqliteSettingsStore store(m_line.storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : m_line.storePath);
+    if (const QString problem = store.readProblem(); !problem.isEmpty()) {
+        say(problem + u" The file was left as it is."_s);
+        return kExitStoreUnreadable;
+    }
+    QString names;
+    for (const QString &name : DefinitionStore(store).names())
+        names += name + u'\n';
+    out(names);
+    return kExitSuccess;
+}
+
+int ConsoleRun::launch()
+{
+    SqliteSettingsStore store(m_line.storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : m_line.storePath);
+    HostSettings settings = HostSettings::read(store);
+    m_line.applyOverrides(settings);
+    DesktopTrash trash;
+    const HostLaunch launch = prepareHostLaunch(store, settings, m_line.tcName, trash);
+    if (!launch.ok()) {
+        say(launch.message + (launch.refusal == LaunchRefusal::StoreUnreadable ? u" The file was left as it is."_s : QString()));
+        if (LaunchSession::leftoverJournal())
+            say(u"\"quillon --restore\" gives the game directory back."_s);
+        return statusFor(launch.refusal);
+    }
+    const PreparedLaunch &prepared = launch.prepared;
+    const bool onlyForGood = prepared.hasTrashSteps && !prepared.trashAvailable;
+    const DeleteMode mode = onlyForGood ? DeleteMode::RemoveForGood : DeleteMode::ToTrash;
+    out(u"TC: %1\nGame directory: %2\n"_s.arg(prepared.label, prepared.gameDir) + PlanSummary::of(prepared, mode).text());
+    if (m_line.dryRun)
+        return kExitSuccess;
+
+    if (!prepared.version.matches)
+        say(u"warning: %1"_s.arg(prepared.version.message));
+    if (onlyForGood) {
+        // Files that cannot come back need the player's own word; --yes does not give it.
+        say(u"%1 The files listed under \"Deleted for good\" cannot be recovered."_s.arg(prepared.trashUnavailableReason));
+        if (!onTerminal()) {
+            say(u"refused: deleting files for good must be agreed on a terminal."_s);
+            return kExitRefused;
+        }
+        if (!agrees(u"Delete them for good?"_s)) {
+            say(u"nothing was changed."_s);
+            return kExitRefused;
+        }
+    }
+    if (!m_line.yes) {
+        if (!onTerminal()) {
+            say(u"standard input is not a terminal, so nobody can be asked: give --yes to apply the plan. Nothing was changed."_s);
+            return kExitRefused;
+        }
+        if (!agrees(u"Apply?"_s)) {
+            say(u"nothing was changed."_s);
+            return kExitRefused;
+        }
+    }
+
+    auto session = std::make_unique<LaunchSession>(trash);
+    session->setRestoreOnExit(!m_line.noRestore);
+    QEventLoop loop;
+    QString failure;
+    bool stopped = false;
+    std::optional<std::pair<int, bool>> ended;
+    std::optional<RestoreReport> restored;
+    QObject::connect(session.get(), &LaunchSession::started, &loop, [](const QString &log) {
+        say(u"the game runs; its output goes to %1"_s.arg(log));
+    });
+    QObject::connect(session.get(), &LaunchSession::failedToStart, &loop, [&](const QString &reason) {
+        failure = reason;
+        if (m_line.noRestore)
+            loop.quit();
+    });
+    QObject::connect(session.get(), &LaunchSession::finished, &loop, [&](int code, bool crashed) {
+        ended = {code, crashed};
+        if (m_line.noRestore)
+            loop.quit();
+    });
+    // The session gives the directory back before (failed start) or after (end) telling
+    // how the engine ended; the loop ends once both are known.
+    QObject::connect(session.get(), &LaunchSession::restored, &loop, [&](const RestoreReport &report) {
+        restored = report;
+        loop.quit();
+    });
+    QString error;
+    if (!session->start(prepared, mode, &error)) {
+        say(error);
+        return kExitRefused;
+    }
+    {
+        const StopSignals stopSignals([&] {
+            stopped = true;
+            loop.quit();
+        });
+        loop.exec();
+    }
+    const QString logPath = session->logPath();
+
+    int status = kExitSuccess;
+    if (stopped && session->isRunning()) {
+        // Ending the session ends the game and, unless told otherwise, gives the directory back.
+        say(u"stopped: the game is ended."_s);
+        session.reset();
+        status = kExitGameFailed;
+        if (!m_line.noRestore && LaunchSession::leftoverJournal()) {
+            say(u"the game directory could not be fully given back; \"quillon --restore\" tries again."_s);
+            status = kExitNotRestored;
+        } else if (!m_line.noRestore) {
+            say(u"the game directory is back as it was."_s);
+        }
+        say(u"the game's log: %1"_s.arg(logPath));
+        return status;
+    }
+    if (!failure.isEmpty()) {
+        say(failure);
+        status = kExitEngineNotStarted;
+    } else if (ended && ended->second) {
+        say(u"the game crashed."_s);
+        status = kExitGameFailed;
+    } else if (ended && ended->first != 0) {
+        say(u"the game exited with status %1."_s.arg(ended->first));
+        status = kExitGameFailed;
+    }
+    say(u"the game's log: %1"_s.arg(logPath));
+    if (m_line.noRestore) {
+        say(u"the game directory was left as the game left it; \"quillon --restore\" gives it back."_s);
+    } else if (!restored || !reportRestore(*restored)) {
+        status = kExitNotRestored;
+    }
+    return status;
+}
+
+int ConsoleRun::restore()
+{
+    const auto pending = LaunchSession::leftoverJournal();
+    if (!pending) {
+        say(u"no game directory is waiting to be given back."_s);
+        return kExitSuccess;
+    }
+    say(u"giving back \"%1\", changed by the launch of \"%2\" on %3."_s.arg(
+        pending->gameDir, pending->label, pending->started.toString(Qt::ISODate)));
+    DesktopTrash trash;
+    LaunchSession session(trash);
+    return reportRestore(session.restore()) ? kExitSuccess : kExitNotRestored;
+}
+
+} // namespace ostrel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "host/commandline.h"
+
+namespace ostrel {
+
+/// The modes of quillon without a window: help, version, the stored names, a launch and a
+/// restore, on standard output (what was asked for) and standard error ("quillon: ...").
+/// Needs a QCoreApplication, never a display.
+class ConsoleRun
+{
+public:
+    explicit ConsoleRun(const CommandLine &line);
+
+    /// Runs the mode and returns the exit status (see exitstatus.h).
+    int exec();
+
+private:
+    int list();
+    int launch();
+    int restore();
+
+    CommandLine m_line;
+};
+
+} // namespace ostrel

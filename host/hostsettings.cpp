@@ -1,0 +1,108 @@
+#include "host/hostsettings.h"
+
+#include <store/settingsstore.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ostrel {
+
+namespace {
+
+const QString kApp = u"Vantrel"_s;
+// The host's own section: the control owns "DefinedTCs" and "TCSettings".
+const QString kSection = u"Quillon"_s;
+const QString kGameDir = u"Game Directory"_s;
+const QString kEngine = u"Engine"_s;
+const QString kProgram = u"Engine Program"_s;
+const QString kArguments = u"Engine Arguments"_s;
+const QString kFlatpak = u"Prefer Flatpak"_s;
+const QString kRestore = u"Restore On Exit"_s;
+
+QString flag(bool on)
+{
+    return on ? u"1"_s : u"0"_s;
+}
+
+bool flagOf(const QString &stored, bool fallback)
+{
+    if (stored == u"1"_s)
+        return true;
+    if (stored == u"0"_s)
+        return false;
+    return fallback;
+}
+
+} // namespace
+
+QString engineKindName(EngineKind kind)
+{
+    switch (kind) {
+    case EngineKind::EDuke32:
+        return u"EDuke32"_s;
+    case EngineKind::Raze:
+        return u"Raze"_s;
+    case EngineKind::DosBox:
+        return u"DOSBox"_s;
+    case EngineKind::Custom:
+        break;
+    }
+    return u"Custom"_s;
+}
+
+std::optional<EngineKind> engineKindFromName(const QString &name)
+{
+    for (EngineKind kind : {EngineKind::EDuke32, EngineKind::Raze, EngineKind::DosBox, EngineKind::Custom}) {
+        if (name.compare(engineKindName(kind), Qt::CaseInsensitive) == 0)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+HostSettings HostSettings::read(const SettingsStore &store)
+{
+    HostSettings settings;
+    const auto get = [&](const QString &key, const QString &fallback) {
+        return store.GetSetting(kApp, kSection, key, fallback);
+    };
+    settings.gameDir = get(kGameDir, settings.gameDir);
+    settings.engine = engineKindFromName(get(kEngine, {})).value_or(settings.engine);
+    settings.program = get(kProgram, settings.program);
+    settings.argumentTemplate = get(kArguments, settings.argumentTemplate);
+    settings.preferFlatpak = flagOf(get(kFlatpak, {}), settings.preferFlatpak);
+    settings.restoreOnExit = flagOf(get(kRestore, {}), settings.restoreOnExit);
+    return settings;
+}
+
+bool HostSettings::write(SettingsStore &store, QString *error) const
+{
+    try {
+        store.Transact([&] {
+            const auto set = [&](const QString &key, const QString &value) {
+                store.SaveSetting(kApp, kSection, key, value);
+            };
+            set(kGameDir, gameDir);
+            set(kEngine, engineKindName(engine));
+            set(kProgram, program);
+            set(kArguments, argumentTemplate);
+            set(kFlatpak, flag(preferFlatpak));
+            set(kRestore, flag(restoreOnExit));
+        });
+    } catch (const StoreError &e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
+    return true;
+}
+
+EngineSettings HostSettings::engineSettings() const
+{
+    EngineSettings engineSettings;
+    engineSettings.kind = engine;
+    engineSettings.program = program;
+    engineSettings.argumentTemplate = argumentTemplate;
+    engineSettings.preferFlatpak = preferFlatpak;
+    return engineSettings;
+}
+
+} // namespace ostrel

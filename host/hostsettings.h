@@ -1,0 +1,41 @@
+#pragma once
+
+#include <launcher/engine.h>
+
+#include <QString>
+
+#include <optional>
+
+namespace ostrel {
+
+class SettingsStore;
+
+/// What the launcher remembers about the player's game and engine, kept in the settings
+/// store under "Vantrel" in a section of the host's own ("Quillon"), apart from the
+/// definitions and the clean-up preference that the control owns.
+struct HostSettings {
+    QString gameDir;
+    EngineKind engine = EngineKind::EDuke32;
+    QString program;           ///< empty: the preset's program on PATH, or its Flatpak app
+    QString argumentTemplate = QStringLiteral("-g {group} [-x {con}]");
+    bool preferFlatpak = false;
+    bool restoreOnExit = true; ///< give the game directory back as soon as the game ends
+
+    /// The stored settings; a missing key keeps its default.
+    static HostSettings read(const SettingsStore &store);
+    /// Writes every setting in one transaction. False, with the store's reason, when the
+    /// store refuses; then nothing was written.
+    bool write(SettingsStore &store, QString *error = nullptr) const;
+
+    /// The engine as the launcher's core takes it.
+    EngineSettings engineSettings() const;
+
+    friend bool operator==(const HostSettings &, const HostSettings &) = default;
+};
+
+/// The name of an engine kind as stored and shown: "EDuke32", "Raze", "DOSBox", "Custom".
+QString engineKindName(EngineKind kind);
+/// The engine kind of a name, compared without regard to case; nullopt for any other text.
+std::optional<EngineKind> engineKindFromName(const QString &name);
+
+} // namespace ostrel

@@ -1,0 +1,569 @@
+#include "host/launcherpanel.h"
+
+#include "host/hostlaunch.h"
+#include "host/logdialog.h"
+#include "host/pathdialogs.h"
+#include "host/previewdialog.h"
+
+#include <launcher/launchsession.h>
+#include <platform/formshower.h>
+#include <platform/messageboxes.h>
+#include <store/definitionstore.h>
+#include <store/settingsstore.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace ostrel {
+
+namespace {
+
+const QString kTitle = u"Quillon"_s;
+
+// Item data: whether the group file was looked for, so a long list is checked only where
+// the player looks.
+constexpr int kCheckedRole = Qt::UserRole + 1;
+
+// The lines of a log shown when a game fails: enough for the engine's last words.
+constexpr int kTailLines = 40;
+
+QString versionName(GameVersion version)
+{
+    switch (version) {
+    case GameVersion::V13D:
+        return u"1.3D"_s;
+    case GameVersion::V14Or15:
+        return u"1.4/1.5"_s;
+    case GameVersion::Unknown:
+        break;
+    }
+    return u"of an unknown version"_s;
+}
+
+} // namespace
+
+LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<PathDialogs> pathDialogs,
+                             const QString &stateDir, QWidget *parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_pathDialogs(std::move(pathDialogs))
+    , m_stateDir(stateDir)
+    , m_session(new LaunchSession(m_trash, this, stateDir))
+{
+    createWidgets();
+    m_saved = HostSettings::read(*m_services.store);
+    showSettings(m_saved);
+
+    connect(txtFilter, &QLineEdit::textChanged, this, &LauncherPanel::applyFilter);
+    connect(lstTCs, &QListWidget::itemDoubleClicked, this, &LauncherPanel::launchSelected);
+    connect(lstTCs, &QListWidget::itemSelectionChanged, this, &LauncherPanel::updateControls);
+    connect(lstTCs->verticalScrollBar(), &QScrollBar::valueChanged, this, &LauncherPanel::markVisibleItems);
+    lstTCs->installEventFilter(this);
+    lstTCs->viewport()->installEventFilter(this);
+    connect(cmdGameDir, &QToolButton::clicked, this, &LauncherPanel::chooseGameDir);
+    connect(cmdProgram, &QToolButton::clicked, this, &LauncherPanel::chooseProgram);
+    for (QLineEdit *field : {txtGameDir, txtProgram, txtArguments})
+        connect(field, &QLineEdit::editingFinished, this, &LauncherPanel::saveSettings);
+    connect(cboEngine, &QComboBox::activated, this, [this] {
+        updateControls();
+        saveSettings();
+    });
+    for (QCheckBox *box : {chkFlatpak, chkRestore})
+        connect(box, &QCheckBox::toggled, this, &LauncherPanel::saveSettings);
+    connect(cmdLaunch, &QPushButton::clicked, this, &LauncherPanel::launchSelected);
+    connect(cmdRestore, &QPushButton::clicked, this, &LauncherPanel::restoreByHand);
+    connect(cmdShowLog, &QPushButton::clicked, this, &LauncherPanel::showLastLog);
+
+    connect(m_session, &LaunchSession::started, this, [this](const QString &log) {
+        lblStatus->setText(u"\"%1\" runs. Its output goes to %2."_s.arg(m_runningLabel, log));
+        updateControls();
+    });
+    connect(m_session, &LaunchSession::finished, this, &LauncherPanel::onFinished);
+    connect(m_session, &LaunchSession::failedToStart, this, &LauncherPanel::onFailedToStart);
+    connect(m_session, &LaunchSession::restored, this, &LauncherPanel::onRestored);
+
+    reloadTCNames();
+}
+
+LauncherPanel::~LauncherPanel()
+{
+    // A game still running is ended and its directory given back with the trash, which is a
+    // member: the session goes first, not with the children after the members.
+    delete m_session;
+}
+
+void LauncherPanel::createWidgets()
+{
+    txtFilter = new QLineEdit;
+    txtFilter->setObjectName(u"txtFilter"_s);
+    txtFilter->setPlaceholderText(u"Filter the TCs"_s);
+    txtFilter->setClearButtonEnabled(true);
+    lstTCs = new QListWidget;
+    lstTCs->setObjectName(u"lstTCs"_s);
+    lstTCs->setSelectionMode(QAbstractItemView::SingleSelection);
+    const int smallIcon = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    lstTCs->setIconSize(QSize(smallIcon, smallIcon));
+    lblCount = new QLabel;
+    lblCount->setObjectName(u"lblCount"_s);
+
+    txtGameDir = new QLineEdit;
+    txtGameDir->setObjectName(u"txtGameDir"_s);
+    txtGameDir->setPlaceholderText(u"The folder that holds DUKE3D.GRP"_s);
+    cmdGameDir = new QToolButton;
+    cmdGameDir->setObjectName(u"cmdGameDir"_s);
+    cmdGameDir->setText(u"..."_s);
+    cmdGameDir->setToolTip(u"Choose the game directory"_s);
+    cboEngine = new QComboBox;
+    cboEngine->setObjectName(u"cboEngine"_s);
+    for (EngineKind kind : {EngineKind::EDuke32, EngineKind::Raze, EngineKind::DosBox, EngineKind::Custom})
+        cboEngine->addItem(engineKindName(kind), int(kind));
+    txtProgram = new QLineEdit;
+    txtProgram->setObjectName(u"txtProgram"_s);
+    txtProgram->setPlaceholderText(u"Found on PATH or as a Flatpak app"_s);
+    cmdProgram = new QToolButton;
+    cmdProgram->setObjectName(u"cmdProgram"_s);
+    cmdProgram->setText(u"..."_s);
+    cmdProgram->setToolTip(u"Choose the engine program"_s);
+    txtArguments = new QLineEdit;
+    txtArguments->setObjectName(u"txtArguments"_s);
+    txtArguments->setToolTip(
+        u"The custom engine's arguments. Placeholders:\n"
+        "{gamedir}  the game directory\n"
+        "{maingroup}  the game's DUKE3D.GRP\n"
+        "{group}  the TC's group file\n"
+        "{con}  the TC's game con\n"
+        "{tcdir}  the folder of the TC's group file\n"
+        "{savedir}  the TC's own save folder\n"
+        "An option in brackets, as in [-x {con}], is left out when its placeholder is empty.\n"
+        "\"Double quotes\" keep words together; a path never splits, whatever it holds."_s);
+    chkFlatpak = new QCheckBox(u"Use the &Flatpak app"_s);
+    chkFlatpak->setObjectName(u"chkFlatpak"_s);
+    chkRestore = new QCheckBox(u"&Give the game directory back when the game ends"_s);
+    chkRestore->setObjectName(u"chkRestore"_s);
+    cmdLaunch = new QPushButton(u"&Launch"_s);
+    cmdLaunch->setObjectName(u"cmdLaunch"_s);
+    cmdRestore = new QPushButton(u"&Restore the game directory"_s);
+    cmdRestore->setObjectName(u"cmdRestore"_s);
+    cmdShowLog = new QPushButton(u"Show l&og"_s);
+    cmdShowLog->setObjectName(u"cmdShowLog"_s);
+    lblStatus = new QLabel;
+    lblStatus->setObjectName(u"lblStatus"_s);
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the longest message from the start, so the buttons never move under the mouse.
+    lblStatus->setMinimumHeight(lblStatus->fontMetrics().lineSpacing() * 3);
+
+    const auto labelFor = [](const QString &text, QWidget *buddy) {
+        auto *label = new QLabel(text);
+        label->setBuddy(buddy);
+        return label;
+    };
+    const auto withButton = [](QLineEdit *field, QToolButton *button) {
+        auto *row = new QHBoxLayout;
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(field, 1);
+        row->addWidget(button);
+        return row;
+    };
+    auto *tcs = new QGroupBox(u"TCs"_s);
+    auto *tcColumn = new QVBoxLayout(tcs);
+    tcColumn->addWidget(txtFilter);
+    tcColumn->addWidget(lstTCs, 1);
+    tcColumn->addWidget(lblCount);
+
+    auto *game = new QGroupBox(u"Game and engine"_s);
+    auto *form = new QFormLayout(game);
+    form->addRow(labelFor(u"Game &directory:"_s, txtGameDir), withButton(txtGameDir, cmdGameDir));
+    form->addRow(u"&Engine:"_s, cboEngine);
+    form->addRow(labelFor(u"&Program:"_s, txtProgram), withButton(txtProgram, cmdProgram));
+    form->addRow(u"&Arguments:"_s, txtArguments);
+    form->addRow(chkFlatpak);
+    form->addRow(chkRestore);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdLaunch);
+    buttons->addWidget(cmdRestore);
+    buttons->addWidget(cmdShowLog);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(tcs, 1);
+    column->addWidget(game);
+    column->addLayout(buttons);
+    column->addWidget(lblStatus);
+}
+
+void LauncherPanel::showSettings(const HostSettings &settings)
+{
+    txtGameDir->setText(settings.gameDir);
+    cboEngine->setCurrentIndex(cboEngine->findData(int(settings.engine)));
+    txtProgram->setText(settings.program);
+    txtArguments->setText(settings.argumentTemplate);
+    // A long path shows its start, where the player recognises it.
+    for (QLineEdit *field : {txtGameDir, txtProgram, txtArguments})
+        field->setCursorPosition(0);
+    const QSignalBlocker flatpak(chkFlatpak);
+    const QSignalBlocker restore(chkRestore);
+    chkFlatpak->setChecked(settings.preferFlatpak);
+    chkRestore->setChecked(settings.restoreOnExit);
+    updateControls();
+}
+
+HostSettings LauncherPanel::shownSettings() const
+{
+    HostSettings settings;
+    settings.gameDir = txtGameDir->text().trimmed();
+    settings.engine = EngineKind(cboEngine->currentData().toInt());
+    settings.program = txtProgram->text().trimmed();
+    settings.argumentTemplate = txtArguments->text();
+    settings.preferFlatpak = chkFlatpak->isChecked();
+    settings.restoreOnExit = chkRestore->isChecked();
+    return settings;
+}
+
+// Written as soon as a field is left, so the next start and the command line see it.
+void LauncherPanel::saveSettings()
+{
+    const HostSettings settings = shownSettings();
+    if (settings == m_saved)
+        return;
+    QString error;
+    if (!settings.write(*m_services.store, &error)) {
+        // Shown as the player left it, so a second try is possible; not written yet.
+        warn(u"The launcher's settings could not be saved: %1"_s.arg(error));
+        return;
+    }
+    m_saved = settings;
+}
+
+void LauncherPanel::reloadTCNames()
+{
+    const QString selected = lstTCs->currentItem() ? lstTCs->currentItem()->text() : QString();
+    lstTCs->clear();
+    const QStringList names = DefinitionStore(*m_services.store).names();
+    for (const QString &name : names) {
+        auto *item = new QListWidgetItem(name, lstTCs);
+        if (name == selected)
+            lstTCs->setCurrentItem(item);
+    }
+    lblCount->setText(names.size() == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(names.size()));
+    applyFilter();
+}
+
+void LauncherPanel::applyFilter()
+{
+    const QString filter = txtFilter->text().trimmed();
+    for (int row = 0; row < lstTCs->count(); ++row) {
+        QListWidgetItem *item = lstTCs->item(row);
+        const bool hide = !filter.isEmpty() && !item->text().contains(filter, Qt::CaseInsensitive);
+        item->setHidden(hide);
+        // A hidden TC cannot be launched by a key the player did not aim at it.
+        if (hide && item->isSelected())
+            item->setSelected(false);
+    }
+    markVisibleItems();
+    updateControls();
+}
+
+// Loading a definition reads the whole section, so only the rows in sight are checked: a
+// list of thousands opens at once, and a row is checked once as it scrolls into view.
+void LauncherPanel::markVisibleItems()
+{
+    // Before the first show the list has no size yet, and every row would count as in sight.
+    if (lstTCs->count() == 0 || !lstTCs->isVisible())
+        return;
+    const QRect viewport = lstTCs->viewport()->rect();
+    QModelIndex first = lstTCs->indexAt(viewport.topLeft());
+    QModelIndex last = lstTCs->indexAt(QPoint(0, viewport.bottom()));
+    const int from = first.isValid() ? first.row() : 0;
+    const int to = last.isValid() ? last.row() : lstTCs->count() - 1;
+    const DefinitionStore definitions(*m_services.store);
+    for (int row = from; row <= to; ++row) {
+        QListWidgetItem *item = lstTCs->item(row);
+        if (item->isHidden() || item->data(kCheckedRole).toBool())
+            continue;
+        item->setData(kCheckedRole, true);
+        const std::optional<TcDefinition> tc = definitions.load(item->text());
+        const QString group = tc ? tc->groupFile : QString();
+        if (!QFileInfo(group).isFile()) {
+            item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            item->setToolTip(u"Group file not found: %1"_s.arg(group.isEmpty() ? u"(none is set)"_s : group));
+        }
+    }
+}
+
+void LauncherPanel::chooseGameDir()
+{
+    const QString start = txtGameDir->text().isEmpty() ? QDir::homePath() : txtGameDir->text();
+    if (const auto folder = m_pathDialogs->chooseFolder(this, u"Game directory"_s, start)) {
+        txtGameDir->setText(QDir::toNativeSeparators(*folder));
+        txtGameDir->setCursorPosition(0);
+        saveSettings();
+    }
+}
+
+void LauncherPanel::chooseProgram()
+{
+    const QString start = txtProgram->text().contains(u'/') ? QFileInfo(txtProgram->text()).absolutePath() : QDir::homePath();
+    if (const auto program = m_pathDialogs->chooseProgram(this, u"Engine program"_s, start)) {
+        txtProgram->setText(*program);
+        txtProgram->setCursorPosition(0);
+        saveSettings();
+    }
+}
+
+void LauncherPanel::updateControls()
+{
+    const bool custom = EngineKind(cboEngine->currentData().toInt()) == EngineKind::Custom;
+    txtArguments->setEnabled(custom);
+    chkFlatpak->setEnabled(!custom);
+    const bool running = isRunning();
+    cmdLaunch->setEnabled(!running && !lstTCs->selectedItems().isEmpty());
+    cmdRestore->setEnabled(!running && LaunchSession::leftoverJournal(m_stateDir).has_value());
+    cmdShowLog->setEnabled(!lastLogPath().isEmpty());
+}
+
+bool LauncherPanel::isRunning() const
+{
+    return m_session->isRunning();
+}
+
+void LauncherPanel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    markVisibleItems();
+    // Once the window is up, so the question has a window to belong to.
+    if (!m_leftoverOffered) {
+        m_leftoverOffered = true;
+        QTimer::singleShot(0, this, &LauncherPanel::offerLeftoverRestore);
+    }
+}
+
+bool LauncherPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lstTCs && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            launchSelected();
+            return true;
+        }
+    }
+    if (watched == lstTCs->viewport() && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &LauncherPanel::markVisibleItems);
+    return QWidget::eventFilter(watched, event);
+}
+
+void LauncherPanel::warn(const QString &text)
+{
+    m_services.messages->exclamation(this, kTitle, text);
+}
+
+// Every answer the player must give before anything changes; false when they decline.
+bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode)
+{
+    if (!launch.version.matches
+        && !m_services.messages->question(this, kTitle,
+                                          u"%1 The game in %2 is %3, so the TC may not run.\n\nLaunch it anyway?"_s.arg(
+                                              launch.version.message, launch.gameDir, versionName(launch.installedVersion)),
+                                          false))
+        return false;
+    *mode = DeleteMode::ToTrash;
+    if (launch.hasTrashSteps && !launch.trashAvailable) {
+        QStringList doomed;
+        for (const CleanupStep &step : launch.plan.steps) {
+            if (step.action == StepAction::Trash)
+                doomed << step.name;
+        }
+        if (!m_services.messages->question(
+                this, kTitle,
+                u"%1\n\nThe clean-up would delete these files for good; they cannot be recovered afterwards:\n%2\n\n"
+                "Delete them for good? (Choose \"Rename\" on the \"Directory Clean-up\" page to keep them.)"_s
+                    .arg(launch.trashUnavailableReason, doomed.join(u'\n')),
+                false))
+            return false;
+        *mode = DeleteMode::RemoveForGood;
+    }
+    PreviewDialog preview(launch, *mode, this);
+    m_services.forms->showModal(&preview, this);
+    return preview.result() == QDialog::Accepted;
+}
+
+void LauncherPanel::launchSelected()
+{
+    if (isRunning())
+        return;
+    const QList<QListWidgetItem *> selected = lstTCs->selectedItems();
+    if (selected.isEmpty() || selected.constFirst()->isHidden())
+        return;
+    const QString name = selected.constFirst()->text();
+    saveSettings();
+    const HostLaunch launch = prepareHostLaunch(*m_services.store, shownSettings(), name, m_trash, m_stateDir);
+    if (!launch.ok()) {
+        warn(launch.message);
+        return;
+    }
+    DeleteMode mode = DeleteMode::ToTrash;
+    if (!confirmLaunch(launch.prepared, &mode)) {
+        lblStatus->setText(u"The launch of \"%1\" was cancelled; nothing was changed."_s.arg(name));
+        return;
+    }
+
+    m_end = GameEnd{};
+    m_runningLabel = launch.prepared.label;
+    m_session->setRestoreOnExit(chkRestore->isChecked());
+    QString error;
+    if (!m_session->start(launch.prepared, mode, &error)) {
+        warn(error);
+        updateControls();
+        return;
+    }
+    lblStatus->setText(u"Starting \"%1\"..."_s.arg(m_runningLabel));
+    updateControls();
+}
+
+void LauncherPanel::onFinished(int exitCode, bool crashed)
+{
+    m_end.exitCode = exitCode;
+    m_end.crashed = crashed;
+    reportGameEnd();
+}
+
+void LauncherPanel::onFailedToStart(const QString &reason)
+{
+    m_end.failedToStart = reason;
+    reportGameEnd();
+}
+
+void LauncherPanel::onRestored(const RestoreReport &report)
+{
+    if (m_restoringByHand)
+        return;
+    m_end.restore = report;
+    reportGameEnd();
+}
+
+// The session tells how the engine ended and gives the directory back in one go; the report
+// waits until both are in, so no dialog holds up the restore.
+void LauncherPanel::reportGameEnd()
+{
+    if (m_endReportQueued)
+        return;
+    m_endReportQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_endReportQueued = false;
+        const GameEnd end = m_end;
+        m_end = GameEnd{};
+        QString outcome;
+        bool failed = true;
+        if (!end.failedToStart.isEmpty())
+            outcome = end.failedToStart;
+        else if (end.crashed)
+            outcome = u"\"%1\" crashed."_s.arg(m_runningLabel);
+        else if (end.exitCode && *end.exitCode != 0)
+            outcome = u"\"%1\" exited with status %2."_s.arg(m_runningLabel).arg(*end.exitCode);
+        else {
+            outcome = u"\"%1\" ended."_s.arg(m_runningLabel);
+            failed = false;
+        }
+        QString back;
+        if (end.restore && end.restore->ok())
+            back = u" The game directory is back as it was."_s;
+        else if (end.restore)
+            back = u" The game directory could not be fully given back."_s;
+        else
+            back = u" The game directory is as the game left it; \"Restore the game directory\" gives it back."_s;
+        lblStatus->setText(outcome + back);
+        updateControls();
+
+        if (end.restore && !end.restore->ok())
+            warn(restoreProblems(*end.restore));
+        if (failed) {
+            LogDialog log(outcome + u" The end of its log:"_s, m_session->logPath(), kTailLines, this);
+            m_services.forms->showModal(&log, this);
+        }
+    });
+}
+
+QString LauncherPanel::restoreProblems(const RestoreReport &report)
+{
+    QStringList lines;
+    if (!report.error.isEmpty())
+        lines << report.error;
+    for (const LeftAlone &left : report.notRestored)
+        lines << u"%1: %2"_s.arg(left.name, left.reason);
+    return u"The game directory could not be fully given back:\n"_s + lines.join(u'\n');
+}
+
+void LauncherPanel::restoreByHand()
+{
+    m_restoringByHand = true;
+    const RestoreReport report = m_session->restore();
+    m_restoringByHand = false;
+    updateControls();
+    if (!report.ok()) {
+        lblStatus->setText(u"The game directory could not be fully given back."_s);
+        warn(restoreProblems(report));
+        return;
+    }
+    QString text = u"The game directory is back as it was (%1 changes undone)."_s.arg(report.stepsUndone);
+    if (!report.removedForGood.isEmpty())
+        text += u" Deleted for good at the launch, as agreed: %1."_s.arg(report.removedForGood.join(u", "_s));
+    lblStatus->setText(text);
+}
+
+void LauncherPanel::offerLeftoverRestore()
+{
+    const auto pending = LaunchSession::leftoverJournal(m_stateDir);
+    updateControls();
+    if (!pending || isRunning())
+        return;
+    const QString question = u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never "
+                             "given back (the launcher or the computer stopped while the game ran).\n\nGive the game "
+                             "directory back now?"_s.arg(pending->label,
+                                                         QLocale().toString(pending->started, QLocale::ShortFormat),
+                                                         pending->gameDir);
+    if (m_services.messages->question(this, kTitle, question, true))
+        restoreByHand();
+    else
+        lblStatus->setText(u"The game directory %1 still holds the changes of a launch; \"Restore the game directory\" "
+                           "gives it back, and no TC can be launched until then."_s.arg(pending->gameDir));
+}
+
+QString LauncherPanel::lastLogPath() const
+{
+    if (!m_session->logPath().isEmpty())
+        return m_session->logPath();
+    // The newest log of an earlier run: the names start with the time of the launch.
+    const QFileInfoList logs = QDir(m_stateDir + u"/logs"_s).entryInfoList({u"*.log"_s}, QDir::Files, QDir::Time);
+    return logs.isEmpty() ? QString() : logs.constFirst().filePath();
+}
+
+void LauncherPanel::showLastLog()
+{
+    const QString path = lastLogPath();
+    if (path.isEmpty())
+        return;
+    LogDialog log({}, path, 0, this);
+    m_services.forms->showModal(&log, this);
+}
+
+} // namespace ostrel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <launcher/launchjournal.h>
+
+#include <QString>
+#include <QStringList>
+
+namespace ostrel {
+
+struct PreparedLaunch;
+
+/// A prepared launch told as the player reads it, for the preview and the command line:
+/// what the clean-up does to the game directory, the command and what to know.
+struct PlanSummary {
+    QStringList deleted;   ///< names moved to the trash (or removed for good)
+    QStringList renamed;   ///< "NAME → NEW NAME"
+    QStringList copiedIn;  ///< "NAME (from SOURCE)"
+    QStringList leftAlone; ///< "NAME: why"
+    QString deletedHeading; ///< "Deleted (to the trash)" or "Deleted for good ..."
+    QString command;        ///< the exact command, for display and copying
+    QStringList notes;      ///< the version check, warnings and the engine's notes
+
+    static PlanSummary of(const PreparedLaunch &launch, DeleteMode mode = DeleteMode::ToTrash);
+
+    /// Everything as plain text, a heading per part, for a terminal.
+    QString text() const;
+};
+
+} // namespace ostrel

@@ -1,0 +1,229 @@
+// quillon's command line, run as a process the way a script runs it.
+
+#include "hosttesting.h"
+
+#include <store/definitionstore.h>
+#include <store/settingsstore.h>
+#include <store/sqlitesettingsstore.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace ostrel;
+using namespace ostrel::test;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// quillon with the scene's folders and no display of any kind: the modes without a window
+// must not need one.
+Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"FAKE_ENGINE_EXIT"_s})
+        env.remove(name);
+    env.insert(u"XDG_CONFIG_HOME"_s, scene.path() + u"/config"_s);
+    env.insert(u"XDG_DATA_HOME"_s, scene.path() + u"/data"_s);
+    env.insert(u"XDG_STATE_HOME"_s, scene.path() + u"/state"_s);
+    env.insert(u"FAKE_ENGINE_RECORD"_s, scene.recordPath());
+    if (!engineExit.isEmpty())
+        env.insert(u"FAKE_ENGINE_EXIT"_s, QString::fromLatin1(engineExit));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
+    Outcome run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end normally";
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+std::string shown(const Outcome &run)
+{
+    return QString(u"status "_s + QString::number(run.status) + u"\nstdout: "_s + run.out + u"\nstderr: "_s + run.err).toStdString();
+}
+
+TEST(QuillonCommandLine, HelpAndListRunWithoutADisplay)
+{
+    LaunchScene scene;
+    const Outcome help = quillon(scene, {u"--help"_s});
+    EXPECT_EQ(help.status, 0) << shown(help);
+    EXPECT_TRUE(help.out.contains(u"--launch NAME"_s) && help.out.contains(u"7  a game directory could not be fully given back"_s))
+        << shown(help);
+
+    const Outcome empty = quillon(scene, {u"--list"_s});
+    EXPECT_EQ(empty.status, 0) << shown(empty);
+    EXPECT_EQ(empty.out, QString()) << shown(empty);
+    EXPECT_FALSE(QFile::exists(scene.storePath())) << "listing an absent store created it";
+
+    TcDefinition second = scene.tc;
+    second.name = u"B second"_s;
+    TcDefinition third = scene.tc;
+    third.name = u"A third"_s;
+    scene.fillStore({second, third});
+    const Outcome filled = quillon(scene, {u"--list"_s});
+    EXPECT_EQ(filled.status, 0) << shown(filled);
+    EXPECT_EQ(filled.out, u"Odd TC\nB second\nA third\n"_s) << shown(filled);
+
+    EXPECT_EQ(quillon(scene, {u"--list"_s, u"--yes"_s}).status, 2);
+    EXPECT_EQ(quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--engine"_s, u"doom"_s}).status, 2);
+}
+
+TEST(QuillonCommandLine, LaunchRunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
+{
+    for (const QString &preference : {u"Rename"_s, u"Delete"_s}) {
+        SCOPED_TRACE(preference.toStdString());
+        LaunchScene scene;
+        scene.fillStore({}, preference);
+        const auto before = snapshotOf(scene.gameDir);
+
+        const Outcome run = quillon(scene, {u"--launch"_s, u"odd tc"_s, u"--yes"_s});
+        ASSERT_EQ(run.status, 0) << shown(run);
+        EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments());
+        EXPECT_EQ(scene.record().value("cwd"), scene.gameDir.toUtf8());
+        const QList<QByteArray> seen = scene.record().values("entry");
+        EXPECT_FALSE(seen.contains("e1l1.map") || seen.contains("GAME.CON")) << "the TC's files were overridden";
+        EXPECT_TRUE(seen.contains("README.TXT") && seen.contains("DUKE3D.GRP"));
+        EXPECT_EQ(seen.contains("e1l1.map.org") && seen.contains("GAME.CON.org"), preference == u"Rename"_s);
+
+        EXPECT_EQ(snapshotOf(scene.gameDir), before);
+        EXPECT_TRUE(snapshotOf(scene.trashFiles()).isEmpty()) << "a trashed file stayed in the trash";
+        EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
+        const QString rename = u"e1l1.map → e1l1.map.org"_s;
+        EXPECT_EQ(run.out.contains(rename), preference == u"Rename"_s) << shown(run);
+        EXPECT_TRUE(run.out.contains(u"cd '"_s + scene.gameDir + u"' && "_s)) << shown(run);
+        EXPECT_TRUE(run.err.contains(scene.stateDir() + u"/logs/"_s)) << shown(run);
+    }
+}
+
+TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
+{
+    LaunchScene scene;
+    scene.fillStore();
+    const auto before = snapshotOf(scene.path());
+
+    const Outcome dry = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
+    EXPECT_EQ(dry.status, 0) << shown(dry);
+    EXPECT_TRUE(dry.out.contains(u"e1l1.map → e1l1.map.org"_s) && dry.out.contains(u"GAME.CON → GAME.CON.org"_s)) << shown(dry);
+    EXPECT_TRUE(dry.out.contains(QStringLiteral(OSTREL_FAKE_ENGINE) + u" --game '"_s + scene.gameDir + u"'"_s)) << shown(dry);
+
+    // Standard input is no terminal: nobody can answer "Apply?".
+    const Outcome unasked = quillon(scene, {u"--launch"_s, u"Odd TC"_s});
+    EXPECT_EQ(unasked.status, 5) << shown(unasked);
+    EXPECT_TRUE(unasked.err.contains(u"--yes"_s)) << shown(unasked);
+    EXPECT_EQ(snapshotOf(scene.path()), before);
+}
+
+TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
+{
+    LaunchScene scene;
+    TcDefinition notAGroup = scene.tc;
+    notAGroup.name = u"Not a group"_s;
+    notAGroup.groupFile = scene.tc.gameCon;
+    TcDefinition vanished = scene.tc;
+    vanished.name = u"Vanished"_s;
+    vanished.otherFiles = {scene.tcDir + u"/GONE.ART"_s};
+    scene.fillStore({notAGroup, vanished});
+    {
+        // A second listed name that differs only in case: the store cannot tell their keys apart.
+        SqliteSettingsStore store(scene.storePath());
+        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"ODD tc"_s);
+    }
+    const auto before = snapshotOf(scene.gameDir);
+    const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--yes"_s};
+    struct Case {
+        const char *what;
+        QStringList arguments;
+        int status;
+        QString message;
+    };
+    const QList<Case> cases{
+        {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5, u"does not exist"_s},
+        {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5, u"GAME.CON"_s},
+        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, u"GONE.ART"_s},
+        {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6, u"no engine"_s},
+        {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6, u"raze"_s},
+        {"name held twice in case", odd, 4, u"ODD tc"_s},
+        {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"Nobody"_s},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome run = quillon(scene, c.arguments);
+        EXPECT_EQ(run.status, c.status) << shown(run);
+        EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.contains(c.message)) << shown(run);
+    }
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
+
+    {
+        SqliteSettingsStore store(scene.storePath());
+        store.DeleteSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s);
+        DefinitionStore(store).setCleanupPreference(u"Sometimes"_s);
+    }
+    const Outcome unknown = quillon(scene, odd);
+    EXPECT_EQ(unknown.status, 5) << shown(unknown);
+    EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << shown(unknown);
+    {
+        SqliteSettingsStore store(scene.storePath());
+        DefinitionStore(store).setCleanupPreference(u"Rename"_s);
+    }
+
+    // The engine starts and fails at once: status 1, the log named, the directory back.
+    const Outcome failed = quillon(scene, odd, "3");
+    EXPECT_EQ(failed.status, 1) << shown(failed);
+    const qsizetype at = failed.err.indexOf(u"log: "_s);
+    ASSERT_GE(at, 0) << shown(failed);
+    const QString log = failed.err.mid(at + 5).section(u'\n', 0, 0);
+    EXPECT_TRUE(QFileInfo(log).isFile() && log.startsWith(scene.stateDir() + u"/logs/"_s)) << log.toStdString();
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+
+    // Stopped while the game runs (SIGTERM, as Ctrl+C in a terminal): the game is ended and
+    // the directory given back.
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"FAKE_ENGINE_RECORD"_s, scene.recordPath());
+        env.insert(u"FAKE_ENGINE_SLEEP_MS"_s, u"20000"_s);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(QUILLON_PROGRAM), odd);
+        QByteArray err;
+        while (!err.contains("the game runs") && process.waitForReadyRead(10000))
+            err += process.readAll();
+        ASSERT_TRUE(err.contains("the game runs")) << err.toStdString();
+        EXPECT_NE(snapshotOf(scene.gameDir), before);
+        process.terminate();
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), 1) << QByteArray(err + process.readAll()).toStdString();
+        EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    }
+
+    // A damaged store is reported, and left as it is.
+    writeFile(scene.storePath(), QByteArray("this is not a database").repeated(200));
+    const QByteArray damaged = snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s);
+    for (const QStringList &arguments : {QStringList{u"--list"_s}, odd}) {
+        const Outcome run = quillon(scene, arguments);
+        EXPECT_EQ(run.status, 3) << shown(run);
+        EXPECT_TRUE(run.err.contains(scene.storePath()) && run.err.contains(u"left as it is"_s)) << shown(run);
+    }
+    EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), damaged);
+}
+
+} // namespace

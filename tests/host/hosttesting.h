@@ -1,0 +1,68 @@
+#pragma once
+
+#include "tests/support/printers.h"
+
+#include <store/tcdefinition.h>
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QMultiMap>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <optional>
+#include <utility>
+
+namespace ostrel::test {
+
+/// A temporary folder that XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_STATE_HOME point into for
+/// its lifetime, with a game directory and a TC whose folder and group file names hold what
+/// a shell would mangle (spaces, quotes, $( ), a newline), and a store file that holds it.
+///
+/// The game directory holds the game's group, a leftover map and con that the TC's own
+/// override, and a file of the player's that nothing touches.
+class LaunchScene
+{
+public:
+    LaunchScene();
+    ~LaunchScene();
+
+    QString path() const { return m_dir.path(); }
+    QString storePath() const { return path() + QStringLiteral("/config/ostrel/settings.sqlite3"); }
+    QString stateDir() const { return path() + QStringLiteral("/state/quillon"); }
+    QString recordPath() const { return path() + QStringLiteral("/record"); }
+    QString trashFiles() const { return path() + QStringLiteral("/data/Trash/files"); }
+
+    QString gameDir;
+    QString tcDir;
+    TcDefinition tc; ///< "Odd TC"
+    /// The custom engine's arguments of every launch in the tests.
+    static QString argumentTemplate();
+    /// What the fake engine must receive for tc, given argumentTemplate().
+    QList<QByteArray> expectedArguments() const;
+
+    /// Stores tc (and extra definitions), the clean-up preference and, unless told not to,
+    /// the host's settings for the fake engine as a custom engine on gameDir.
+    void fillStore(const QList<TcDefinition> &extra = {}, const QString &preference = QStringLiteral("Rename"),
+                   bool hostSettings = true) const;
+
+    /// What the fake engine recorded: "arg", "cwd" and "entry" facts, arguments in order.
+    QMultiMap<QByteArray, QByteArray> record() const;
+    QList<QByteArray> recordedArguments() const;
+
+private:
+    QTemporaryDir m_dir;
+    QList<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
+};
+
+/// Writes bytes to path (its folders created).
+void writeFile(const QString &path, const QByteArray &bytes);
+/// A group file's bytes with the given members.
+QByteArray grpBytes(const QList<std::pair<QByteArray, QByteArray>> &members);
+/// Everything in a folder, recursively: files by content, folders as "<dir>". Two equal
+/// snapshots mean nothing was lost, added or changed.
+QMap<QString, QByteArray> snapshotOf(const QString &folder);
+
+} // namespace ostrel::test

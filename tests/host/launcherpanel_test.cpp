@@ -1,0 +1,402 @@
+// The launcher window with real input on the offscreen platform: the panel's settings, the
+// preview, the launch of the fake engine, the store that cannot be read, a leftover journal.
+
+#include "hosttesting.h"
+
+#include "host/hostlaunch.h"
+#include "host/hostsettings.h"
+#include "host/hostwindow.h"
+#include "host/launcherpanel.h"
+#include "host/pathdialogs.h"
+
+#include "tests/support/input.h"
+
+#include <launcher/launchsession.h>
+#include <launcher/trash.h>
+#include <platform/filedialog.h>
+#include <platform/formshower.h>
+#include <platform/messageboxes.h>
+#include <platform/platformservices.h>
+#include <platform/shell.h>
+#include <store/settingsstore.h>
+#include <store/sqlitesettingsstore.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using namespace ostrel;
+using namespace ostrel::test;
+
+namespace {
+
+class RecordedMessages : public MessageBoxes
+{
+public:
+    explicit RecordedMessages(std::deque<bool> answers = {})
+        : answers(std::move(answers))
+    {
+    }
+    void exclamation(QWidget *, const QString &title, const QString &text) override { log << title + u"! "_s + text; }
+    bool question(QWidget *, const QString &title, const QString &text, bool) override
+    {
+        log << title + u"? "_s + text;
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    std::deque<bool> answers;
+    QStringList log;
+};
+
+// Shows the dialog where the test can click into it, and lets the test play the player.
+class PlayedForms : public FormShower
+{
+public:
+    void showModal(QDialog *form, QWidget *) override
+    {
+        shown << form->objectName();
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form))
+            ADD_FAILURE() << "the dialog was not shown";
+        if (onShow)
+            onShow(form);
+        if (form->isVisible()) {
+            ADD_FAILURE() << form->objectName().toStdString() << " was left open";
+            form->reject();
+        }
+    }
+    std::function<void(QDialog *)> onShow;
+    QStringList shown;
+};
+
+class AnsweredPaths : public PathDialogs
+{
+public:
+    std::optional<QString> chooseFolder(QWidget *, const QString &, const QString &) override { return next(); }
+    std::optional<QString> chooseProgram(QWidget *, const QString &, const QString &) override { return next(); }
+    std::optional<QString> next()
+    {
+        if (answers.empty())
+            return std::nullopt;
+        const QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<QString> answers; ///< the paths chosen, in turn; Cancel once none is left
+};
+
+bool waitUntil(const std::function<bool()> &done, int ms = 20000)
+{
+    for (int waited = 0; !done(); waited += 10) {
+        if (waited > ms)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+template<typename T>
+T *childOf(QWidget *parent, const QString &name)
+{
+    T *child = parent->findChild<T *>(name);
+    if (!child)
+        ADD_FAILURE() << "no " << name.toStdString();
+    return child;
+}
+
+QStringList itemsOf(QListWidget *list)
+{
+    QStringList items;
+    for (int row = 0; row < list->count(); ++row) {
+        if (!list->item(row)->isHidden())
+            items << list->item(row)->text();
+    }
+    return items;
+}
+
+// The launcher window on the scene's store, with every dialog answered by the test.
+struct Launcher {
+    /// answers: the player's answers to the questions asked at start-up.
+    explicit Launcher(const LaunchScene &scene, std::deque<bool> answers = {})
+        : store(std::make_shared<SqliteSettingsStore>(scene.storePath()))
+        , messages(std::make_shared<RecordedMessages>(std::move(answers)))
+        , window(services(), paths, scene.stateDir())
+    {
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            ADD_FAILURE() << "the window was not shown";
+        QTest::qWait(20); // the start-up questions come once the window is up
+    }
+
+    PlatformServices services()
+    {
+        PlatformServices s;
+        s.store = store;
+        s.fileDialogs = makeQtFileDialogBackend();
+        s.messages = messages;
+        s.shell = makeDesktopShell();
+        s.forms = forms;
+        return s;
+    }
+
+    template<typename T>
+    T *find(const QString &name) { return childOf<T>(&window, name); }
+
+    void choose(const QString &tc)
+    {
+        auto *list = find<QListWidget>(u"lstTCs"_s);
+        const QList<QListWidgetItem *> items = list->findItems(tc, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        clickAt(list->viewport(), list->visualItemRect(items.constFirst()).center());
+        ASSERT_TRUE(items.constFirst()->isSelected());
+    }
+
+    QString status() { return find<QLabel>(u"lblStatus"_s)->text(); }
+
+    std::shared_ptr<SqliteSettingsStore> store;
+    std::shared_ptr<RecordedMessages> messages;
+    std::shared_ptr<PlayedForms> forms = std::make_shared<PlayedForms>();
+    std::shared_ptr<AnsweredPaths> paths = std::make_shared<AnsweredPaths>();
+    HostWindow window;
+};
+
+TEST(LauncherPanel, ThePlayerSetsUpTheEnginePreviewsLaunchesAndGetsTheDirectoryBack)
+{
+    LaunchScene scene;
+    scene.fillStore({}, u"Rename"_s, false);
+    const auto before = snapshotOf(scene.gameDir);
+    Launcher l(scene);
+    EXPECT_FALSE(l.find<QFrame>(u"fraStoreProblem"_s)->isVisible());
+
+    l.paths->answers = {scene.gameDir, QStringLiteral(OSTREL_FAKE_ENGINE)};
+    clickOn(l.find<QToolButton>(u"cmdGameDir"_s));
+    EXPECT_EQ(l.find<QLineEdit>(u"txtGameDir"_s)->text(), scene.gameDir);
+    auto *arguments = l.find<QLineEdit>(u"txtArguments"_s);
+    EXPECT_FALSE(arguments->isEnabled());
+    chooseItem(l.find<QComboBox>(u"cboEngine"_s), 3);
+    EXPECT_TRUE(arguments->isEnabled());
+    clickOn(l.find<QToolButton>(u"cmdProgram"_s));
+    clickOn(arguments);
+    QTest::keyClick(arguments, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(arguments, LaunchScene::argumentTemplate());
+    QTest::keyClick(arguments, Qt::Key_Return);
+    {
+        // Kept in the host's own section, where the next start and the command line read it.
+        const SqliteSettingsStore reread(scene.storePath());
+        const HostSettings stored = HostSettings::read(reread);
+        EXPECT_EQ(stored.gameDir, scene.gameDir);
+        EXPECT_EQ(stored.engine, EngineKind::Custom);
+        EXPECT_EQ(stored.program, QStringLiteral(OSTREL_FAKE_ENGINE));
+        EXPECT_EQ(stored.argumentTemplate, LaunchScene::argumentTemplate());
+        EXPECT_EQ(reread.GetSetting(u"Vantrel"_s, u"Quillon"_s, u"Game Directory"_s, {}), scene.gameDir);
+    }
+
+    // Cancel in the preview: nothing changes, no engine runs.
+    QStringList renamed;
+    QString command;
+    l.forms->onShow = [&](QDialog *preview) {
+        ASSERT_EQ(preview->objectName(), u"launchPreview"_s);
+        renamed = itemsOf(childOf<QListWidget>(preview, u"previewRenamed"_s));
+        command = childOf<QPlainTextEdit>(preview, u"previewCommand"_s)->toPlainText();
+        clickOn(childOf<QPushButton>(preview, u"previewCopy"_s));
+        clickOn(childOf<QPushButton>(preview, u"previewCancel"_s));
+    };
+    l.choose(u"Odd TC"_s);
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+    EXPECT_EQ(l.forms->shown, QStringList{u"launchPreview"_s});
+    EXPECT_EQ(renamed, (QStringList{u"GAME.CON → GAME.CON.org"_s, u"e1l1.map → e1l1.map.org"_s}));
+    EXPECT_TRUE(command.startsWith(u"cd '"_s + scene.gameDir + u"' && "_s)) << command.toStdString();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), command);
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_FALSE(QFile::exists(scene.recordPath()));
+
+    // Launch: one game at a time, and the directory back when it ends.
+    qputenv("FAKE_ENGINE_SLEEP_MS", "300");
+    l.forms->onShow = [&](QDialog *preview) { clickOn(childOf<QPushButton>(preview, u"previewLaunch"_s)); };
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+    EXPECT_TRUE(l.window.launcher()->isRunning());
+    EXPECT_FALSE(l.find<QPushButton>(u"cmdLaunch"_s)->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return l.status().contains(u"back as it was"_s); })) << l.status().toStdString();
+    EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments());
+    EXPECT_TRUE(scene.record().values("entry").contains("e1l1.map.org"));
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_TRUE(l.find<QPushButton>(u"cmdLaunch"_s)->isEnabled());
+    EXPECT_FALSE(l.find<QPushButton>(u"cmdRestore"_s)->isEnabled());
+    EXPECT_TRUE(l.messages->log.isEmpty()) << l.messages->log.join(u'\n').toStdString();
+
+    // An engine that fails: Enter on the TC launches, the end of the log is shown with its path.
+    qunsetenv("FAKE_ENGINE_SLEEP_MS");
+    qputenv("FAKE_ENGINE_EXIT", "3");
+    QString heading, logPath, logText;
+    l.forms->onShow = [&](QDialog *dialog) {
+        if (dialog->objectName() == u"logViewer"_s) {
+            heading = childOf<QLabel>(dialog, u"logHeading"_s)->text();
+            logPath = childOf<QLabel>(dialog, u"logPath"_s)->text();
+            logText = childOf<QPlainTextEdit>(dialog, u"logText"_s)->toPlainText();
+            clickOn(childOf<QPushButton>(dialog, u"logClose"_s));
+        } else {
+            clickOn(childOf<QPushButton>(dialog, u"previewLaunch"_s));
+        }
+    };
+    QTest::keyClick(l.find<QListWidget>(u"lstTCs"_s), Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return !heading.isEmpty(); }));
+    EXPECT_TRUE(heading.contains(u"status 3"_s)) << heading.toStdString();
+    EXPECT_TRUE(logPath.contains(scene.stateDir() + u"/logs/"_s)) << logPath.toStdString();
+    EXPECT_TRUE(logText.contains(u"fake engine: standard error"_s)) << logText.toStdString();
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+
+    logText.clear();
+    clickOn(l.find<QPushButton>(u"cmdShowLog"_s));
+    EXPECT_TRUE(logText.contains(u"fake engine: standard output"_s)) << logText.toStdString();
+    qunsetenv("FAKE_ENGINE_EXIT");
+}
+
+TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
+{
+    LaunchScene scene;
+    TcDefinition gone = scene.tc;
+    gone.name = u"Gone TC"_s;
+    gone.groupFile = scene.path() + u"/moved away/GONE.GRP"_s;
+    TcDefinition other = scene.tc;
+    other.name = u"Another"_s;
+    other.version = u"1.3D"_s;
+    scene.fillStore({gone, other});
+    // The size of the 1.5 Atomic Edition's group (a sparse file).
+    QFile mainGroup(scene.gameDir + u"/DUKE3D.GRP"_s);
+    ASSERT_TRUE(mainGroup.resize(44356548));
+    Launcher l(scene);
+    auto *list = l.find<QListWidget>(u"lstTCs"_s);
+    const auto item = [&](const QString &name) { return list->findItems(name, Qt::MatchExactly).value(0); };
+    EXPECT_EQ(item(u"Gone TC"_s)->toolTip(), u"Group file not found: "_s + gone.groupFile);
+    EXPECT_FALSE(item(u"Gone TC"_s)->icon().isNull());
+    EXPECT_TRUE(item(u"Odd TC"_s)->toolTip().isEmpty() && item(u"Odd TC"_s)->icon().isNull());
+
+    auto *filter = l.find<QLineEdit>(u"txtFilter"_s);
+    typeInto(filter, u"tc"_s);
+    EXPECT_EQ(itemsOf(list), (QStringList{u"Odd TC"_s, u"Gone TC"_s}));
+    l.choose(u"Gone TC"_s);
+    typeInto(filter, u" O"_s); // "tc o": not a substring of any name
+    EXPECT_EQ(itemsOf(list), QStringList());
+    EXPECT_FALSE(l.find<QPushButton>(u"cmdLaunch"_s)->isEnabled()) << "a hidden TC can still be launched";
+    QTest::keyClick(filter, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(filter, Qt::Key_Delete);
+    EXPECT_EQ(itemsOf(list).size(), 3);
+
+    // The TC needs another version of the game: the player is asked, and No stops there.
+    l.choose(u"Another"_s);
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+    ASSERT_EQ(l.messages->log.size(), 1);
+    EXPECT_TRUE(l.messages->log.takeFirst().startsWith(u"Quillon? This TC needs Duke Nukem 3D 1.3D. The game in "_s
+                                                       + scene.gameDir + u" is 1.4/1.5"_s));
+
+    // Refusals: the group file is gone; the clean-up preference is unknown; a name held twice.
+    l.choose(u"Gone TC"_s);
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+    {
+        SqliteSettingsStore store(scene.storePath());
+        store.SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, u"Sometimes"_s);
+    }
+    l.choose(u"Odd TC"_s);
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+    {
+        SqliteSettingsStore store(scene.storePath());
+        store.SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, u"Rename"_s);
+        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"odd TC"_s);
+    }
+    l.window.launcher()->reloadTCNames();
+    l.choose(u"Odd TC"_s);
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+    ASSERT_EQ(l.messages->log.size(), 3) << l.messages->log.join(u'\n').toStdString();
+    EXPECT_TRUE(l.messages->log[0].startsWith(u"Quillon! Files of the TC \"Gone TC\" are missing: "_s + gone.groupFile));
+    EXPECT_TRUE(l.messages->log[1].startsWith(u"Quillon! The directory clean-up preference \"Sometimes\""_s)
+                && l.messages->log[1].contains(u"\"Directory Clean-up\" page"_s));
+    EXPECT_TRUE(l.messages->log[2].startsWith(u"Quillon! The store holds the name \"Odd TC\" 2 times"_s));
+    EXPECT_TRUE(l.forms->shown.isEmpty());
+}
+
+TEST(LauncherPanel, AStoreThatCannotBeReadIsShownAtTheTopAndLeftAsItIs)
+{
+    LaunchScene scene;
+    const QByteArray damaged = QByteArray("this is not a database").repeated(200);
+    writeFile(scene.storePath(), damaged);
+    Launcher l(scene);
+    auto *strip = l.find<QFrame>(u"fraStoreProblem"_s);
+    const QString text = l.find<QLabel>(u"lblStoreProblem"_s)->text();
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_TRUE(text.contains(scene.storePath()) && text.contains(u"left the file as it is"_s)) << text.toStdString();
+    EXPECT_EQ(l.find<QListWidget>(u"lstTCs"_s)->count(), 0);
+    // Leaving a field writes the settings: the store refuses, and says so.
+    l.paths->answers = {scene.gameDir};
+    clickOn(l.find<QToolButton>(u"cmdGameDir"_s));
+    EXPECT_EQ(l.messages->log.size(), 1);
+    QFile file(scene.storePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged);
+}
+
+// Leaves a launch's changes in the game directory, as a launcher that crashed would.
+void leaveAJournal(const LaunchScene &scene)
+{
+    SqliteSettingsStore store(scene.storePath());
+    DesktopTrash trash;
+    const HostLaunch launch = prepareHostLaunch(store, HostSettings::read(store), u"Odd TC"_s, trash);
+    ASSERT_TRUE(launch.ok()) << launch.message.toStdString();
+    LaunchSession session(trash, nullptr, scene.stateDir());
+    session.setRestoreOnExit(false);
+    bool ended = false;
+    QObject::connect(&session, &LaunchSession::finished, [&] { ended = true; });
+    ASSERT_TRUE(session.start(launch.prepared));
+    ASSERT_TRUE(waitUntil([&] { return ended; }));
+    ASSERT_TRUE(QFile::exists(scene.gameDir + u"/e1l1.map.org"_s));
+}
+
+TEST(LauncherPanel, ALeftoverJournalIsOfferedAtStartAndRestoredOnRequest)
+{
+    LaunchScene scene;
+    scene.fillStore();
+    const auto before = snapshotOf(scene.gameDir);
+    leaveAJournal(scene);
+    {
+        Launcher l(scene); // answers No
+        ASSERT_EQ(l.messages->log.size(), 1);
+        EXPECT_TRUE(l.messages->log[0].startsWith(u"Quillon? The launch of \"Odd TC\""_s)) << l.messages->log[0].toStdString();
+        EXPECT_NE(snapshotOf(scene.gameDir), before);
+        auto *restore = l.find<QPushButton>(u"cmdRestore"_s);
+        EXPECT_TRUE(restore->isEnabled());
+        l.choose(u"Odd TC"_s);
+        clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+        ASSERT_EQ(l.messages->log.size(), 2);
+        EXPECT_TRUE(l.messages->log[1].contains(u"restore the game directory first"_s)) << l.messages->log[1].toStdString();
+        EXPECT_TRUE(l.forms->shown.isEmpty());
+        clickOn(restore);
+        EXPECT_EQ(snapshotOf(scene.gameDir), before);
+        EXPECT_FALSE(restore->isEnabled());
+    }
+    leaveAJournal(scene);
+    Launcher l(scene, {true});
+    EXPECT_EQ(l.messages->log.size(), 1);
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_FALSE(l.find<QPushButton>(u"cmdRestore"_s)->isEnabled());
+    EXPECT_TRUE(l.status().contains(u"back as it was"_s)) << l.status().toStdString();
+}
+
+} // namespace
