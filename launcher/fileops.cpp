@@ -93,6 +93,7 @@ std::optional<Stat> lstatPath(const QString &path)
     s.size = st.st_size;
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.device = st.st_dev;
+    s.inode = st.st_ino;
     return s;
 }
 

@@ -27,6 +27,7 @@ struct Stat {
     qint64 size = 0;
     qint64 mtimeNs = 0;
     quint64 device = 0;
+    quint64 inode = 0;
 };
 std::optional<Stat> lstatPath(const QString &path);
 

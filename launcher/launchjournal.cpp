@@ -178,6 +178,12 @@ bool sameFile(const std::optional<fileops::Stat> &st, qint64 size, qint64 mtimeN
     return st && st->regular && st->size == size && st->mtimeNs == mtimeNs;
 }
 
+// Two names of one file: what a rename by link and unlink leaves when it is cut between the two.
+bool sameInode(const std::optional<fileops::Stat> &a, const std::optional<fileops::Stat> &b)
+{
+    return a && b && a->device == b->device && a->inode == b->inode;
+}
+
 // Copies source to a new file target (never over one), hashing what it writes.
 std::optional<fileops::Digest> copyNew(const QString &source, const QString &target, QString *error)
 {
@@ -469,12 +475,32 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     }
     const QString dir = QDir::cleanPath(journal.gameDir) + u'/';
     const auto notRestored = [&](const QString &name, const QString &why) { report.notRestored.append({name, why}); };
-    // A restore cut short may already have removed a copy and renamed the player's file back
-    // under its name; that file is the player's, not a changed copy.
-    const auto playersFileIsBack = [&](const QString &name) {
+    const auto renamesOf = [&](const QString &name) {
+        QList<JournalStep> renames;
         for (const JournalStep &step : journal.steps) {
-            if (step.kind == "rename" && step.done && step.name.compare(name, Qt::CaseInsensitive) == 0)
-                return !fileops::lstatPath(dir + step.newName).has_value();
+            if (step.kind == "rename" && step.name.compare(name, Qt::CaseInsensitive) == 0)
+                renames.append(step);
+        }
+        return renames;
+    };
+    // Whether what is under a copy's name is the player's file it displaced, put back by a
+    // restore cut short or never moved: it still has the size and modification time recorded
+    // before it was renamed (a rename keeps both, a copy made now cannot have them), or it is
+    // one file with its other name. Asked before the content, since the player's file may hold
+    // the TC's very bytes.
+    const auto isPlayersFile = [&](const QString &name, const std::optional<fileops::Stat> &there) {
+        for (const JournalStep &aside : renamesOf(name)) {
+            if (sameFile(there, aside.size, aside.mtimeNs) || sameInode(there, fileops::lstatPath(dir + aside.newName)))
+                return true;
+        }
+        return false;
+    };
+    // A restore renames the player's file back only onto a free name, so once it has left its
+    // other name, what is under its own name came back with it, however it was changed since.
+    const auto playersFileLeftItsOtherName = [&](const QString &name) {
+        for (const JournalStep &aside : renamesOf(name)) {
+            if (!aside.skipped && !fileops::lstatPath(dir + aside.newName))
+                return true;
         }
         return false;
     };
@@ -490,7 +516,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
             if (const auto temp = fileops::lstatPath(dir + step.tempName); temp && temp->regular)
                 ::unlink(fileops::encodePath(dir + step.tempName).constData());
             const auto there = fileops::lstatPath(original);
-            if (!there)
+            if (!there || isPlayersFile(step.name, there))
                 continue;
             // Only the launch's own copy goes: anything else under that name is not ours to remove.
             const auto digest = there->regular ? fileops::digestOf(original) : std::nullopt;
@@ -499,7 +525,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
                     ++report.stepsUndone;
                 else
                     notRestored(step.name, u"the copy of the TC's file could not be removed: %1"_s.arg(fileops::errorText(errno)));
-            } else if (step.done && !playersFileIsBack(step.name)) {
+            } else if (step.done && !playersFileLeftItsOtherName(step.name)) {
                 notRestored(step.name, u"the TC's file copied in was changed since (by the game?), so it was kept"_s);
             }
             continue;
@@ -517,6 +543,14 @@ RestoreReport LaunchJournal::restore(Trash &trash)
             const auto to = fileops::lstatPath(renamed);
             if (!to)
                 continue; // never renamed, or already back
+            if (sameInode(from, to)) {
+                // The player's file is whole under its own name; only the other name is left.
+                if (::unlink(fileops::encodePath(renamed).constData()) == 0)
+                    ++report.stepsUndone;
+                else
+                    notRestored(step.name, u"it is also still named \"%1\": %2"_s.arg(step.newName, fileops::errorText(errno)));
+                continue;
+            }
             if (from) {
                 if (step.done) {
                     notRestored(step.name, u"a new \"%1\" is in the game directory, so the player's file stays as \"%2\""_s
@@ -534,10 +568,24 @@ RestoreReport LaunchJournal::restore(Trash &trash)
         // trash
         QString trashed = step.trashedPath;
         QString info = step.infoPath;
-        if (fileops::lstatPath(original)) {
+        if (const auto here = fileops::lstatPath(original)) {
             // Never trashed, or already back (a crash may have cut the restore before the
-            // .trashinfo went).
-            if (!trashed.isEmpty() && fileops::lstatPath(trashed)) {
+            // .trashinfo went), or cut between the link and the unlink of a move to or from
+            // the trash: then the trash holds a second name of the file that is here.
+            if (trashed.isEmpty() && !step.done) {
+                const QStringList found = findInTrash(original, step.size, step.mtimeNs, trash);
+                if (!found.isEmpty() && sameInode(here, fileops::lstatPath(found[0]))) {
+                    trashed = found[0];
+                    info = found[1];
+                }
+            }
+            const auto inTrash = trashed.isEmpty() ? std::nullopt : fileops::lstatPath(trashed);
+            if (sameInode(here, inTrash)) {
+                ::unlink(fileops::encodePath(trashed).constData());
+                if (!info.isEmpty())
+                    ::unlink(fileops::encodePath(info).constData());
+                ++report.stepsUndone;
+            } else if (inTrash) {
                 notRestored(step.name, u"a new \"%1\" is in the game directory; the player's file stays in the trash as \"%2\""_s
                                            .arg(step.name, trashed));
             } else if (!info.isEmpty()) {

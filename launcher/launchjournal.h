@@ -85,7 +85,10 @@ public:
 
     /// Undoes the journal's steps in reverse order: renamed and trashed files go back (their
     /// .trashinfo removed), copies in are removed when they are still the launch's copy (same
-    /// size and content). Then the journal is removed. Safe to run again after a crash.
+    /// size and content) and not the player's file a restore cut short already put back (known
+    /// by its recorded size and modification time, whatever its bytes). Then the journal is
+    /// removed. Safe to run again after a crash, also one between the link and the unlink of a
+    /// rename on a file system that cannot rename without replacing.
     RestoreReport restore(Trash &trash);
 
 private:

@@ -54,7 +54,8 @@ void makeCrashTc(const QString &tcDir)
     writeFile(tcDir + u"/TC.GRP"_s, grpBytes({{"E1L1.MAP", "m1"}, {"E1L2.MAP", "m2"}, {"TILES000.ART", "t0"}, {"TILES001.ART", "t1"},
                                               {"USER.CON", "u"}, {"E1L3.MAP", "m3"}, {"LINK.MAP", "l"}}));
     writeFile(tcDir + u"/GAME.CON"_s, contentOf("the TC's GAME.CON", 2000));
-    writeFile(tcDir + u"/DEFS.CON"_s, contentOf("the TC's DEFS.CON", 1500));
+    // The player's DEFS.CON holds these very bytes: only its name and time tell it from the copy.
+    writeFile(tcDir + u"/DEFS.CON"_s, contentOf("DEFS.CON", 700));
     writeFile(tcDir + u"/NEWDATA.DAT"_s, contentOf("the TC's NEWDATA.DAT", 3000));
     for (const char *name : kOddOthers)
         writeFile(tcDir + u'/' + fileops::decodePath(name), "the TC's own");

@@ -6,7 +6,7 @@ namespace ostrel::test {
 
 /// The game directory and TC the crash test works on: dozens of files, among them leftovers
 /// to trash (some with spaces, quotes, $( ), a newline or bytes that are not UTF-8), files in
-/// the way of copies in, existing .org names, a folder and a link.
+/// the way of copies in (one with the TC's very bytes), existing .org names, a folder and a link.
 void makeCrashGameDir(const QString &gameDir);
 void makeCrashTc(const QString &tcDir);
 

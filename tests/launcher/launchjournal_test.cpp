@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
@@ -172,5 +176,124 @@ TEST(LaunchJournal, FilesRemovedForGoodAreSaidToBeGone)
     EXPECT_EQ(after.value("GAME.CON"), "the player's own GAME.CON");
     EXPECT_FALSE(after.contains("E1L1.MAP"));
 }
+
+// The journal as a crash just before line was written leaves it.
+void cutJournalBefore(const QString &path, const QByteArray &line)
+{
+    const QByteArray lines = test::readBytes(path);
+    ASSERT_TRUE(lines.contains(line)) << line.toStdString();
+    test::writeFile(path, lines.first(lines.indexOf(line)));
+}
+
+// Where a file system cannot rename without replacing, a move to or from the trash is a link and
+// an unlink; cut between the two, the file is in the game directory and in the trash.
+TEST(LaunchJournal, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnlyInPlace)
+{
+    for (const bool recorded : {true, false}) {
+        SCOPED_TRACE(recorded ? "a restore taking it back" : "the apply trashing it, not recorded");
+        test::LauncherSandbox sandbox;
+        const QString gameDir = sandbox.path() + u"/game"_s;
+        test::writeFile(gameDir + u"/E1L1.MAP"_s, "the player's map");
+        const test::Snapshot before = test::snapshotOf(gameDir);
+        CleanupInput input;
+        input.gameDir = gameDir;
+        input.listing = listDirectory(gameDir);
+        input.duplicateNames = {u"E1L1.MAP"_s};
+        input.preference = CleanupPreference::Delete;
+        test::FakeTrash trash(sandbox.path() + u"/fake trash"_s);
+        LaunchJournal journal(sandbox.stateDir());
+        ASSERT_TRUE(journal.apply(gameDir, u"TC"_s, planCleanup(input), trash).ok());
+
+        if (!recorded)
+            cutJournalBefore(journal.path(), "done 0 ");
+        ASSERT_EQ(::link(fileops::encodePath(sandbox.path() + u"/fake trash/files/E1L1.MAP.1"_s).constData(),
+                         fileops::encodePath(gameDir + u"/E1L1.MAP"_s).constData()),
+                  0);
+
+        const RestoreReport report = journal.restore(trash);
+        EXPECT_TRUE(report.ok()) << (report.notRestored.isEmpty() ? report.error.toStdString()
+                                                                     : report.notRestored[0].reason.toStdString());
+        EXPECT_EQ(test::snapshotOf(gameDir), before);
+        EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/files"_s).isEmpty());
+        EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/info"_s).isEmpty());
+    }
+}
+
+// Crashes around a copy in over a player's file, cut between two system calls of the apply or
+// of a restore: the journal holds what was recorded by then, the disk what was done.
+enum class OnDisk {
+    CopyInPlace,
+    PlayersFileRenamedBack, // a restore removed the copy and renamed the player's file back
+    PlayersFileLinkedBack,  // one file, two names: a rename by link and unlink, cut between them
+};
+
+struct CutAroundACopy {
+    const char *name;
+    const char *journalEndsBefore; // the line the crash kept from being written, if any
+    OnDisk onDisk;
+    bool sameBytes; // the player's file holds exactly the TC's bytes
+};
+
+void PrintTo(const CutAroundACopy &cut, std::ostream *out)
+{
+    *out << cut.name;
+}
+
+class LaunchJournalCut : public testing::TestWithParam<CutAroundACopy>
+{
+};
+
+TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
+{
+    const CutAroundACopy &cut = GetParam();
+    test::LauncherSandbox sandbox;
+    const QString gameDir = sandbox.path() + u"/game"_s;
+    const QByteArray game = fileops::encodePath(gameDir + u"/GAME.CON"_s);
+    const QByteArray aside = fileops::encodePath(gameDir + u"/GAME.CON.org"_s);
+    const QByteArray tcBytes = "the TC's GAME.CON";
+    test::writeFile(sandbox.path() + u"/tc/GAME.CON"_s, tcBytes);
+    test::writeFile(gameDir + u"/GAME.CON"_s, cut.sameBytes ? tcBytes : QByteArray("the player's own GAME.CON"));
+    // An old file, as a player's is, so the copy made now never shares its time.
+    const timespec old[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, game.constData(), old, 0), 0);
+    const test::Snapshot before = test::snapshotOf(gameDir);
+
+    CleanupInput input;
+    input.gameDir = gameDir;
+    input.listing = listDirectory(gameDir);
+    input.copyIns = {{sandbox.path() + u"/tc/GAME.CON"_s, u"GAME.CON"_s}};
+    const CleanupPlan plan = planCleanup(input);
+    ASSERT_EQ(plan.steps.size(), 2); // step 0 renames it aside, step 1 copies in
+    test::FakeTrash trash(sandbox.path() + u"/fake trash"_s);
+    LaunchJournal journal(sandbox.stateDir());
+    ASSERT_TRUE(journal.apply(gameDir, u"TC"_s, plan, trash).ok());
+
+    if (cut.journalEndsBefore)
+        cutJournalBefore(journal.path(), cut.journalEndsBefore);
+    if (cut.onDisk != OnDisk::CopyInPlace) {
+        ASSERT_EQ(::unlink(game.constData()), 0);
+    }
+    if (cut.onDisk == OnDisk::PlayersFileRenamedBack) {
+        ASSERT_EQ(::rename(aside.constData(), game.constData()), 0);
+    }
+    if (cut.onDisk == OnDisk::PlayersFileLinkedBack) {
+        ASSERT_EQ(::link(aside.constData(), game.constData()), 0);
+    }
+
+    const RestoreReport report = journal.restore(trash);
+    EXPECT_TRUE(report.ok()) << (report.notRestored.isEmpty() ? report.error.toStdString()
+                                                                 : report.notRestored[0].reason.toStdString());
+    EXPECT_EQ(test::snapshotOf(gameDir), before);
+    EXPECT_FALSE(journal.pending().has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AroundACopyIn, LaunchJournalCut,
+    testing::Values(CutAroundACopy{"ApplyCopiedInNotRecordedSameBytes", "done 1 ", OnDisk::CopyInPlace, true},
+                    CutAroundACopy{"ApplyRenamingAsideByLink", "done 0 ", OnDisk::PlayersFileLinkedBack, false},
+                    CutAroundACopy{"RestoreRenamedBack", nullptr, OnDisk::PlayersFileRenamedBack, false},
+                    CutAroundACopy{"RestoreRenamedBackSameBytes", nullptr, OnDisk::PlayersFileRenamedBack, true},
+                    CutAroundACopy{"RestoreRenamingBackByLink", nullptr, OnDisk::PlayersFileLinkedBack, false}),
+    [](const testing::TestParamInfo<CutAroundACopy> &info) { return std::string(info.param.name); });
 
 } // namespace
