@@ -189,8 +189,9 @@ int ConsoleRun::launch()
     const HostLaunch launch = prepareHostLaunch(store, settings, m_line.tcName, trash);
     if (!launch.ok()) {
         say(launch.message + (launch.refusal == LaunchRefusal::StoreUnreadable ? u" The file was left as it is."_s : QString()));
-        if (LaunchSession::leftoverJournal())
-            say(u"\"quillon --restore\" gives the game directory back."_s);
+        if (const auto pending = LaunchSession::leftoverJournal())
+            say(pending->gameStillRunning ? u"once the game has ended, \"quillon --restore\" gives the game directory back."_s
+                                          : u"\"quillon --restore\" gives the game directory back."_s);
         return statusFor(launch.refusal);
     }
     const PreparedLaunch &prepared = launch.prepared;
@@ -306,11 +307,19 @@ int ConsoleRun::restore()
         say(u"no game directory is waiting to be given back."_s);
         return kExitSuccess;
     }
-    say(u"giving back \"%1\", changed by the launch of \"%2\" on %3."_s.arg(
-        pending->gameDir, pending->label, pending->started.toString(Qt::ISODate)));
+    if (!pending->gameStillRunning) {
+        say(u"giving back \"%1\", changed by the launch of \"%2\" on %3."_s.arg(
+            pending->gameDir, pending->label, pending->started.toString(Qt::ISODate)));
+    }
     DesktopTrash trash;
     LaunchSession session(trash);
-    return reportRestore(session.restore()) ? kExitSuccess : kExitNotRestored;
+    const RestoreReport report = session.restore();
+    if (report.gameStillRunning) {
+        say(report.error);
+        say(u"run \"quillon --restore\" again once the game has ended."_s);
+        return kExitNotRestored;
+    }
+    return reportRestore(report) ? kExitSuccess : kExitNotRestored;
 }
 
 } // namespace ostrel

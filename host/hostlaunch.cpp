@@ -65,10 +65,18 @@ HostLaunch prepareHostLaunch(SettingsStore &store, const HostSettings &settings,
         return refused(LaunchRefusal::EngineNotFound, install.error);
 
     // Asked before the preview, which would otherwise end in the session's refusal.
-    if (const auto pending = LaunchSession::leftoverJournal(stateDir))
+    if (const auto pending = LaunchSession::leftoverJournal(stateDir)) {
+        if (pending->gameStillRunning)
+            return refused(LaunchRefusal::Refused,
+                           u"The game started for \"%1\" (process %2) is still running on the game directory %3, as that "
+                           "launch changed it. Once the game has ended, restore the game directory, then launch."_s
+                               .arg(pending->label)
+                               .arg(pending->gameStillRunning)
+                               .arg(pending->gameDir));
         return refused(LaunchRefusal::Refused,
                        u"The changes the launch of \"%1\" made to the game directory %2 have not been given back yet; "
                        "restore the game directory first."_s.arg(pending->label, pending->gameDir));
+    }
     if (settings.gameDir.trimmed().isEmpty())
         return refused(LaunchRefusal::Refused, u"No game directory is set: choose the folder that holds DUKE3D.GRP."_s);
 

@@ -67,8 +67,10 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     , m_pathDialogs(std::move(pathDialogs))
     , m_stateDir(stateDir)
     , m_session(new LaunchSession(m_trash, this, stateDir))
+    , m_leftoverGameWatch(new QTimer(this))
 {
     createWidgets();
+    m_leftoverGameWatch->setInterval(1000);
     m_saved = HostSettings::read(*m_services.store);
     showSettings(m_saved);
 
@@ -91,6 +93,7 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     connect(cmdLaunch, &QPushButton::clicked, this, &LauncherPanel::launchSelected);
     connect(cmdRestore, &QPushButton::clicked, this, &LauncherPanel::restoreByHand);
     connect(cmdShowLog, &QPushButton::clicked, this, &LauncherPanel::showLastLog);
+    connect(m_leftoverGameWatch, &QTimer::timeout, this, &LauncherPanel::checkLeftoverGame);
 
     connect(m_session, &LaunchSession::started, this, [this](const QString &log) {
         lblStatus->setText(u"\"%1\" runs. Its output goes to %2."_s.arg(m_runningLabel, log));
@@ -486,7 +489,7 @@ void LauncherPanel::reportGameEnd()
         }
         QString back;
         if (end.restore && end.restore->ok())
-            back = u" The game directory is back as it was."_s;
+            back = u" The game directory is back as it was."_s + removedForGoodText(*end.restore);
         else if (end.restore)
             back = u" The game directory could not be fully given back."_s;
         else
@@ -513,21 +516,33 @@ QString LauncherPanel::restoreProblems(const RestoreReport &report)
     return u"The game directory could not be fully given back:\n"_s + lines.join(u'\n');
 }
 
+QString LauncherPanel::removedForGoodText(const RestoreReport &report)
+{
+    if (report.removedForGood.isEmpty())
+        return {};
+    return u" Deleted for good at the launch, as agreed (they cannot be recovered): %1."_s.arg(report.removedForGood.join(u", "_s));
+}
+
 void LauncherPanel::restoreByHand()
 {
     m_restoringByHand = true;
     const RestoreReport report = m_session->restore();
     m_restoringByHand = false;
     updateControls();
+    if (report.gameStillRunning) {
+        lblStatus->setText(u"The game directory was not given back, since the game still runs; Quillon asks again once "
+                           "it has ended."_s);
+        warn(report.error);
+        m_leftoverGameWatch->start();
+        return;
+    }
     if (!report.ok()) {
         lblStatus->setText(u"The game directory could not be fully given back."_s);
         warn(restoreProblems(report));
         return;
     }
-    QString text = u"The game directory is back as it was (%1 changes undone)."_s.arg(report.stepsUndone);
-    if (!report.removedForGood.isEmpty())
-        text += u" Deleted for good at the launch, as agreed: %1."_s.arg(report.removedForGood.join(u", "_s));
-    lblStatus->setText(text);
+    lblStatus->setText(u"The game directory is back as it was (%1 changes undone)."_s.arg(report.stepsUndone)
+                       + removedForGoodText(report));
 }
 
 void LauncherPanel::offerLeftoverRestore()
@@ -536,6 +551,19 @@ void LauncherPanel::offerLeftoverRestore()
     updateControls();
     if (!pending || isRunning())
         return;
+    if (pending->gameStillRunning) {
+        // A launcher that died left its game running on the changed directory: giving it back
+        // now would take files away from under the game.
+        const QString text = u"The game started for \"%1\" (process %2) is still running on the game directory %3, which "
+                             "its launch changed. The game directory is given back once the game has ended; Quillon "
+                             "asks then."_s.arg(pending->label)
+                                 .arg(pending->gameStillRunning)
+                                 .arg(pending->gameDir);
+        lblStatus->setText(text);
+        warn(text);
+        m_leftoverGameWatch->start();
+        return;
+    }
     const QString question = u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never "
                              "given back (the launcher or the computer stopped while the game ran).\n\nGive the game "
                              "directory back now?"_s.arg(pending->label,
@@ -546,6 +574,15 @@ void LauncherPanel::offerLeftoverRestore()
     else
         lblStatus->setText(u"The game directory %1 still holds the changes of a launch; \"Restore the game directory\" "
                            "gives it back, and no TC can be launched until then."_s.arg(pending->gameDir));
+}
+
+void LauncherPanel::checkLeftoverGame()
+{
+    const auto pending = LaunchSession::leftoverJournal(m_stateDir);
+    if (pending && pending->gameStillRunning)
+        return;
+    m_leftoverGameWatch->stop();
+    offerLeftoverRestore();
 }
 
 QString LauncherPanel::lastLogPath() const

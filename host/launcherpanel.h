@@ -19,6 +19,7 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace ostrel {
@@ -70,16 +71,19 @@ private:
     void reportGameEnd();
     void restoreByHand();
     void offerLeftoverRestore();
+    void checkLeftoverGame();
     void showLastLog();
     QString lastLogPath() const;
     void warn(const QString &text);
     static QString restoreProblems(const RestoreReport &report);
+    static QString removedForGoodText(const RestoreReport &report);
 
     PlatformServices m_services;
     std::shared_ptr<PathDialogs> m_pathDialogs;
     QString m_stateDir;
     DesktopTrash m_trash;
     LaunchSession *m_session;
+    QTimer *m_leftoverGameWatch; ///< while the game of a launcher that died still runs
     HostSettings m_saved;
     bool m_leftoverOffered = false;
     QString m_runningLabel;

@@ -1,6 +1,7 @@
 #include "launcher/launchjournal.h"
 
 #include "launcher/fileops.h"
+#include "launcher/processinfo.h"
 #include "launcher/trash.h"
 
 #include <QCryptographicHash>
@@ -58,6 +59,12 @@ public:
         return m_fd >= 0 ? 0 : errno;
     }
 
+    int openExisting(const QString &path)
+    {
+        m_fd = ::open(fileops::encodePath(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+        return m_fd >= 0 ? 0 : errno;
+    }
+
     bool append(const QList<QByteArray> &fields)
     {
         QByteArray line = fields.join(' ');
@@ -99,6 +106,7 @@ struct JournalContents {
     QString label;
     QDateTime started;
     QMap<int, JournalStep> steps;
+    QList<EngineProcess> engines;
     QString error;
     bool headerless = false; // cut before its first line was whole: nothing was done yet
 };
@@ -167,10 +175,22 @@ JournalContents readJournal(const QString &path)
             const auto it = contents.steps.find(f[1].toInt());
             if (it != contents.steps.end())
                 it->skipped = true;
+        } else if (f[0] == "engine" && f.size() >= 3) {
+            contents.engines.append({f[1].toLongLong(), f[2].toULongLong()});
         }
     }
     contents.headerless = first;
     return contents;
+}
+
+// The game a journal's launch started, while it still runs: same PID, same start time.
+std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
+{
+    for (const EngineProcess &engine : contents.engines) {
+        if (processinfo::startTimeOf(engine.pid) == engine.startTime)
+            return engine;
+    }
+    return std::nullopt;
 }
 
 bool sameFile(const std::optional<fileops::Stat> &st, qint64 size, qint64 mtimeNs)
@@ -320,7 +340,25 @@ std::optional<PendingJournal> LaunchJournal::pending() const
     if (!fileops::lstatPath(path()))
         return std::nullopt;
     const JournalContents contents = readJournal(path());
-    return PendingJournal{path(), contents.gameDir, contents.label, contents.started};
+    const auto engine = runningEngineOf(contents);
+    return PendingJournal{path(), contents.gameDir, contents.label, contents.started, engine ? engine->pid : 0};
+}
+
+bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
+{
+    JournalFile journal;
+    // The journal's lines so far were each written whole by apply(), so this one starts a line.
+    if (const int failed = journal.openExisting(path())) {
+        if (error)
+            *error = u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path(), fileops::errorText(failed));
+        return false;
+    }
+    if (!journal.append({"engine", QByteArray::number(engine.pid), QByteArray::number(engine.startTime)})) {
+        if (error)
+            *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path(), fileops::errorText(errno));
+        return false;
+    }
+    return true;
 }
 
 ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,
@@ -465,6 +503,14 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     const JournalContents journal = readJournal(path());
     if (!journal.error.isEmpty()) {
         report.error = journal.error;
+        return report;
+    }
+    // Files put back or taken away under a running game make it fail in odd ways, and a file
+    // it is writing could go; its process outlives a launcher that was killed.
+    if (const auto engine = runningEngineOf(journal)) {
+        report.error = u"The game started for \"%1\" (process %2) is still running; give the game directory back once it "
+                       "has ended. Nothing was changed."_s.arg(journal.label).arg(engine->pid);
+        report.gameStillRunning = engine->pid;
         return report;
     }
     if (journal.headerless) {

@@ -35,12 +35,22 @@ struct ApplyResult {
 
 /// What restoring did.
 struct RestoreReport {
-    QString error;                ///< no journal, or it cannot be read
+    QString error;                ///< no journal, it cannot be read, or the game still runs
     int stepsUndone = 0;
     QList<LeftAlone> notRestored; ///< what could not be put back, and where it is
     QStringList removedForGood;   ///< removed for good at the launch, by the player's choice
+    /// The process of the launch's game, which still runs: the restore was refused and nothing
+    /// changed (0 otherwise).
+    qint64 gameStillRunning = 0;
 
     bool ok() const { return error.isEmpty() && notRestored.isEmpty(); }
+};
+
+/// The game's process as a launch started it: the PID, and its start time (clock ticks after
+/// boot), which tells it apart from a later process that reuses the PID.
+struct EngineProcess {
+    qint64 pid = 0;
+    quint64 startTime = 0;
 };
 
 /// A journal left by a launch that was not restored.
@@ -49,6 +59,7 @@ struct PendingJournal {
     QString gameDir;
     QString label; ///< the TC's name, for the player
     QDateTime started;
+    qint64 gameStillRunning = 0; ///< the process of the launch's game while it still runs, else 0
 };
 
 /// The durable record of one launch's changes to a game directory, and their undoing.
@@ -59,6 +70,9 @@ struct PendingJournal {
 /// the file is created) before it is carried out, and its completion after. After a crash or a
 /// SIGKILL at any moment, restore() decides each step by looking at the disk: a step recorded but
 /// not carried out is skipped, one carried out (recorded as done or not) is undone.
+///
+/// The game's process is recorded as well: a launcher killed while the game runs leaves the
+/// game reading (and writing) the changed directory, which is given back only once it ended.
 ///
 /// Paths are stored as their bytes on disk, percent-encoded, so names with spaces, quotes,
 /// newlines or bytes that are not UTF-8 come back exactly.
@@ -83,7 +97,13 @@ public:
     ApplyResult apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,
                       DeleteMode mode = DeleteMode::ToTrash);
 
-    /// Undoes the journal's steps in reverse order: renamed and trashed files go back (their
+    /// Records the process of the game started on the cleaned-up directory, durably, so that
+    /// no restore (also by a later program, after this one died) takes the directory from under
+    /// it. Needs the journal of apply().
+    bool recordEngine(const EngineProcess &engine, QString *error = nullptr);
+
+    /// Refused, changing nothing, while a game recorded by recordEngine() still runs. Otherwise
+    /// undoes the journal's steps in reverse order: renamed and trashed files go back (their
     /// .trashinfo removed), copies in are removed when they are still the launch's copy (same
     /// size and content) and not the player's file a restore cut short already put back (known
     /// by its recorded size and modification time, whatever its bytes). Then the journal is

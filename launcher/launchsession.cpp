@@ -1,6 +1,7 @@
 #include "launcher/launchsession.h"
 
 #include "launcher/fileops.h"
+#include "launcher/processinfo.h"
 #include "launcher/trash.h"
 
 #include <QDateTime>
@@ -21,13 +22,16 @@ LaunchSession::LaunchSession(Trash &trash, QObject *parent, const QString &state
 
 LaunchSession::~LaunchSession()
 {
-    // The engine is not left running with the game directory half given back.
+    // The engine is not left running with the game directory half given back. Should it not
+    // end in time, the journal refuses the restore and a later start offers it.
     if (isRunning()) {
         m_process->disconnect(this);
         m_process->kill();
         m_process->waitForFinished(5000);
         if (m_restoreOnExit)
             m_journal.restore(m_trash);
+    } else if (m_finishQueued && m_restoreOnExit) {
+        m_journal.restore(m_trash);
     }
 }
 
@@ -124,15 +128,45 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
         if (processError != QProcess::FailedToStart)
             return;
         const QString reason = u"The engine \"%1\" could not be started: %2."_s.arg(m_process->program(), m_process->errorString());
-        finishLaunch();
-        Q_EMIT failedToStart(reason);
+        // QProcess reaps the child that could not run the engine only after telling so; until
+        // then the journal sees the recorded process and would refuse the restore.
+        m_finishQueued = true;
+        QMetaObject::invokeMethod(this, [this, reason] {
+            m_finishQueued = false;
+            finishLaunch();
+            Q_EMIT failedToStart(reason);
+        }, Qt::QueuedConnection);
     });
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         Q_EMIT finished(exitCode, status == QProcess::CrashExit);
         finishLaunch();
     });
     m_process->start();
+
+    // Recorded at once: if this program dies while the game runs, the game goes on with the
+    // changed directory, and no later restore may take it away from under the game.
+    if (!recordEngine(&why)) {
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(5000);
+        QStringList problems{why};
+        const RestoreReport back = m_journal.restore(m_trash);
+        for (const LeftAlone &left : back.notRestored)
+            problems << u"%1 was not put back: %2"_s.arg(left.name, left.reason);
+        return refuseUnlocked(u"The game was stopped at its start, since it could not be recorded as running:\n"_s + problems.join(u'\n'));
+    }
     return true;
+}
+
+bool LaunchSession::recordEngine(QString *error)
+{
+    if (m_process->state() == QProcess::NotRunning)
+        return true; // it never ran
+    const qint64 pid = m_process->processId();
+    const auto startTime = processinfo::startTimeOf(pid);
+    if (!startTime)
+        return true; // already gone: there is nothing to wait for
+    return m_journal.recordEngine({pid, *startTime}, error);
 }
 
 void LaunchSession::finishLaunch()

@@ -54,7 +54,8 @@ public:
     ApplyResult cleanupResult() const { return m_applied; }
 
     /// Puts the game directory back from the journal (also one left by an earlier program).
-    /// Refused while the engine runs.
+    /// Refused while the engine runs, also one started by an earlier program that died
+    /// (RestoreReport::gameStillRunning).
     RestoreReport restore();
 
     /// The journal of a launch that was never restored, found at start-up so the host can
@@ -74,6 +75,7 @@ Q_SIGNALS:
 private:
     bool lock(QString *error);
     void unlock();
+    bool recordEngine(QString *error);
     void finishLaunch();
 
     Trash &m_trash;
@@ -85,6 +87,7 @@ private:
     ApplyResult m_applied;
     bool m_restoreOnExit = true;
     bool m_stopOnProblems = true;
+    bool m_finishQueued = false; ///< the engine failed to start; the restore waits for the event loop
 };
 
 } // namespace ostrel

@@ -27,13 +27,14 @@ struct Outcome {
 
 // quillon with the scene's folders and no display of any kind: the modes without a window
 // must not need one.
-Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {})
+Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {},
+                const QString &dataHome = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"FAKE_ENGINE_EXIT"_s})
         env.remove(name);
     env.insert(u"XDG_CONFIG_HOME"_s, scene.path() + u"/config"_s);
-    env.insert(u"XDG_DATA_HOME"_s, scene.path() + u"/data"_s);
+    env.insert(u"XDG_DATA_HOME"_s, dataHome.isEmpty() ? scene.path() + u"/data"_s : dataHome);
     env.insert(u"XDG_STATE_HOME"_s, scene.path() + u"/state"_s);
     env.insert(u"FAKE_ENGINE_RECORD"_s, scene.recordPath());
     if (!engineExit.isEmpty())
@@ -224,6 +225,46 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
         EXPECT_TRUE(run.err.contains(scene.storePath()) && run.err.contains(u"left as it is"_s)) << shown(run);
     }
     EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), damaged);
+}
+
+TEST(QuillonCommandLine, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
+{
+    LaunchScene scene;
+    scene.fillStore();
+    const auto before = snapshotOf(scene.gameDir);
+    OrphanedGame orphan(scene, 60000);
+    const qint64 game = orphan.pid();
+    ASSERT_GT(game, 0);
+    const auto during = snapshotOf(scene.gameDir);
+    ASSERT_NE(during, before);
+
+    const Outcome refused = quillon(scene, {u"--restore"_s});
+    EXPECT_EQ(refused.status, 7) << shown(refused);
+    EXPECT_TRUE(refused.err.contains(u"(process %1) is still running"_s.arg(game))) << shown(refused);
+    const Outcome launch = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s});
+    EXPECT_EQ(launch.status, 5) << shown(launch);
+    EXPECT_TRUE(launch.err.contains(u"is still running"_s)) << shown(launch);
+    EXPECT_EQ(snapshotOf(scene.gameDir), during);
+
+    ASSERT_TRUE(orphan.end());
+    const Outcome restored = quillon(scene, {u"--restore"_s});
+    EXPECT_EQ(restored.status, 0) << shown(restored);
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+}
+
+TEST(QuillonCommandLine, WithoutATrashYesNeverAgreesToDeletingFilesForGood)
+{
+    LaunchScene scene;
+    scene.fillStore({}, u"Delete"_s);
+    // The desktop trash lives in the data folder, which cannot be made under a file.
+    writeFile(scene.path() + u"/not a folder"_s, "a file");
+    const auto before = snapshotOf(scene.path());
+
+    const Outcome run = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s}, {}, scene.path() + u"/not a folder/data"_s);
+    EXPECT_EQ(run.status, 5) << shown(run);
+    EXPECT_TRUE(run.out.contains(u"Deleted for good"_s) && run.out.contains(u"e1l1.map"_s)) << shown(run);
+    EXPECT_TRUE(run.err.contains(u"cannot be recovered"_s) && run.err.contains(u"terminal"_s)) << shown(run);
+    EXPECT_EQ(snapshotOf(scene.path()), before);
 }
 
 } // namespace

@@ -9,8 +9,13 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -101,6 +106,66 @@ QList<QByteArray> LaunchScene::recordedArguments() const
     QList<QByteArray> arguments = record().values("arg");
     std::reverse(arguments.begin(), arguments.end()); // QMultiMap hands back the latest first
     return arguments;
+}
+
+namespace {
+
+// The state and start time of a process (fields 3 and 22 of /proc/PID/stat); empty when it is gone.
+std::pair<QByteArray, QByteArray> stateAndStartOf(qint64 pid)
+{
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 1).simplified().split(' ');
+    return fields.size() > 19 ? std::pair{fields[0], fields[19]} : std::pair<QByteArray, QByteArray>{};
+}
+
+} // namespace
+
+OrphanedGame::OrphanedGame(const LaunchScene &scene, int sleepMs)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"FAKE_ENGINE_EXIT"_s})
+        env.remove(name);
+    env.insert(u"FAKE_ENGINE_RECORD"_s, scene.recordPath());
+    env.insert(u"FAKE_ENGINE_SLEEP_MS"_s, QString::number(sleepMs));
+    QProcess quillon;
+    quillon.setProcessEnvironment(env);
+    quillon.setStandardInputFile(QProcess::nullDevice());
+    quillon.setProcessChannelMode(QProcess::MergedChannels);
+    quillon.start(QStringLiteral(QUILLON_PROGRAM), {u"--launch"_s, u"Odd TC"_s, u"--yes"_s});
+    QByteArray said;
+    while (!said.contains("the game runs") && quillon.waitForReadyRead(10000))
+        said += quillon.readAll();
+    // The engine writes its record as it starts, which may be just after quillon says it runs.
+    for (int waited = 0; !scene.record().contains("pid") && waited < 10000; waited += 10)
+        QThread::msleep(10);
+    quillon.kill();
+    quillon.waitForFinished();
+    m_pid = scene.record().value("pid").toLongLong();
+    m_startTime = stateAndStartOf(m_pid).second;
+    if (!said.contains("the game runs") || m_pid <= 0 || m_startTime.isEmpty()) {
+        ADD_FAILURE() << "the game did not start: " << said.toStdString();
+        m_pid = 0;
+    }
+}
+
+bool OrphanedGame::end()
+{
+    if (m_pid <= 0)
+        return false;
+    // Only the game itself: its PID may since belong to another process.
+    for (int waited = 0; waited < 10000; waited += 10) {
+        const auto [state, startTime] = stateAndStartOf(m_pid);
+        if (startTime != m_startTime || state == "Z") {
+            m_pid = 0;
+            return true;
+        }
+        ::kill(pid_t(m_pid), SIGKILL);
+        QThread::msleep(10);
+    }
+    return false;
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)

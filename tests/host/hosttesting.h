@@ -57,6 +57,25 @@ private:
     QList<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
 };
 
+/// The game of a quillon killed while it ran: quillon --launch "Odd TC" --yes on the scene (its
+/// store filled), the fake engine waiting sleepMs, and quillon killed with SIGKILL once the game
+/// runs, as a crash would. The game goes on running until end(), or the end of the test.
+class OrphanedGame
+{
+public:
+    OrphanedGame(const LaunchScene &scene, int sleepMs);
+    ~OrphanedGame() { end(); }
+
+    /// The game's PID; 0 when the launch did not get that far.
+    qint64 pid() const { return m_pid; }
+    /// Ends the game with SIGKILL and waits until it has gone, or is a zombie nobody reaps.
+    bool end();
+
+private:
+    qint64 m_pid = 0;
+    QByteArray m_startTime;
+};
+
 /// Writes bytes to path (its folders created).
 void writeFile(const QString &path, const QByteArray &bytes);
 /// A group file's bytes with the given members.

@@ -399,4 +399,85 @@ TEST(LauncherPanel, ALeftoverJournalIsOfferedAtStartAndRestoredOnRequest)
     EXPECT_TRUE(l.status().contains(u"back as it was"_s)) << l.status().toStdString();
 }
 
+TEST(LauncherPanel, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
+{
+    LaunchScene scene;
+    scene.fillStore();
+    const auto before = snapshotOf(scene.gameDir);
+    OrphanedGame orphan(scene, 60000);
+    const qint64 game = orphan.pid();
+    ASSERT_GT(game, 0);
+    const auto during = snapshotOf(scene.gameDir);
+
+    Launcher l(scene, {true});
+    ASSERT_EQ(l.messages->log.size(), 1);
+    EXPECT_TRUE(l.messages->log[0].startsWith(u"Quillon! The game started for \"Odd TC\" (process %1) is still running"_s.arg(game)))
+        << l.messages->log[0].toStdString();
+    auto *restore = l.find<QPushButton>(u"cmdRestore"_s);
+    ASSERT_TRUE(restore->isEnabled());
+    clickOn(restore);
+    ASSERT_EQ(l.messages->log.size(), 2);
+    EXPECT_TRUE(l.messages->log[1].startsWith(u"Quillon! The game started for \"Odd TC\" (process %1) is still running"_s.arg(game)))
+        << l.messages->log[1].toStdString();
+    EXPECT_TRUE(restore->isEnabled());
+    EXPECT_EQ(snapshotOf(scene.gameDir), during);
+
+    // Once the game has ended, the window asks, and Yes gives the directory back.
+    ASSERT_TRUE(orphan.end());
+    ASSERT_TRUE(waitUntil([&] { return l.status().contains(u"back as it was"_s); })) << l.status().toStdString();
+    ASSERT_EQ(l.messages->log.size(), 3);
+    EXPECT_TRUE(l.messages->log[2].startsWith(u"Quillon? The launch of \"Odd TC\""_s)) << l.messages->log[2].toStdString();
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_FALSE(restore->isEnabled());
+}
+
+TEST(LauncherPanel, WithoutATrashThePlayerIsAskedOnceMoreAndTheFilesAreSaidToBeGoneForGood)
+{
+    LaunchScene scene;
+    scene.fillStore({}, u"Delete"_s);
+    {
+        // No {savedir}: the saves live in the data folder, which cannot be made here.
+        SqliteSettingsStore store(scene.storePath());
+        HostSettings settings = HostSettings::read(store);
+        settings.argumentTemplate = u"--game {gamedir} --group {group}"_s;
+        ASSERT_TRUE(settings.write(store));
+    }
+    // The desktop trash lives in the data folder, which cannot be made under a file.
+    writeFile(scene.path() + u"/not a folder"_s, "a file");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scene.path() + u"/not a folder/data"_s));
+    const auto before = snapshotOf(scene.gameDir);
+    Launcher l(scene);
+    l.choose(u"Odd TC"_s);
+
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s)); // No
+    ASSERT_EQ(l.messages->log.size(), 1);
+    const QString question = l.messages->log[0];
+    EXPECT_TRUE(question.startsWith(u"Quillon? "_s) && question.contains(u"cannot be recovered"_s)
+                && question.contains(u"\ne1l1.map"_s) && question.contains(u"\nGAME.CON"_s))
+        << question.toStdString();
+    EXPECT_TRUE(l.forms->shown.isEmpty());
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_FALSE(QFile::exists(scene.recordPath()));
+
+    l.messages->answers = {true};
+    QStringList deleted;
+    l.forms->onShow = [&](QDialog *preview) {
+        deleted = itemsOf(childOf<QListWidget>(preview, u"previewDeleted"_s));
+        clickOn(childOf<QPushButton>(preview, u"previewLaunch"_s));
+    };
+    clickOn(l.find<QPushButton>(u"cmdLaunch"_s));
+    ASSERT_TRUE(waitUntil([&] { return l.status().contains(u"back as it was"_s); })) << l.status().toStdString();
+    EXPECT_EQ(l.messages->log.size(), 2);
+    EXPECT_EQ(deleted.size(), 2) << deleted.join(u'|').toStdString();
+    const QString status = l.status();
+    EXPECT_TRUE(status.contains(u"cannot be recovered"_s) && status.contains(u"e1l1.map"_s) && status.contains(u"GAME.CON"_s))
+        << status.toStdString();
+    const QList<QByteArray> seen = scene.record().values("entry");
+    EXPECT_FALSE(seen.contains("e1l1.map") || seen.contains("GAME.CON"));
+    auto expected = before;
+    expected.remove(u"e1l1.map"_s);
+    expected.remove(u"GAME.CON"_s);
+    EXPECT_EQ(snapshotOf(scene.gameDir), expected);
+}
+
 } // namespace

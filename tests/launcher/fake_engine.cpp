@@ -1,7 +1,8 @@
 // Stands in for a game engine in the launcher's tests. At start it writes, to the file named by
 // FAKE_ENGINE_RECORD, one hex-encoded line per fact: "arg" for each argument, "cwd" for its
-// working folder, "entry" for each name in that folder. Then it prints to both output channels
-// (the launch's log), sleeps FAKE_ENGINE_SLEEP_MS and exits with FAKE_ENGINE_EXIT.
+// working folder, "entry" for each name in that folder, "pid" for its process. Then it prints
+// to both output channels (the launch's log), sleeps FAKE_ENGINE_SLEEP_MS and exits with
+// FAKE_ENGINE_EXIT.
 
 #include <dirent.h>
 #include <unistd.h>
@@ -40,6 +41,7 @@ int main(int argc, char **argv)
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd))
             std::fprintf(out, "cwd %s\n", hex(cwd).c_str());
+        std::fprintf(out, "pid %s\n", hex(std::to_string(getpid()).c_str()).c_str());
         if (DIR *dir = opendir(".")) {
             while (const dirent *entry = readdir(dir)) {
                 if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)

@@ -1,6 +1,7 @@
 #include "launcher/cleanupplan.h"
 #include "launcher/fileops.h"
 #include "launcher/launchjournal.h"
+#include "launcher/processinfo.h"
 #include "launcher/trash.h"
 
 #include "tests/launcher/launchertesting.h"
@@ -10,11 +11,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -113,6 +117,60 @@ TEST(LaunchJournal, TheDesktopTrashWorksWithoutADataFolderAndIsEmptiedOfOurFiles
     EXPECT_TRUE(test::snapshotOf(s.sandbox.dataHome() + u"/Trash/files"_s).isEmpty());
     EXPECT_TRUE(test::snapshotOf(s.sandbox.dataHome() + u"/Trash/info"_s).isEmpty());
     EXPECT_TRUE(trash.availableFor(s.gameDir));
+}
+
+TEST(LaunchJournal, NoRestoreWhileTheRecordedGameRunsAndAReusedPidDoesNotCount)
+{
+    Scenario s;
+    const test::Snapshot before = test::snapshotOf(s.gameDir);
+    test::FakeTrash trash(s.sandbox.path() + u"/fake trash"_s);
+    LaunchJournal journal(s.sandbox.stateDir());
+    ASSERT_TRUE(journal.apply(s.gameDir, u"TC"_s, s.plan(CleanupPreference::Delete), trash).ok());
+    const test::Snapshot during = test::snapshotOf(s.gameDir);
+
+    QProcess game;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(u"FAKE_ENGINE_RECORD"_s);
+    env.insert(u"FAKE_ENGINE_SLEEP_MS"_s, u"60000"_s);
+    game.setProcessEnvironment(env);
+    game.start(QStringLiteral(OSTREL_FAKE_ENGINE), QStringList());
+    ASSERT_TRUE(game.waitForStarted());
+    const auto gameStart = processinfo::startTimeOf(game.processId());
+    ASSERT_TRUE(gameStart.has_value());
+    // This very process under another start time: the record of a game whose PID was reused.
+    const auto ownStart = processinfo::startTimeOf(::getpid());
+    ASSERT_TRUE(ownStart.has_value());
+    ASSERT_TRUE(journal.recordEngine({::getpid(), *ownStart + 1}));
+    ASSERT_TRUE(journal.recordEngine({game.processId(), *gameStart}));
+
+    const RestoreReport refused = journal.restore(trash);
+    EXPECT_EQ(refused.gameStillRunning, game.processId());
+    EXPECT_TRUE(refused.error.contains(u"(process %1) is still running"_s.arg(game.processId()))) << refused.error.toStdString();
+    EXPECT_EQ(test::snapshotOf(s.gameDir), during);
+    ASSERT_TRUE(journal.pending().has_value());
+    EXPECT_EQ(journal.pending()->gameStillRunning, game.processId());
+
+    game.kill();
+    ASSERT_TRUE(game.waitForFinished());
+    EXPECT_EQ(journal.pending()->gameStillRunning, 0);
+    const RestoreReport report = journal.restore(trash);
+    EXPECT_TRUE(report.ok()) << report.error.toStdString();
+    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+}
+
+TEST(LaunchJournal, AGameThatEndedCountsAsGoneBeforeItIsReaped)
+{
+    // A game outliving its launcher is reaped by whoever adopts it, or never.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    siginfo_t info = {};
+    ASSERT_EQ(::waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT), 0);
+    EXPECT_TRUE(QFile::exists(u"/proc/%1/stat"_s.arg(child))) << "not a zombie";
+    EXPECT_FALSE(processinfo::startTimeOf(child).has_value());
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(processinfo::startTimeOf(::getpid()).has_value());
 }
 
 TEST(LaunchJournal, AFileChangedSincePlanningOrRefusedByTheTrashIsLeftAloneAndReported)

@@ -9,9 +9,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -155,6 +158,35 @@ TEST(LaunchSession, OnlyOneLaunchAtATimeAndALeftoverJournalIsFound)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(first.restore().error.contains(u"still running"_s));
     EXPECT_TRUE(waitForRestore(first).has_value());
+}
+
+TEST(LaunchSession, TheGameIsRecordedSoThatNoOtherProgramRestoresWhileItRuns)
+{
+    TcAndGameDir s;
+    const test::Snapshot before = test::snapshotOf(s.gameDir);
+    DesktopTrash trash;
+    qputenv("FAKE_ENGINE_SLEEP_MS", "60000");
+    LaunchSession session(trash, nullptr, s.sandbox.stateDir());
+    ASSERT_TRUE(session.start(prepareLaunch(s.request, trash)));
+    for (int waited = 0; !s.record().contains("pid") && waited < 10000; waited += 10)
+        QThread::msleep(10);
+    const qint64 game = s.record().value("pid").toLongLong();
+    ASSERT_GT(game, 0);
+    const test::Snapshot during = test::snapshotOf(s.gameDir);
+
+    // What the next Quillon finds if this one dies now: the journal alone.
+    const auto pending = LaunchSession::leftoverJournal(s.sandbox.stateDir());
+    ASSERT_TRUE(pending.has_value());
+    EXPECT_EQ(pending->gameStillRunning, game);
+    EXPECT_EQ(LaunchJournal(s.sandbox.stateDir()).restore(trash).gameStillRunning, game);
+    EXPECT_EQ(test::snapshotOf(s.gameDir), during);
+
+    // The game ends (here killed): the session gives the directory back as always.
+    ::kill(pid_t(game), SIGKILL);
+    const auto report = waitForRestore(session);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_TRUE(report->ok()) << report->error.toStdString();
+    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
 }
 
 TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
