@@ -9,7 +9,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QListWidgetItem>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
@@ -64,22 +63,6 @@ TEST(Keyboard, DefineSaveAndDeleteWithoutAMouse)
     EXPECT_EQ(h.fakes.messages->log(), QStringList{u"Quillon? Are you sure you want to remove this Definition?"_s});
     EXPECT_TRUE(h.names().isEmpty() && definedKeys(*h.fakes.store).empty());
     EXPECT_EQ(stored.count(), 2);
-}
-
-// Delete in the other files removes the selected entry, never the definition.
-TEST(Keyboard, DeleteInTheOtherFilesRemovesTheEntry)
-{
-    ControlHarness h;
-    storeDefinition(*h.fakes.store, {u"Foo"_s, u"1.3D"_s, u"/g/F.GRP"_s, {}, {}, {u"/g/1"_s, u"/g/2"_s}});
-    h.start();
-    h.choose(u"Foo"_s);
-    auto *list = h.find<QListWidget>(u"lstOtherFiles"_s);
-    clickAt(list->viewport(), list->visualItemRect(list->item(0)).center());
-    press(Qt::Key_Delete);
-    EXPECT_EQ(h.otherFiles(), QStringList{u"/g/2"_s});
-    EXPECT_EQ(h.names(), QStringList{u"Foo"_s});
-    EXPECT_EQ(h.enabledButtons(), kEntryButtons);
-    EXPECT_TRUE(h.fakes.messages->messages.empty());
 }
 
 // Every control a user can reach has a name a screen reader says; the icon-only buttons
@@ -162,14 +145,6 @@ TEST_F(Drops, AScriptIsLoadedAsTheLoadScriptCommandLoadsIt)
     // The control's dialog remembers the script, as after choosing it there.
     h.pick(u"cmdGameCon"_s, std::nullopt);
     EXPECT_EQ(h.fakes.dialogs->requests.back().initDir, h.temp.file(u"tc/"_s));
-}
-
-TEST_F(Drops, TheFormTakesTitles)
-{
-    frmScript form(h.fakes.services());
-    EXPECT_TRUE(dropOn(form.findChild<QWidget *>(u"cmdGroupFile"_s), fileUrls({grp})));
-    EXPECT_EQ(form.findChild<QLabel *>(u"lblGroupFile"_s)->text(), u"MY.GRP");
-    EXPECT_FALSE(dropOn(form.findChild<QWidget *>(u"lblTextFile"_s), fileUrls({grp})));
 }
 
 // Files that are gone are marked when the definition is shown, and the mark follows picks,

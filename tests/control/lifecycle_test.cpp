@@ -14,7 +14,7 @@ using namespace ostrel::test;
 
 namespace {
 
-const StoredDefinition kFooBar{u"FooBar"_s, u"1.3D"_s, u"/games/fb/FB.GRP"_s, {}, {}, {u"/games/fb/X.MAP"_s}};
+const TcDefinition kFooBar{u"FooBar"_s, u"1.3D"_s, u"/games/fb/FB.GRP"_s, {}, {}, {u"/games/fb/X.MAP"_s}};
 const Keys kFooBarKeys{{u"FooBarVersionComp"_s, u"1.3D"_s}, {u"FooBarNAME"_s, u"FooBar"_s},
                        {u"FooBarGroupFile"_s, u"/games/fb/FB.GRP"_s}, {u"FooBarGameCon"_s, u""_s},
                        {u"FooBarTextFile"_s, u""_s}, {u"FooBarOtherFile1"_s, u"/games/fb/X.MAP"_s}};

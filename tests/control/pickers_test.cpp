@@ -2,6 +2,7 @@
 
 #include "../support/controlharness.h"
 
+#include "../support/input.h"
 #include "platform/libraryfolder.h"
 
 #include <QAbstractItemView>
@@ -10,6 +11,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -34,44 +36,37 @@ protected:
 
 // (That the text file goes to the desktop once, its path exactly as chosen, is checked with
 // hostile paths in HostileNames.SavedThroughTheControlAndReadBackExactly.)
-TEST_F(Pickers, EachUsesItsFilterAndPutsThePathInItsTarget)
+// Each picker opens the shared dialog with its own filter, in the folder of the file chosen
+// last; after a cancel the dialog has forgotten that file and starts at the volume root.
+TEST_F(Pickers, EachUsesItsFilterStartsInTheLastChosenFolderAndPutsThePathInItsTarget)
 {
     h.click(u"New"_s);
+    const QString root = libraryVolumeRoot(), all = u"All Files (*.*)|*.*"_s;
     const struct {
-        QString button, filter, path, target;
+        QString button, filter;
+        std::optional<QString> path;
+        QString initDir;
     } cases[] = {
-        {u"cmdGroupFile"_s, u"Group Files (*.grp)|*.grp"_s, u"/a/DUKE3D.GRP"_s, u"lblGroupFile"_s},
-        {u"cmdGameCon"_s, u"Con Files (*.con)|*.con"_s, u"/a/game.con"_s, u"lblGameCon"_s},
-        {u"cmdTextFile"_s, u"Text Files (*.txt)|*.txt"_s, u"/a/readme.txt"_s, u"lblTextFile"_s},
+        {u"cmdGroupFile"_s, u"Group Files (*.grp)|*.grp"_s, u"/games/mytc/MYTC.GRP"_s, root},
+        {u"cmdGameCon"_s, u"Con Files (*.con)|*.con"_s, std::nullopt, u"/games/mytc/"_s},
+        {u"cmdTextFile"_s, u"Text Files (*.txt)|*.txt"_s, u"/a/readme.txt"_s, root},
+        {u"cmdGameCon"_s, u"Con Files (*.con)|*.con"_s, u"/a/game.con"_s, u"/a/"_s},
+        {u"cmdOtherFiles"_s, all, u"/a/x.dat"_s, u"/a/"_s},
+        {u"cmdOtherFiles"_s, all, u"/a/x.dat"_s, u"/a/"_s},
     };
     for (const auto &c : cases) {
         h.pick(c.button, c.path);
-        EXPECT_EQ(lastRequest().filter, c.filter);
+        EXPECT_EQ(lastRequest().filter + u'|' + lastRequest().initDir, c.filter + u'|' + c.initDir);
         EXPECT_TRUE(lastRequest().filterIndex == 1 && lastRequest().mode == FileDialogRequest::Mode::Open
                     && lastRequest().fileName.isEmpty());
-        EXPECT_EQ(h.text(c.target), c.path);
     }
-    h.pick(u"cmdOtherFiles"_s, u"/a/x.dat"_s);
-    h.pick(u"cmdOtherFiles"_s, u"/a/x.dat"_s);
-    EXPECT_EQ(lastRequest().filter, u"All Files (*.*)|*.*");
-    EXPECT_EQ(h.otherFiles(), (QStringList{u"/a/x.dat"_s, u"/a/x.dat"_s}));
+    EXPECT_EQ((QStringList{h.text(u"lblGroupFile"_s), h.text(u"lblGameCon"_s), h.text(u"lblTextFile"_s)} + h.otherFiles()),
+              (QStringList{u"/games/mytc/MYTC.GRP"_s, u"/a/game.con"_s, u"/a/readme.txt"_s, u"/a/x.dat"_s, u"/a/x.dat"_s}));
 }
 
-TEST_F(Pickers, InitialFolderFollowsTheLastChosenFileAndFallsBackToTheVolumeRoot)
-{
-    h.click(u"New"_s);
-    h.pick(u"cmdGroupFile"_s, u"/games/mytc/MYTC.GRP"_s);
-    EXPECT_EQ(lastRequest().initDir, libraryVolumeRoot());
-    h.pick(u"cmdGameCon"_s, std::nullopt);
-    EXPECT_EQ(lastRequest().initDir, u"/games/mytc/");
-    // After a cancel the dialog has forgotten the file: back to the volume root.
-    h.pick(u"cmdTextFile"_s, u"/other/readme.txt"_s);
-    EXPECT_EQ(lastRequest().initDir, libraryVolumeRoot());
-    h.pick(u"cmdOtherFiles"_s, std::nullopt);
-    EXPECT_EQ(lastRequest().initDir, u"/other/");
-}
-
-TEST_F(Pickers, CancelAndRemovingNothingAreNoChange)
+// Removing takes only the selected entry, with Delete in the list as with "X", and never the
+// definition; a cancel, or removing with nothing selected, is no change.
+TEST_F(Pickers, CancelAndRemovingNothingAreNoChangeAndRemovingTakesTheSelectedEntry)
 {
     h.choose(u"Foo"_s);
     const QString browsing = h.editorState();
@@ -81,9 +76,15 @@ TEST_F(Pickers, CancelAndRemovingNothingAreNoChange)
     EXPECT_EQ(h.editorState(), browsing);
     EXPECT_TRUE(h.fakes.shell->opened.isEmpty());
 
-    h.removeOtherFile(1);
-    EXPECT_EQ(h.otherFiles(), (QStringList{u"one"_s, u"three"_s}));
+    auto *list = h.find<QListWidget>(u"lstOtherFiles"_s);
+    clickAt(list->viewport(), list->visualItemRect(list->item(0)).center());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_EQ(h.otherFiles(), (QStringList{u"two"_s, u"three"_s}));
     EXPECT_EQ(h.enabledButtons(), kEntryButtons);
+    h.removeOtherFile(1);
+    EXPECT_EQ(h.otherFiles(), QStringList{u"two"_s});
+    EXPECT_EQ(h.names(), QStringList{u"Foo"_s});
+    EXPECT_TRUE(h.fakes.messages->messages.empty());
 }
 
 // The text file's name comes from a script, and desktops run some files when asked to open

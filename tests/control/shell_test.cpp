@@ -48,12 +48,9 @@ protected:
     ControlHarness h;
 };
 
-TEST_F(Shell, StartsBrowsingWithAnEmptyEditorAndAnIconToolbar)
+// Start-up browses with an empty editor under a toolbar of icons.
+TEST_F(Shell, StartsBrowsingAndChangesNewAndCancelNewSwitchTheEditingMode)
 {
-    EXPECT_EQ(h.enabledButtons(), kBrowseButtons);
-    EXPECT_EQ(enabledControls(), u"cboTClist lstOtherFiles");
-    EXPECT_EQ(h.find<QComboBox>(u"cboVersComp"_s)->count(), 3);
-
     QStringList keys;
     for (QAction *a : h.find<QToolBar>(u"tbToolbar"_s)->actions()) {
         keys << (a->isSeparator() ? u"|"_s : a->objectName());
@@ -62,10 +59,9 @@ TEST_F(Shell, StartsBrowsingWithAnEmptyEditorAndAnIconToolbar)
         }
     }
     EXPECT_EQ(keys.join(u' '), u"New CancelNew | Save | Delete | LoadScript Script ScriptView");
-}
+    EXPECT_EQ(h.enabledButtons(), kBrowseButtons);
+    EXPECT_EQ(enabledControls(), u"cboTClist lstOtherFiles");
 
-TEST_F(Shell, ChangesNewAndCancelNewSwitchTheEditingMode)
-{
     // The first change to a stored definition enters the edited state...
     h.choose(u"Foo"_s);
     ASSERT_EQ(h.text(u"txtTCName"_s), u"Foo");
@@ -186,6 +182,43 @@ TEST_F(Shell, MoveToAScreenOfAnotherDpiPlacesEverythingAgain)
         EXPECT_EQ(h.control->logicalDpiX(), qRound(screen->logicalDotsPerInchX()));
         EXPECT_TRUE(placedInTwips()) << before << " to " << picker->logicalDpiX() << " dpi: " << picker->x();
     }
+}
+
+// The layout rule alone, in twips.
+ShellLayout layout(double width, double height)
+{
+    ShellLayoutInput in;
+    in.controlWidth = int(width);
+    in.clientWidth = width;
+    in.clientHeight = height;
+    in.toolbarTop = 0;
+    in.toolbarHeight = 360;
+    in.pageLefts = {120, 480};
+    return computeShellLayout(in);
+}
+
+TEST(ShellLayout, FillsTheClientAreaBelowTheToolbar)
+{
+    ShellLayout out = layout(9000, 6000);
+    EXPECT_EQ(out.toolbarWidth, 9000);
+    EXPECT_EQ(out.tabStrip.width, 8980);
+    EXPECT_EQ(out.tabStrip.top, 360);
+    EXPECT_EQ(out.tabStrip.height, 5640);
+    ASSERT_EQ(out.pages.size(), 2u);
+    for (const TwipsRect &page : out.pages)
+        EXPECT_TRUE(page.top == 710 && page.width == 8680 && page.height == 5240);
+    EXPECT_EQ(out.dividerWidth, 8665);
+    // The first layout moves the clean-up page off its design position.
+    EXPECT_EQ(out.pages[0].left, kShownPageLeft);
+    EXPECT_EQ(out.pages[1].left, kHiddenPageLeft);
+
+    // The client width is rounded half to even; nothing gets a negative size.
+    EXPECT_EQ(layout(4000.5, 6000).tabStrip.width, 3980);
+    EXPECT_EQ(layout(4001.5, 6000).tabStrip.width, 3982);
+    out = layout(100, 200);
+    EXPECT_EQ(out.tabStrip.width, 80);
+    EXPECT_TRUE(out.tabStrip.height == 0 && out.pages[0].width == 0 && out.pages[0].height == 0);
+    EXPECT_EQ(out.dividerWidth, 0);
 }
 
 } // namespace

@@ -56,8 +56,19 @@ TEST_F(ScriptForm, LoadsEmptyWithTodayAtAFixedSizeAndTabOrder)
                                 "txtWeb cmdSave cmdCancel"_s);
 }
 
-TEST_F(ScriptForm, TextBoxesTakeNoMoreThanTheirLimit)
+// A value read from a script is cut to the field's limit, but never inside a character: half of
+// a pair would be saved as a replacement character. Typing stops at the same limits.
+TEST_F(ScriptForm, TextStopsAtEachFieldsLimitAndAValueReadIsNeverCutInsideACharacter)
 {
+    const QString emoji = u"\U0001F3AE"_s; // two UTF-16 units
+    const QString name = QString(24, u'n') + emoji + u"tail"_s, version = u"v1.2"_s + emoji + emoji;
+    const QString script = u"definetcname "_s + name + u"\r\ndefinetcversion "_s + version + u"\r\ndefineauthor "_s
+        + QString(198, u'a') + emoji + u"\r\n"_s;
+    ASSERT_TRUE(form.readScript(temp.write(u"long.tcs"_s, script.toUtf8())));
+    EXPECT_EQ(textOf(&form, u"txtTCName"_s), QString(24, u'n'));
+    EXPECT_EQ(textOf(&form, u"txtVersion"_s), u"v1.2"_s + emoji);
+    EXPECT_EQ(textOf(&form, u"txtAuthor"_s), QString(198, u'a') + emoji); // exactly at the limit
+
     const std::pair<const char *, int> limits[] = {{"txtTCName", 25}, {"txtVersion", 6}, {"txtReleaseDate", 10},
                                                    {"txtAuthor", 200}, {"txtEmail", 80}, {"txtWeb", 80}};
     for (const auto &[name, limit] : limits) {
@@ -68,21 +79,7 @@ TEST_F(ScriptForm, TextBoxesTakeNoMoreThanTheirLimit)
     }
 }
 
-// A value read from a script is cut to the field's limit, but never inside a character:
-// half of a pair would be saved as a replacement character.
-TEST_F(ScriptForm, ParsedTextIsCutAtACharacterBoundary)
-{
-    const QString emoji = u"\U0001F3AE"_s; // two UTF-16 units
-    const QString name = QString(24, u'n') + emoji + u"tail"_s, version = u"v1.2"_s + emoji + emoji;
-    const QString script = u"definetcname "_s + name + u"\r\ndefinetcversion "_s + version + u"\r\ndefineauthor "_s
-        + QString(198, u'a') + emoji + u"\r\n"_s;
-    ASSERT_TRUE(form.readScript(temp.write(u"long.tcs"_s, script.toUtf8())));
-    EXPECT_EQ(textOf(&form, u"txtTCName"_s), QString(24, u'n'));
-    EXPECT_EQ(textOf(&form, u"txtVersion"_s), u"v1.2"_s + emoji);
-    EXPECT_EQ(textOf(&form, u"txtAuthor"_s), QString(198, u'a') + emoji); // exactly at the limit
-}
-
-TEST_F(ScriptForm, PickersShowTitlesAndCancelEmptiesTheFieldOrAddsAnEmptyEntry)
+TEST_F(ScriptForm, PickersAndDropsShowTitlesAndCancelEmptiesTheFieldOrAddsAnEmptyEntry)
 {
     pick(u"cmdGroupFile"_s, u"/games/mytc/MYTC.GRP"_s);
     EXPECT_EQ(textOf(&form, u"lblGroupFile"_s), u"MYTC.GRP"_s);
@@ -107,6 +104,12 @@ TEST_F(ScriptForm, PickersShowTitlesAndCancelEmptiesTheFieldOrAddsAnEmptyEntry)
     clickAt(list->viewport(), list->visualItemRect(list->item(1)).center());
     press(&form, u"cmdOtherRemove"_s);
     EXPECT_EQ(entries(&form), QStringList({u"E1L1.MAP"_s, QString()}));
+
+    // A file dropped on a field, or its button, is taken by title too, by its own field only.
+    const QString grp = temp.write(u"tc/MY.GRP"_s, "g");
+    EXPECT_FALSE(dropOn(child<QWidget>(&form, u"lblTextFile"_s), fileUrls({grp})));
+    EXPECT_TRUE(dropOn(child<QWidget>(&form, u"cmdGroupFile"_s), fileUrls({grp})));
+    EXPECT_EQ(textOf(&form, u"lblGroupFile"_s), u"MY.GRP"_s);
 }
 
 TEST_F(ScriptForm, CancelledSaveProposesTheSameNameAgainAndCancelDiscardsTheForm)

@@ -1,10 +1,13 @@
-// The control's "Script" and "ScriptView" commands, driven through its toolbar.
+// The script editor as the control's "Script" and "ScriptView" commands show it, driven through
+// its toolbar, and as it opens from outside the control (quillon FILE.tcs).
 
 #include "../support/formtesting.h"
 
 #include "../support/controlharness.h"
 #include "platform/libraryfolder.h"
 #include "form/frmscript.h"
+#include "form/scriptviewer.h"
+#include "scripts/scriptbuffer.h"
 
 using namespace ostrel;
 using namespace ostrel::test;
@@ -17,11 +20,21 @@ const QByteArray kScript = "definedukeversion 1.3D and 1.4/1.5\r\ndefinetcname M
                            "defineauthor Someone\r\ndefineemail someone@example.org\r\n"
                            "defineweb http://example.org/mytc\r\n";
 
+// What the user sees in a shown form.
+QStringList visibleState(const QWidget *form)
+{
+    QStringList state{form->windowTitle(), QString::number(child<QComboBox>(form, u"cboVersComp"_s)->currentIndex())};
+    for (const char *name : {"txtTCName", "txtVersion", "txtReleaseDate", "lblGroupFile", "lblGameCon",
+                             "lblTextFile", "txtAuthor", "txtEmail", "txtWeb"})
+        state << textOf(form, QString::fromLatin1(name));
+    return state + entries(form);
+}
+
 class ScriptCommands : public ::testing::Test
 {
 protected:
     // Starts the control with a stored definition shown in its editor.
-    void show(const StoredDefinition &definition)
+    void show(const TcDefinition &definition)
     {
         storeDefinition(*h.fakes.store, definition);
         h.start();
@@ -50,18 +63,36 @@ protected:
     ControlHarness h;
 };
 
-TEST_F(ScriptCommands, ScriptWithAnEmptyEditorOpensAFreshFormWithoutAsking)
+// A view that ends before showing the form, and a form left open, keep the form for the next
+// command; a cancelled form is discarded. With an empty editor "Script" asks nothing.
+TEST_F(ScriptCommands, FormIsKeptUntilCancelledAndScriptWithAnEmptyEditorShowsItFreshWithoutAsking)
 {
-    QPointer<frmScript> cancelled, open;
+    h.fakes.dialogs->answer(h.temp.path()); // a folder cannot be loaded
+    run(u"ScriptView"_s);
+    EXPECT_EQ(h.fakes.dialogs->requests.back().initDir, libraryVolumeRoot()); // no group file shown
+    QPointer<frmScript> kept = keptForm();
+    ASSERT_FALSE(kept.isNull());
+    EXPECT_FALSE(kept->isVisible());
+    h.fakes.dialogs->cancel();
+    run(u"ScriptView"_s);
+    EXPECT_EQ(keptForm(), kept.data());
+
     run(u"Script"_s, [&](frmScript *form) {
-        expectFreshFields(cancelled = form);
+        EXPECT_EQ(form, kept.data());
+        expectFreshFields(form);
+    });
+    run(u"Script"_s, [&](frmScript *form) {
+        EXPECT_EQ(form, kept.data());
         typeInto(child<QLineEdit>(form, u"txtAuthor"_s), u"Typed"_s);
+        // The save dialog carries on from the view's settings: it proposes the folder's title.
+        h.fakes.dialogs->cancel();
+        press(form, u"cmdSave"_s);
         press(form, u"cmdCancel"_s);
     });
-    run(u"Script"_s, [&](frmScript *form) { expectFreshFields(open = form); });
+    EXPECT_EQ(h.fakes.dialogs->requests.back().fileName, QFileInfo(h.temp.path()).fileName());
+    EXPECT_TRUE(kept.isNull());
+    run(u"Script"_s, [&](frmScript *form) { expectFreshFields(form); });
     EXPECT_EQ(h.fakes.messages->log(), QStringList{});
-    EXPECT_TRUE(cancelled.isNull()) << "a cancelled form is discarded";
-    EXPECT_FALSE(open.isNull()) << "a form left open is kept";
 }
 
 TEST_F(ScriptCommands, ScriptAsksWhetherToStartFromTheShownDefinition)
@@ -89,55 +120,64 @@ TEST_F(ScriptCommands, ScriptAsksWhetherToStartFromTheShownDefinition)
     });
 }
 
-TEST_F(ScriptCommands, ViewThatEndsEarlyStartsAtTheVolumeRootAndKeepsTheFormForTheNextCommand)
-{
-    h.fakes.dialogs->answer(h.temp.path()); // a folder cannot be loaded
-    run(u"ScriptView"_s);
-    EXPECT_EQ(h.fakes.dialogs->requests.back().initDir, libraryVolumeRoot()); // no group file shown
-    QPointer<frmScript> kept = keptForm();
-    ASSERT_FALSE(kept.isNull());
-    EXPECT_FALSE(kept->isVisible());
-
-    h.fakes.dialogs->cancel();
-    run(u"ScriptView"_s);
-    EXPECT_EQ(keptForm(), kept.data());
-
-    run(u"Script"_s, [&](frmScript *form) {
-        EXPECT_EQ(form, kept.data());
-        expectFreshFields(form);
-        // The save dialog carries on from the view's settings: it proposes the folder's title.
-        h.fakes.dialogs->cancel();
-        press(form, u"cmdSave"_s);
-        press(form, u"cmdCancel"_s);
-    });
-    EXPECT_EQ(h.fakes.dialogs->requests.back().fileName, QFileInfo(h.temp.path()).fileName());
-    EXPECT_TRUE(kept.isNull());
-}
-
-TEST_F(ScriptCommands, ViewOpensInTheGroupFileFolderAndSaveChangesOnlyTheReleaseDate)
+// "ScriptView" starts in the shown definition's group file folder; saving writes the script back
+// byte for byte but for today's release date. quillon FILE.tcs shows the very same form, and its
+// Save proposes the file's title too.
+TEST_F(ScriptCommands, ViewAndOpeningAFileShowTheSameFormAndSaveChangesOnlyTheReleaseDate)
 {
     const QString script = h.temp.write(u"MYTC.TCS"_s, kScript);
     show({u"Foo"_s, u"1.3D"_s, u"/games/mytc/MYTC.GRP"_s, {}, {}, {}});
     h.fakes.dialogs->answer(script);
+    QStringList viaControl, direct;
     run(u"ScriptView"_s, [&](frmScript *form) {
-        // The dialog opened in the shown definition's group file folder.
         const FileDialogRequest &request = h.fakes.dialogs->requests.back();
         EXPECT_EQ(request.initDir + u'|' + request.filter + u'|' + request.fileName,
                   u"/games/mytc/|Quillon TC Scripts (*.tcs)|*.tcs|"_s);
-        EXPECT_EQ(form->windowTitle(), u"Quillon TC Script - MYTC.TCS"_s);
-        EXPECT_EQ(child<QComboBox>(form, u"cboVersComp"_s)->currentIndex(), 2);
-        EXPECT_EQ(textOf(form, u"txtVersion"_s), u"2.0b"_s);
-        EXPECT_EQ(textOf(form, u"txtReleaseDate"_s), todayShort());
-        EXPECT_EQ(entries(form), QStringList({u"E1L1.MAP"_s, u"TILES000.ART"_s}));
+        viaControl = visibleState(form);
         h.fakes.dialogs->answer(script);
         press(form, u"cmdSave"_s);
     });
+    EXPECT_EQ(viaControl, (QStringList{u"Quillon TC Script - MYTC.TCS"_s, u"2"_s, u"Mytc"_s, u"2.0b"_s, todayShort(),
+                                       u"MYTC.GRP"_s, u"GAME.CON"_s, u"MYTC.TXT"_s, u"Someone"_s, u"someone@example.org"_s,
+                                       u"http://example.org/mytc"_s, u"E1L1.MAP"_s, u"TILES000.ART"_s}));
     EXPECT_EQ(h.fakes.dialogs->requests.back().fileName, u"MYTC.TCS"_s);
     EXPECT_EQ(h.fakes.dialogs->requests.back().flags, 6);
     QByteArray expected = kScript;
     expected.replace("12/24/1999", todayShort().toLatin1());
     EXPECT_EQ(readBytes(script), expected);
     EXPECT_EQ(keptForm(), nullptr);
+
+    h.fakes.forms->onShow = [&](QDialog *form) {
+        direct = visibleState(form);
+        h.fakes.dialogs->cancel();
+        press(form, u"cmdSave"_s);
+    };
+    QString error;
+    ASSERT_TRUE(openScriptInEditor(script, h.fakes.services(), nullptr, &error)) << error.toStdString();
+    EXPECT_EQ(direct, viaControl);
+    EXPECT_EQ(h.fakes.dialogs->requests.back().fileName, u"MYTC.TCS"_s);
+}
+
+// What quillon prints when it cannot open a script in the editor.
+TEST(ScriptViewer, AFileThatCannotBeLoadedShowsNothingAndSaysWhy)
+{
+    TempFolder temp;
+    Fakes fakes{std::make_shared<MemorySettingsStore>()};
+    temp.write(u"folder.tcs/inside"_s, "x");
+    const QString big = temp.write(u"big.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize + 1, 'a'));
+    const QString atLimit = temp.write(u"limit.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize, 'a'));
+    const std::pair<QString, QString> cases[] = {{temp.file(u"missing.tcs"_s), u"does not exist"_s},
+                                                 {temp.file(u"folder.tcs"_s), u"is a folder"_s},
+                                                 {big, u"larger than 1 MiB"_s},
+                                                 {QString(), u"No TC script"_s}};
+    for (const auto &[path, reason] : cases) {
+        QString error;
+        EXPECT_FALSE(openScriptInEditor(path, fakes.services(), nullptr, &error)) << path.toStdString();
+        EXPECT_TRUE(error.contains(reason)) << error.toStdString();
+    }
+    EXPECT_EQ(fakes.forms->shown, 0);
+    EXPECT_TRUE(openScriptInEditor(atLimit, fakes.services(), nullptr));
+    EXPECT_EQ(fakes.forms->shown, 1);
 }
 
 } // namespace

@@ -3,7 +3,7 @@ cmake_minimum_required(VERSION 3.25)
 #   CASE window: no file, the launcher window opens; quillon ends with status 0;
 #   CASE readable: the editor opens with the script's title, quillon ends with status 0;
 #   CASE missing: a message naming the file on standard error and status 2 (why a file cannot
-#   be opened is checked in scriptviewer_test.cpp).
+#   be opened is checked by ScriptViewer.AFileThatCannotBeLoadedShowsNothingAndSaysWhy).
 include(${CMAKE_CURRENT_LIST_DIR}/scriptsupport.cmake)
 require_variables(QUILLON WORK_DIR CASE)
 

@@ -13,7 +13,7 @@ using namespace ostrel;
 namespace {
 
 // The lines' order and spelling are checked byte by byte through the script form, in
-// ScriptCommands.ViewOpensInTheGroupFileFolderAndSaveChangesOnlyTheReleaseDate.
+// ScriptCommands.ViewAndOpeningAFileShowTheSameFormAndSaveChangesOnlyTheReleaseDate.
 TEST(ScriptWriter, EveryWrittenValueReadsBackFromTheFile)
 {
     // The first record fits Windows-1252, the second needs UTF-8; the second save replaces the

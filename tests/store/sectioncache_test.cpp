@@ -44,56 +44,39 @@ protected:
     SectionCache cache;
 };
 
-TEST_F(SectionCacheTest, SavesKeepTheKeyAsFirstWrittenAndNewKeysGoToTheirIdsPlace)
+// A saved value keeps the key as first written; a new key goes to its id's place, also an id
+// another program left free. SQLite hands out the largest id again once its row is gone: the
+// key saved under it is a new key, in the dead one's place. Dead entries are compacted away on
+// the next read, and the rest stays findable by id.
+TEST_F(SectionCacheTest, OwnWritesLeaveTheRowsAsAReadOfTheFileWouldFindThem)
 {
     cache.saved(20, u"B"_s, u"two"_s);
-    cache.saved(25, u"between"_s, u"x"_s); // an id another program left free
+    cache.saved(25, u"between"_s, u"x"_s);
     cache.saved(5, u"first"_s, u"y"_s);
     cache.saved(31, u"last"_s, u"z"_s);
     EXPECT_EQ(shown(cache), u"first=y a=1 b=two between=x c=3 last=z"_s);
-}
 
-TEST_F(SectionCacheTest, DeletedKeysAreGoneAndTheRestStaysFindableAfterCompaction)
-{
+    cache.deleted(25);
+    cache.deleted(7); // no such row
+    cache.deleted(31);
     cache.deleted(20);
-    cache.deleted(20);
-    cache.deleted(15); // no such row
-    EXPECT_EQ(shown(cache), u"a=1 c=3"_s);
+    cache.saved(31, u"reborn"_s, u"new"_s);
+    EXPECT_EQ(shown(cache), u"first=y a=1 c=3 reborn=new"_s);
 
     cache.saved(30, u"C"_s, u"three"_s);
     cache.saved(20, u"b"_s, u"again"_s);
-    cache.deleted(10);
-    EXPECT_EQ(shown(cache), u"b=again c=three"_s);
+    cache.deleted(5);
+    EXPECT_EQ(shown(cache), u"a=1 b=again c=three reborn=new"_s);
 }
 
-// SQLite hands out the largest id again once its row is gone: the key saved under it is a
-// new key, shown in the dead one's place.
-TEST_F(SectionCacheTest, DeadEntryWhoseIdIsHandedOutAgainHoldsTheNewKey)
-{
-    cache.deleted(30);
-    cache.deleted(20);
-    cache.saved(30, u"reborn"_s, u"new"_s);
-    EXPECT_EQ(shown(cache), u"a=1 reborn=new"_s);
-
-    cache.deleted(30);
-    cache.saved(30, u"again"_s, u"newer"_s);
-    cache.deleted(10);
-    EXPECT_EQ(shown(cache), u"again=newer"_s);
-}
-
-TEST_F(SectionCacheTest, HoldsOnlyItsSectionAtItsDataVersion)
+// A section read again is held, at its new data version, only once every row is in: half a
+// section would be taken for the whole. Meanwhile the rows held under the same ids are offered,
+// wherever rows were added or removed between them; another section offers none.
+TEST_F(SectionCacheTest, ReadAgainItIsHeldOnlyWhenFinishedAndOffersTheRowsHeldUnderTheSameIds)
 {
     EXPECT_TRUE(cache.holds(kApp, kSection, 1));
     EXPECT_FALSE(cache.holds(kApp, kSection, 2));
     EXPECT_FALSE(cache.holds(kApp, u"tcsettings"_s));
-    cache.clear();
-    EXPECT_FALSE(cache.holds(kApp, kSection));
-}
-
-// A section read again offers the rows held under the same ids, wherever rows were added or
-// removed between them; another section offers none.
-TEST_F(SectionCacheTest, RefillOffersTheRowsHeldUnderTheSameIds)
-{
     {
         SectionCache::Refill refill(cache, kApp, kSection, 0);
         EXPECT_FALSE(cache.holds(kApp, kSection));
@@ -109,19 +92,12 @@ TEST_F(SectionCacheTest, RefillOffersTheRowsHeldUnderTheSameIds)
     }
     EXPECT_TRUE(cache.holds(kApp, kSection, 2));
     EXPECT_EQ(shown(cache), u"a=1"_s);
-
-    SectionCache::Refill other(cache, kApp, u"tcsettings"_s, 0);
-    EXPECT_EQ(other.previous(10), nullptr);
-}
-
-// Half a section would be taken for the whole.
-TEST_F(SectionCacheTest, RefillLeftUnfinishedLeavesNothing)
-{
     {
-        SectionCache::Refill refill(cache, kApp, kSection, 0);
-        refill.append(10, {u"a"_s, u"1"_s});
+        SectionCache::Refill other(cache, kApp, u"tcsettings"_s, 0);
+        EXPECT_EQ(other.previous(10), nullptr);
+        other.append(10, {u"Directory Cleanup"_s, u"None"_s});
     }
-    EXPECT_FALSE(cache.holds(kApp, kSection));
+    EXPECT_FALSE(cache.holds(kApp, u"tcsettings"_s));
     EXPECT_TRUE(cache.rows().empty());
 }
 

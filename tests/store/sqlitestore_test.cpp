@@ -96,25 +96,10 @@ protected:
     const QString path = folder.file(u"settings.sqlite3"_s);
 };
 
-// Readable, checkable and in rollback-journal mode for a client without our code, marked as
-// ours, with the rows in the order of their first creation. (Our own clients reopen stores in
-// tests/reliability.)
-TEST_F(SqliteStore, FileIsPlainSqliteForAnyClient)
-{
-    {
-        SqliteSettingsStore store(path);
-        store.SaveSetting(kApp, kSection, u"b"_s, u"1"_s);
-        store.SaveSetting(kApp, kSection, u"a"_s, u"2"_s);
-        store.SaveSetting(kApp, kSection, u"B"_s, u"3"_s);
-    }
-    OtherClient other(path);
-    EXPECT_EQ(other.column("PRAGMA integrity_check"), QStringList{u"ok"_s});
-    EXPECT_EQ(other.column("PRAGMA journal_mode"), QStringList{u"delete"_s});
-    EXPECT_EQ(other.stamp(), kStamped);
-    EXPECT_EQ(other.column("SELECT value FROM settings ORDER BY id"), (QStringList{u"3"_s, u"2"_s}));
-}
-
-TEST_F(SqliteStore, FileAndFoldersAppearOnlyOnWritesAndArePrivate)
+// The file and its folders appear with the first write, private. The file is plain SQLite for a
+// client without our code: sound, in rollback-journal mode, marked as ours, with the rows in the
+// order of their first creation. (Our own clients reopen stores in tests/reliability.)
+TEST_F(SqliteStore, FileAppearsWithTheFirstWritePrivateAndPlainSqliteForAnyClient)
 {
     const mode_t oldMask = ::umask(022);
     const QString file = folder.file(u"a/b/settings.sqlite3"_s);
@@ -123,8 +108,10 @@ TEST_F(SqliteStore, FileAndFoldersAppearOnlyOnWritesAndArePrivate)
     store.Transact([] {});
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"a"_s)));
 
-    store.SaveSetting(kApp, kSection, u"k"_s, u"v"_s);
+    store.SaveSetting(kApp, kSection, u"b"_s, u"1"_s);
     ::umask(oldMask);
+    store.SaveSetting(kApp, kSection, u"a"_s, u"2"_s);
+    store.SaveSetting(kApp, kSection, u"B"_s, u"3"_s);
     for (const auto &[name, mode] : {std::pair(u"a"_s, 0700), std::pair(u"a/b"_s, 0700),
                                      std::pair(u"a/b/settings.sqlite3"_s, 0600)}) {
         struct stat info{};
@@ -132,6 +119,13 @@ TEST_F(SqliteStore, FileAndFoldersAppearOnlyOnWritesAndArePrivate)
         EXPECT_EQ(info.st_mode & 07777, mode_t(mode)) << qPrintable(name);
     }
     EXPECT_EQ(QDir(folder.file(u"a/b"_s)).entryList(QDir::Files), QStringList{u"settings.sqlite3"_s});
+    {
+        OtherClient other(file);
+        EXPECT_EQ(other.column("PRAGMA integrity_check"), QStringList{u"ok"_s});
+        EXPECT_EQ(other.column("PRAGMA journal_mode"), QStringList{u"delete"_s});
+        EXPECT_EQ(other.stamp(), kStamped);
+        EXPECT_EQ(other.column("SELECT value FROM settings ORDER BY id"), (QStringList{u"3"_s, u"2"_s}));
+    }
 
     QFile::remove(file); // deleted while open: made again by the next write
     store.SaveSetting(kApp, kSection, u"new"_s, u"2"_s);
@@ -190,8 +184,9 @@ TEST_F(SqliteStore, UnusableReadOnlyOrNewerFilesAreLeftUntouchedAndRefuseWrites)
 }
 
 // A store written before files were stamped is read as it is, and stamped by the transaction
-// of its first change: not by reads, nor by a change that fails, nor by a delete of nothing.
-TEST_F(SqliteStore, StoreFromBeforeTheStampGetsItWithItsFirstChange)
+// of its first change: not by reads, nor by a delete of nothing, nor by a change refused for a
+// full disk, which is rolled back whole. Once there is room again the same store writes.
+TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndAStoreFromBeforeTheStampGetsItWithItsFirstChange)
 {
     OtherClient(folder.write(u"settings.sqlite3"_s, {})).exec( // the layout of every earlier release
         "CREATE TABLE settings (id INTEGER PRIMARY KEY, application TEXT NOT NULL,"
@@ -202,36 +197,12 @@ TEST_F(SqliteStore, StoreFromBeforeTheStampGetsItWithItsFirstChange)
         "INSERT INTO settings VALUES (7, 'Vantrel', 'DefinedTCs', 'Old', 'old', 'vantrel', 'definedtcs', 'old')");
     const QByteArray before = test::checksum(path);
     ASSERT_EQ(OtherClient(path).stamp(), u"0/0"_s);
-    {
-        FirstConnection hook("PRAGMA max_page_count = 1"); // the file may not grow
-        SqliteSettingsStore store(path);
-        EXPECT_EQ(store.GetAllSettings(kApp, kSection), (SettingRows{{u"Old"_s, u"old"_s}}));
-        store.Transact([&] { store.GetSetting(kApp, kSection, u"old"_s, {}); });
-        store.DeleteSetting(kApp, kSection, u"missing"_s);
-        expectWriteRefused([&] {
-            store.Transact([&] {
-                store.SaveSetting(kApp, kSection, u"small"_s, u"1"_s);
-                store.SaveSetting(kApp, kSection, u"big"_s, QString(20000, u'x'));
-            });
-        }, path, u"the disk is full"_s);
-    }
-    EXPECT_EQ(test::checksum(path), before);
-
-    SqliteSettingsStore(path).SaveSetting(kApp, kSection, u"New"_s, u"new"_s);
-    OtherClient other(path);
-    EXPECT_EQ(other.stamp(), kStamped);
-    EXPECT_EQ(other.column("PRAGMA integrity_check"), QStringList{u"ok"_s});
-    EXPECT_EQ(SqliteSettingsStore(path).GetAllSettings(kApp, kSection),
-              (SettingRows{{u"Old"_s, u"old"_s}, {u"New"_s, u"new"_s}}));
-}
-
-TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndTheStoreRecovers)
-{
-    fill();
     FirstConnection hook("PRAGMA max_page_count = 1"); // the file may not grow
     SqliteSettingsStore store(path);
+    EXPECT_EQ(store.GetAllSettings(kApp, kSection), (SettingRows{{u"Old"_s, u"old"_s}}));
+    store.Transact([&] { store.GetSetting(kApp, kSection, u"old"_s, {}); });
+    store.DeleteSetting(kApp, kSection, u"missing"_s);
     const QString big(20000, u'x');
-
     expectWriteRefused([&] {
         store.Transact([&] {
             store.SaveSetting(kApp, kSection, u"small"_s, u"1"_s);
@@ -239,11 +210,16 @@ TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndTheStoreRecovers)
         });
     }, path, u"the disk is full"_s);
     EXPECT_EQ(store.GetSetting(kApp, kSection, u"small"_s, u"d"_s), u"d"_s);
+    EXPECT_EQ(test::checksum(path), before);
 
     ASSERT_NE(hook.s_db, nullptr);
     sqlite3_exec(hook.s_db, "PRAGMA max_page_count = 1000000", nullptr, nullptr, nullptr);
     store.SaveSetting(kApp, kSection, u"big"_s, big);
-    EXPECT_EQ(SqliteSettingsStore(path).GetSetting(kApp, kSection, u"big"_s, u"d"_s), big);
+    OtherClient other(path);
+    EXPECT_EQ(other.stamp(), kStamped);
+    EXPECT_EQ(other.column("PRAGMA integrity_check"), QStringList{u"ok"_s});
+    EXPECT_EQ(SqliteSettingsStore(path).GetAllSettings(kApp, kSection),
+              (SettingRows{{u"Old"_s, u"old"_s}, {u"big"_s, big}}));
 }
 
 TEST_F(SqliteStore, LockedFileRefusesWritesAndCommitsThenRecovers)

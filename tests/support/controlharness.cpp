@@ -18,10 +18,9 @@
 
 namespace ostrel::test {
 
-void storeDefinition(SettingsStore &store, const StoredDefinition &d)
+void storeDefinition(SettingsStore &store, const TcDefinition &definition)
 {
-    DefinitionStore(store).save({d.name, d.version, d.groupFile, d.gameCon, d.textFile, d.otherFiles},
-                                DefinitionStore::SaveKind::New);
+    DefinitionStore(store).save(definition, DefinitionStore::SaveKind::New);
 }
 
 Keys definedKeys(const SettingsStore &store)

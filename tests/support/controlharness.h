@@ -19,11 +19,8 @@ namespace ostrel::test {
 
 using namespace Qt::StringLiterals;
 
-/// The fields of one stored definition, for writing test data into a store.
-using StoredDefinition = TcDefinition;
-
 /// Stores a definition as a first save does.
-void storeDefinition(SettingsStore &store, const StoredDefinition &definition);
+void storeDefinition(SettingsStore &store, const TcDefinition &definition);
 /// The (key, value) pairs of "DefinedTCs", in store order; empty when there are none.
 using Keys = std::vector<std::pair<QString, QString>>;
 Keys definedKeys(const SettingsStore &store);

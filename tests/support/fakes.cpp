@@ -64,13 +64,7 @@ Fakes::Fakes(std::shared_ptr<SettingsStore> store)
 
 PlatformServices Fakes::services() const
 {
-    PlatformServices s;
-    s.store = store;
-    s.fileDialogs = dialogs;
-    s.messages = messages;
-    s.shell = shell;
-    s.forms = forms;
-    return s;
+    return {store, dialogs, messages, shell, forms};
 }
 
 } // namespace ostrel::test
