@@ -1,5 +1,7 @@
 # Installing Ostrel for hosts: the shared library, the headers a host needs, the CMake
-# package (find_package(Ostrel)), a pkg-config file, and the Debian package built by CPack.
+# package (find_package(Ostrel)) and a pkg-config file; for users, quillon's manual page and
+# its AppStream metainfo (beside its desktop entry, installed by host/CMakeLists.txt).
+# The Debian packages are built from debian/ (tools/build-packages.sh).
 
 include(CMakePackageConfigHelpers)
 
@@ -39,30 +41,9 @@ string(REGEX REPLACE "/$" "" OSTREL_PC_PREFIX_FROM_PCDIR "${OSTREL_PC_PREFIX_FRO
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ostrel.pc.in ${PROJECT_BINARY_DIR}/ostrel.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ostrel.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
-# The Debian package: one package "ostrel" with the library, its development files, the
-# Qt Designer plugin and the quillon host.
-set(CPACK_PACKAGE_NAME ostrel)
-set(CPACK_PACKAGE_VENDOR "The Ostrel developers")
-set(CPACK_PACKAGE_CONTACT "Ostrel developers <ostrel@example.org>")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "TC manager control for Qt hosts, with the Quillon launcher")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Ostrel is a Qt 6 widget library holding ucTC, a manager for Duke Nukem 3D TC \
-definitions and TC scripts. The package holds the shared library, its headers, CMake and \
-pkg-config files, a Qt Designer plugin and the quillon demo launcher.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${OSTREL_HOMEPAGE})
-find_program(OSTREL_DPKG_SHLIBDEPS dpkg-shlibdeps)
-mark_as_advanced(OSTREL_DPKG_SHLIBDEPS)
-if(OSTREL_DPKG_SHLIBDEPS)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libqt6svg6 (>= 6.4), libsqlite3-0")
+if(TARGET quillon)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillon.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Software centres list Quillon from this file; its launchable is quillon.desktop.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.example.ostrel.quillon.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
-# The development files want the Qt headers and CMake files that they refer to.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-base-dev")
-include(CPack)

@@ -2,7 +2,7 @@ cmake_minimum_required(VERSION 3.25)
 # cmake -P: installs the build into a temporary prefix, checks what a host gets, then
 # configures, builds and runs examples/minimal-host against that prefix only.
 include(${CMAKE_CURRENT_LIST_DIR}/scriptsupport.cmake)
-require_variables(BUILD_DIR EXAMPLE_DIR WORK_DIR GENERATOR CXX_COMPILER LIBDIR)
+require_variables(BUILD_DIR EXAMPLE_DIR WORK_DIR GENERATOR CXX_COMPILER LIBDIR BINDIR)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
@@ -66,15 +66,20 @@ if(PKG_CONFIG)
   endif()
 endif()
 
-# The installed programs and the Designer plugin find the library of their own prefix.
+# The installed programs and the Designer plugin find the library of their own prefix
+# (through their RUNPATH; a distribution's build leaves it out, and the library is then
+# found in the system's folder).
 set(binaries)
 if(DESIGNER_DIR)
   list(APPEND binaries ${prefix}/${DESIGNER_DIR}/libostrel_designer.so)
 endif()
 if(HOST)
-  list(APPEND binaries ${prefix}/bin/quillon)
+  list(APPEND binaries ${prefix}/${BINDIR}/quillon)
 endif()
 find_program(LDD ldd)
+if(SKIP_INSTALL_RPATH)
+  set(LDD "")
+endif()
 require_files(${binaries})
 foreach(binary IN LISTS binaries)
   if(LDD)
