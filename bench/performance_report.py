@@ -1,9 +1,18 @@
 #!/usr/bin/env python3
 """Writes docs/performance.md from the JSON output of the benchmark programs.
 
-Usage: performance_report.py CONTROL_JSON SCRIPTS_JSON LOAD_BEFORE LOAD_AFTER > docs/performance.md
+Usage: performance_report.py --control JSON... --scripts JSON --launch-plan JSON
+           --load-before LOAD --load-after LOAD [--notes FILE]
+           [--before JSON... --before-revision TEXT [--load-during LOAD...]] > docs/performance.md
+
+A JSON file holds either the median aggregates of a program's repetitions or single
+repetitions; single repetitions spread over several files (one process each) are pooled and
+their median taken. With --before, the n-th "before" file is paired with the n-th control
+file: the two ran one right after the other, under the same load.
 """
+import argparse
 import json
+import statistics
 import sys
 
 SIZES = [100, 1000, 10000, 50000]
@@ -20,18 +29,73 @@ OPERATIONS = [
 ]
 SCRIPT_TEXTS = [("OneHugeLine", "one huge line"), ("ShortLines", "short lines"),
                 ("KeywordLines", "a directive on every line")]
+LAUNCH_PLAN = "BM_PlanForALaunch"
+# A median more than this much above the one before is named below the comparison.
+SLOWER = 1.10
 
 
-def medians(path):
+def read_run(path):
+    """One program run: its context, its median aggregates and its single repetitions by
+    benchmark (real and CPU milliseconds), and the benchmarks that failed."""
     with open(path) as f:
         data = json.load(f)
-    result = {}
+    aggregates, repetitions, failed = {}, {}, set()
     for b in data["benchmarks"]:
-        if b.get("aggregate_name") != "median":
+        if b.get("error_occurred"):
+            failed.add(b["run_name"])
             continue
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-        result[b["run_name"]] = (b["real_time"] * scale, b["cpu_time"] * scale)
-    return data["context"], result
+        times = (b["real_time"] * scale, b["cpu_time"] * scale)
+        if b.get("run_type") == "aggregate":
+            if b.get("aggregate_name") == "median":
+                aggregates[b["run_name"]] = (times, b.get("repetitions", 0))
+        else:
+            repetitions.setdefault(b["run_name"], []).append(times)
+    return data["context"], aggregates, repetitions, failed
+
+
+def median_times(samples):
+    return (statistics.median(t[0] for t in samples), statistics.median(t[1] for t in samples))
+
+
+class Results:
+    """The medians of one benchmark program over one or more of its runs."""
+
+    def __init__(self, paths):
+        self.context = {}
+        self.medians = {}
+        self.repetitions = {}
+        self.failed = set()
+        # Per run, its own median of each benchmark, for pairing runs made side by side.
+        self.runs = []
+        pooled = {}
+        for path in paths:
+            context, aggregates, repetitions, failed = read_run(path)
+            self.context = self.context or context
+            self.failed |= failed
+            run = {name: median_times(samples) for name, samples in repetitions.items()}
+            run.update({name: times for name, (times, _) in aggregates.items()})
+            self.runs.append(run)
+            for name, samples in repetitions.items():
+                pooled.setdefault(name, []).extend(samples)
+            for name, (times, count) in aggregates.items():
+                self.medians[name] = times
+                self.repetitions[name] = count
+        for name, samples in pooled.items():
+            if name not in self.medians:
+                self.medians[name] = median_times(samples)
+                self.repetitions[name] = len(samples)
+
+    def get(self, name):
+        return self.medians.get(name)
+
+    def real(self, name):
+        v = self.medians.get(name)
+        return v[0] if v else None
+
+    def cpu(self, name):
+        v = self.medians.get(name)
+        return v[1] if v else None
 
 
 def ms(value):
@@ -54,26 +118,98 @@ def fmt_ratio(r):
     return "–" if r is None else f"{r:.2f}×"
 
 
+def write_comparison(w, before, after, arguments):
+    turns = min(len(before.runs), len(after.runs))
+    w("## Before and after the change")
+    w("")
+    w(f"\"Before\" is revision {arguments.before_revision};")
+    w(f"\"after\" is {arguments.after_revision}.")
+    w("Both were built in Release with the same options. Their control benchmark programs ran")
+    w(f"turn about in one session, {turns} turns each, one repetition of every benchmark per turn")
+    w("(which of the two went first alternated), so that other work on the machine weighed on")
+    w("both alike. The floor runs no Ostrel code: its ratio shows how far the machine alone set")
+    w("the two apart. The last column gives the middle half of the ratios of the two turns of")
+    w("each pair, which shows how much one pair of turns can differ from another.")
+    if arguments.load_during:
+        loads = sorted(float(v) for v in arguments.load_during)
+        w(f"One-minute load average between the turns: {loads[0]:.2f} to {loads[-1]:.2f}.")
+    w("")
+    w("| operation | definitions | before | after | after/before | CPU time after/before "
+      "| after/before, turn by turn (quartiles) |")
+    w("|---|---|---|---|---|---|---|")
+    slower = []
+    for op, label in OPERATIONS:
+        for n in SIZES:
+            name = f"{op}/{n}"
+            wall = ratio(after.real(name), before.real(name))
+            cpu = ratio(after.cpu(name), before.cpu(name))
+            paired = [a[name][0] / b[name][0] for b, a in zip(before.runs, after.runs)
+                      if name in a and name in b and b[name][0]]
+            spread = "–"
+            if len(paired) >= 2:
+                low, _, high = statistics.quantiles(paired, n=4, method="inclusive")
+                spread = f"{low:.2f}–{high:.2f}"
+            w(f"| {label} | {n:,} | {ms(before.real(name))} | {ms(after.real(name))} | {fmt_ratio(wall)} "
+              f"| {fmt_ratio(cpu)} | {spread} |")
+            if wall is not None and wall > SLOWER:
+                slower.append(f"{label} at {n:,} definitions ({fmt_ratio(wall)}, CPU time {fmt_ratio(cpu)})")
+    w("")
+    if slower:
+        w(f"Medians more than {SLOWER:.2f} times those before, in wall-clock time: " + "; ".join(slower) + ".")
+    else:
+        w(f"No median of wall-clock time was more than {SLOWER:.2f} times the one before.")
+    w("")
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description="Writes docs/performance.md to standard output.")
+    parser.add_argument("--control", nargs="+", required=True, help="ostrel_bench_control's JSON output")
+    parser.add_argument("--scripts", required=True, help="ostrel_bench_scripts' JSON output")
+    parser.add_argument("--launch-plan", required=True, help="ostrel_bench_launch_plan's JSON output")
+    parser.add_argument("--load-before", required=True, help="/proc/loadavg before the run")
+    parser.add_argument("--load-after", required=True, help="/proc/loadavg after the run")
+    parser.add_argument("--notes", help="Markdown appended to the report")
+    parser.add_argument("--before", nargs="+", default=[],
+                        help="the JSON output of the revision before's control benchmark, run by run")
+    parser.add_argument("--before-revision", default="", help="which revision the --before runs are of")
+    parser.add_argument("--after-revision", default="the code this report was written from",
+                        help="which revision the --control runs are of")
+    parser.add_argument("--load-during", nargs="*", default=[],
+                        help="one-minute load averages taken between the turns of a --before comparison")
+    arguments = parser.parse_args()
+    if arguments.before and not arguments.before_revision:
+        parser.error("--before needs --before-revision")
+    return arguments
+
+
 def main():
-    context, control = medians(sys.argv[1])
-    _, scripts = medians(sys.argv[2])
-    load_before, load_after = sys.argv[3], sys.argv[4]
+    arguments = parse_arguments()
+    control = Results(arguments.control)
+    scripts = Results([arguments.scripts])
+    launch_plan = Results([arguments.launch_plan])
+    before = Results(arguments.before) if arguments.before else None
+    context = control.context
+    load_before, load_after = arguments.load_before, arguments.load_after
 
     def real(op, n):
-        v = control.get(f"{op}/{n}")
-        return v[0] if v else None
+        return control.real(f"{op}/{n}")
 
     def cpu(op, n):
-        v = control.get(f"{op}/{n}")
-        return v[1] if v else None
+        return control.cpu(f"{op}/{n}")
 
     out = []
     w = out.append
     w("# Performance")
     w("")
     w("Written by `tools/run-benchmarks.sh` from a Release build of the benchmark programs in")
-    w("`bench/` (`ostrel_bench_control`, `ostrel_bench_scripts`); every figure is the median of")
-    w(f"the repetitions of one run. Run of {context.get('date', '?')} on {context.get('num_cpus', '?')} CPUs")
+    w("`bench/` (`ostrel_bench_control`, `ostrel_bench_scripts`, `ostrel_bench_launch_plan`);")
+    if before:
+        w("every figure is the median of the repetitions of one run, those of the control each in a")
+        w("process of its own, turn about with the revision before (see \"Before and after the")
+        w(f"change\"). Run of {context.get('date', '?')} on {context.get('num_cpus', '?')} CPUs")
+    else:
+        w("every figure is the median of the repetitions of one run.")
+        w(f"Run of {context.get('date', '?')} on {context.get('num_cpus', '?')} CPUs")
     w(f"at {context.get('mhz_per_cpu', '?')} MHz; load average {load_before} before the run and {load_after} after it.")
     w("")
     w("Each store holds the given number of TC definitions (a version, a name, a group file, a")
@@ -81,6 +217,11 @@ def main():
     w("control runs on the offscreen platform with recording fakes for dialogs and message")
     w("boxes; the store is a real SQLite file with durable commits (`synchronous = FULL`).")
     w("")
+    failed = sorted(control.failed | scripts.failed | launch_plan.failed | (before.failed if before else set()))
+    if failed:
+        w("**Benchmarks that stopped with an error in this run** (their figures are missing or")
+        w("rest on fewer repetitions): " + ", ".join(f"`{name}`" for name in failed) + ".")
+        w("")
     w("## Wall-clock time (median) and ratio to the floor")
     w("")
     w("The floor is the least any read of the section can cost: the store's own query,")
@@ -110,17 +251,32 @@ def main():
     w("")
     size_table(lambda n: f"{n:,}", cpu, lambda op, n: ms(cpu(op, n)))
     w("")
+    if before:
+        write_comparison(w, before, control, arguments)
     w("## Reading scripts")
     w("")
     w("| text | 1 MiB | 2 MiB | 2 MiB / 1 MiB |")
     w("|---|---|---|---|")
     script_rows = []
     for key, label in SCRIPT_TEXTS:
-        one = scripts.get(f"readScript/{key}/1")
-        two = scripts.get(f"readScript/{key}/2")
-        one_ms, two_ms = (one[0] if one else None), (two[0] if two else None)
+        one_ms = scripts.real(f"readScript/{key}/1")
+        two_ms = scripts.real(f"readScript/{key}/2")
         script_rows.append((label, one_ms, two_ms))
         w(f"| {label} | {ms(one_ms)} | {ms(two_ms)} | {fmt_ratio(ratio(two_ms, one_ms))} |")
+    w("")
+
+    plan_ms = launch_plan.real(LAUNCH_PLAN)
+    w("## Planning a launch")
+    w("")
+    w("What the host works out before it shows a launch's preview: the TC's group directory")
+    w("read from a 44 MB group file of 3,000 members, a game directory of 1,000 files listed")
+    w("(300 of them the group's member names in another case) and the clean-up plan made from")
+    w("both (300 steps). The group file is sparse: only its directory is read, as for a real one.")
+    w("")
+    w("| | wall clock | CPU time | repetitions |")
+    w("|---|---|---|---|")
+    w(f"| the plan for a launch (median) | {ms(plan_ms)} | {ms(launch_plan.cpu(LAUNCH_PLAN))} "
+      f"| {launch_plan.repetitions.get(LAUNCH_PLAN, '–')} |")
     w("")
 
     targets = []
@@ -145,6 +301,8 @@ def main():
         r = ratio(two_ms, one_ms)
         target(f"script, {label}: 1 MiB → 2 MiB", "≤ 2.5×", fmt_ratio(r), r is not None and r <= 2.5)
         target(f"script, {label}: 1 MiB", "< 50 ms", ms(one_ms), one_ms is not None and one_ms < 50)
+    target("planning a launch: 1,000 files, group file of 3,000 members", "< 50 ms", ms(plan_ms),
+           plan_ms is not None and plan_ms < 50)
 
     w("## Targets")
     w("")
@@ -159,8 +317,10 @@ def main():
     else:
         w("Every target was met in this run.")
     w("")
-    with open(sys.argv[5] if len(sys.argv) > 5 else "/dev/null") as notes:
-        text = notes.read().strip()
+    text = ""
+    if arguments.notes:
+        with open(arguments.notes) as notes:
+            text = notes.read().strip()
     if text:
         w(text)
         w("")
