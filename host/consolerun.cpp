@@ -132,7 +132,7 @@ bool reportRestore(const RestoreReport &report)
     for (const QString &name : report.removedForGood)
         say(u"deleted for good at the launch, as agreed: %1"_s.arg(name));
     if (report.ok())
-        say(u"the game directory is back as it was (%1 changes undone)."_s.arg(report.stepsUndone));
+        say(u"the game directory is back as it was (%1)."_s.arg(changesUndoneText(report.stepsUndone)));
     return report.ok();
 }
 

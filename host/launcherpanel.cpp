@@ -3,6 +3,7 @@
 #include "host/hostlaunch.h"
 #include "host/logdialog.h"
 #include "host/pathdialogs.h"
+#include "host/plansummary.h"
 #include "host/previewdialog.h"
 
 #include <launcher/launchsession.h>
@@ -541,7 +542,7 @@ void LauncherPanel::restoreByHand()
         warn(restoreProblems(report));
         return;
     }
-    lblStatus->setText(u"The game directory is back as it was (%1 changes undone)."_s.arg(report.stepsUndone)
+    lblStatus->setText(u"The game directory is back as it was (%1)."_s.arg(changesUndoneText(report.stepsUndone))
                        + removedForGoodText(report));
 }
 
