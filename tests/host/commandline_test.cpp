@@ -30,13 +30,9 @@ struct Outcome {
 Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {},
                 const QString &dataHome = {})
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"FAKE_ENGINE_EXIT"_s})
-        env.remove(name);
-    env.insert(u"XDG_CONFIG_HOME"_s, scene.path() + u"/config"_s);
-    env.insert(u"XDG_DATA_HOME"_s, dataHome.isEmpty() ? scene.path() + u"/data"_s : dataHome);
-    env.insert(u"XDG_STATE_HOME"_s, scene.path() + u"/state"_s);
-    env.insert(u"FAKE_ENGINE_RECORD"_s, scene.recordPath());
+    QProcessEnvironment env = scene.quillonEnvironment();
+    if (!dataHome.isEmpty())
+        env.insert(u"XDG_DATA_HOME"_s, dataHome);
     if (!engineExit.isEmpty())
         env.insert(u"FAKE_ENGINE_EXIT"_s, QString::fromLatin1(engineExit));
     QProcess process;
@@ -50,10 +46,7 @@ Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QB
         process.waitForFinished();
         return run;
     }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
 std::string shown(const Outcome &run)
@@ -74,11 +67,7 @@ TEST(QuillonCommandLine, HelpAndListRunWithoutADisplay)
     EXPECT_EQ(empty.out, QString()) << shown(empty);
     EXPECT_FALSE(QFile::exists(scene.storePath())) << "listing an absent store created it";
 
-    TcDefinition second = scene.tc;
-    second.name = u"B second"_s;
-    TcDefinition third = scene.tc;
-    third.name = u"A third"_s;
-    scene.fillStore({second, third});
+    scene.fillStore({scene.tcNamed(u"B second"_s), scene.tcNamed(u"A third"_s)});
     const Outcome filled = quillon(scene, {u"--list"_s});
     EXPECT_EQ(filled.status, 0) << shown(filled);
     EXPECT_EQ(filled.out, u"Odd TC\nB second\nA third\n"_s) << shown(filled);
@@ -98,7 +87,6 @@ TEST(QuillonCommandLine, LaunchRunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
         const Outcome run = quillon(scene, {u"--launch"_s, u"odd tc"_s, u"--yes"_s});
         ASSERT_EQ(run.status, 0) << shown(run);
         EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments());
-        EXPECT_EQ(scene.record().value("cwd"), scene.gameDir.toUtf8());
         const QList<QByteArray> seen = scene.record().values("entry");
         EXPECT_FALSE(seen.contains("e1l1.map") || seen.contains("GAME.CON")) << "the TC's files were overridden";
         EXPECT_TRUE(seen.contains("README.TXT") && seen.contains("DUKE3D.GRP"));
@@ -135,18 +123,13 @@ TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
 TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
 {
     LaunchScene scene;
-    TcDefinition notAGroup = scene.tc;
-    notAGroup.name = u"Not a group"_s;
+    TcDefinition notAGroup = scene.tcNamed(u"Not a group"_s);
     notAGroup.groupFile = scene.tc.gameCon;
-    TcDefinition vanished = scene.tc;
-    vanished.name = u"Vanished"_s;
+    TcDefinition vanished = scene.tcNamed(u"Vanished"_s);
     vanished.otherFiles = {scene.tcDir + u"/GONE.ART"_s};
-    scene.fillStore({notAGroup, vanished});
-    {
-        // A second listed name that differs only in case: the store cannot tell their keys apart.
-        SqliteSettingsStore store(scene.storePath());
-        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"ODD tc"_s);
-    }
+    scene.fillStore({notAGroup, vanished, scene.tcNamed(u"Twice"_s)});
+    // A second listed name that differs only in case: the store cannot tell their keys apart.
+    SqliteSettingsStore(scene.storePath()).SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"TWICE"_s);
     const auto before = snapshotOf(scene.gameDir);
     const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--yes"_s};
     struct Case {
@@ -161,7 +144,8 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
         {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, u"GONE.ART"_s},
         {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6, u"no engine"_s},
         {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6, u"raze"_s},
-        {"name held twice in case", odd, 4, u"ODD tc"_s},
+        {"name held twice in case", {u"--launch"_s, u"Twice"_s, u"--yes"_s}, 4,
+         u"\"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s},
         {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"Nobody"_s},
     };
     for (const Case &c : cases) {
@@ -172,19 +156,6 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     }
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
-
-    {
-        SqliteSettingsStore store(scene.storePath());
-        store.DeleteSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s);
-        DefinitionStore(store).setCleanupPreference(u"Sometimes"_s);
-    }
-    const Outcome unknown = quillon(scene, odd);
-    EXPECT_EQ(unknown.status, 5) << shown(unknown);
-    EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << shown(unknown);
-    {
-        SqliteSettingsStore store(scene.storePath());
-        DefinitionStore(store).setCleanupPreference(u"Rename"_s);
-    }
 
     // The engine starts and fails at once: status 1, the log named, the directory back.
     const Outcome failed = quillon(scene, odd, "3");
@@ -198,23 +169,23 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     // Stopped while the game runs (SIGTERM, as Ctrl+C in a terminal): the game is ended and
     // the directory given back.
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"FAKE_ENGINE_RECORD"_s, scene.recordPath());
-        env.insert(u"FAKE_ENGINE_SLEEP_MS"_s, u"20000"_s);
         QProcess process;
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(QUILLON_PROGRAM), odd);
-        QByteArray err;
-        while (!err.contains("the game runs") && process.waitForReadyRead(10000))
-            err += process.readAll();
-        ASSERT_TRUE(err.contains("the game runs")) << err.toStdString();
+        const QByteArray said = scene.launchUntilTheGameRuns(process, 20000);
+        ASSERT_TRUE(said.contains("the game runs")) << said.toStdString();
         EXPECT_NE(snapshotOf(scene.gameDir), before);
         process.terminate();
         ASSERT_TRUE(process.waitForFinished(10000));
-        EXPECT_EQ(process.exitCode(), 1) << QByteArray(err + process.readAll()).toStdString();
+        EXPECT_EQ(process.exitCode(), 1) << QByteArray(said + process.readAll()).toStdString();
         EXPECT_EQ(snapshotOf(scene.gameDir), before);
     }
+
+    {
+        SqliteSettingsStore store(scene.storePath());
+        DefinitionStore(store).setCleanupPreference(u"Sometimes"_s);
+    }
+    const Outcome unknown = quillon(scene, odd);
+    EXPECT_EQ(unknown.status, 5) << shown(unknown);
+    EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << shown(unknown);
 
     // A damaged store is reported, and left as it is.
     writeFile(scene.storePath(), QByteArray("this is not a database").repeated(200));

@@ -41,7 +41,9 @@ LaunchScene::LaunchScene()
     writeFile(gameDir + u"/README.TXT"_s, "the player's notes");
     tc = TcDefinition{u"Odd TC"_s, u"1.3D and 1.4/1.5"_s, tcDir + u"/my \"tc\" $(id).grp"_s, tcDir + u"/GAME.CON"_s,
                       tcDir + u"/README.TXT"_s, {}};
-    writeFile(tc.groupFile, grpBytes({{"E1L1.MAP", "the TC's map"}, {"TILES000.ART", "art"}}));
+    // A group file of two members, E1L1.MAP (12 bytes) and TILES000.ART (3).
+    static const char group[] = "KenSilverman\2\0\0\0E1L1.MAP\0\0\0\0\14\0\0\0TILES000.ART\3\0\0\0the TC's mapart";
+    writeFile(tc.groupFile, QByteArray(group, sizeof group - 1));
     writeFile(tc.gameCon, "the TC's con");
     writeFile(tc.textFile, "about the TC");
 }
@@ -54,6 +56,13 @@ LaunchScene::~LaunchScene()
         else
             qunsetenv(name.constData());
     }
+}
+
+TcDefinition LaunchScene::tcNamed(const QString &name) const
+{
+    TcDefinition renamed = tc;
+    renamed.name = name;
+    return renamed;
 }
 
 QString LaunchScene::argumentTemplate()
@@ -123,15 +132,20 @@ std::pair<QByteArray, QByteArray> stateAndStartOf(qint64 pid)
 
 } // namespace
 
-OrphanedGame::OrphanedGame(const LaunchScene &scene, int sleepMs)
+QProcessEnvironment LaunchScene::quillonEnvironment(int sleepMs) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"FAKE_ENGINE_EXIT"_s})
         env.remove(name);
-    env.insert(u"FAKE_ENGINE_RECORD"_s, scene.recordPath());
-    env.insert(u"FAKE_ENGINE_SLEEP_MS"_s, QString::number(sleepMs));
-    QProcess quillon;
-    quillon.setProcessEnvironment(env);
+    env.insert(u"FAKE_ENGINE_RECORD"_s, recordPath());
+    if (sleepMs > 0)
+        env.insert(u"FAKE_ENGINE_SLEEP_MS"_s, QString::number(sleepMs));
+    return env;
+}
+
+QByteArray LaunchScene::launchUntilTheGameRuns(QProcess &quillon, int sleepMs) const
+{
+    quillon.setProcessEnvironment(quillonEnvironment(sleepMs));
     quillon.setStandardInputFile(QProcess::nullDevice());
     quillon.setProcessChannelMode(QProcess::MergedChannels);
     quillon.start(QStringLiteral(QUILLON_PROGRAM), {u"--launch"_s, u"Odd TC"_s, u"--yes"_s});
@@ -139,8 +153,15 @@ OrphanedGame::OrphanedGame(const LaunchScene &scene, int sleepMs)
     while (!said.contains("the game runs") && quillon.waitForReadyRead(10000))
         said += quillon.readAll();
     // The engine writes its record as it starts, which may be just after quillon says it runs.
-    for (int waited = 0; !scene.record().contains("pid") && waited < 10000; waited += 10)
+    for (int waited = 0; !record().contains("pid") && waited < 10000; waited += 10)
         QThread::msleep(10);
+    return said;
+}
+
+OrphanedGame::OrphanedGame(const LaunchScene &scene, int sleepMs)
+{
+    QProcess quillon;
+    const QByteArray said = scene.launchUntilTheGameRuns(quillon, sleepMs);
     quillon.kill();
     quillon.waitForFinished();
     m_pid = scene.record().value("pid").toLongLong();
@@ -174,25 +195,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         ADD_FAILURE() << "cannot write " << path.toStdString();
-}
-
-QByteArray grpBytes(const QList<std::pair<QByteArray, QByteArray>> &members)
-{
-    QByteArray bytes("KenSilverman");
-    const auto le32 = [&](quint32 value) {
-        for (int i = 0; i < 4; ++i)
-            bytes.append(char((value >> (8 * i)) & 0xff));
-    };
-    le32(quint32(members.size()));
-    for (const auto &[name, data] : members) {
-        QByteArray padded = name;
-        padded.resize(12, '\0');
-        bytes += padded;
-        le32(quint32(data.size()));
-    }
-    for (const auto &member : members)
-        bytes += member.second;
-    return bytes;
 }
 
 QMap<QString, QByteArray> snapshotOf(const QString &folder)

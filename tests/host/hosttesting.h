@@ -8,12 +8,15 @@
 #include <QList>
 #include <QMap>
 #include <QMultiMap>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
 #include <utility>
+
+class QProcess;
 
 namespace ostrel::test {
 
@@ -38,6 +41,8 @@ public:
     QString gameDir;
     QString tcDir;
     TcDefinition tc; ///< "Odd TC"
+    /// tc under another name.
+    TcDefinition tcNamed(const QString &name) const;
     /// The custom engine's arguments of every launch in the tests.
     static QString argumentTemplate();
     /// What the fake engine must receive for tc, given argumentTemplate().
@@ -48,18 +53,23 @@ public:
     void fillStore(const QList<TcDefinition> &extra = {}, const QString &preference = QStringLiteral("Rename"),
                    bool hostSettings = true) const;
 
-    /// What the fake engine recorded: "arg", "cwd" and "entry" facts, arguments in order.
+    /// What the fake engine recorded: "arg", "cwd", "pid" and "entry" facts, arguments in order.
     QMultiMap<QByteArray, QByteArray> record() const;
     QList<QByteArray> recordedArguments() const;
+
+    /// quillon's environment on the scene without a display; the fake engine waits sleepMs.
+    QProcessEnvironment quillonEnvironment(int sleepMs = 0) const;
+    /// Starts quillon --launch "Odd TC" --yes with the engine waiting sleepMs and returns what
+    /// it said up to "the game runs" (and the engine's record written), or until it stopped talking.
+    QByteArray launchUntilTheGameRuns(QProcess &quillon, int sleepMs) const;
 
 private:
     QTemporaryDir m_dir;
     QList<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
 };
 
-/// The game of a quillon killed while it ran: quillon --launch "Odd TC" --yes on the scene (its
-/// store filled), the fake engine waiting sleepMs, and quillon killed with SIGKILL once the game
-/// runs, as a crash would. The game goes on running until end(), or the end of the test.
+/// The game of a quillon killed while it ran, as a crash would: the game goes on running until
+/// end(), or the end of the test.
 class OrphanedGame
 {
 public:
@@ -78,8 +88,6 @@ private:
 
 /// Writes bytes to path (its folders created).
 void writeFile(const QString &path, const QByteArray &bytes);
-/// A group file's bytes with the given members.
-QByteArray grpBytes(const QList<std::pair<QByteArray, QByteArray>> &members);
 /// Everything in a folder, recursively: files by content, folders as "<dir>". Two equal
 /// snapshots mean nothing was lost, added or changed.
 QMap<QString, QByteArray> snapshotOf(const QString &folder);

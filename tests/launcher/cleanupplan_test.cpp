@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
@@ -34,14 +36,6 @@ QStringList describe(const CleanupPlan &plan)
     return lines;
 }
 
-QStringList leftAlone(const CleanupPlan &plan)
-{
-    QStringList names;
-    for (const LeftAlone &left : plan.leftAlone)
-        names << left.name;
-    return names;
-}
-
 CleanupInput gameDirWith(const QList<DirectoryEntry> &listing, CleanupPreference preference = CleanupPreference::Rename)
 {
     CleanupInput input;
@@ -54,33 +48,25 @@ CleanupInput gameDirWith(const QList<DirectoryEntry> &listing, CleanupPreference
     return input;
 }
 
-TEST(CleanupPlan, PreferenceTextIsReadWithoutGuessing)
-{
-    EXPECT_EQ(parseCleanupPreference(QString(), false), CleanupPreference::Rename);
-    EXPECT_EQ(parseCleanupPreference(u"delete"_s), CleanupPreference::Delete);
-    EXPECT_EQ(parseCleanupPreference(u"RENAME"_s), CleanupPreference::Rename);
-    EXPECT_EQ(parseCleanupPreference(u"None"_s), CleanupPreference::None);
-    EXPECT_EQ(parseCleanupPreference(u"Off"_s), CleanupPreference::Unknown);
-    EXPECT_EQ(parseCleanupPreference(QString()), CleanupPreference::Unknown);
-    EXPECT_FALSE(planCleanup(gameDirWith({file(u"E1L1.MAP"_s)}, CleanupPreference::Unknown)).ok());
-}
-
-TEST(CleanupPlan, ActsOnDuplicatesByTheirNameOnDiskAccordingToThePreference)
+// The preference as the store holds it, read in any case; anything else is refused, not guessed.
+TEST(CleanupPlan, ActsOnDuplicatesByTheirNameOnDiskAccordingToTheStoredPreference)
 {
     const QList<DirectoryEntry> listing{file(u"e1l1.map"_s), file(u"Tiles000.Art"_s), file(u"README.TXT"_s)};
+    const QStringList renamed{u"Tiles000.Art -> Tiles000.Art.org"_s, u"e1l1.map -> e1l1.map.org"_s};
     const struct {
-        CleanupPreference preference;
-        QStringList steps;
+        QString stored;
+        std::optional<QStringList> steps; // none: refused
     } cases[] = {
-        {CleanupPreference::Rename, {u"Tiles000.Art -> Tiles000.Art.org"_s, u"e1l1.map -> e1l1.map.org"_s}},
-        {CleanupPreference::Delete, {u"trash Tiles000.Art"_s, u"trash e1l1.map"_s}},
-        {CleanupPreference::None, {}},
+        {u"RENAME"_s, renamed}, {u"delete"_s, QStringList{u"trash Tiles000.Art"_s, u"trash e1l1.map"_s}},
+        {u"None"_s, QStringList()}, {u"Off"_s, std::nullopt}, {QString(), std::nullopt},
     };
     for (const auto &c : cases) {
-        const CleanupPlan plan = planCleanup(gameDirWith(listing, c.preference));
-        ASSERT_TRUE(plan.ok());
-        EXPECT_EQ(describe(plan), c.steps);
+        const CleanupPlan plan = planCleanup(gameDirWith(listing, parseCleanupPreference(c.stored)));
+        EXPECT_EQ(plan.ok(), c.steps.has_value()) << c.stored.toStdString();
+        EXPECT_EQ(describe(plan), c.steps.value_or(QStringList())) << c.stored.toStdString();
     }
+    // No key at all is the default, not a stored empty value.
+    EXPECT_EQ(describe(planCleanup(gameDirWith(listing, parseCleanupPreference(QString(), false)))), renamed);
 }
 
 TEST(CleanupPlan, RenamesNeverLandOnAnExistingOrPlannedName)
@@ -106,7 +92,10 @@ TEST(CleanupPlan, NeverTouchesTheTcsOwnFilesTheMainGroupFoldersOrLinks)
     const CleanupPlan plan = planCleanup(input);
     ASSERT_TRUE(plan.ok());
     EXPECT_TRUE(plan.steps.isEmpty()) << describe(plan).join(u"; "_s).toStdString();
-    EXPECT_EQ(leftAlone(plan), (QStringList{u"E1L1.MAP"_s, u"MYTC.CON"_s, u"TILES000.ART"_s, u"duke3d.grp"_s}));
+    ASSERT_EQ(plan.leftAlone.size(), 4);
+    const QStringList names{u"E1L1.MAP"_s, u"MYTC.CON"_s, u"TILES000.ART"_s, u"duke3d.grp"_s};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(plan.leftAlone[i].name, names[i]);
     EXPECT_TRUE(plan.leftAlone[0].reason.contains(u"link"_s));
 }
 

@@ -30,10 +30,30 @@ namespace {
 // not UTF-8.
 const QByteArray kOddNames[] = {"E1L1.MAP", "it's \"a\" $(map).MAP", "two\nlines.MAP", "caf\xe9\xff.MAP"};
 
+// A plan for gameDir as it is now: duplicates trashed (or renamed), copies in over what is in the way.
+CleanupPlan planFor(const QString &gameDir, const QStringList &duplicates, const QList<CopyIn> &copyIns = {})
+{
+    CleanupInput input;
+    input.gameDir = gameDir;
+    input.listing = listDirectory(gameDir);
+    input.duplicateNames = duplicates;
+    input.preference = CleanupPreference::Delete;
+    input.copyIns = copyIns;
+    return planCleanup(input);
+}
+
+std::string whyNot(const RestoreReport &report)
+{
+    return (report.notRestored.isEmpty() ? report.error : report.notRestored[0].reason).toStdString();
+}
+
 struct Scenario {
     test::LauncherSandbox sandbox;
     QString gameDir = sandbox.path() + u"/game dir 'quoted'"_s;
     QString tcDir = sandbox.path() + u"/tc"_s;
+    QString fakeTrash = sandbox.path() + u"/fake trash"_s;
+    test::FakeTrash trash{fakeTrash};
+    LaunchJournal journal{sandbox.stateDir()};
 
     Scenario()
     {
@@ -44,53 +64,55 @@ struct Scenario {
         test::writeFile(tcDir + u"/GAME.CON"_s, "the TC's GAME.CON");
     }
 
-    CleanupPlan plan(CleanupPreference preference) const
+    // GAME.CON renamed aside, the four odd names trashed, the TC's GAME.CON copied in.
+    CleanupPlan plan() const
     {
-        CleanupInput input;
-        input.gameDir = gameDir;
-        input.listing = listDirectory(gameDir);
+        QStringList duplicates;
         for (const QByteArray &name : kOddNames)
-            input.duplicateNames << fileops::decodePath(name);
-        input.mainGroupNames = {u"DUKE3D.GRP"_s};
-        input.preference = preference;
-        input.copyIns = {{tcDir + u"/GAME.CON"_s, u"GAME.CON"_s}};
-        return planCleanup(input);
+            duplicates << fileops::decodePath(name);
+        return planFor(gameDir, duplicates, {{tcDir + u"/GAME.CON"_s, u"GAME.CON"_s}});
     }
 };
 
-
-TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteWithAFakeTrash)
+TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRecorded)
 {
-    Scenario s;
-    const test::Snapshot before = test::snapshotOf(s.gameDir);
-    test::FakeTrash trash(s.sandbox.path() + u"/fake trash"_s);
-    LaunchJournal journal(s.sandbox.stateDir());
+    for (const bool recorded : {true, false}) {
+        // A crash between a step and its record: the journal says nothing was done, the disk
+        // says otherwise, and restoring must go by the disk (the trash searched through its .trashinfo).
+        SCOPED_TRACE(recorded ? "every step recorded" : "steps done but not recorded");
+        Scenario s;
+        const test::Snapshot before = test::snapshotOf(s.gameDir);
+        const CleanupPlan plan = s.plan();
+        ASSERT_EQ(plan.steps.size(), 6);
+        const ApplyResult applied = s.journal.apply(s.gameDir, u"My \"TC\"\n"_s, plan, s.trash);
+        ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
+        EXPECT_TRUE(applied.leftAlone.isEmpty());
+        EXPECT_EQ(applied.stepsDone, 6);
+        const test::Snapshot during = test::snapshotOf(s.gameDir);
+        EXPECT_EQ(during.value("GAME.CON"), "the TC's GAME.CON");
+        EXPECT_EQ(during.value("GAME.CON.org"), "the player's own GAME.CON");
+        for (const QByteArray &name : kOddNames)
+            EXPECT_FALSE(during.contains(name)) << name.toStdString();
+        const auto pending = s.journal.pending();
+        ASSERT_TRUE(pending.has_value());
+        EXPECT_EQ(pending->gameDir, s.gameDir);
+        EXPECT_EQ(pending->label, u"My \"TC\"\n"_s);
+        EXPECT_FALSE(s.journal.apply(s.gameDir, u"again"_s, plan, s.trash).ok()) << "a second launch before restoring";
 
-    const CleanupPlan plan = s.plan(CleanupPreference::Delete);
-    ASSERT_EQ(plan.steps.size(), 6); // GAME.CON renamed aside, four trashed, one copy in
-    const ApplyResult applied = journal.apply(s.gameDir, u"My \"TC\"\n"_s, plan, trash);
-    ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
-    EXPECT_TRUE(applied.leftAlone.isEmpty());
-    EXPECT_EQ(applied.stepsDone, 6);
-    const test::Snapshot during = test::snapshotOf(s.gameDir);
-    EXPECT_EQ(during.value("GAME.CON"), "the TC's GAME.CON");
-    EXPECT_EQ(during.value("GAME.CON.org"), "the player's own GAME.CON");
-    for (const QByteArray &name : kOddNames)
-        EXPECT_FALSE(during.contains(name)) << name.toStdString();
-
-    const auto pending = journal.pending();
-    ASSERT_TRUE(pending.has_value());
-    EXPECT_EQ(pending->gameDir, s.gameDir);
-    EXPECT_EQ(pending->label, u"My \"TC\"\n"_s);
-    EXPECT_FALSE(journal.apply(s.gameDir, u"again"_s, plan, trash).ok()) << "a second launch before restoring";
-
-    const RestoreReport report = journal.restore(trash);
-    EXPECT_TRUE(report.ok()) << report.error.toStdString();
-    EXPECT_EQ(report.stepsUndone, 6);
-    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-    EXPECT_TRUE(test::snapshotOf(s.sandbox.path() + u"/fake trash/files"_s).isEmpty());
-    EXPECT_TRUE(test::snapshotOf(s.sandbox.path() + u"/fake trash/info"_s).isEmpty());
-    EXPECT_FALSE(journal.pending().has_value());
+        if (!recorded) {
+            QList<QByteArray> lines = test::readBytes(s.journal.path()).split('\n');
+            lines.removeIf([](const QByteArray &line) { return line.startsWith("done ") || line.startsWith("applied"); });
+            test::writeFile(s.journal.path(), lines.join('\n'));
+        }
+        const RestoreReport report = s.journal.restore(s.trash);
+        EXPECT_TRUE(report.ok()) << whyNot(report);
+        if (recorded)
+            EXPECT_EQ(report.stepsUndone, 6);
+        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+        EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/files"_s).isEmpty());
+        EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/info"_s).isEmpty());
+        EXPECT_FALSE(s.journal.pending().has_value());
+    }
 }
 
 TEST(LaunchJournal, TheDesktopTrashWorksWithoutADataFolderAndIsEmptiedOfOurFilesAfterwards)
@@ -100,18 +122,16 @@ TEST(LaunchJournal, TheDesktopTrashWorksWithoutADataFolderAndIsEmptiedOfOurFiles
     const test::Snapshot before = test::snapshotOf(s.gameDir);
     ASSERT_FALSE(QFileInfo::exists(s.sandbox.dataHome()));
     DesktopTrash trash; // asked nothing before the first move: that is when Qt 6.4 goes astray
-    LaunchJournal journal(s.sandbox.stateDir());
 
-    const ApplyResult applied = journal.apply(s.gameDir, u"TC"_s, s.plan(CleanupPreference::Delete), trash);
+    const ApplyResult applied = s.journal.apply(s.gameDir, u"TC"_s, s.plan(), trash);
     ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
     ASSERT_EQ(applied.leftAlone.size(), 1);
     EXPECT_EQ(fileops::encodePath(applied.leftAlone[0].name), kOddNames[3]);
-    const test::Snapshot inTrash = test::snapshotOf(s.sandbox.dataHome() + u"/Trash/files"_s);
-    EXPECT_EQ(inTrash.size(), 3);
+    EXPECT_EQ(test::snapshotOf(s.sandbox.dataHome() + u"/Trash/files"_s).size(), 3);
     EXPECT_EQ(test::snapshotOf(s.sandbox.dataHome() + u"/Trash/info"_s).size(), 3);
     EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + u"/files"_s)) << "Qt's fallback to the working folder";
 
-    const RestoreReport report = journal.restore(trash);
+    const RestoreReport report = s.journal.restore(trash);
     EXPECT_TRUE(report.ok()) << report.error.toStdString();
     EXPECT_EQ(test::snapshotOf(s.gameDir), before);
     EXPECT_TRUE(test::snapshotOf(s.sandbox.dataHome() + u"/Trash/files"_s).isEmpty());
@@ -123,9 +143,7 @@ TEST(LaunchJournal, NoRestoreWhileTheRecordedGameRunsAndAReusedPidDoesNotCount)
 {
     Scenario s;
     const test::Snapshot before = test::snapshotOf(s.gameDir);
-    test::FakeTrash trash(s.sandbox.path() + u"/fake trash"_s);
-    LaunchJournal journal(s.sandbox.stateDir());
-    ASSERT_TRUE(journal.apply(s.gameDir, u"TC"_s, s.plan(CleanupPreference::Delete), trash).ok());
+    ASSERT_TRUE(s.journal.apply(s.gameDir, u"TC"_s, s.plan(), s.trash).ok());
     const test::Snapshot during = test::snapshotOf(s.gameDir);
 
     QProcess game;
@@ -140,21 +158,21 @@ TEST(LaunchJournal, NoRestoreWhileTheRecordedGameRunsAndAReusedPidDoesNotCount)
     // This very process under another start time: the record of a game whose PID was reused.
     const auto ownStart = processinfo::startTimeOf(::getpid());
     ASSERT_TRUE(ownStart.has_value());
-    ASSERT_TRUE(journal.recordEngine({::getpid(), *ownStart + 1}));
-    ASSERT_TRUE(journal.recordEngine({game.processId(), *gameStart}));
+    ASSERT_TRUE(s.journal.recordEngine({::getpid(), *ownStart + 1}));
+    ASSERT_TRUE(s.journal.recordEngine({game.processId(), *gameStart}));
 
-    const RestoreReport refused = journal.restore(trash);
+    const RestoreReport refused = s.journal.restore(s.trash);
     EXPECT_EQ(refused.gameStillRunning, game.processId());
     EXPECT_TRUE(refused.error.contains(u"(process %1) is still running"_s.arg(game.processId()))) << refused.error.toStdString();
     EXPECT_EQ(test::snapshotOf(s.gameDir), during);
-    ASSERT_TRUE(journal.pending().has_value());
-    EXPECT_EQ(journal.pending()->gameStillRunning, game.processId());
+    ASSERT_TRUE(s.journal.pending().has_value());
+    EXPECT_EQ(s.journal.pending()->gameStillRunning, game.processId());
 
     game.kill();
     ASSERT_TRUE(game.waitForFinished());
-    EXPECT_EQ(journal.pending()->gameStillRunning, 0);
-    const RestoreReport report = journal.restore(trash);
-    EXPECT_TRUE(report.ok()) << report.error.toStdString();
+    EXPECT_EQ(s.journal.pending()->gameStillRunning, 0);
+    const RestoreReport report = s.journal.restore(s.trash);
+    EXPECT_TRUE(report.ok()) << whyNot(report);
     EXPECT_EQ(test::snapshotOf(s.gameDir), before);
 }
 
@@ -176,60 +194,30 @@ TEST(LaunchJournal, AGameThatEndedCountsAsGoneBeforeItIsReaped)
 TEST(LaunchJournal, AFileChangedSincePlanningOrRefusedByTheTrashIsLeftAloneAndReported)
 {
     Scenario s;
-    test::FakeTrash trash(s.sandbox.path() + u"/fake trash"_s);
-    const CleanupPlan plan = s.plan(CleanupPreference::Delete);
+    const CleanupPlan plan = s.plan();
     test::writeFile(s.gameDir + u"/E1L1.MAP"_s, "changed after the preview");
-    trash.failMoves = true;
+    s.trash.failMoves = true;
     const test::Snapshot before = test::snapshotOf(s.gameDir);
 
-    LaunchJournal journal(s.sandbox.stateDir());
-    const ApplyResult applied = journal.apply(s.gameDir, u"TC"_s, plan, trash);
+    const ApplyResult applied = s.journal.apply(s.gameDir, u"TC"_s, plan, s.trash);
     ASSERT_TRUE(applied.ok());
     ASSERT_EQ(applied.leftAlone.size(), 4);
     EXPECT_EQ(applied.leftAlone[0].name, u"E1L1.MAP"_s);
     EXPECT_TRUE(applied.leftAlone[0].reason.contains(u"changed"_s));
     EXPECT_TRUE(applied.leftAlone[1].reason.contains(u"fake trash refuses"_s));
-    EXPECT_EQ(test::snapshotOf(s.gameDir).value("E1L1.MAP"), "changed after the preview");
 
-    EXPECT_TRUE(journal.restore(trash).ok());
+    EXPECT_TRUE(s.journal.restore(s.trash).ok());
     EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-}
-
-// A crash between a step and its record: the journal says nothing was done, the disk says
-// otherwise, and restoring must go by the disk (the trash is searched through its .trashinfo).
-TEST(LaunchJournal, StepsDoneButNotRecordedAreUndoneByLookingAtTheDisk)
-{
-    Scenario s;
-    const test::Snapshot before = test::snapshotOf(s.gameDir);
-    test::FakeTrash trash(s.sandbox.path() + u"/fake trash"_s);
-    LaunchJournal journal(s.sandbox.stateDir());
-    ASSERT_TRUE(journal.apply(s.gameDir, u"TC"_s, s.plan(CleanupPreference::Delete), trash).ok());
-
-    QFile file(journal.path());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> lines = file.readAll().split('\n');
-    file.close();
-    lines.removeIf([](const QByteArray &line) { return line.startsWith("done ") || line.startsWith("applied"); });
-    test::writeFile(journal.path(), lines.join('\n'));
-
-    const RestoreReport report = journal.restore(trash);
-    EXPECT_TRUE(report.ok()) << (report.notRestored.isEmpty() ? report.error.toStdString()
-                                                                 : report.notRestored[0].reason.toStdString());
-    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-    EXPECT_TRUE(test::snapshotOf(s.sandbox.path() + u"/fake trash/files"_s).isEmpty());
 }
 
 TEST(LaunchJournal, FilesRemovedForGoodAreSaidToBeGone)
 {
     Scenario s;
-    test::FakeTrash trash(s.sandbox.path() + u"/fake trash"_s);
-    LaunchJournal journal(s.sandbox.stateDir());
-    const ApplyResult applied = journal.apply(s.gameDir, u"TC"_s, s.plan(CleanupPreference::Delete), trash, DeleteMode::RemoveForGood);
+    const ApplyResult applied = s.journal.apply(s.gameDir, u"TC"_s, s.plan(), s.trash, DeleteMode::RemoveForGood);
     ASSERT_TRUE(applied.ok());
     EXPECT_EQ(applied.removedForGood.size(), 4);
-    EXPECT_EQ(trash.moves, 0);
-    const RestoreReport report = journal.restore(trash);
-    EXPECT_EQ(report.removedForGood.size(), 4);
+    EXPECT_EQ(s.trash.moves, 0);
+    EXPECT_EQ(s.journal.restore(s.trash).removedForGood.size(), 4);
     const test::Snapshot after = test::snapshotOf(s.gameDir);
     EXPECT_EQ(after.value("GAME.CON"), "the player's own GAME.CON");
     EXPECT_FALSE(after.contains("E1L1.MAP"));
@@ -253,14 +241,9 @@ TEST(LaunchJournal, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnl
         const QString gameDir = sandbox.path() + u"/game"_s;
         test::writeFile(gameDir + u"/E1L1.MAP"_s, "the player's map");
         const test::Snapshot before = test::snapshotOf(gameDir);
-        CleanupInput input;
-        input.gameDir = gameDir;
-        input.listing = listDirectory(gameDir);
-        input.duplicateNames = {u"E1L1.MAP"_s};
-        input.preference = CleanupPreference::Delete;
         test::FakeTrash trash(sandbox.path() + u"/fake trash"_s);
         LaunchJournal journal(sandbox.stateDir());
-        ASSERT_TRUE(journal.apply(gameDir, u"TC"_s, planCleanup(input), trash).ok());
+        ASSERT_TRUE(journal.apply(gameDir, u"TC"_s, planFor(gameDir, {u"E1L1.MAP"_s}), trash).ok());
 
         if (!recorded)
             cutJournalBefore(journal.path(), "done 0 ");
@@ -269,8 +252,7 @@ TEST(LaunchJournal, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnl
                   0);
 
         const RestoreReport report = journal.restore(trash);
-        EXPECT_TRUE(report.ok()) << (report.notRestored.isEmpty() ? report.error.toStdString()
-                                                                     : report.notRestored[0].reason.toStdString());
+        EXPECT_TRUE(report.ok()) << whyNot(report);
         EXPECT_EQ(test::snapshotOf(gameDir), before);
         EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/files"_s).isEmpty());
         EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/info"_s).isEmpty());
@@ -316,11 +298,7 @@ TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
     ASSERT_EQ(::utimensat(AT_FDCWD, game.constData(), old, 0), 0);
     const test::Snapshot before = test::snapshotOf(gameDir);
 
-    CleanupInput input;
-    input.gameDir = gameDir;
-    input.listing = listDirectory(gameDir);
-    input.copyIns = {{sandbox.path() + u"/tc/GAME.CON"_s, u"GAME.CON"_s}};
-    const CleanupPlan plan = planCleanup(input);
+    const CleanupPlan plan = planFor(gameDir, {}, {{sandbox.path() + u"/tc/GAME.CON"_s, u"GAME.CON"_s}});
     ASSERT_EQ(plan.steps.size(), 2); // step 0 renames it aside, step 1 copies in
     test::FakeTrash trash(sandbox.path() + u"/fake trash"_s);
     LaunchJournal journal(sandbox.stateDir());
@@ -328,19 +306,15 @@ TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
 
     if (cut.journalEndsBefore)
         cutJournalBefore(journal.path(), cut.journalEndsBefore);
-    if (cut.onDisk != OnDisk::CopyInPlace) {
+    if (cut.onDisk != OnDisk::CopyInPlace)
         ASSERT_EQ(::unlink(game.constData()), 0);
-    }
-    if (cut.onDisk == OnDisk::PlayersFileRenamedBack) {
+    if (cut.onDisk == OnDisk::PlayersFileRenamedBack)
         ASSERT_EQ(::rename(aside.constData(), game.constData()), 0);
-    }
-    if (cut.onDisk == OnDisk::PlayersFileLinkedBack) {
+    if (cut.onDisk == OnDisk::PlayersFileLinkedBack)
         ASSERT_EQ(::link(aside.constData(), game.constData()), 0);
-    }
 
     const RestoreReport report = journal.restore(trash);
-    EXPECT_TRUE(report.ok()) << (report.notRestored.isEmpty() ? report.error.toStdString()
-                                                                 : report.notRestored[0].reason.toStdString());
+    EXPECT_TRUE(report.ok()) << whyNot(report);
     EXPECT_EQ(test::snapshotOf(gameDir), before);
     EXPECT_FALSE(journal.pending().has_value());
 }

@@ -27,6 +27,7 @@ struct TcAndGameDir {
     QString gameDir = sandbox.path() + u"/Duke Nukem 3D"_s;
     QString tcDir = sandbox.path() + u"/tcs/it's \"odd\" $(touch x) `y`\nline"_s;
     LaunchRequest request;
+    DesktopTrash trash;
 
     TcAndGameDir()
     {
@@ -44,6 +45,7 @@ struct TcAndGameDir {
         qunsetenv("FAKE_ENGINE_SLEEP_MS");
     }
 
+    // What the fake engine recorded: fact name to values, the earliest last.
     QMultiMap<QByteArray, QByteArray> record() const
     {
         QMultiMap<QByteArray, QByteArray> facts;
@@ -70,115 +72,79 @@ std::optional<RestoreReport> waitForRestore(LaunchSession &session)
     return report;
 }
 
-TEST(LaunchSession, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBack)
+// However the engine ends, even when it cannot be started at all, the directory comes back.
+TEST(LaunchSession, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBackHoweverItEnds)
 {
     TcAndGameDir s;
     const test::Snapshot before = test::snapshotOf(s.gameDir);
-    DesktopTrash trash;
-    const PreparedLaunch launch = prepareLaunch(s.request, trash);
-    ASSERT_TRUE(launch.ok()) << launch.error.toStdString();
-
-    LaunchSession session(trash, nullptr, s.sandbox.stateDir());
-    std::optional<std::pair<int, bool>> ended;
-    QObject::connect(&session, &LaunchSession::finished, [&](int code, bool crashed) { ended = {code, crashed}; });
-    QString error;
-    ASSERT_TRUE(session.start(launch, DeleteMode::ToTrash, &error)) << error.toStdString();
-    const auto report = waitForRestore(session);
-    ASSERT_TRUE(report.has_value());
-    EXPECT_TRUE(report->ok()) << report->error.toStdString();
-    ASSERT_TRUE(ended.has_value());
-    EXPECT_EQ(ended->first, 0);
-    EXPECT_FALSE(ended->second);
-
-    const auto facts = s.record();
-    const QString save = s.sandbox.dataHome() + u"/quillon/saves/Odd TC"_s;
-    QList<QByteArray> expected;
-    for (const QString &arg : QStringList{u"--game"_s, s.gameDir, u"--group"_s, s.tcDir + u"/MYTC.GRP"_s, u"-x"_s, s.tcDir + u"/MYTC.CON"_s,
-                               u"--save"_s, save, u"two words"_s})
-        expected << arg.toUtf8();
-    QList<QByteArray> args = facts.values("arg");
-    std::reverse(args.begin(), args.end()); // QMultiMap hands back the latest first
-    EXPECT_EQ(args, expected);
-    EXPECT_EQ(facts.value("cwd"), s.gameDir.toUtf8());
-    const QList<QByteArray> listing = facts.values("entry");
-    EXPECT_TRUE(listing.contains("e1l1.map.org"));
-    EXPECT_FALSE(listing.contains("e1l1.map"));
-    EXPECT_TRUE(QFileInfo(save).isDir());
-
-    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-    const QByteArray log = test::readBytes(session.logPath());
-    EXPECT_TRUE(log.contains("fake engine: standard output") && log.contains("fake engine: standard error")) << log.toStdString();
-    EXPECT_FALSE(LaunchSession::leftoverJournal(s.sandbox.stateDir()).has_value());
-}
-
-TEST(LaunchSession, AnEngineThatFailsOrCannotStartStillGivesTheDirectoryBack)
-{
-    TcAndGameDir s;
-    const test::Snapshot before = test::snapshotOf(s.gameDir);
-    DesktopTrash trash;
-    qputenv("FAKE_ENGINE_EXIT", "3");
-    {
-        LaunchSession session(trash, nullptr, s.sandbox.stateDir());
-        int code = -1;
-        QObject::connect(&session, &LaunchSession::finished, [&](int c, bool) { code = c; });
-        ASSERT_TRUE(session.start(prepareLaunch(s.request, trash)));
-        ASSERT_TRUE(waitForRestore(session).has_value());
-        EXPECT_EQ(code, 3);
-        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-    }
-
     // A program that exists but cannot be run: its interpreter is missing.
     const QString broken = s.sandbox.path() + u"/broken engine"_s;
     test::writeFile(broken, "#!/nonexistent/interpreter\n");
     QFile::setPermissions(broken, QFile::ReadOwner | QFile::ExeOwner);
-    s.request.engine.program = broken;
-    LaunchSession session(trash, nullptr, s.sandbox.stateDir());
-    QString reason;
-    QObject::connect(&session, &LaunchSession::failedToStart, [&](const QString &why) { reason = why; });
-    ASSERT_TRUE(session.start(prepareLaunch(s.request, trash)));
-    ASSERT_TRUE(waitForRestore(session).has_value());
-    EXPECT_TRUE(reason.contains(u"broken engine"_s)) << reason.toStdString();
-    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+    const QString save = s.sandbox.dataHome() + u"/quillon/saves/Odd TC"_s;
+    QList<QByteArray> expected;
+    for (const QString &arg : QStringList{u"--game"_s, s.gameDir, u"--group"_s, s.tcDir + u"/MYTC.GRP"_s, u"-x"_s, s.tcDir + u"/MYTC.CON"_s,
+                               u"--save"_s, save, u"two words"_s})
+        expected.prepend(arg.toUtf8()); // QMultiMap hands back the latest first
+
+    const QString fake = QStringLiteral(OSTREL_FAKE_ENGINE);
+    for (const auto &[program, exitCode] : {std::pair{fake, 0}, {fake, 3}, {broken, 0}}) {
+        SCOPED_TRACE(program.toStdString() + " exiting with " + std::to_string(exitCode));
+        qputenv("FAKE_ENGINE_EXIT", QByteArray::number(exitCode));
+        QFile::remove(s.sandbox.path() + u"/record"_s);
+        s.request.engine.program = program;
+        LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
+        std::optional<std::pair<int, bool>> ended;
+        QString failed;
+        QObject::connect(&session, &LaunchSession::finished, [&](int code, bool crashed) { ended = {code, crashed}; });
+        QObject::connect(&session, &LaunchSession::failedToStart, [&](const QString &why) { failed = why; });
+        QString error;
+        ASSERT_TRUE(session.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error)) << error.toStdString();
+        const auto report = waitForRestore(session);
+        ASSERT_TRUE(report.has_value());
+        EXPECT_TRUE(report->ok()) << report->error.toStdString();
+        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+        EXPECT_FALSE(LaunchSession::leftoverJournal(s.sandbox.stateDir()).has_value());
+        if (program == broken) {
+            EXPECT_TRUE(failed.contains(u"broken engine"_s)) << failed.toStdString();
+            continue;
+        }
+        EXPECT_EQ(ended, std::make_optional(std::pair{exitCode, false}));
+        const auto facts = s.record();
+        EXPECT_EQ(facts.values("arg"), expected);
+        EXPECT_EQ(facts.value("cwd"), s.gameDir.toUtf8());
+        EXPECT_TRUE(facts.values("entry").contains("e1l1.map.org") && !facts.values("entry").contains("e1l1.map"));
+        EXPECT_TRUE(QFileInfo(save).isDir());
+        const QByteArray log = test::readBytes(session.logPath());
+        EXPECT_TRUE(log.contains("fake engine: standard output") && log.contains("fake engine: standard error")) << log.toStdString();
+    }
 }
 
-TEST(LaunchSession, OnlyOneLaunchAtATimeAndALeftoverJournalIsFound)
-{
-    TcAndGameDir s;
-    DesktopTrash trash;
-    qputenv("FAKE_ENGINE_SLEEP_MS", "1500");
-    LaunchSession first(trash, nullptr, s.sandbox.stateDir());
-    ASSERT_TRUE(first.start(prepareLaunch(s.request, trash)));
-    const auto pending = LaunchSession::leftoverJournal(s.sandbox.stateDir());
-    ASSERT_TRUE(pending.has_value());
-    EXPECT_EQ(pending->label, u"Odd TC"_s);
-
-    LaunchSession second(trash, nullptr, s.sandbox.stateDir());
-    QString error;
-    EXPECT_FALSE(second.start(prepareLaunch(s.request, trash), DeleteMode::ToTrash, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(first.restore().error.contains(u"still running"_s));
-    EXPECT_TRUE(waitForRestore(first).has_value());
-}
-
-TEST(LaunchSession, TheGameIsRecordedSoThatNoOtherProgramRestoresWhileItRuns)
+// What the next Quillon finds if this one dies while the game runs: the journal alone, which
+// names the game, so that neither another launch nor a restore takes the directory from under it.
+TEST(LaunchSession, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
 {
     TcAndGameDir s;
     const test::Snapshot before = test::snapshotOf(s.gameDir);
-    DesktopTrash trash;
     qputenv("FAKE_ENGINE_SLEEP_MS", "60000");
-    LaunchSession session(trash, nullptr, s.sandbox.stateDir());
-    ASSERT_TRUE(session.start(prepareLaunch(s.request, trash)));
+    LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
+    ASSERT_TRUE(session.start(prepareLaunch(s.request, s.trash)));
     for (int waited = 0; !s.record().contains("pid") && waited < 10000; waited += 10)
         QThread::msleep(10);
     const qint64 game = s.record().value("pid").toLongLong();
     ASSERT_GT(game, 0);
     const test::Snapshot during = test::snapshotOf(s.gameDir);
 
-    // What the next Quillon finds if this one dies now: the journal alone.
     const auto pending = LaunchSession::leftoverJournal(s.sandbox.stateDir());
     ASSERT_TRUE(pending.has_value());
+    EXPECT_EQ(pending->label, u"Odd TC"_s);
     EXPECT_EQ(pending->gameStillRunning, game);
-    EXPECT_EQ(LaunchJournal(s.sandbox.stateDir()).restore(trash).gameStillRunning, game);
+    EXPECT_EQ(LaunchJournal(s.sandbox.stateDir()).restore(s.trash).gameStillRunning, game);
+    QString error;
+    LaunchSession second(s.trash, nullptr, s.sandbox.stateDir());
+    EXPECT_FALSE(second.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(session.restore().error.contains(u"still running"_s));
     EXPECT_EQ(test::snapshotOf(s.gameDir), during);
 
     // The game ends (here killed): the session gives the directory back as always.
@@ -192,12 +158,11 @@ TEST(LaunchSession, TheGameIsRecordedSoThatNoOtherProgramRestoresWhileItRuns)
 TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
 {
     TcAndGameDir s;
-    DesktopTrash trash;
     const test::Snapshot before = test::snapshotOf(s.sandbox.path());
     const auto refusal = [&](const std::function<void(LaunchRequest &)> &change) {
         LaunchRequest request = s.request;
         change(request);
-        return prepareLaunch(request, trash).error;
+        return prepareLaunch(request, s.trash).error;
     };
     EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.gameDir = s.sandbox.path() + u"/no such dir"_s; }).contains(u"does not exist"_s));
     EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.tc.groupFile = s.tcDir + u"/MYTC.CON"_s; }).contains(u"MYTC.CON\": The file is too short to be a group file"_s));
