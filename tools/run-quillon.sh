@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the demo host on the per-user store.
+# Installs what is missing, builds, and starts quillon on the per-user store.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
