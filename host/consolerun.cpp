@@ -269,7 +269,7 @@ int ConsoleRun::launch()
     int status = kExitSuccess;
     if (stopped && session->isRunning()) {
         // Ending the session ends the game and, unless told otherwise, gives the directory back.
-        say(u"stopped: the game is ended."_s);
+        say(u"interrupted: the game was ended."_s);
         session.reset();
         status = kExitGameFailed;
         if (!m_line.noRestore && LaunchSession::leftoverJournal()) {
