@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins qt6-tools-dev libqt6uitools6 qt6-svg-dev libqt6svg6 libgl-dev
+  qt6-base-dev qt6-qpa-plugins qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-svg-dev libqt6svg6 libgl-dev
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
