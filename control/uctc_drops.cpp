@@ -44,16 +44,12 @@ void ucTC::setUpDrops()
                   {lblGameCon, cmdGameCon, u".con"_s},
                   {lblTextFile, cmdTextFile, u".txt"_s}};
     for (const auto &[field, picker, extension] : fields) {
-        auto accepts = [picker, extension](const QStringList &files) {
-            return files.size() == 1 && FileDrops::hasExtension(files.first(), extension) && picker->isEnabled();
-        };
-        auto dropped = [this, field](const QStringList &files) {
-            setPathCaption(field, QDir::toNativeSeparators(files.first()));
+        auto take = [this, field](const QString &path) {
+            setPathCaption(field, QDir::toNativeSeparators(path));
             markMissingFiles();
             MarkDefinitionChanged();
         };
-        FileDrops::install(field, accepts, dropped);
-        FileDrops::install(picker, accepts, dropped);
+        FileDrops::installFileField(field, picker, extension, take, [picker] { return picker->isEnabled(); });
     }
     auto acceptsOthers = [this](const QStringList &) { return cmdOtherFiles->isEnabled(); };
     auto droppedOthers = [this](const QStringList &files) {

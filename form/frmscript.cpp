@@ -184,12 +184,8 @@ void frmScript::setUpKeyboardAndDrops()
                   {lblGameCon, cmdGameCon, u".con"_s},
                   {lblTextFile, cmdTextFile, u".txt"_s}};
     for (const auto &[field, picker, extension] : fields) {
-        auto accepts = [extension](const QStringList &files) {
-            return files.size() == 1 && FileDrops::hasExtension(files.first(), extension);
-        };
-        auto dropped = [field](const QStringList &files) { setPathCaption(field, QFileInfo(files.first()).fileName()); };
-        FileDrops::install(field, accepts, dropped);
-        FileDrops::install(picker, accepts, dropped);
+        FileDrops::installFileField(field, picker, extension,
+                                    [field](const QString &path) { setPathCaption(field, QFileInfo(path).fileName()); });
     }
     auto anyFiles = [](const QStringList &) { return true; };
     auto droppedOthers = [this](const QStringList &files) {

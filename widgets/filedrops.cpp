@@ -21,6 +21,17 @@ void FileDrops::install(QWidget *target, Accepts accepts, Dropped dropped)
     target->installEventFilter(new FileDrops(target, std::move(accepts), std::move(dropped)));
 }
 
+void FileDrops::installFileField(QWidget *field, QWidget *picker, const QString &extension,
+                                 std::function<void(const QString &path)> take, std::function<bool()> canTake)
+{
+    Accepts accepts = [extension, canTake = std::move(canTake)](const QStringList &files) {
+        return files.size() == 1 && hasExtension(files.first(), extension) && (!canTake || canTake());
+    };
+    Dropped dropped = [take = std::move(take)](const QStringList &files) { take(files.first()); };
+    install(field, accepts, dropped);
+    install(picker, std::move(accepts), std::move(dropped));
+}
+
 QStringList FileDrops::localFiles(const QMimeData *data)
 {
     if (!data || !data->hasUrls())
