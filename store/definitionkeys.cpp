@@ -33,6 +33,13 @@ bool isNumberWithoutLeadingZero(QStringView digits)
     return true;
 }
 
+// One character of any kind, as a key written by hand may end (FooOtherFileX); a character
+// outside the Basic Multilingual Plane is one character too, though two UTF-16 units.
+bool isOneCharacter(QStringView text)
+{
+    return text.size() == 1 || (text.size() == 2 && text[0].isHighSurrogate() && text[1].isLowSurrogate());
+}
+
 bool isAscii(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
@@ -89,9 +96,11 @@ KeyField classifyKey(QStringView key, QStringView name)
         if (equalsIgnoringCase(rest, suffix.word))
             return suffix.field;
     }
-    if (rest.size() > kOtherFile.size() && equalsIgnoringCase(rest.first(kOtherFile.size()), kOtherFile)
-        && isNumberWithoutLeadingZero(rest.sliced(kOtherFile.size())))
-        return KeyField::OtherFile;
+    if (rest.size() > kOtherFile.size() && equalsIgnoringCase(rest.first(kOtherFile.size()), kOtherFile)) {
+        const QStringView number = rest.sliced(kOtherFile.size());
+        if (isOneCharacter(number) || isNumberWithoutLeadingZero(number))
+            return KeyField::OtherFile;
+    }
     return KeyField::None;
 }
 

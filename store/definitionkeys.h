@@ -28,8 +28,9 @@ QString definitionKey(const QString &name, KeyField field, int otherFileNumber =
 ///
 /// The first Len(name) characters must equal name without regard to case; then the
 /// rest must be one of the suffixes (any case) with nothing after it, or "OtherFile"
-/// followed by a decimal number without leading zero. So FooBarVersionComp is no key
-/// of Foo, and neither is FooOtherFile01.
+/// followed by a decimal number without leading zero or by exactly one character of any
+/// kind. So FooBarVersionComp is no key of Foo, and neither is FooOtherFile01, while
+/// FooOtherFile0 and FooOtherFileX are other files of Foo.
 KeyField classifyKey(QStringView key, QStringView name);
 
 /// True when the key's last four characters are exactly "NAME": the start-up scan takes

@@ -24,9 +24,12 @@ TEST(DefinitionKeys, ClassifyRecognisesOnlyTheDefinitionsOwnKeys)
         // Letter case of name and suffix does not matter.
         {u"fooversioncomp", u"Foo", KeyField::VersionComp}, {u"FOOname", u"foo", KeyField::Name},
         {u"fOoOTHERFILE3", u"Foo", KeyField::OtherFile}, {u"ÉtéGroupFile", u"été", KeyField::GroupFile},
-        // Exact lengths; other-file numbers of any length but without a leading zero.
+        // Exact lengths; other-file numbers of any length but without a leading zero, or
+        // exactly one character of any kind.
         {u"FooOtherFile12", u"Foo", KeyField::OtherFile}, {u"FooOtherFile120", u"Foo", KeyField::OtherFile},
-        {u"FooOtherFile01", u"Foo", KeyField::None}, {u"FooOtherFile0", u"Foo", KeyField::None},
+        {u"FooOtherFile01", u"Foo", KeyField::None}, {u"FooOtherFile0", u"Foo", KeyField::OtherFile},
+        {u"FooOtherFileX", u"Foo", KeyField::OtherFile}, {u"FooOtherFile ", u"Foo", KeyField::OtherFile},
+        {u"FooOtherFile\U0001F600", u"Foo", KeyField::OtherFile}, {u"FooOtherFileXY", u"Foo", KeyField::None},
         {u"FooOtherFile", u"Foo", KeyField::None}, {u"FooOtherFile1x", u"Foo", KeyField::None},
         {u"FooOtherFile-1", u"Foo", KeyField::None}, {u"FooVersionCompX", u"Foo", KeyField::None},
         {u"FoVersionComp", u"Foo", KeyField::None}, {u"Foo", u"Foo", KeyField::None},
