@@ -11,6 +11,7 @@
 #include "platform/pathseparator.h"
 #include "widgets/filedrops.h"
 #include "widgets/focuskeys.h"
+#include "widgets/listentries.h"
 #include "platform/platformservices.h"
 #include "scripts/scriptbuffer.h"
 #include "scripts/scriptformat.h"
@@ -247,10 +248,7 @@ void frmScript::cmdOtherFiles_Click()
 
 void frmScript::cmdOtherRemove_Click()
 {
-    const int selected = lstOtherFiles->currentRow();
-    if (lstOtherFiles->count() == 0 || selected == -1 || !lstOtherFiles->currentItem()->isSelected())
-        return;
-    delete lstOtherFiles->takeItem(selected);
+    removeSelectedEntry(lstOtherFiles);
 }
 
 // True when the user cancelled; otherwise the target path stands in cdlCont->FileName.

@@ -83,6 +83,9 @@ TEST_F(Pickers, CancelAndRemovingNothingAreNoChangeAndRemovingTakesTheSelectedEn
     EXPECT_EQ(h.enabledButtons(), kEntryButtons);
     h.removeOtherFile(1);
     EXPECT_EQ(h.otherFiles(), QStringList{u"two"_s});
+    // The removed entry was the selection: a second press removes nothing.
+    h.clickButton(u"cmdOtherRemove"_s);
+    EXPECT_EQ(h.otherFiles(), QStringList{u"two"_s});
     EXPECT_EQ(h.names(), QStringList{u"Foo"_s});
     EXPECT_TRUE(h.fakes.messages->messages.empty());
 }
