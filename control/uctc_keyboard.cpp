@@ -22,14 +22,20 @@ using namespace ostrel;
 
 namespace {
 
+void tellShortcut(QAction *action, const QKeySequence &keys)
+{
+    action->setStatusTip(action->toolTip() + u" ("_s + keys.toString(QKeySequence::NativeText) + u')');
+}
+
 // A key for a command while the keyboard is anywhere in the control; a disabled command
-// does not fire, as its button cannot be clicked.
+// does not fire, as its button cannot be clicked. The tool tip stays the command's own text;
+// the key is told in the status tip, which a host's status bar shows on hover.
 void giveShortcut(QWidget *control, QAction *action, const QKeySequence &keys)
 {
     action->setShortcut(keys);
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     control->addAction(action);
-    action->setToolTip(action->toolTip() + u" ("_s + keys.toString(QKeySequence::NativeText) + u')');
+    tellShortcut(action, keys);
 }
 
 } // namespace
@@ -45,10 +51,10 @@ void ucTC::setUpKeyboard()
     // be meant; in the other files it removes the selected entry, as "X" does.
     const QKeySequence deleteKey(QKeySequence::Delete);
     QAction *remove = button(u"Delete"_s);
-    remove->setToolTip(remove->toolTip() + u" ("_s + deleteKey.toString(QKeySequence::NativeText) + u')');
+    tellShortcut(remove, deleteKey);
     new QShortcut(deleteKey, cboTClist, remove, [remove] { remove->trigger(); }, Qt::WidgetShortcut);
     new QShortcut(deleteKey, lstOtherFiles, cmdOtherRemove, [this] {
-        if (cmdOtherRemove->isEnabled())
+        if (isSwitchedOn(cmdOtherRemove))
             cmdOtherRemove_Click();
     }, Qt::WidgetShortcut);
 
@@ -85,9 +91,15 @@ void ucTC::setUpAccessibility()
     for (const auto &[key, description] : descriptions) {
         QAction *action = button(QString::fromUtf16(key));
         QWidget *w = tbToolbar->widgetForAction(action);
-        // The tool tip without its shortcut, which the reader announces by itself.
-        w->setAccessibleName(action->toolTip().section(u" ("_s, 0, 0));
-        w->setAccessibleDescription(QString::fromUtf16(description));
+        w->setAccessibleName(action->toolTip());
+        // A screen reader announces a button's shortcut only when it is told.
+        QString said = QString::fromUtf16(description);
+        if (!action->shortcut().isEmpty())
+            said += u" Shortcut: "_s + action->shortcut().toString(QKeySequence::NativeText) + u'.';
+        else if (action->objectName() == u"Delete")
+            said += u" Shortcut: "_s + QKeySequence(QKeySequence::Delete).toString(QKeySequence::NativeText)
+                + u" in the names list."_s;
+        w->setAccessibleDescription(said);
     }
     cboTClist->setAccessibleName(u"Stored TCs and Custom Groups"_s);
     lstOtherFiles->setAccessibleName(u"Other Files"_s);

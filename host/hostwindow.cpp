@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -60,6 +61,8 @@ HostWindow::HostWindow(const ostrel::PlatformServices &services, std::shared_ptr
     row->addWidget(m_launcher, 2);
     column->addLayout(row, 1);
     setCentralWidget(central);
+    // The toolbar's status tips tell each command's key here.
+    statusBar()->setObjectName(u"statusBar"_s);
 
     connect(m_control, &ucTC::LoadTCNames, this, &HostWindow::reloadTCNames);
     showStoreProblem();

@@ -90,8 +90,14 @@ TEST(ScreenReaders, EveryInteractiveWidgetHasAName)
             continue;
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(toolbar->widgetForAction(action));
         EXPECT_FALSE(face->text(QAccessible::Description).isEmpty()) << action->objectName().toStdString();
-        EXPECT_TRUE(action->toolTip().startsWith(face->text(QAccessible::Name))) << action->objectName().toStdString();
+        EXPECT_EQ(action->toolTip(), face->text(QAccessible::Name)) << action->objectName().toStdString();
     }
+    // The shortcuts are said, where the tool tips keep their own texts.
+    QAction *save = toolbar->findChild<QAction *>(u"Save"_s, Qt::FindDirectChildrenOnly);
+    const QString ctrlS = QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText);
+    EXPECT_EQ(save->statusTip(), u"Save TC definition... ("_s + ctrlS + u')');
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(toolbar->widgetForAction(save))
+                    ->text(QAccessible::Description).endsWith(u"Shortcut: "_s + ctrlS + u'.'));
     QAccessibleInterface *group = QAccessible::queryAccessibleInterface(h.find<QWidget>(u"lblGroupFile"_s));
     EXPECT_EQ(group->text(QAccessible::Name) + u'=' + group->text(QAccessible::Description), u"Group File=File not found: /g/F.GRP");
 }
