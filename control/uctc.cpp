@@ -1,6 +1,7 @@
 #include "control/uctc.h"
 
 #include "widgets/dialogfont.h"
+#include "widgets/listentries.h"
 #include "widgets/pathcaption.h"
 #include "control/shelllayout.h"
 #include "widgets/tabstrip.h"
@@ -455,10 +456,22 @@ void ucTC::CancelNewDefinition()
     setModeButtons(true);
 }
 
+// A page that is not shown is disabled, and with it every control on it: the editing mode
+// and the pickers' states are the controls' own, whichever page is shown.
+bool ucTC::isSwitchedOn(const QWidget *control)
+{
+    return !control->testAttribute(Qt::WA_ForceDisabled);
+}
+
+bool ucTC::isNewDefinition() const
+{
+    return isSwitchedOn(txtTCName);
+}
+
 void ucTC::MarkDefinitionChanged()
 {
     // A new definition is already being entered: Save and CancelNew are on.
-    if (txtTCName->isEnabled())
+    if (isNewDefinition())
         return;
     setModeButtons(false);
 }
@@ -592,11 +605,8 @@ void ucTC::cmdOtherFiles_Click()
 
 void ucTC::cmdOtherRemove_Click()
 {
-    const int selected = lstOtherFiles->currentRow();
-    if (lstOtherFiles->count() == 0 || selected == -1 || !lstOtherFiles->currentItem()->isSelected())
-        return;
-    delete lstOtherFiles->takeItem(selected);
-    MarkDefinitionChanged();
+    if (removeSelectedEntry(lstOtherFiles))
+        MarkDefinitionChanged();
 }
 
 void ucTC::cmdViewTextFile_Click()
@@ -618,7 +628,7 @@ void ucTC::cmdViewTextFile_Click()
 
 bool ucTC::ValidateDefinition()
 {
-    if (!txtTCName->isEnabled())
+    if (!isNewDefinition())
         return false;
     const QString name = txtTCName->text();
     QString problem;
@@ -654,7 +664,7 @@ void ucTC::SaveDefinition()
     if (ValidateDefinition())
         return;
     const TcDefinition definition = editedDefinition();
-    const bool isNew = txtTCName->isEnabled();
+    const bool isNew = isNewDefinition();
     try {
         m_definitions->save(definition, isNew ? DefinitionStore::SaveKind::New : DefinitionStore::SaveKind::Existing);
     } catch (const StoreError &error) {

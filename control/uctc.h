@@ -74,6 +74,8 @@ private:
     void markMissingFiles();
     void loadAndImportChosenScript();
     QAction *button(const QString &key) const;
+    static bool isSwitchedOn(const QWidget *control);
+    bool isNewDefinition() const;
     void setModeButtons(bool browse);
     void appendName(const QString &name);
     QString initialFolder() const;

@@ -49,9 +49,9 @@ void ucTC::setUpDrops()
             markMissingFiles();
             MarkDefinitionChanged();
         };
-        FileDrops::installFileField(field, picker, extension, take, [picker] { return picker->isEnabled(); });
+        FileDrops::installFileField(field, picker, extension, take, [picker] { return isSwitchedOn(picker); });
     }
-    auto acceptsOthers = [this](const QStringList &) { return cmdOtherFiles->isEnabled(); };
+    auto acceptsOthers = [this](const QStringList &) { return isSwitchedOn(cmdOtherFiles); };
     auto droppedOthers = [this](const QStringList &files) {
         for (const QString &file : files)
             lstOtherFiles->addItem(QDir::toNativeSeparators(file));

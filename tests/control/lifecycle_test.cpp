@@ -43,6 +43,7 @@ TEST_F(Lifecycle, StartUpListsNamesAndLoadingTakesOnlyTheChosenDefinitionsKeysIn
     save(u"fooOtherFile2"_s, u"second"_s);
     save(u"FooGameCon"_s, u"/x/GAME.CON"_s);
     save(u"FooOtherFile1"_s, u"first"_s);
+    save(u"FooOtherFileX"_s, u"lettered"_s);
     save(u"footextfile"_s, u"/x/README.TXT"_s);
     save(u"StrayNAME"_s, u"Stray"_s);
     h.start();
@@ -53,7 +54,7 @@ TEST_F(Lifecycle, StartUpListsNamesAndLoadingTakesOnlyTheChosenDefinitionsKeysIn
     EXPECT_EQ(h.find<QComboBox>(u"cboVersComp"_s)->currentIndex(), 2);
     // Other files come in store order, not by number.
     EXPECT_EQ(shown(), (QStringList{u"1.3D and 1.4/1.5"_s, u"Foo"_s, u"/x/Y.GRP"_s, u"/x/GAME.CON"_s,
-                                    u"/x/README.TXT"_s, u"second"_s, u"first"_s}));
+                                    u"/x/README.TXT"_s, u"second"_s, u"first"_s, u"lettered"_s}));
     EXPECT_EQ(h.find<QComboBox>(u"cboTClist"_s)->currentIndex(), -1);
     h.choose(u"FooBar"_s);
     EXPECT_EQ(shown(), (QStringList{u"1.3D"_s, u"FooBar"_s, kFooBar.groupFile, u""_s, u""_s} + kFooBar.otherFiles));
@@ -109,6 +110,23 @@ TEST_F(Lifecycle, SavingANewDefinitionChecksItThenWritesItsKeysInOrder)
         EXPECT_EQ(h.editorState(), state);
         h.click(u"CancelNew"_s);
     }
+
+    // From the clean-up page, where the editor's page is disabled, a new definition is still
+    // new: checked, given its name key and listed.
+    h.enterNew(u"FOO"_s, 1, {u"/g/other.grp"_s});
+    h.clickTab(2);
+    h.fakes.messages->messages.clear();
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keySequence(focus ? focus : h.control.get(), QKeySequence::Save);
+    EXPECT_EQ(h.fakes.messages->log(), QStringList{u"Quillon! TC and Custom Group names must be unique. Save aborted."_s});
+    EXPECT_EQ(definedKeys(store), keys);
+    h.clickTab(1);
+    h.click(u"CancelNew"_s);
+    h.enterNew(u"Bar"_s, 1, {u"/g/BAR.GRP"_s});
+    h.clickTab(2);
+    h.click(u"Save"_s);
+    EXPECT_EQ(h.names(), (QStringList{u"Foo"_s, u"Bar"_s}));
+    EXPECT_EQ(definedKeys(store)[keys.size() + 1], (std::pair{u"BarNAME"_s, u"Bar"_s}));
 }
 
 TEST_F(Lifecycle, ResavingAStoredDefinitionSkipsChecksRenumbersOtherFilesAndKeepsTheNameKey)
@@ -135,6 +153,8 @@ TEST_F(Lifecycle, DeleteAsksFirstThenRemovesOnlyThatDefinitionsKeys)
 {
     storeDefinition(store, {u"Foo"_s, u"1.3D"_s, u"/g/F.GRP"_s, {}, {}, {u"/g/1"_s, u"/g/2"_s}});
     storeDefinition(store, kFooBar);
+    save(u"FooOtherFile0"_s, u"/g/0"_s); // other files too, numbered by hand
+    save(u"FOOOTHERFILEx"_s, u"/g/x"_s);
     save(u"NAME"_s, u""_s); // the name key of a definition with an empty name
     h.start();
     ASSERT_EQ(h.names(), (QStringList{u"Foo"_s, u"FooBar"_s, u""_s}));
