@@ -1,6 +1,6 @@
 // Files dropped from a file manager, and the marks on files that are gone.
 
-#include "control/uctc.h"
+#include "control/uctc_p.h"
 
 #include "platform/commondialog.h"
 #include "widgets/filedrops.h"
@@ -17,12 +17,12 @@
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
-void ucTC::setUpDrops()
+void ucTCPrivate::setUpDrops()
 {
     // A script dropped anywhere on the control is what "LoadScript" makes of it, with the file
     // given instead of chosen in the dialog.
     FileDrops::install(
-        this,
+        q,
         [this](const QStringList &files) {
             return files.size() == 1 && FileDrops::hasExtension(files.first(), u".tcs"_s)
                 && button(u"LoadScript"_s)->isEnabled();
@@ -64,7 +64,7 @@ void ucTC::setUpDrops()
 
 // Marks the files of the definition shown that do not exist. Nothing else changes: the
 // paths stay as stored, and a definition with a missing file can be saved.
-void ucTC::markMissingFiles()
+void ucTCPrivate::markMissingFiles()
 {
     for (QLabel *field : {lblGroupFile, lblGameCon, lblTextFile})
         markIfMissing(field);

@@ -1,6 +1,6 @@
 // The control's "LoadScript" command: a TC script becomes a new, unsaved definition.
 
-#include "control/uctc.h"
+#include "control/uctc_p.h"
 
 #include "widgets/pathcaption.h"
 #include "platform/commondialog.h"
@@ -16,7 +16,7 @@
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
-void ucTC::LoadScriptFile()
+void ucTCPrivate::LoadScriptFile()
 {
     cdlCont->Filter = u"Quillon TC Scripts (*.tcs)|*.tcs"_s;
     cdlCont->FilterIndex = 1;
@@ -28,7 +28,7 @@ void ucTC::LoadScriptFile()
 }
 
 // The file last chosen with cdlCont, by the dialog or by a drop.
-void ucTC::loadAndImportChosenScript()
+void ucTCPrivate::loadAndImportChosenScript()
 {
     // A file that cannot be loaded (gone, a folder, too large) ends the command quietly.
     if (!rtbScript->LoadFile(cdlCont->FileName))
@@ -36,7 +36,7 @@ void ucTC::loadAndImportChosenScript()
     ImportScript();
 }
 
-void ucTC::ImportScript()
+void ucTCPrivate::ImportScript()
 {
     // Reading leaves the editor alone, so a script that turns out to be no script can
     // still leave everything as it was.

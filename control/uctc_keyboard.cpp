@@ -2,7 +2,7 @@
 // commands, keys that take the focus to a field, the order of the Tab key, and the names a
 // screen reader gives every control.
 
-#include "control/uctc.h"
+#include "control/uctc_p.h"
 
 #include "widgets/focuskeys.h"
 
@@ -40,12 +40,12 @@ void giveShortcut(QWidget *control, QAction *action, const QKeySequence &keys)
 
 } // namespace
 
-void ucTC::setUpKeyboard()
+void ucTCPrivate::setUpKeyboard()
 {
-    giveShortcut(this, button(u"New"_s), QKeySequence::New);
-    giveShortcut(this, button(u"CancelNew"_s), QKeySequence(Qt::Key_Escape));
-    giveShortcut(this, button(u"Save"_s), QKeySequence::Save);
-    giveShortcut(this, button(u"LoadScript"_s), QKeySequence::Open);
+    giveShortcut(q, button(u"New"_s), QKeySequence::New);
+    giveShortcut(q, button(u"CancelNew"_s), QKeySequence(Qt::Key_Escape));
+    giveShortcut(q, button(u"Save"_s), QKeySequence::Save);
+    giveShortcut(q, button(u"LoadScript"_s), QKeySequence::Open);
 
     // Delete removes the definition only from the names list, where no text or entry could
     // be meant; in the other files it removes the selected entry, as "X" does.
@@ -77,7 +77,7 @@ void ucTC::setUpKeyboard()
     chainTabs({optDelete, optRename, optNone});
 }
 
-void ucTC::setUpAccessibility()
+void ucTCPrivate::setUpAccessibility()
 {
     const std::pair<const char16_t *, const char16_t *> descriptions[] = {
         {u"New", u"Starts a new TC or custom group definition."},

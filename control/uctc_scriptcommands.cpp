@@ -1,7 +1,7 @@
 // The control's "Script" and "ScriptView" commands: the script editor, blank, prefilled
 // from the definition on show, or showing a script read from disk.
 
-#include "control/uctc.h"
+#include "control/uctc_p.h"
 
 #include "widgets/pathcaption.h"
 #include "platform/commondialog.h"
@@ -23,32 +23,32 @@
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
-frmScript *ucTC::loadForm()
+frmScript *ucTCPrivate::loadForm()
 {
     if (!m_form)
-        m_form = new frmScript(*m_services, this);
+        m_form = new frmScript(*m_services, q);
     return m_form;
 }
 
 // Save, Cancel and the close button leave the form marked; the next command then starts
 // from a fresh one. A form that was never shown, or is still open, is kept.
-void ucTC::discardFormIfClosed()
+void ucTCPrivate::discardFormIfClosed()
 {
     if (m_form && m_form->isDiscarded())
         delete m_form.data();
 }
 
-void ucTC::CreateScript()
+void ucTCPrivate::CreateScript()
 {
     if (!txtTCName->text().isEmpty()
-        && m_services->messages->question(this, u"Quillon"_s, u"Use current TC Definition as default?"_s, true)) {
+        && m_services->messages->question(q, u"Quillon"_s, u"Use current TC Definition as default?"_s, true)) {
         loadForm()->prefillFrom(editedDefinition());
     }
-    m_services->forms->showModal(loadForm(), this);
+    m_services->forms->showModal(loadForm(), q);
     discardFormIfClosed();
 }
 
-void ucTC::ViewScript()
+void ucTCPrivate::ViewScript()
 {
     const QString groupFile = lblGroupFile->text();
     const QString initialFolder = groupFile.left(lastSeparatorPosition(groupFile));
@@ -58,6 +58,6 @@ void ucTC::ViewScript()
     frmScript *form = loadForm();
     if (!form->chooseAndReadScript(initialFolder))
         return;
-    m_services->forms->showModal(form, this);
+    m_services->forms->showModal(form, q);
     discardFormIfClosed();
 }

@@ -251,8 +251,8 @@ void frmScript::cmdOtherRemove_Click()
     removeSelectedEntry(lstOtherFiles);
 }
 
-// True when the user cancelled; otherwise the target path stands in cdlCont->FileName.
-bool frmScript::ChooseScriptFile()
+// When chosen, the target path stands in cdlCont->FileName.
+frmScript::Choice frmScript::ChooseScriptFile()
 {
     // The dialog proposes the title of the file chosen last, in its own default folder.
     cdlCont->FileName = cdlCont->FileTitle;
@@ -260,7 +260,7 @@ bool frmScript::ChooseScriptFile()
     cdlCont->FilterIndex = 1;
     cdlCont->Flags = 6;
     cdlCont->InitDir = cdlCont->FileName.isEmpty() ? libraryVolumeRoot() : cdlCont->folderOfFileName();
-    return !cdlCont->ShowSave();
+    return cdlCont->ShowSave() ? Choice::Chosen : Choice::Cancelled;
 }
 
 // Writes the fields as a script to cdlCont->FileName. False, after a warning that names the
@@ -295,7 +295,7 @@ bool frmScript::BuildScript()
 
 void frmScript::cmdSave_Click()
 {
-    if (ChooseScriptFile())
+    if (ChooseScriptFile() == Choice::Cancelled)
         return;
     if (!BuildScript())
         return;

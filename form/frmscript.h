@@ -86,7 +86,9 @@ private:
     void cmdSave_Click();
     void cmdCancel_Click();
 
-    bool ChooseScriptFile();
+    /// Whether the save dialog gave a file to write.
+    enum class Choice { Chosen, Cancelled };
+    Choice ChooseScriptFile();
     bool BuildScript();
     bool loadAndParse(const QString &path, const QString &title);
 

@@ -6,6 +6,8 @@
 #include "../support/controlharness.h"
 #include "platform/libraryfolder.h"
 #include "form/frmscript.h"
+
+#include <QPointer>
 #include "form/scriptviewer.h"
 #include "scripts/scriptbuffer.h"
 
