@@ -208,3 +208,5 @@ void ucTCPrivate::tbToolbar_ButtonClick(const QString &key)
         ViewScript();
     }
 }
+
+#include "moc_uctc.cpp"

@@ -413,3 +413,5 @@ void frmScript::closeEvent(QCloseEvent *event)
     if (event->isAccepted())
         m_discarded = true;
 }
+
+#include "moc_frmscript.cpp"

@@ -198,3 +198,5 @@ RestoreReport LaunchSession::restore()
 }
 
 } // namespace ostrel
+
+#include "moc_launchsession.cpp"

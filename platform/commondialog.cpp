@@ -51,3 +51,5 @@ void CommonDialog::setChosen(const QString &path)
 }
 
 } // namespace ostrel
+
+#include "moc_commondialog.cpp"

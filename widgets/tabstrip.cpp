@@ -86,3 +86,5 @@ void TabStrip::paintEvent(QPaintEvent *)
 }
 
 } // namespace ostrel
+
+#include "moc_tabstrip.cpp"
