@@ -223,6 +223,40 @@ TEST(LaunchJournal, FilesRemovedForGoodAreSaidToBeGone)
     EXPECT_FALSE(after.contains("E1L1.MAP"));
 }
 
+// Where Qt's moveToTrash puts a file of another volume: a trash it can use, or none.
+TEST(LaunchJournal, AVolumeHasATrashOnlyWhereQtCanMoveFilesIntoIt)
+{
+    const QString uid = QString::number(::getuid());
+    struct Volume {
+        const char *what;
+        QStringList folders; // made at the volume's top, before
+        QStringList files;
+        QString trash;       // the one used, or empty
+        bool exists;
+    };
+    const QList<Volume> volumes{
+        {"nothing yet", {}, {}, u".Trash-"_s + uid, false},
+        {"its own trash", {u".Trash-"_s + uid}, {}, u".Trash-"_s + uid, true},
+        {"a file in its place", {}, {u".Trash-"_s + uid}, {}, true},
+        {"a file in place of its files folder", {u".Trash-"_s + uid}, {u".Trash-"_s + uid + u"/files"_s}, {}, true},
+        {"an administrator's sticky trash", {u".Trash"_s}, {}, u".Trash/"_s + uid, false},
+    };
+    for (const Volume &volume : volumes) {
+        SCOPED_TRACE(volume.what);
+        test::LauncherSandbox top;
+        for (const QString &folder : volume.folders)
+            ASSERT_TRUE(QDir().mkpath(top.path() + u'/' + folder));
+        for (const QString &file : volume.files)
+            test::writeFile(top.path() + u'/' + file, "not a folder");
+        if (volume.folders.contains(u".Trash"_s))
+            ASSERT_EQ(::chmod(fileops::encodePath(top.path() + u"/.Trash"_s).constData(), 01777), 0);
+        const VolumeTrash trash = volumeTrashAt(top.path());
+        EXPECT_EQ(trash.folder, volume.trash.isEmpty() ? QString() : top.path() + u'/' + volume.trash);
+        EXPECT_EQ(trash.exists, volume.exists);
+        EXPECT_EQ(trash.why.contains(u"is not a folder"_s), volume.trash.isEmpty()) << trash.why.toStdString();
+    }
+}
+
 // The journal as a crash just before line was written leaves it.
 void cutJournalBefore(const QString &path, const QByteArray &line)
 {
