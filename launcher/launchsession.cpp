@@ -108,8 +108,8 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
         for (const LeftAlone &left : std::as_const(m_applied.leftAlone))
             problems << u"%1: %2"_s.arg(left.name, left.reason);
         const RestoreReport back = m_journal.restore(m_trash);
-        for (const LeftAlone &left : back.notRestored)
-            problems << u"%1 was not put back: %2"_s.arg(left.name, left.reason);
+        if (!back.ok())
+            problems << back.headline() << back.details();
         return refuseUnlocked(u"The game directory could not be cleaned up, so the game was not started:\n"_s + problems.join(u'\n'));
     }
 
@@ -151,8 +151,8 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
         m_process->waitForFinished(5000);
         QStringList problems{why};
         const RestoreReport back = m_journal.restore(m_trash);
-        for (const LeftAlone &left : back.notRestored)
-            problems << u"%1 was not put back: %2"_s.arg(left.name, left.reason);
+        if (!back.ok())
+            problems << back.headline() << back.details();
         return refuseUnlocked(u"The game was stopped at its start, since it could not be recorded as running:\n"_s + problems.join(u'\n'));
     }
     return true;

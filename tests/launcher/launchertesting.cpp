@@ -144,8 +144,11 @@ Snapshot snapshotOf(const QString &folder)
 FakeTrash::FakeTrash(const QString &folder)
     : m_folder(folder)
 {
-    fileops::makePrivateFolder(folder + QStringLiteral("/files"));
-    fileops::makePrivateFolder(folder + QStringLiteral("/info"));
+}
+
+QString FakeTrash::folderMadeFor(const QString &)
+{
+    return QFileInfo::exists(m_folder) ? QString() : m_folder;
 }
 
 bool FakeTrash::availableFor(const QString &, QString *why)
@@ -162,6 +165,7 @@ TrashOutcome FakeTrash::moveToTrash(const QString &path)
         outcome.error = QStringLiteral("The fake trash refuses \"%1\".").arg(path);
         return outcome;
     }
+    fileops::makePrivateFolder(m_folder + QStringLiteral("/files"));
     const QString name = QFileInfo(path).fileName() + QStringLiteral(".") + QString::number(++moves);
     outcome.trashedPath = m_folder + QStringLiteral("/files/") + name;
     outcome.infoPath = m_folder + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");

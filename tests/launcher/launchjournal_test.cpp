@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -79,8 +81,10 @@ TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRec
     for (const bool recorded : {true, false}) {
         // A crash between a step and its record: the journal says nothing was done, the disk
         // says otherwise, and restoring must go by the disk (the trash searched through its .trashinfo).
-        SCOPED_TRACE(recorded ? "every step recorded" : "steps done but not recorded");
+        SCOPED_TRACE(recorded ? "every step recorded" : "steps done but not recorded, the trash folder there before");
         Scenario s;
+        if (!recorded)
+            fileops::makePrivateFolder(s.fakeTrash);
         const test::Snapshot before = test::snapshotOf(s.gameDir);
         const CleanupPlan plan = s.plan();
         ASSERT_EQ(plan.steps.size(), 6);
@@ -111,6 +115,7 @@ TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRec
         EXPECT_EQ(test::snapshotOf(s.gameDir), before);
         EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/files"_s).isEmpty());
         EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/info"_s).isEmpty());
+        EXPECT_EQ(QFileInfo::exists(s.fakeTrash), !recorded) << "only a trash folder the launch made goes";
         EXPECT_FALSE(s.journal.pending().has_value());
     }
 }
@@ -210,17 +215,122 @@ TEST(LaunchJournal, AFileChangedSincePlanningOrRefusedByTheTrashIsLeftAloneAndRe
     EXPECT_EQ(test::snapshotOf(s.gameDir), before);
 }
 
-TEST(LaunchJournal, FilesRemovedForGoodAreSaidToBeGone)
+TEST(LaunchJournal, FilesThatCannotComeBackAreNamed)
 {
     Scenario s;
     const ApplyResult applied = s.journal.apply(s.gameDir, u"TC"_s, s.plan(), s.trash, DeleteMode::RemoveForGood);
     ASSERT_TRUE(applied.ok());
     EXPECT_EQ(applied.removedForGood.size(), 4);
     EXPECT_EQ(s.trash.moves, 0);
-    EXPECT_EQ(s.journal.restore(s.trash).removedForGood.size(), 4);
+    // The player's file renamed aside vanishes while the game runs.
+    ASSERT_TRUE(QFile::remove(s.gameDir + u"/GAME.CON.org"_s));
+    const RestoreReport report = s.journal.restore(s.trash);
+    EXPECT_EQ(report.removedForGood.size(), 4);
+    ASSERT_EQ(report.notRestored.size(), 1);
+    EXPECT_EQ(report.notRestored[0].name, u"GAME.CON"_s);
+    EXPECT_TRUE(report.notRestored[0].reason.contains(u"neither"_s)) << whyNot(report);
     const test::Snapshot after = test::snapshotOf(s.gameDir);
-    EXPECT_EQ(after.value("GAME.CON"), "the player's own GAME.CON");
-    EXPECT_FALSE(after.contains("E1L1.MAP"));
+    EXPECT_FALSE(after.contains("GAME.CON") || after.contains("E1L1.MAP"));
+}
+
+// A journal that is not as the launch wrote it, or a game directory that is not there: the
+// restore gives back what it can read and check, names the rest, keeps the journal, and a
+// restore once the cause is gone gives everything back.
+struct Trouble {
+    const char *what;
+    std::function<void(const QString &journal, const QString &gameDir)> cause;
+    bool allBack; // the first restore still gives everything back
+    int named;    // files the first restore names as not put back
+};
+
+TEST(LaunchJournal, ADamagedJournalOrAMissingGameDirectoryKeepsTheJournalAndGivesBackWhatCanBeChecked)
+{
+    const auto change = [](const std::function<void(QByteArray &)> &edit) {
+        return [edit](const QString &journal, const QString &) {
+            QByteArray bytes = test::readBytes(journal);
+            edit(bytes);
+            test::writeFile(journal, bytes);
+        };
+    };
+    // Where the line that holds text starts, and where the next one does.
+    const auto lineWith = [](const QByteArray &bytes, const QByteArray &text) {
+        const qsizetype at = bytes.indexOf(text);
+        return std::pair{bytes.lastIndexOf('\n', at) + 1, bytes.indexOf('\n', at) + 1};
+    };
+    const QList<Trouble> troubles{
+        {"a name edited", change([](QByteArray &b) { b.replace("=E1L1.MAP ", "=E1L2.MAP "); }), false, 1},
+        {"the first line edited", change([](QByteArray &b) { b.replace("=TC ", "=TD "); }), false, 6},
+        {"cut inside the plan", change([&](QByteArray &b) { b.truncate(lineWith(b, "planned").first - 20); }), false, 0},
+        {"a step of the plan taken out", change([&](QByteArray &b) {
+             const auto [from, to] = lineWith(b, "plan 2 ");
+             b.remove(from, to - from);
+         }), false, 1},
+        {"emptied", change([](QByteArray &b) { b.clear(); }), false, 0},
+        {"cut after the plan", change([&](QByteArray &b) { b.truncate(lineWith(b, "planned").second + 5); }), true, 0},
+        {"the game directory moved away", [](const QString &, const QString &dir) { QDir().rename(dir, dir + u" away"_s); }, false, 0},
+    };
+    const QString workingFolder = QDir::currentPath();
+    for (const Trouble &trouble : troubles) {
+        SCOPED_TRACE(trouble.what);
+        Scenario s;
+        const test::Snapshot before = test::snapshotOf(s.gameDir);
+        // Given relative, the game directory is found again from any working folder.
+        ASSERT_TRUE(QDir::setCurrent(s.sandbox.path()));
+        ASSERT_TRUE(s.journal.apply(QDir().relativeFilePath(s.gameDir), u"TC"_s, s.plan(), s.trash).ok());
+        ASSERT_TRUE(QDir::setCurrent(workingFolder));
+        const QByteArray written = test::readBytes(s.journal.path());
+        trouble.cause(s.journal.path(), s.gameDir);
+
+        LaunchJournal later(s.sandbox.stateDir()); // a later program, which knows only the file
+        const RestoreReport first = later.restore(s.trash);
+        EXPECT_EQ(first.ok(), trouble.allBack) << first.error.toStdString();
+        EXPECT_EQ(first.notRestored.size(), trouble.named) << whyNot(first);
+        EXPECT_EQ(later.pending().has_value(), !trouble.allBack);
+        if (!trouble.allBack) {
+            test::writeFile(s.journal.path(), written);
+            QDir().rename(s.gameDir + u" away"_s, s.gameDir);
+            const RestoreReport report = later.restore(s.trash);
+            EXPECT_TRUE(report.ok()) << whyNot(report);
+        }
+        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+        EXPECT_FALSE(later.pending().has_value());
+    }
+}
+
+// A journal the previous version wrote (its plan recorded step by step, a game directory given
+// as relative) is still given back.
+TEST(LaunchJournal, AJournalOfTheFirstFormatIsStillGivenBack)
+{
+    test::LauncherSandbox sandbox;
+    const QString gameDir = sandbox.path() + u"/game"_s;
+    const QString workingFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(sandbox.path()));
+    const timespec recorded[2] = {{1600000000, 123456789}, {1600000000, 123456789}};
+    const auto putRecorded = [&](const QString &path, const QByteArray &bytes) {
+        test::writeFile(path, bytes);
+        ASSERT_EQ(::utimensat(AT_FDCWD, fileops::encodePath(path).constData(), recorded, 0), 0);
+    };
+    putRecorded(gameDir + u"/GAME.CON.org"_s, "the player's GAME.CON");
+    test::writeFile(gameDir + u"/GAME.CON"_s, "the TC's GAME.CON");
+    // Not where the journal says it went: found in the trash by its .trashinfo.
+    putRecorded(sandbox.path() + u"/trash/files/E1L1.MAP.1"_s, "the player's E1L1.MAP");
+    test::writeFile(sandbox.path() + u"/trash/info/E1L1.MAP.1.trashinfo"_s,
+                    "[Trash Info]\nPath=" + fileops::encodePath(gameDir).toPercentEncoding("/") + "/E1L1.MAP\n");
+    test::writeFile(sandbox.stateDir() + u"/launch.journal"_s, test::readBytes(QStringLiteral(OSTREL_JOURNALS_DIR "/version1.journal")));
+    test::FakeTrash trash(sandbox.path() + u"/trash"_s);
+
+    LaunchJournal journal(sandbox.stateDir());
+    ASSERT_TRUE(journal.pending().has_value());
+    EXPECT_EQ(journal.pending()->label, u"Old \"TC\""_s);
+    const RestoreReport report = journal.restore(trash);
+    ASSERT_TRUE(QDir::setCurrent(workingFolder));
+    EXPECT_TRUE(report.ok()) << whyNot(report);
+    EXPECT_EQ(report.stepsUndone, 3);
+    const test::Snapshot after = test::snapshotOf(gameDir);
+    EXPECT_EQ(after.value("GAME.CON"), "the player's GAME.CON");
+    EXPECT_EQ(after.value("E1L1.MAP"), "the player's E1L1.MAP");
+    EXPECT_EQ(after.size(), 2);
+    EXPECT_FALSE(journal.pending().has_value());
 }
 
 // Where Qt's moveToTrash puts a file of another volume: a trash it can use, or none.
