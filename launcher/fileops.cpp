@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -169,6 +170,18 @@ int writeWholeFile(const QString &path, const QByteArray &bytes, bool replace)
     }
     syncFolder(QFileInfo(path).path());
     return 0;
+}
+
+int writeProblemIn(const QString &folder)
+{
+    QByteArray name = encodePath(folder) + "/.quillon-write-test-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return errno;
+    const int error = writeAll(fd, QByteArray(4096, '\0')) && ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    ::unlink(name.constData());
+    return error;
 }
 
 QString errorText(int error)

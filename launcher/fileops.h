@@ -43,6 +43,10 @@ bool syncFolder(const QString &folder);
 /// Returns 0 or the errno (EEXIST: path exists and replace is false).
 int writeWholeFile(const QString &path, const QByteArray &bytes, bool replace);
 
+/// Why a file cannot be written in folder (an errno: no space left, no permission, ...), found
+/// by writing and removing a small one; 0 when it can.
+int writeProblemIn(const QString &folder);
+
 /// strerror of an errno, as text for the player.
 QString errorText(int error);
 

@@ -54,11 +54,18 @@ bool LaunchSession::lock(QString *error)
     auto lock = std::make_unique<QLockFile>(m_stateDir + u"/launch.lock"_s);
     lock->setStaleLockTime(0); // a lock is stale only when its program is gone
     if (!lock->tryLock(0)) {
-        qint64 pid = 0;
-        QString host, app;
-        lock->getLockInfo(&pid, &host, &app);
-        if (error)
+        if (error && lock->error() == QLockFile::LockFailedError) {
+            qint64 pid = 0;
+            QString host, app;
+            lock->getLockInfo(&pid, &host, &app);
             *error = u"Another launch is running (program %1, process %2)."_s.arg(app).arg(pid);
+        } else if (error) {
+            // QLockFile does not say why; a file written here tells (no space left, ...).
+            const int problem = fileops::writeProblemIn(m_stateDir);
+            *error = u"The launch journal cannot be written in \"%1\": %2. Nothing was changed; free some space there (or "
+                     "make the folder writable), then launch again."_s
+                         .arg(m_stateDir, problem ? fileops::errorText(problem) : u"its lock file cannot be created"_s);
+        }
         return false;
     }
     m_lock = std::move(lock);

@@ -16,6 +16,8 @@
 
 #include <csignal>
 
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
@@ -199,6 +201,27 @@ TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
                 }).contains(u"No eduke32"_s));
     qputenv("PATH", "/usr/bin:/bin");
     EXPECT_EQ(test::snapshotOf(s.sandbox.path()), before);
+
+    // No file can be written in the state folder (here: none may grow, as on a full drive).
+    const test::Snapshot gameDir = test::snapshotOf(s.gameDir);
+    LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
+    const PreparedLaunch launch = prepareLaunch(s.request, s.trash);
+    QString error;
+    rlimit unlimited;
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = unlimited;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+    const bool started = session.start(launch, DeleteMode::ToTrash, &error);
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(error.startsWith(u"The launch journal cannot be written in \""_s + s.sandbox.stateDir()))
+        << error.toStdString();
+    EXPECT_TRUE(error.contains(u"File too large"_s)) << error.toStdString();
+    EXPECT_TRUE(test::snapshotOf(s.sandbox.stateDir()).isEmpty());
+    EXPECT_EQ(test::snapshotOf(s.gameDir), gameDir);
 }
 
 } // namespace
