@@ -152,6 +152,19 @@ JournalContents readJournal(const QByteArray &bytes)
     bool planned = contents.format == kFirstFormat;
     int plannedSteps = 0;
     QMap<int, LeftAlone> unreadable;
+    // The step a damaged or torn line names, as far as it can be read: never acted on, but
+    // named to the player, who may find the file by it.
+    const auto nameDamagedStep = [&](const QByteArray &line, qsizetype k) {
+        const qsizetype mark = line.lastIndexOf(" *");
+        const QList<QByteArray> f = (mark >= 0 ? line.first(mark) : line).split(' ');
+        if ((f[0] != "plan" && f[0] != "step") || f.size() < 4)
+            return;
+        const auto step = stepFrom(f);
+        unreadable.insert(f[1].toInt(), {fromTextField(f[3]), u"the journal's record of it (line %1) is damaged, so it was not "
+                                                              "given back; as far as that line can be read, it was %2"_s
+                                                                  .arg(k + 1)
+                                                                  .arg(step ? whereaboutsOf(*step) : u"moved"_s)});
+    };
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const QByteArray &line = lines[k];
         const qsizetype mark = line.lastIndexOf(" *");
@@ -174,14 +187,7 @@ JournalContents readJournal(const QByteArray &bytes)
         }
         if (!checked) {
             contents.damage << u"line %1 does not match its check"_s.arg(k + 1);
-            if ((f[0] == "plan" || f[0] == "step") && f.size() > 3) {
-                const auto step = stepFrom(f);
-                unreadable.insert(f[1].toInt(),
-                                  {fromTextField(f[3]), u"the journal's record of it (line %1) is damaged, so it was not given back; "
-                                                        "as far as that line can be read, it was %2"_s
-                                                            .arg(k + 1)
-                                                            .arg(step ? whereaboutsOf(*step) : u"moved"_s)});
-            }
+            nameDamagedStep(line, k);
             continue;
         }
         const int index = f.value(1).toInt();
@@ -202,16 +208,19 @@ JournalContents readJournal(const QByteArray &bytes)
                 begun->begun = true;
                 contents.steps.insert(index, *begun);
             }
-        } else if (f[0] == "begin" && stepKnown) {
-            step->begun = true;
-        } else if (f[0] == "done" && stepKnown) {
-            step->done = true;
-            if (f.size() >= 4) {
-                step->trashedPath = fromTextField(f[2]);
-                step->infoPath = fromTextField(f[3]);
+        } else if ((f[0] == "begin" || f[0] == "done" || f[0] == "skip") && planned) {
+            // A step whose own line is damaged is named as such; its progress tells nothing more.
+            if (stepKnown && f[0] == "begin")
+                step->begun = true;
+            if (stepKnown && f[0] == "skip")
+                step->skipped = true;
+            if (stepKnown && f[0] == "done") {
+                step->done = true;
+                if (f.size() >= 4) {
+                    step->trashedPath = fromTextField(f[2]);
+                    step->infoPath = fromTextField(f[3]);
+                }
             }
-        } else if (f[0] == "skip" && stepKnown) {
-            step->skipped = true;
         } else if (f[0] == "engine" && planned && f.size() >= 3) {
             contents.engines.append({f[1].toLongLong(), f[2].toULongLong()});
         } else {
@@ -220,8 +229,10 @@ JournalContents readJournal(const QByteArray &bytes)
         if (!known)
             contents.damage << u"line %1 is not one this version can read"_s.arg(k + 1);
     }
-    if (!planned)
+    if (!planned) {
         contents.damage << (torn.isEmpty() ? u"it ends before the end of its plan"_s : u"it ends inside its plan"_s);
+        nameDamagedStep(torn, lines.size());
+    }
     for (int index = 0; index < plannedSteps; ++index) {
         if (!contents.steps.contains(index) && !unreadable.contains(index)) {
             contents.damage << u"step %1 of its plan is missing"_s.arg(index + 1);
