@@ -114,9 +114,12 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
             problems << m_applied.error;
         for (const LeftAlone &left : std::as_const(m_applied.leftAlone))
             problems << u"%1: %2"_s.arg(left.name, left.reason);
-        const RestoreReport back = m_journal.restore(m_trash);
-        if (!back.ok())
-            problems << back.headline() << back.details();
+        // Without a journal nothing was changed: its plan is written before the first step.
+        if (m_journal.pending()) {
+            const RestoreReport back = m_journal.restore(m_trash);
+            if (!back.ok())
+                problems << back.headline() << back.details();
+        }
         return refuseUnlocked(u"The game directory could not be cleaned up, so the game was not started:\n"_s + problems.join(u'\n'));
     }
 
