@@ -198,7 +198,7 @@ JournalContents readJournal(const QByteArray &bytes)
             const auto planStep = stepFrom(f);
             if ((known = planStep.has_value()))
                 contents.steps.insert(index, *planStep);
-        } else if (f[0] == "trashdir" && !planned && f.size() == 2) {
+        } else if (f[0] == "trashdir" && planned && f.size() == 2) {
             contents.trashFolderMade = fromTextField(f[1]);
         } else if (f[0] == "planned" && !planned) {
             planned = true;
@@ -544,7 +544,6 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
     QStringList tempNames(plan.steps.size());
     QByteArray planLines = lineOf({kMagic, QByteArray::number(kFormat), textField(absoluteGameDir), textField(label),
                                    QByteArray::number(QDateTime::currentMSecsSinceEpoch()), QByteArray::number(plan.steps.size())});
-    bool trashes = false;
     for (int i = 0; i < plan.steps.size(); ++i) {
         const CleanupStep &step = plan.steps[i];
         const QByteArray index = QByteArray::number(i);
@@ -565,13 +564,10 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
             planLines += lineOf({"plan", index, "rename", textField(step.name), textField(step.newName), size, mtime});
             break;
         case StepAction::Trash:
-            trashes = mode == DeleteMode::ToTrash;
-            planLines += lineOf({"plan", index, trashes ? "trash" : "remove", textField(step.name), size, mtime});
+            planLines += lineOf({"plan", index, mode == DeleteMode::ToTrash ? "trash" : "remove", textField(step.name), size, mtime});
             break;
         }
     }
-    if (const QString made = trashes ? trash.folderMadeFor(absoluteGameDir) : QString(); !made.isEmpty())
-        planLines += lineOf({"trashdir", textField(made)});
     planLines += lineOf({"planned"});
     if (const int error = fileops::writeWholeFile(path(), planLines, false)) {
         if (error == EEXIST)
@@ -586,6 +582,20 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
     const auto journalBroken = [&] {
         result.error = u"The launch journal \"%1\" cannot be written: %2. The launch stops here."_s.arg(path(), fileops::errorText(errno));
         return result;
+    };
+    // A volume's trash folder (.Trash-$uid, or $uid in an administrator's .Trash) that a move
+    // creates is recorded, so that the restore removes it again once it is empty.
+    QStringList trashFoldersToMake;
+    for (const QString &folder : trash.trashFoldersFor(absoluteGameDir)) {
+        const QFileInfo info(folder);
+        if ((info.fileName().startsWith(u".Trash"_s) || QFileInfo(info.path()).fileName() == u".Trash")
+            && !fileops::lstatPath(folder)) {
+            trashFoldersToMake << folder;
+        }
+    }
+    const auto trashFolderMade = [&](const QString &trashedPath) {
+        const QString folder = QFileInfo(QFileInfo(trashedPath).path()).path();
+        return trashFoldersToMake.removeAll(folder) > 0 ? folder : QString();
     };
     for (int i = 0; i < plan.steps.size(); ++i) {
         const CleanupStep &step = plan.steps[i];
@@ -670,6 +680,10 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
         // the path is recorded, so restoring puts it back.
         if (!record({"done", index, textField(trashed.trashedPath), textField(trashed.infoPath)}))
             return journalBroken();
+        if (const QString made = trashed.ok ? trashFolderMade(trashed.trashedPath) : QString();
+            !made.isEmpty() && !record({"trashdir", textField(made)})) {
+            return journalBroken();
+        }
         if (!trashed.ok)
             result.leftAlone.append({step.name, trashed.error});
         else

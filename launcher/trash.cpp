@@ -73,7 +73,7 @@ bool usableTrashFolder(const QString &path, const QString &parent, QString *why)
 
 } // namespace
 
-VolumeTrash volumeTrashAt(const QString &root)
+VolumeTrash DesktopTrash::volumeTrashAt(const QString &root)
 {
     const QString top = root.endsWith(u'/') ? root : root + u'/';
     VolumeTrash trash;
@@ -87,14 +87,12 @@ VolumeTrash volumeTrashAt(const QString &root)
         if (taken) {
             if (usableTrashFolder(mine, adminTrash, &trash.why))
                 trash.folder = mine;
-            trash.exists = bool(fileops::lstatPath(mine));
             return trash;
         }
     }
     const QString ownTrash = top + u".Trash-"_s + userId();
     if (usableTrashFolder(ownTrash, top, &trash.why))
         trash.folder = ownTrash;
-    trash.exists = bool(fileops::lstatPath(ownTrash));
     return trash;
 }
 
@@ -146,14 +144,6 @@ bool DesktopTrash::availableFor(const QString &folder, QString *why)
                "cannot be recovered."_s.arg(root, volume.why);
     }
     return false;
-}
-
-QString DesktopTrash::folderMadeFor(const QString &folder)
-{
-    if (onHomeVolume(folder))
-        return {};
-    const VolumeTrash volume = volumeTrashAt(QStorageInfo(folder).rootPath());
-    return volume.exists ? QString() : volume.folder;
 }
 
 TrashOutcome DesktopTrash::moveToTrash(const QString &path)

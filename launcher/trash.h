@@ -33,27 +33,13 @@ public:
     /// The trash folders (each with files/ and info/) a file of folder may have been moved to;
     /// searched when a crash left a trashed file unrecorded.
     virtual QStringList trashFoldersFor(const QString &folder) = 0;
-
-    /// The trash folder that moving a file of folder would create, since it does not exist yet
-    /// (a volume's own trash); empty when none would be created.
-    virtual QString folderMadeFor(const QString &folder)
-    {
-        Q_UNUSED(folder);
-        return {};
-    }
 };
 
 /// The trash of a volume other than the home folder's, as QFile::moveToTrash picks it.
 struct VolumeTrash {
-    QString folder;      ///< $topdir/.Trash/$uid or $topdir/.Trash-$uid; empty when neither can be used
-    bool exists = false; ///< false: the first move creates it
-    QString why;         ///< when folder is empty: why files there have no trash
+    QString folder; ///< $topdir/.Trash/$uid or $topdir/.Trash-$uid; empty when neither can be used
+    QString why;    ///< when folder is empty: why files there have no trash
 };
-
-/// The rules of the trash on the volume whose top folder is root: an administrator's
-/// $topdir/.Trash (a sticky folder, not a link) holds a folder per user; otherwise
-/// $topdir/.Trash-$uid, which must be a folder the user can write, or be creatable in root.
-OSTREL_EXPORT VolumeTrash volumeTrashAt(const QString &root);
 
 /// The freedesktop.org trash through QFile::moveToTrash, with its result checked.
 ///
@@ -68,7 +54,11 @@ public:
     bool availableFor(const QString &folder, QString *why = nullptr) override;
     TrashOutcome moveToTrash(const QString &path) override;
     QStringList trashFoldersFor(const QString &folder) override;
-    QString folderMadeFor(const QString &folder) override;
+
+    /// The rules of the trash on the volume whose top folder is root: an administrator's
+    /// $topdir/.Trash (a sticky folder, not a link) holds a folder per user; otherwise
+    /// $topdir/.Trash-$uid, which must be a folder the user can write, or be creatable in root.
+    static VolumeTrash volumeTrashAt(const QString &root);
 
     /// $XDG_DATA_HOME/Trash, the user's home trash.
     static QString homeTrash();

@@ -146,11 +146,6 @@ FakeTrash::FakeTrash(const QString &folder)
 {
 }
 
-QString FakeTrash::folderMadeFor(const QString &)
-{
-    return QFileInfo::exists(m_folder) ? QString() : m_folder;
-}
-
 bool FakeTrash::availableFor(const QString &, QString *why)
 {
     if (!available && why)

@@ -44,8 +44,8 @@ void writeFile(const QString &path, const QByteArray &bytes);
 using Snapshot = QMap<QByteArray, QByteArray>;
 Snapshot snapshotOf(const QString &folder);
 
-/// A trash in a folder of its own, laid out like the desktop trash and made by the first move
-/// (as a volume's trash is), that can be made to fail.
+/// A trash in a folder of its own, laid out like the desktop trash and made by the first move,
+/// that can be made to fail.
 class FakeTrash : public Trash
 {
 public:
@@ -53,7 +53,6 @@ public:
     bool availableFor(const QString &, QString *why = nullptr) override;
     TrashOutcome moveToTrash(const QString &path) override;
     QStringList trashFoldersFor(const QString &) override { return {m_folder}; }
-    QString folderMadeFor(const QString &) override;
 
     bool available = true;
     bool failMoves = false;
