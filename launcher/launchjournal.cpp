@@ -71,6 +71,10 @@ struct JournalStep {
     qint64 size = 0;
     qint64 mtimeNs = 0;
     QByteArray sha256;
+    // A copy in: the player's file renamed aside to make room, as the rename step records it.
+    bool displaces = false;
+    qint64 displacedSize = 0;
+    qint64 displacedMtimeNs = 0;
     bool begun = false;
     bool done = false;
     bool skipped = false;
@@ -92,12 +96,15 @@ std::optional<JournalStep> stepFrom(const QList<QByteArray> &f)
         step.newName = fromTextField(f[4]);
         step.size = f[5].toLongLong();
         step.mtimeNs = f[6].toLongLong();
-    } else if (step.kind == "copyin" && f.size() == 8) {
+    } else if (step.kind == "copyin" && (f.size() == 8 || f.size() == 10)) {
         step.name = fromTextField(f[3]);
         step.source = fromTextField(f[4]);
         step.tempName = fromTextField(f[5]);
         step.size = f[6].toLongLong();
         step.sha256 = f[7];
+        step.displaces = f.size() == 10 && f[8] != "-";
+        step.displacedSize = f.value(8).toLongLong();
+        step.displacedMtimeNs = f.value(9).toLongLong();
     } else {
         return std::nullopt;
     }
@@ -556,8 +563,18 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
             for (int n = 1; fileops::lstatPath(dir + tempName); ++n)
                 tempName = u".quillon-copy-%1-%2.tmp"_s.arg(i).arg(n);
             tempNames[i] = tempName;
+            // Also here, so that the copy is told from the player's file it displaces (which
+            // may hold the very same bytes) even when the rename's own line is lost.
+            QByteArray displacedSize = "-", displacedMtime = "-";
+            for (const CleanupStep &aside : plan.steps) {
+                if (aside.action == StepAction::Rename && aside.name.compare(step.name, Qt::CaseInsensitive) == 0) {
+                    displacedSize = QByteArray::number(aside.size);
+                    displacedMtime = QByteArray::number(aside.mtimeNs);
+                }
+            }
             planLines += lineOf({"plan", index, "copyin", textField(step.name), textField(step.source), textField(tempName),
-                                 digests[i] ? QByteArray::number(digests[i]->size) : "-1", digests[i] ? digests[i]->sha256 : "-"});
+                                 digests[i] ? QByteArray::number(digests[i]->size) : "-1", digests[i] ? digests[i]->sha256 : "-",
+                                 displacedSize, displacedMtime});
             break;
         }
         case StepAction::Rename:
@@ -806,8 +823,16 @@ RestoreReport LaunchJournal::restore(Trash &trash)
             if (const auto temp = fileops::lstatPath(dir + step.tempName); temp && temp->regular)
                 ::unlink(fileops::encodePath(dir + step.tempName).constData());
             const auto there = fileops::lstatPath(original);
-            if (!there || isPlayersFile(step.name, there))
+            if (!there || isPlayersFile(step.name, there)
+                || (step.displaces && sameFile(there, step.displacedSize, step.displacedMtimeNs))) {
                 continue;
+            }
+            if (journal.format == kFirstFormat && !journal.damage.isEmpty()) {
+                // The lost line may be the record of the player's file this copy displaced.
+                notRestored(step.name, u"it may be the TC's file copied in, or the player's own file with the same bytes: "
+                                       "the journal is damaged, so it was left as it is"_s);
+                continue;
+            }
             // Only the launch's own copy goes: anything else under that name is not ours to remove.
             const auto digest = there->regular ? fileops::digestOf(original) : std::nullopt;
             if (digest && digest->size == step.size && digest->sha256 == step.sha256) {

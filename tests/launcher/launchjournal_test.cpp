@@ -108,7 +108,7 @@ TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRec
             lines.removeIf([](const QByteArray &line) { return line.startsWith("done ") || line.startsWith("applied"); });
             test::writeFile(s.journal.path(), lines.join('\n'));
         }
-        const RestoreReport report = s.journal.restore(s.trash);
+        const RestoreReport report = LaunchJournal(s.sandbox.stateDir()).restore(s.trash); // a later program
         EXPECT_TRUE(report.ok()) << whyNot(report);
         if (recorded)
             EXPECT_EQ(report.stepsUndone, 6);
@@ -393,7 +393,7 @@ TEST(LaunchJournal, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnl
                          fileops::encodePath(gameDir + u"/E1L1.MAP"_s).constData()),
                   0);
 
-        const RestoreReport report = journal.restore(trash);
+        const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash);
         EXPECT_TRUE(report.ok()) << whyNot(report);
         EXPECT_EQ(test::snapshotOf(gameDir), before);
         EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/files"_s).isEmpty());
@@ -413,7 +413,8 @@ struct CutAroundACopy {
     const char *name;
     const char *journalEndsBefore; // the line the crash kept from being written, if any
     OnDisk onDisk;
-    bool sameBytes; // the player's file holds exactly the TC's bytes
+    bool sameBytes;       // the player's file holds exactly the TC's bytes
+    bool renameLineLost = false; // the journal's record of the rename aside is damaged
 };
 
 void PrintTo(const CutAroundACopy &cut, std::ostream *out)
@@ -454,11 +455,13 @@ TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
         ASSERT_EQ(::rename(aside.constData(), game.constData()), 0);
     if (cut.onDisk == OnDisk::PlayersFileLinkedBack)
         ASSERT_EQ(::link(aside.constData(), game.constData()), 0);
+    if (cut.renameLineLost)
+        test::writeFile(journal.path(), test::readBytes(journal.path()).replace("rename =GAME.CON ", "rename =GAME.COM "));
 
-    const RestoreReport report = journal.restore(trash);
-    EXPECT_TRUE(report.ok()) << whyNot(report);
+    const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash); // a later program
+    EXPECT_EQ(report.ok(), !cut.renameLineLost) << whyNot(report);
     EXPECT_EQ(test::snapshotOf(gameDir), before);
-    EXPECT_FALSE(journal.pending().has_value());
+    EXPECT_EQ(journal.pending().has_value(), cut.renameLineLost);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -467,6 +470,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CutAroundACopy{"ApplyRenamingAsideByLink", "done 0 ", OnDisk::PlayersFileLinkedBack, false},
                     CutAroundACopy{"RestoreRenamedBack", nullptr, OnDisk::PlayersFileRenamedBack, false},
                     CutAroundACopy{"RestoreRenamedBackSameBytes", nullptr, OnDisk::PlayersFileRenamedBack, true},
+                    CutAroundACopy{"RestoreRenamedBackSameBytesRenameLineDamaged", nullptr, OnDisk::PlayersFileRenamedBack, true, true},
                     CutAroundACopy{"RestoreRenamingBackByLink", nullptr, OnDisk::PlayersFileLinkedBack, false}),
     [](const testing::TestParamInfo<CutAroundACopy> &info) { return std::string(info.param.name); });
 
