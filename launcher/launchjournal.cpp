@@ -716,7 +716,6 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     RestoreReport report;
     const auto keepJournal = [&](const QString &why) {
         report.error = why;
-        report.journalKept = true;
         return report;
     };
     const bool onDisk = fileops::lstatPath(path()).has_value();

@@ -44,8 +44,6 @@ struct OSTREL_EXPORT RestoreReport {
     /// The process of the launch's game, which still runs: the restore was refused and nothing
     /// changed (0 otherwise).
     qint64 gameStillRunning = 0;
-    /// The journal is still there, so a later restore can do what this one could not.
-    bool journalKept = false;
 
     bool ok() const { return error.isEmpty() && notRestored.isEmpty(); }
 
