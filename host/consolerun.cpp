@@ -122,17 +122,12 @@ int statusFor(LaunchRefusal refusal)
     return kExitRefused;
 }
 
-// Tells what a restore did; true when everything came back.
+// Tells what a restore did, as the window does; true when everything came back.
 bool reportRestore(const RestoreReport &report)
 {
-    if (!report.error.isEmpty())
-        say(report.error);
-    for (const LeftAlone &left : report.notRestored)
-        say(u"not put back: %1: %2"_s.arg(left.name, left.reason));
-    for (const QString &name : report.removedForGood)
-        say(u"deleted for good at the launch, as agreed: %1"_s.arg(name));
-    if (report.ok())
-        say(u"the game directory is back as it was (%1)."_s.arg(changesUndoneText(report.stepsUndone)));
+    for (const QString &line : report.details())
+        say(line);
+    say(report.headline());
     return report.ok();
 }
 

@@ -488,18 +488,14 @@ void LauncherPanel::reportGameEnd()
             outcome = u"\"%1\" ended."_s.arg(m_runningLabel);
             failed = false;
         }
-        QString back;
-        if (end.restore && end.restore->ok())
-            back = u" The game directory is back as it was."_s + removedForGoodText(*end.restore);
-        else if (end.restore)
-            back = u" The game directory could not be fully given back."_s;
-        else
-            back = u" The game directory is as the game left it; \"Restore the game directory\" gives it back."_s;
+        const QString back = end.restore
+            ? u' ' + restoreStatus(*end.restore)
+            : u" The game directory is as the game left it; \"Restore the game directory\" gives it back."_s;
         lblStatus->setText(outcome + back);
         updateControls();
 
         if (end.restore && !end.restore->ok())
-            warn(restoreProblems(*end.restore));
+            warnOfRestore(*end.restore);
         if (failed) {
             LogDialog log(outcome + u" The end of its log:"_s, m_session->logPath(), kTailLines, this);
             m_services.forms->showModal(&log, this);
@@ -507,21 +503,16 @@ void LauncherPanel::reportGameEnd()
     });
 }
 
-QString LauncherPanel::restoreProblems(const RestoreReport &report)
+// The status line says how it went; what went wrong is listed in a warning, line by line as
+// the command line prints it.
+QString LauncherPanel::restoreStatus(const RestoreReport &report)
 {
-    QStringList lines;
-    if (!report.error.isEmpty())
-        lines << report.error;
-    for (const LeftAlone &left : report.notRestored)
-        lines << u"%1: %2"_s.arg(left.name, left.reason);
-    return u"The game directory could not be fully given back:\n"_s + lines.join(u'\n');
+    return report.ok() ? (QStringList{report.headline()} + report.details()).join(u' ') : report.headline();
 }
 
-QString LauncherPanel::removedForGoodText(const RestoreReport &report)
+void LauncherPanel::warnOfRestore(const RestoreReport &report)
 {
-    if (report.removedForGood.isEmpty())
-        return {};
-    return u" Deleted for good at the launch, as agreed (they cannot be recovered): %1."_s.arg(report.removedForGood.join(u", "_s));
+    warn((QStringList{report.headline()} + report.details()).join(u'\n'));
 }
 
 void LauncherPanel::restoreByHand()
@@ -537,13 +528,9 @@ void LauncherPanel::restoreByHand()
         m_leftoverGameWatch->start();
         return;
     }
-    if (!report.ok()) {
-        lblStatus->setText(u"The game directory could not be fully given back."_s);
-        warn(restoreProblems(report));
-        return;
-    }
-    lblStatus->setText(u"The game directory is back as it was (%1)."_s.arg(changesUndoneText(report.stepsUndone))
-                       + removedForGoodText(report));
+    lblStatus->setText(restoreStatus(report));
+    if (!report.ok())
+        warnOfRestore(report);
 }
 
 void LauncherPanel::offerLeftoverRestore()

@@ -75,8 +75,8 @@ private:
     void showLastLog();
     QString lastLogPath() const;
     void warn(const QString &text);
-    static QString restoreProblems(const RestoreReport &report);
-    static QString removedForGoodText(const RestoreReport &report);
+    static QString restoreStatus(const RestoreReport &report);
+    void warnOfRestore(const RestoreReport &report);
 
     PlatformServices m_services;
     std::shared_ptr<PathDialogs> m_pathDialogs;

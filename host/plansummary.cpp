@@ -56,9 +56,4 @@ QString PlanSummary::text() const
     return out;
 }
 
-QString changesUndoneText(int steps)
-{
-    return steps == 1 ? u"1 change undone"_s : u"%1 changes undone"_s.arg(steps);
-}
-
 } // namespace ostrel

@@ -26,7 +26,4 @@ struct PlanSummary {
     QString text() const;
 };
 
-/// "1 change undone", "3 changes undone": what a restore did, for the player.
-QString changesUndoneText(int steps);
-
 } // namespace ostrel

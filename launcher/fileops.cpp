@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -125,6 +127,61 @@ bool syncFolder(const QString &folder)
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+namespace {
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        written += n;
+    }
+    return true;
+}
+
+} // namespace
+
+int writeWholeFile(const QString &path, const QByteArray &bytes, bool replace)
+{
+    const QByteArray target = encodePath(path);
+    const QByteArray temp = target + ".new";
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return errno;
+    int error = writeAll(fd, bytes) && ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (!error) {
+        if (replace)
+            error = ::rename(temp.constData(), target.constData()) == 0 ? 0 : errno;
+        else
+            error = renameNoReplace(decodePath(temp), path);
+    }
+    if (error) {
+        ::unlink(temp.constData());
+        return error;
+    }
+    syncFolder(QFileInfo(path).path());
+    return 0;
+}
+
+int writeProblemIn(const QString &folder)
+{
+    QByteArray name = encodePath(folder) + "/.quillon-write-test-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return errno;
+    const int error = writeAll(fd, QByteArray(4096, '\0')) && ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    ::unlink(name.constData());
+    return error;
 }
 
 QString errorText(int error)

@@ -38,6 +38,15 @@ int renameNoReplace(const QString &from, const QString &to);
 /// fsync of a folder, so a name created, renamed or removed in it survives a crash.
 bool syncFolder(const QString &folder);
 
+/// Makes bytes the whole of the file path at once and durably: written to a temporary file
+/// beside it, flushed, then renamed to path (over an existing file only when replace is true).
+/// Returns 0 or the errno (EEXIST: path exists and replace is false).
+int writeWholeFile(const QString &path, const QByteArray &bytes, bool replace);
+
+/// Why a file cannot be written in folder (an errno: no space left, no permission, ...), found
+/// by writing and removing a small one; 0 when it can.
+int writeProblemIn(const QString &folder);
+
 /// strerror of an errno, as text for the player.
 QString errorText(int error);
 

@@ -34,16 +34,24 @@ struct ApplyResult {
 };
 
 /// What restoring did.
-struct RestoreReport {
-    QString error;                ///< no journal, it cannot be read, or the game still runs
+struct OSTREL_EXPORT RestoreReport {
+    QString error;                ///< why nothing (or not everything) could be given back: no journal, the
+                                  ///< game still runs, the game directory is not there, the journal is damaged
     int stepsUndone = 0;
     QList<LeftAlone> notRestored; ///< what could not be put back, and where it is
     QStringList removedForGood;   ///< removed for good at the launch, by the player's choice
+    QStringList notes;            ///< what the player should know though everything came back
     /// The process of the launch's game, which still runs: the restore was refused and nothing
     /// changed (0 otherwise).
     qint64 gameStillRunning = 0;
 
     bool ok() const { return error.isEmpty() && notRestored.isEmpty(); }
+
+    /// One sentence for the player: back as it was, or not fully given back.
+    QString headline() const;
+    /// What the player needs beyond the headline, a line each: why it failed, each file not put
+    /// back and where it is, the files deleted for good at the launch, the notes.
+    QStringList details() const;
 };
 
 /// The game's process as a launch started it: the PID, and its start time (clock ticks after
@@ -66,16 +74,24 @@ struct PendingJournal {
 ///
 /// There is one journal at a time, $XDG_STATE_HOME/quillon/launch.journal: a launch is refused
 /// while it exists, so no two launches can interleave their changes, whatever the game
-/// directories. Each step is appended and flushed (fsync of the file, and of its folder when
-/// the file is created) before it is carried out, and its completion after. After a crash or a
-/// SIGKILL at any moment, restore() decides each step by looking at the disk: a step recorded but
-/// not carried out is skipped, one carried out (recorded as done or not) is undone.
+/// directories. The journal starts with the whole plan (every file the launch may move, with
+/// its size and time), made durable at once under its name, so it never exists without it.
+/// Then each step is marked begun, and flushed, before it is carried out, and done after. After
+/// a crash or a SIGKILL at any moment, restore() decides each planned step by looking at the
+/// disk: one not carried out is skipped, one carried out (marked done or not) is undone.
+///
+/// Every line carries a check. Only the last line may be torn (an append a crash cut short);
+/// a line that fails its check elsewhere, or a plan cut short, means the journal cannot be
+/// trusted: restore() gives back what it can still read, names what it cannot, and keeps the
+/// journal. The object that applied a plan also keeps the journal's lines in memory, so its
+/// restore() rewrites a journal that was damaged or removed meanwhile, and gives back from it.
 ///
 /// The game's process is recorded as well: a launcher killed while the game runs leaves the
 /// game reading (and writing) the changed directory, which is given back only once it ended.
 ///
-/// Paths are stored as their bytes on disk, percent-encoded, so names with spaces, quotes,
-/// newlines or bytes that are not UTF-8 come back exactly.
+/// Paths are absolute and stored as their bytes on disk, percent-encoded, so names with spaces,
+/// quotes, newlines or bytes that are not UTF-8 come back exactly. Journals of the first
+/// format (a step recorded only as it was begun) are read as well.
 class OSTREL_EXPORT LaunchJournal
 {
 public:
@@ -102,17 +118,22 @@ public:
     /// it. Needs the journal of apply().
     bool recordEngine(const EngineProcess &engine, QString *error = nullptr);
 
-    /// Refused, changing nothing, while a game recorded by recordEngine() still runs. Otherwise
-    /// undoes the journal's steps in reverse order: renamed and trashed files go back (their
-    /// .trashinfo removed), copies in are removed when they are still the launch's copy (same
-    /// size and content) and not the player's file a restore cut short already put back (known
-    /// by its recorded size and modification time, whatever its bytes). Then the journal is
-    /// removed. Safe to run again after a crash, also one between the link and the unlink of a
-    /// rename on a file system that cannot rename without replacing.
+    /// Refused, changing nothing, while a game recorded by recordEngine() still runs, or while
+    /// the game directory is not there (a drive not mounted). Otherwise undoes the journal's
+    /// steps in reverse order: renamed and trashed files go back (their .trashinfo removed),
+    /// copies in are removed when they are still the launch's copy (same size and content) and
+    /// not the player's file a restore cut short already put back (known by its recorded size
+    /// and modification time, whatever its bytes); a volume's trash folder the launch created
+    /// is removed when it is empty again. Then the journal is removed, unless it is damaged.
+    /// Safe to run again after a crash, also one between the link and the unlink of a rename
+    /// on a file system that cannot rename without replacing.
     RestoreReport restore(Trash &trash);
 
 private:
+    bool appendLine(int fd, const QList<QByteArray> &fields);
+
     QString m_stateDir;
+    QByteArray m_written; ///< the journal's lines as this object wrote them; empty once restored
 };
 
 } // namespace ostrel

@@ -25,7 +25,8 @@ PreparedLaunch refused(const QString &why)
 PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
 {
     const TcDefinition &tc = request.tc;
-    const QString gameDir = QDir::cleanPath(request.gameDir);
+    // Absolute, so that the journal finds the directory again from any working folder.
+    const QString gameDir = request.gameDir.isEmpty() ? QString() : QDir(request.gameDir).absolutePath();
     const auto gameDirStat = fileops::lstatPath(gameDir);
     if (request.gameDir.isEmpty() || !QFileInfo(gameDir).isDir())
         return refused(u"The game directory \"%1\" does not exist."_s.arg(request.gameDir));

@@ -54,11 +54,18 @@ bool LaunchSession::lock(QString *error)
     auto lock = std::make_unique<QLockFile>(m_stateDir + u"/launch.lock"_s);
     lock->setStaleLockTime(0); // a lock is stale only when its program is gone
     if (!lock->tryLock(0)) {
-        qint64 pid = 0;
-        QString host, app;
-        lock->getLockInfo(&pid, &host, &app);
-        if (error)
+        if (error && lock->error() == QLockFile::LockFailedError) {
+            qint64 pid = 0;
+            QString host, app;
+            lock->getLockInfo(&pid, &host, &app);
             *error = u"Another launch is running (program %1, process %2)."_s.arg(app).arg(pid);
+        } else if (error) {
+            // QLockFile does not say why; a file written here tells (no space left, ...).
+            const int problem = fileops::writeProblemIn(m_stateDir);
+            *error = u"The launch journal cannot be written in \"%1\": %2. Nothing was changed; free some space there (or "
+                     "make the folder writable), then launch again."_s
+                         .arg(m_stateDir, problem ? fileops::errorText(problem) : u"its lock file cannot be created"_s);
+        }
         return false;
     }
     m_lock = std::move(lock);
@@ -107,9 +114,12 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
             problems << m_applied.error;
         for (const LeftAlone &left : std::as_const(m_applied.leftAlone))
             problems << u"%1: %2"_s.arg(left.name, left.reason);
-        const RestoreReport back = m_journal.restore(m_trash);
-        for (const LeftAlone &left : back.notRestored)
-            problems << u"%1 was not put back: %2"_s.arg(left.name, left.reason);
+        // Without a journal nothing was changed: its plan is written before the first step.
+        if (m_journal.pending()) {
+            const RestoreReport back = m_journal.restore(m_trash);
+            if (!back.ok())
+                problems << back.headline() << back.details();
+        }
         return refuseUnlocked(u"The game directory could not be cleaned up, so the game was not started:\n"_s + problems.join(u'\n'));
     }
 
@@ -151,8 +161,8 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
         m_process->waitForFinished(5000);
         QStringList problems{why};
         const RestoreReport back = m_journal.restore(m_trash);
-        for (const LeftAlone &left : back.notRestored)
-            problems << u"%1 was not put back: %2"_s.arg(left.name, left.reason);
+        if (!back.ok())
+            problems << back.headline() << back.details();
         return refuseUnlocked(u"The game was stopped at its start, since it could not be recorded as running:\n"_s + problems.join(u'\n'));
     }
     return true;

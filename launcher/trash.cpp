@@ -45,7 +45,56 @@ bool writableFolder(const QString &path)
     return ::access(fileops::encodePath(path).constData(), W_OK | X_OK) == 0;
 }
 
+// Qt takes an existing trash folder as it finds it (a link to a folder will do) and creates
+// one that is missing; a file in its place, or a folder it cannot write, makes every move fail.
+bool usableTrashFolder(const QString &path, const QString &parent, QString *why)
+{
+    if (!fileops::lstatPath(path)) {
+        if (writableFolder(parent))
+            return true;
+        *why = u"\"%1\" cannot be created"_s.arg(path);
+        return false;
+    }
+    if (!QFileInfo(path).isDir()) {
+        *why = u"\"%1\" is not a folder"_s.arg(path);
+        return false;
+    }
+    for (const QString &part : {u"/files"_s, u"/info"_s}) {
+        if (fileops::lstatPath(path + part) && !QFileInfo(path + part).isDir()) {
+            *why = u"\"%1\" is not a folder"_s.arg(path + part);
+            return false;
+        }
+    }
+    if (writableFolder(path))
+        return true;
+    *why = u"\"%1\" cannot be written"_s.arg(path);
+    return false;
+}
+
 } // namespace
+
+VolumeTrash DesktopTrash::volumeTrashAt(const QString &root)
+{
+    const QString top = root.endsWith(u'/') ? root : root + u'/';
+    VolumeTrash trash;
+    QString why;
+    const QString adminTrash = top + u".Trash"_s;
+    struct stat st;
+    if (::lstat(fileops::encodePath(adminTrash).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+        // Once the administrator's trash gives the user a folder, Qt looks no further.
+        const QString mine = adminTrash + u'/' + userId();
+        const bool taken = fileops::lstatPath(mine) ? QFileInfo(mine).isDir() : writableFolder(adminTrash);
+        if (taken) {
+            if (usableTrashFolder(mine, adminTrash, &trash.why))
+                trash.folder = mine;
+            return trash;
+        }
+    }
+    const QString ownTrash = top + u".Trash-"_s + userId();
+    if (usableTrashFolder(ownTrash, top, &trash.why))
+        trash.folder = ownTrash;
+    return trash;
+}
 
 QString DesktopTrash::homeTrash()
 {
@@ -57,6 +106,17 @@ QStringList DesktopTrash::trashFoldersFor(const QString &folder)
     return QStringList{homeTrash()} + volumeTrashes(folder);
 }
 
+namespace {
+
+bool onHomeVolume(const QString &folder)
+{
+    const auto target = fileops::lstatPath(folder);
+    const auto home = fileops::lstatPath(dataHome());
+    return target && home && target->device == home->device;
+}
+
+} // namespace
+
 bool DesktopTrash::availableFor(const QString &folder, QString *why)
 {
     QString error;
@@ -65,33 +125,23 @@ bool DesktopTrash::availableFor(const QString &folder, QString *why)
             *why = error;
         return false;
     }
-    const auto target = fileops::lstatPath(folder);
-    const auto home = fileops::lstatPath(dataHome());
-    if (!target || !home) {
+    if (!fileops::lstatPath(folder)) {
         if (why)
             *why = u"The folder \"%1\" cannot be found."_s.arg(folder);
         return false;
     }
     // On the data folder's volume the home trash takes the file with a rename.
-    if (target->device == home->device)
+    if (onHomeVolume(folder))
         return true;
 
     // Elsewhere only a trash on the same volume will do: Qt renames into it and never copies.
-    const QStorageInfo storage(folder);
-    const QString root = storage.rootPath();
-    const QString adminTrash = QDir(root).filePath(u".Trash"_s);
-    struct stat st;
-    if (::lstat(fileops::encodePath(adminTrash).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
-        const QString mine = adminTrash + u'/' + userId();
-        if (QFileInfo(mine).isDir() ? writableFolder(mine) : writableFolder(adminTrash))
-            return true;
-    }
-    const QString ownTrash = QDir(root).filePath(u".Trash-"_s + userId());
-    if (QFileInfo(ownTrash).isDir() ? writableFolder(ownTrash) : writableFolder(root))
+    const QString root = QStorageInfo(folder).rootPath();
+    const VolumeTrash volume = volumeTrashAt(root);
+    if (!volume.folder.isEmpty())
         return true;
     if (why) {
-        *why = u"The game directory is on another drive (%1) that has no trash you can use, so files removed there cannot be recovered."_s
-                   .arg(root);
+        *why = u"The game directory is on another drive (%1) that has no trash you can use (%2), so files removed there "
+               "cannot be recovered."_s.arg(root, volume.why);
     }
     return false;
 }

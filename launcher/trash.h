@@ -35,6 +35,12 @@ public:
     virtual QStringList trashFoldersFor(const QString &folder) = 0;
 };
 
+/// The trash of a volume other than the home folder's, as QFile::moveToTrash picks it.
+struct VolumeTrash {
+    QString folder; ///< $topdir/.Trash/$uid or $topdir/.Trash-$uid; empty when neither can be used
+    QString why;    ///< when folder is empty: why files there have no trash
+};
+
 /// The freedesktop.org trash through QFile::moveToTrash, with its result checked.
 ///
 /// Qt 6.4 moves a file to files/NAME under the current working folder when the user's data
@@ -48,6 +54,11 @@ public:
     bool availableFor(const QString &folder, QString *why = nullptr) override;
     TrashOutcome moveToTrash(const QString &path) override;
     QStringList trashFoldersFor(const QString &folder) override;
+
+    /// The rules of the trash on the volume whose top folder is root: an administrator's
+    /// $topdir/.Trash (a sticky folder, not a link) holds a folder per user; otherwise
+    /// $topdir/.Trash-$uid, which must be a folder the user can write, or be creatable in root.
+    static VolumeTrash volumeTrashAt(const QString &root);
 
     /// $XDG_DATA_HOME/Trash, the user's home trash.
     static QString homeTrash();

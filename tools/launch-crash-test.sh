@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The long crash run of the launch clean-up: kills a program that cleans up a generated game
 # directory (renames, trashing, copies in, journaled) with SIGKILL at random moments, sometimes
-# kills the restore too, then restores and compares the directory with the original (see
-# docs/reliability.md).
+# kills the restore too, sometimes damages a line of the journal or moves the game directory
+# away before a restore that must then refuse and keep the journal, then restores and compares
+# the directory with the original (see docs/reliability.md).
 #
 #   tools/launch-crash-test.sh [KILLS] [BUILD_DIR]      default: 300 kills, build-tests
 #

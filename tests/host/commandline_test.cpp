@@ -6,6 +6,7 @@
 #include <store/settingsstore.h>
 #include <store/sqlitesettingsstore.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -28,7 +29,7 @@ struct Outcome {
 // quillon with the scene's folders and no display of any kind: the modes without a window
 // must not need one.
 Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {},
-                const QString &dataHome = {})
+                const QString &dataHome = {}, const QString &workingFolder = {})
 {
     QProcessEnvironment env = scene.quillonEnvironment();
     if (!dataHome.isEmpty())
@@ -38,6 +39,7 @@ Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QB
     QProcess process;
     process.setProcessEnvironment(env);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
     Outcome run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
@@ -221,6 +223,35 @@ TEST(QuillonCommandLine, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded
     const Outcome restored = quillon(scene, {u"--restore"_s});
     EXPECT_EQ(restored.status, 0) << shown(restored);
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
+}
+
+// A give-back that is not complete lists what was not put back, as the window does, and exits
+// with 7; while the game directory is not there, the journal stays for a later --restore.
+TEST(QuillonCommandLine, AGiveBackThatIsNotCompleteSaysWhatIsMissingAndExits7)
+{
+    LaunchScene scene;
+    scene.fillStore();
+    const auto before = snapshotOf(scene.gameDir);
+    // The game directory given relative to a working folder, restored from another one.
+    const Outcome launched = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--no-restore"_s, u"--game-dir"_s,
+                                             QFileInfo(scene.gameDir).fileName()}, {}, {}, scene.path());
+    ASSERT_EQ(launched.status, 0) << shown(launched);
+    EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments()) << "the engine was given a relative path";
+
+    ASSERT_TRUE(QDir().rename(scene.gameDir, scene.gameDir + u" away"_s));
+    const Outcome away = quillon(scene, {u"--restore"_s});
+    EXPECT_EQ(away.status, 7) << shown(away);
+    EXPECT_TRUE(away.err.contains(u"\"%1\" is not there"_s.arg(scene.gameDir))) << shown(away);
+    ASSERT_TRUE(QDir().rename(scene.gameDir + u" away"_s, scene.gameDir));
+
+    // The player's file renamed aside vanished meanwhile.
+    ASSERT_TRUE(QFile::remove(scene.gameDir + u"/e1l1.map.org"_s));
+    const Outcome gone = quillon(scene, {u"--restore"_s});
+    EXPECT_EQ(gone.status, 7) << shown(gone);
+    EXPECT_TRUE(gone.err.contains(u"quillon: Not put back: \"e1l1.map\": it is gone"_s)) << shown(gone);
+    auto expected = before;
+    expected.remove(u"e1l1.map"_s);
+    EXPECT_EQ(snapshotOf(scene.gameDir), expected);
 }
 
 TEST(QuillonCommandLine, WithoutATrashYesNeverAgreesToDeletingFilesForGood)

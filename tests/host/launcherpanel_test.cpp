@@ -272,8 +272,15 @@ TEST(LauncherPanel, ALeftoverJournalIsOfferedAtStartBlocksLaunchesAndIsRestoredO
     EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)) << said[0].toStdString();
     EXPECT_TRUE(said[1].contains(u"restore the game directory first"_s)) << said[1].toStdString();
     EXPECT_EQ(l.fakes.forms->shown, 0);
+    // What cannot come back is listed, as the command line lists it.
+    ASSERT_TRUE(QFile::remove(scene.gameDir + u"/e1l1.map.org"_s));
     clickOn(restore);
-    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    ASSERT_EQ(l.messages().size(), 3);
+    EXPECT_TRUE(l.messages()[2].contains(u"\nNot put back: \"e1l1.map\": it is gone"_s)) << l.messages()[2].toStdString();
+    EXPECT_TRUE(l.status().startsWith(u"The game directory could not be fully given back"_s)) << l.status().toStdString();
+    auto expected = before;
+    expected.remove(u"e1l1.map"_s);
+    EXPECT_EQ(snapshotOf(scene.gameDir), expected);
     EXPECT_FALSE(restore->isEnabled());
 }
 

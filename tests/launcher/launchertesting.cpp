@@ -144,8 +144,6 @@ Snapshot snapshotOf(const QString &folder)
 FakeTrash::FakeTrash(const QString &folder)
     : m_folder(folder)
 {
-    fileops::makePrivateFolder(folder + QStringLiteral("/files"));
-    fileops::makePrivateFolder(folder + QStringLiteral("/info"));
 }
 
 bool FakeTrash::availableFor(const QString &, QString *why)
@@ -162,6 +160,7 @@ TrashOutcome FakeTrash::moveToTrash(const QString &path)
         outcome.error = QStringLiteral("The fake trash refuses \"%1\".").arg(path);
         return outcome;
     }
+    fileops::makePrivateFolder(m_folder + QStringLiteral("/files"));
     const QString name = QFileInfo(path).fileName() + QStringLiteral(".") + QString::number(++moves);
     outcome.trashedPath = m_folder + QStringLiteral("/files/") + name;
     outcome.infoPath = m_folder + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo");

@@ -44,7 +44,8 @@ void writeFile(const QString &path, const QByteArray &bytes);
 using Snapshot = QMap<QByteArray, QByteArray>;
 Snapshot snapshotOf(const QString &folder);
 
-/// A trash in a folder of its own, laid out like the desktop trash, that can be made to fail.
+/// A trash in a folder of its own, laid out like the desktop trash and made by the first move,
+/// that can be made to fail.
 class FakeTrash : public Trash
 {
 public:

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -51,7 +53,7 @@ struct Scenario {
     test::LauncherSandbox sandbox;
     QString gameDir = sandbox.path() + u"/game dir 'quoted'"_s;
     QString tcDir = sandbox.path() + u"/tc"_s;
-    QString fakeTrash = sandbox.path() + u"/fake trash"_s;
+    QString fakeTrash = sandbox.path() + u"/.Trash-fake"_s; // named as a volume's trash
     test::FakeTrash trash{fakeTrash};
     LaunchJournal journal{sandbox.stateDir()};
 
@@ -79,8 +81,10 @@ TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRec
     for (const bool recorded : {true, false}) {
         // A crash between a step and its record: the journal says nothing was done, the disk
         // says otherwise, and restoring must go by the disk (the trash searched through its .trashinfo).
-        SCOPED_TRACE(recorded ? "every step recorded" : "steps done but not recorded");
+        SCOPED_TRACE(recorded ? "every step recorded" : "steps done but not recorded, the trash folder there before");
         Scenario s;
+        if (!recorded)
+            fileops::makePrivateFolder(s.fakeTrash);
         const test::Snapshot before = test::snapshotOf(s.gameDir);
         const CleanupPlan plan = s.plan();
         ASSERT_EQ(plan.steps.size(), 6);
@@ -104,13 +108,14 @@ TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRec
             lines.removeIf([](const QByteArray &line) { return line.startsWith("done ") || line.startsWith("applied"); });
             test::writeFile(s.journal.path(), lines.join('\n'));
         }
-        const RestoreReport report = s.journal.restore(s.trash);
+        const RestoreReport report = LaunchJournal(s.sandbox.stateDir()).restore(s.trash); // a later program
         EXPECT_TRUE(report.ok()) << whyNot(report);
         if (recorded)
             EXPECT_EQ(report.stepsUndone, 6);
         EXPECT_EQ(test::snapshotOf(s.gameDir), before);
         EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/files"_s).isEmpty());
         EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/info"_s).isEmpty());
+        EXPECT_EQ(QFileInfo::exists(s.fakeTrash), !recorded) << "only a trash folder the launch made goes";
         EXPECT_FALSE(s.journal.pending().has_value());
     }
 }
@@ -210,17 +215,154 @@ TEST(LaunchJournal, AFileChangedSincePlanningOrRefusedByTheTrashIsLeftAloneAndRe
     EXPECT_EQ(test::snapshotOf(s.gameDir), before);
 }
 
-TEST(LaunchJournal, FilesRemovedForGoodAreSaidToBeGone)
+TEST(LaunchJournal, FilesThatCannotComeBackAreNamed)
 {
     Scenario s;
     const ApplyResult applied = s.journal.apply(s.gameDir, u"TC"_s, s.plan(), s.trash, DeleteMode::RemoveForGood);
     ASSERT_TRUE(applied.ok());
     EXPECT_EQ(applied.removedForGood.size(), 4);
     EXPECT_EQ(s.trash.moves, 0);
-    EXPECT_EQ(s.journal.restore(s.trash).removedForGood.size(), 4);
+    // The player's file renamed aside vanishes while the game runs.
+    ASSERT_TRUE(QFile::remove(s.gameDir + u"/GAME.CON.org"_s));
+    const RestoreReport report = s.journal.restore(s.trash);
+    EXPECT_EQ(report.removedForGood.size(), 4);
+    ASSERT_EQ(report.notRestored.size(), 1);
+    EXPECT_EQ(report.notRestored[0].name, u"GAME.CON"_s);
+    EXPECT_TRUE(report.notRestored[0].reason.contains(u"neither"_s)) << whyNot(report);
     const test::Snapshot after = test::snapshotOf(s.gameDir);
-    EXPECT_EQ(after.value("GAME.CON"), "the player's own GAME.CON");
-    EXPECT_FALSE(after.contains("E1L1.MAP"));
+    EXPECT_FALSE(after.contains("GAME.CON") || after.contains("E1L1.MAP"));
+}
+
+// A journal that is not as the launch wrote it, or a game directory that is not there: the
+// restore gives back what it can read and check, names the rest, keeps the journal, and a
+// restore once the cause is gone gives everything back.
+struct Trouble {
+    const char *what;
+    std::function<void(const QString &journal, const QString &gameDir)> cause;
+    bool allBack; // the first restore still gives everything back
+    int named;    // files the first restore names as not put back
+};
+
+TEST(LaunchJournal, ADamagedJournalOrAMissingGameDirectoryKeepsTheJournalAndGivesBackWhatCanBeChecked)
+{
+    const auto change = [](const std::function<void(QByteArray &)> &edit) {
+        return [edit](const QString &journal, const QString &) {
+            QByteArray bytes = test::readBytes(journal);
+            edit(bytes);
+            test::writeFile(journal, bytes);
+        };
+    };
+    // Where the line that holds text starts, and where the next one does.
+    const auto lineWith = [](const QByteArray &bytes, const QByteArray &text) {
+        const qsizetype at = bytes.indexOf(text);
+        return std::pair{bytes.lastIndexOf('\n', at) + 1, bytes.indexOf('\n', at) + 1};
+    };
+    const QList<Trouble> troubles{
+        {"a name edited", change([](QByteArray &b) { b.replace("=E1L1.MAP ", "=E1L2.MAP "); }), false, 1},
+        {"the first line edited", change([](QByteArray &b) { b.replace("=TC ", "=TD "); }), false, 6},
+        {"cut inside the plan", change([&](QByteArray &b) { b.truncate(lineWith(b, "planned").first - 20); }), false, 1},
+        {"a step of the plan taken out", change([&](QByteArray &b) {
+             const auto [from, to] = lineWith(b, "plan 2 ");
+             b.remove(from, to - from);
+         }), false, 1},
+        {"emptied", change([](QByteArray &b) { b.clear(); }), false, 0},
+        {"cut after the plan", change([&](QByteArray &b) { b.truncate(lineWith(b, "planned").second + 5); }), true, 0},
+        {"the game directory moved away", [](const QString &, const QString &dir) { QDir().rename(dir, dir + u" away"_s); }, false, 0},
+    };
+    const QString workingFolder = QDir::currentPath();
+    for (const Trouble &trouble : troubles) {
+        SCOPED_TRACE(trouble.what);
+        Scenario s;
+        const test::Snapshot before = test::snapshotOf(s.gameDir);
+        // Given relative, the game directory is found again from any working folder.
+        ASSERT_TRUE(QDir::setCurrent(s.sandbox.path()));
+        ASSERT_TRUE(s.journal.apply(QDir().relativeFilePath(s.gameDir), u"TC"_s, s.plan(), s.trash).ok());
+        ASSERT_TRUE(QDir::setCurrent(workingFolder));
+        const QByteArray written = test::readBytes(s.journal.path());
+        trouble.cause(s.journal.path(), s.gameDir);
+
+        LaunchJournal later(s.sandbox.stateDir()); // a later program, which knows only the file
+        const RestoreReport first = later.restore(s.trash);
+        EXPECT_EQ(first.ok(), trouble.allBack) << first.error.toStdString();
+        EXPECT_EQ(first.notRestored.size(), trouble.named) << whyNot(first);
+        EXPECT_EQ(later.pending().has_value(), !trouble.allBack);
+        if (!trouble.allBack) {
+            test::writeFile(s.journal.path(), written);
+            QDir().rename(s.gameDir + u" away"_s, s.gameDir);
+            const RestoreReport report = later.restore(s.trash);
+            EXPECT_TRUE(report.ok()) << whyNot(report);
+        }
+        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+        EXPECT_FALSE(later.pending().has_value());
+    }
+}
+
+// A journal the previous version wrote (its plan recorded step by step, a game directory given
+// as relative) is still given back.
+TEST(LaunchJournal, AJournalOfTheFirstFormatIsStillGivenBack)
+{
+    test::LauncherSandbox sandbox;
+    const QString gameDir = sandbox.path() + u"/game"_s;
+    const QString workingFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(sandbox.path()));
+    const timespec recorded[2] = {{1600000000, 123456789}, {1600000000, 123456789}};
+    const auto putRecorded = [&](const QString &path, const QByteArray &bytes) {
+        test::writeFile(path, bytes);
+        ASSERT_EQ(::utimensat(AT_FDCWD, fileops::encodePath(path).constData(), recorded, 0), 0);
+    };
+    putRecorded(gameDir + u"/GAME.CON.org"_s, "the player's GAME.CON");
+    test::writeFile(gameDir + u"/GAME.CON"_s, "the TC's GAME.CON");
+    // Not where the journal says it went: found in the trash by its .trashinfo.
+    putRecorded(sandbox.path() + u"/trash/files/E1L1.MAP.1"_s, "the player's E1L1.MAP");
+    test::writeFile(sandbox.path() + u"/trash/info/E1L1.MAP.1.trashinfo"_s,
+                    "[Trash Info]\nPath=" + fileops::encodePath(gameDir).toPercentEncoding("/") + "/E1L1.MAP\n");
+    test::writeFile(sandbox.stateDir() + u"/launch.journal"_s, test::readBytes(QStringLiteral(OSTREL_JOURNALS_DIR "/version1.journal")));
+    test::FakeTrash trash(sandbox.path() + u"/trash"_s);
+
+    LaunchJournal journal(sandbox.stateDir());
+    ASSERT_TRUE(journal.pending().has_value());
+    EXPECT_EQ(journal.pending()->label, u"Old \"TC\""_s);
+    const RestoreReport report = journal.restore(trash);
+    ASSERT_TRUE(QDir::setCurrent(workingFolder));
+    EXPECT_TRUE(report.ok()) << whyNot(report);
+    EXPECT_EQ(report.stepsUndone, 3);
+    const test::Snapshot after = test::snapshotOf(gameDir);
+    EXPECT_EQ(after.value("GAME.CON"), "the player's GAME.CON");
+    EXPECT_EQ(after.value("E1L1.MAP"), "the player's E1L1.MAP");
+    EXPECT_EQ(after.size(), 2);
+    EXPECT_FALSE(journal.pending().has_value());
+}
+
+// Where Qt's moveToTrash puts a file of another volume: a trash it can use, or none.
+TEST(LaunchJournal, AVolumeHasATrashOnlyWhereQtCanMoveFilesIntoIt)
+{
+    const QString uid = QString::number(::getuid());
+    struct Volume {
+        const char *what;
+        QStringList folders; // made at the volume's top, before
+        QStringList files;
+        QString trash;       // the one used, or empty
+    };
+    const QList<Volume> volumes{
+        {"nothing yet", {}, {}, u".Trash-"_s + uid},
+        {"its own trash", {u".Trash-"_s + uid}, {}, u".Trash-"_s + uid},
+        {"a file in its place", {}, {u".Trash-"_s + uid}, {}},
+        {"a file in place of its files folder", {u".Trash-"_s + uid}, {u".Trash-"_s + uid + u"/files"_s}, {}},
+        {"an administrator's sticky trash", {u".Trash"_s}, {}, u".Trash/"_s + uid},
+    };
+    for (const Volume &volume : volumes) {
+        SCOPED_TRACE(volume.what);
+        test::LauncherSandbox top;
+        for (const QString &folder : volume.folders)
+            ASSERT_TRUE(QDir().mkpath(top.path() + u'/' + folder));
+        for (const QString &file : volume.files)
+            test::writeFile(top.path() + u'/' + file, "not a folder");
+        if (volume.folders.contains(u".Trash"_s))
+            ASSERT_EQ(::chmod(fileops::encodePath(top.path() + u"/.Trash"_s).constData(), 01777), 0);
+        const VolumeTrash trash = DesktopTrash::volumeTrashAt(top.path());
+        EXPECT_EQ(trash.folder, volume.trash.isEmpty() ? QString() : top.path() + u'/' + volume.trash);
+        EXPECT_EQ(trash.why.contains(u"is not a folder"_s), volume.trash.isEmpty()) << trash.why.toStdString();
+    }
 }
 
 // The journal as a crash just before line was written leaves it.
@@ -251,7 +393,7 @@ TEST(LaunchJournal, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnl
                          fileops::encodePath(gameDir + u"/E1L1.MAP"_s).constData()),
                   0);
 
-        const RestoreReport report = journal.restore(trash);
+        const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash);
         EXPECT_TRUE(report.ok()) << whyNot(report);
         EXPECT_EQ(test::snapshotOf(gameDir), before);
         EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/files"_s).isEmpty());
@@ -271,7 +413,8 @@ struct CutAroundACopy {
     const char *name;
     const char *journalEndsBefore; // the line the crash kept from being written, if any
     OnDisk onDisk;
-    bool sameBytes; // the player's file holds exactly the TC's bytes
+    bool sameBytes;       // the player's file holds exactly the TC's bytes
+    bool renameLineLost = false; // the journal's record of the rename aside is damaged
 };
 
 void PrintTo(const CutAroundACopy &cut, std::ostream *out)
@@ -312,11 +455,13 @@ TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
         ASSERT_EQ(::rename(aside.constData(), game.constData()), 0);
     if (cut.onDisk == OnDisk::PlayersFileLinkedBack)
         ASSERT_EQ(::link(aside.constData(), game.constData()), 0);
+    if (cut.renameLineLost)
+        test::writeFile(journal.path(), test::readBytes(journal.path()).replace("rename =GAME.CON ", "rename =GAME.COM "));
 
-    const RestoreReport report = journal.restore(trash);
-    EXPECT_TRUE(report.ok()) << whyNot(report);
+    const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash); // a later program
+    EXPECT_EQ(report.ok(), !cut.renameLineLost) << whyNot(report);
     EXPECT_EQ(test::snapshotOf(gameDir), before);
-    EXPECT_FALSE(journal.pending().has_value());
+    EXPECT_EQ(journal.pending().has_value(), cut.renameLineLost);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -325,6 +470,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CutAroundACopy{"ApplyRenamingAsideByLink", "done 0 ", OnDisk::PlayersFileLinkedBack, false},
                     CutAroundACopy{"RestoreRenamedBack", nullptr, OnDisk::PlayersFileRenamedBack, false},
                     CutAroundACopy{"RestoreRenamedBackSameBytes", nullptr, OnDisk::PlayersFileRenamedBack, true},
+                    CutAroundACopy{"RestoreRenamedBackSameBytesRenameLineDamaged", nullptr, OnDisk::PlayersFileRenamedBack, true, true},
                     CutAroundACopy{"RestoreRenamingBackByLink", nullptr, OnDisk::PlayersFileLinkedBack, false}),
     [](const testing::TestParamInfo<CutAroundACopy> &info) { return std::string(info.param.name); });
 

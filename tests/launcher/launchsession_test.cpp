@@ -16,6 +16,8 @@
 
 #include <csignal>
 
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
@@ -122,37 +124,61 @@ TEST(LaunchSession, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBa
 
 // What the next Quillon finds if this one dies while the game runs: the journal alone, which
 // names the game, so that neither another launch nor a restore takes the directory from under it.
+// The running one holds its own record: a journal damaged or removed during the game is written
+// again, and the directory given back from it.
 TEST(LaunchSession, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
 {
-    TcAndGameDir s;
-    const test::Snapshot before = test::snapshotOf(s.gameDir);
-    qputenv("FAKE_ENGINE_SLEEP_MS", "60000");
-    LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
-    ASSERT_TRUE(session.start(prepareLaunch(s.request, s.trash)));
-    for (int waited = 0; !s.record().contains("pid") && waited < 10000; waited += 10)
-        QThread::msleep(10);
-    const qint64 game = s.record().value("pid").toLongLong();
-    ASSERT_GT(game, 0);
-    const test::Snapshot during = test::snapshotOf(s.gameDir);
+    for (const char *meanwhile : {"nothing", "a line of the journal edited", "the journal removed, the game directory moved away"}) {
+        SCOPED_TRACE(meanwhile);
+        TcAndGameDir s;
+        const test::Snapshot before = test::snapshotOf(s.gameDir);
+        qputenv("FAKE_ENGINE_SLEEP_MS", "60000");
+        LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
+        ASSERT_TRUE(session.start(prepareLaunch(s.request, s.trash)));
+        for (int waited = 0; !s.record().contains("pid") && waited < 10000; waited += 10)
+            QThread::msleep(10);
+        const qint64 game = s.record().value("pid").toLongLong();
+        ASSERT_GT(game, 0);
+        const test::Snapshot during = test::snapshotOf(s.gameDir);
 
-    const auto pending = LaunchSession::leftoverJournal(s.sandbox.stateDir());
-    ASSERT_TRUE(pending.has_value());
-    EXPECT_EQ(pending->label, u"Odd TC"_s);
-    EXPECT_EQ(pending->gameStillRunning, game);
-    EXPECT_EQ(LaunchJournal(s.sandbox.stateDir()).restore(s.trash).gameStillRunning, game);
-    QString error;
-    LaunchSession second(s.trash, nullptr, s.sandbox.stateDir());
-    EXPECT_FALSE(second.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(session.restore().error.contains(u"still running"_s));
-    EXPECT_EQ(test::snapshotOf(s.gameDir), during);
+        const auto pending = LaunchSession::leftoverJournal(s.sandbox.stateDir());
+        ASSERT_TRUE(pending.has_value());
+        EXPECT_EQ(pending->label, u"Odd TC"_s);
+        EXPECT_EQ(pending->gameStillRunning, game);
+        EXPECT_EQ(LaunchJournal(s.sandbox.stateDir()).restore(s.trash).gameStillRunning, game);
+        QString error;
+        LaunchSession second(s.trash, nullptr, s.sandbox.stateDir());
+        EXPECT_FALSE(second.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(session.restore().error.contains(u"still running"_s));
+        EXPECT_EQ(test::snapshotOf(s.gameDir), during);
 
-    // The game ends (here killed): the session gives the directory back as always.
-    ::kill(pid_t(game), SIGKILL);
-    const auto report = waitForRestore(session);
-    ASSERT_TRUE(report.has_value());
-    EXPECT_TRUE(report->ok()) << report->error.toStdString();
-    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+        const QString journal = LaunchJournal(s.sandbox.stateDir()).path();
+        const bool movedAway = QByteArray(meanwhile).contains("moved");
+        if (QByteArray(meanwhile).contains("edited"))
+            test::writeFile(journal, test::readBytes(journal).replace("=e1l1.map ", "=E1L1.MAP "));
+        if (movedAway) {
+            ASSERT_TRUE(QFile::remove(journal));
+            ASSERT_TRUE(QDir().rename(s.gameDir, s.gameDir + u" away"_s));
+        }
+
+        // The game ends (here killed): the session gives the directory back as always.
+        ::kill(pid_t(game), SIGKILL);
+        const auto report = waitForRestore(session);
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(report->notes.isEmpty(), QByteArray(meanwhile) == "nothing") << report->notes.join(u' ').toStdString();
+        if (movedAway) {
+            // Nothing could be given back, but the journal is there again for a later program.
+            EXPECT_TRUE(report->error.contains(u"is not there"_s)) << report->error.toStdString();
+            ASSERT_TRUE(QDir().rename(s.gameDir + u" away"_s, s.gameDir));
+            const RestoreReport later = LaunchJournal(s.sandbox.stateDir()).restore(s.trash);
+            EXPECT_TRUE(later.ok()) << later.error.toStdString();
+        } else {
+            EXPECT_TRUE(report->ok()) << report->error.toStdString();
+        }
+        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+        EXPECT_FALSE(QFile::exists(journal));
+    }
 }
 
 TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
@@ -175,6 +201,27 @@ TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
                 }).contains(u"No eduke32"_s));
     qputenv("PATH", "/usr/bin:/bin");
     EXPECT_EQ(test::snapshotOf(s.sandbox.path()), before);
+
+    // No file can be written in the state folder (here: none may grow, as on a full drive).
+    const test::Snapshot gameDir = test::snapshotOf(s.gameDir);
+    LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
+    const PreparedLaunch launch = prepareLaunch(s.request, s.trash);
+    QString error;
+    rlimit unlimited;
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = unlimited;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+    const bool started = session.start(launch, DeleteMode::ToTrash, &error);
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(error.startsWith(u"The launch journal cannot be written in \""_s + s.sandbox.stateDir()))
+        << error.toStdString();
+    EXPECT_TRUE(error.contains(u"File too large"_s)) << error.toStdString();
+    EXPECT_TRUE(test::snapshotOf(s.sandbox.stateDir()).isEmpty());
+    EXPECT_EQ(test::snapshotOf(s.gameDir), gameDir);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ set(public
   ostrel::makeQtFileDialogBackend ostrel::makeQtMessageBoxes ostrel::makeDesktopShell ostrel::makeQtFormShower
   ostrel::openScriptInEditor ostrel::scriptFileProblem
   ostrel::readGrpDirectory ostrel::parseCleanupPreference ostrel::listDirectory ostrel::planCleanup
-  ostrel::Trash ostrel::DesktopTrash ostrel::LaunchJournal ostrel::prepareLaunch ostrel::LaunchSession
+  ostrel::Trash ostrel::DesktopTrash ostrel::LaunchJournal ostrel::RestoreReport ostrel::prepareLaunch ostrel::LaunchSession
   ostrel::engineProgramNames ostrel::engineFlatpakIds ostrel::defaultFlatpakAppFolders ostrel::findEngine
   ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::shellQuoted ostrel::safeFolderName
   ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand)
