@@ -1,7 +1,10 @@
 #include "launcher/engine.h"
 
+#include "launcher/grpfile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -44,6 +47,68 @@ bool isDosName(const QString &name)
 {
     static const QRegularExpression dos(u"^[A-Za-z0-9_!#$%&'()@^`{}~-]{1,8}(\\.[A-Za-z0-9_!#$%&'()@^`{}~-]{1,3})?$"_s);
     return dos.match(name).hasMatch();
+}
+
+// A DOS name for a file that the DOS game is given by name, made from its own name and free
+// among taken (upper case). Only letters and digits are kept and no '~' is added, so it never
+// meets the short names DOSBox makes up for the long names in the game directory.
+QString freeDosName(const QString &name, const QSet<QString> &taken)
+{
+    const auto dosPart = [](QStringView text, qsizetype length) {
+        QString part;
+        for (const QChar c : text) {
+            if (part.size() < length && c.isLetterOrNumber() && c.unicode() < 128)
+                part += c.toUpper();
+        }
+        return part;
+    };
+    const qsizetype dot = name.lastIndexOf(u'.');
+    QString stem = dosPart(dot > 0 ? QStringView(name).first(dot) : QStringView(name), 8);
+    const QString extension = dot > 0 ? dosPart(QStringView(name).sliced(dot + 1), 3) : QString();
+    if (stem.isEmpty())
+        stem = u"TC"_s;
+    const QString dotted = extension.isEmpty() ? QString() : u'.' + extension;
+    QString candidate = stem + dotted;
+    for (int n = 1; taken.contains(candidate) && n < 100000; ++n) {
+        const QString number = QString::number(n);
+        candidate = stem.first(std::min(stem.size(), 8 - number.size())) + number + dotted;
+    }
+    return candidate;
+}
+
+// The con language's "include NAME", outside comments. DOS compares names without regard to case.
+bool includes(const QByteArray &con, const QString &name)
+{
+    static const QRegularExpression comments(u"//[^\n]*|/\\*.*?(\\*/|$)"_s, QRegularExpression::DotMatchesEverythingOption);
+    const QStringList words = QString::fromLatin1(con).remove(comments).split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        if (words[i].compare(u"include"_s, Qt::CaseInsensitive) == 0 && words[i + 1].compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The first of the TC's other cons, loose or in its group, that includes the file called name.
+QString includerOf(const QString &name, const TcDefinition &tc)
+{
+    // A con is a few hundred kilobytes at most; anything far larger is no con of a game.
+    constexpr qint64 kMostConBytes = 16 * 1024 * 1024;
+    for (const QString &file : tc.otherFiles) {
+        QFile con(file);
+        if (file.endsWith(u".con"_s, Qt::CaseInsensitive) && con.open(QIODevice::ReadOnly) && includes(con.read(kMostConBytes), name))
+            return file;
+    }
+    const GrpDirectory group = readGrpDirectory(tc.groupFile);
+    QFile groupFile(tc.groupFile);
+    if (!group.ok() || !groupFile.open(QIODevice::ReadOnly))
+        return {};
+    for (const GrpMember &member : group.members) {
+        if (!member.name.endsWith(u".con"_s, Qt::CaseInsensitive) || !groupFile.seek(qint64(member.offset)))
+            continue;
+        if (includes(groupFile.read(std::min<qint64>(member.size, kMostConBytes)), name))
+            return u"%1 (in %2)"_s.arg(member.name, tc.groupFile);
+    }
+    return {};
 }
 
 LaunchCommand failed(const QString &why)
@@ -418,23 +483,51 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         const QString executable = findCaseInsensitive(gameDir, input.dosExecutable);
         if (executable.isEmpty())
             return failed(u"%1 is not in the game directory \"%2\"."_s.arg(input.dosExecutable, gameDir));
-        QStringList files;
-        if (!tc.groupFile.isEmpty())
-            files << tc.groupFile;
-        if (!tc.gameCon.isEmpty())
-            files << tc.gameCon;
-        files << tc.otherFiles;
-        for (const QString &file : std::as_const(files)) {
+        // The other files keep their names: the game looks for them by name, or a con names them.
+        QSet<QString> taken;
+        for (const QString &entry : QDir(gameDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            taken.insert(entry.toUpper());
+        for (const QString &file : tc.otherFiles) {
             if (!isDosName(nameOf(file)))
-                return failed(u"The DOS game cannot open \"%1\": its name is no DOS 8.3 name."_s.arg(nameOf(file)));
-            command.copyIns.append(CopyIn{file, nameOf(file).toUpper()});
+                return failed(u"The DOS game cannot open the TC's file \"%1\": its name is no DOS 8.3 name, and the file cannot "
+                              "be copied in under another, since the game finds it by its name."_s.arg(nameOf(file)));
+            taken.insert(nameOf(file).toUpper());
         }
+        // The group and the con are named on the game's command line, so a long name is copied
+        // in under a free short one; nothing in a TC names its group, but a con may be included.
+        for (const QString &file : {tc.groupFile, tc.gameCon}) {
+            if (!file.isEmpty() && isDosName(nameOf(file)))
+                taken.insert(nameOf(file).toUpper());
+        }
+        const auto dosNameOf = [&](const QString &file) {
+            if (isDosName(nameOf(file)))
+                return nameOf(file).toUpper();
+            const QString name = freeDosName(nameOf(file), taken);
+            taken.insert(name);
+            return name;
+        };
+        QString conName, groupName;
+        if (!tc.gameCon.isEmpty()) {
+            if (!isDosName(nameOf(tc.gameCon))) {
+                if (const QString includer = includerOf(nameOf(tc.gameCon), tc); !includer.isEmpty())
+                    return failed(u"The DOS game cannot open the TC's con \"%1\": its name is no DOS 8.3 name, and the con cannot "
+                                  "be copied in under another, since %2 includes it by that name."_s.arg(nameOf(tc.gameCon), includer));
+            }
+            conName = dosNameOf(tc.gameCon);
+            command.copyIns.append(CopyIn{tc.gameCon, conName});
+        }
+        if (!tc.groupFile.isEmpty()) {
+            groupName = dosNameOf(tc.groupFile);
+            command.copyIns.prepend(CopyIn{tc.groupFile, groupName});
+        }
+        for (const QString &file : tc.otherFiles)
+            command.copyIns.append(CopyIn{file, nameOf(file).toUpper()});
         QString run = executable;
         // The group must come last on the DOS game's command line.
-        if (!tc.gameCon.isEmpty())
-            run += u" /x"_s + nameOf(tc.gameCon).toUpper();
-        if (!tc.groupFile.isEmpty())
-            run += u" /g"_s + nameOf(tc.groupFile).toUpper();
+        if (!conName.isEmpty())
+            run += u" /x"_s + conName;
+        if (!groupName.isEmpty())
+            run += u" /g"_s + groupName;
         engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-exit"_s;
         command.notes << u"The DOS game keeps its saves in the game directory, shared between TCs."_s;
         break;
