@@ -164,7 +164,7 @@ QStringList engineFlatpakIds(EngineKind kind)
     case EngineKind::Raze:
         return {u"org.zdoom.Raze"_s};
     case EngineKind::DosBox:
-        // DOSBox Staging and DOSBox-X take the same -c and -exit options.
+        // DOSBox Staging and DOSBox-X take the same -c options.
         return {u"io.github.dosbox-staging"_s, u"com.dosbox_x.DOSBox-X"_s};
     case EngineKind::Custom:
         break;
@@ -528,7 +528,9 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
             run += u" /x"_s + conName;
         if (!groupName.isEmpty())
             run += u" /g"_s + groupName;
-        engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-exit"_s;
+        // DOSBox's -exit closes it only after a program given as its first argument; after -c
+        // commands it stays at the prompt, and the launch would never end, unless told to exit.
+        engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-c"_s << u"exit"_s;
         command.notes << u"The DOS game keeps its saves in the game directory, shared between TCs."_s;
         break;
     }

@@ -10,8 +10,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -25,6 +30,26 @@ struct Outcome {
     QString err;
 };
 
+// quillon in a process group of its own, so that a run that does not end is ended with the
+// game it started.
+Outcome quillon(const QProcessEnvironment &env, const QStringList &arguments, int timeoutMs = 30000)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
+    Outcome run;
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end normally";
+        if (process.processId() > 0)
+            ::kill(-pid_t(process.processId()), SIGKILL);
+        process.waitForFinished();
+        return run;
+    }
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
 // quillon with the scene's folders and no display of any kind: the modes without a window
 // must not need one.
 Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {},
@@ -35,18 +60,7 @@ Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QB
         env.insert(u"XDG_DATA_HOME"_s, dataHome);
     if (!engineExit.isEmpty())
         env.insert(u"FAKE_ENGINE_EXIT"_s, QString::fromLatin1(engineExit));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
-    Outcome run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end normally";
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return quillon(env, arguments);
 }
 
 std::string shown(const Outcome &run)
@@ -100,6 +114,47 @@ TEST(QuillonCommandLine, LaunchRunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
         EXPECT_TRUE(run.out.contains(u"cd '"_s + scene.gameDir + u"' && "_s)) << shown(run);
         EXPECT_TRUE(run.err.contains(scene.stateDir() + u"/logs/"_s)) << shown(run);
     }
+}
+
+// Debian's own DOSBox runs a small DOS program in the game's place, which writes down what it
+// sees (tools/install-deps.sh installs dosbox and nasm): the launch ends when the program
+// does, and the directory comes back.
+TEST(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesTheDirectoryBack)
+{
+    const QString dosbox = QStandardPaths::findExecutable(u"dosbox"_s);
+    const QString nasm = QStandardPaths::findExecutable(u"nasm"_s);
+    if (dosbox.isEmpty() || nasm.isEmpty())
+        GTEST_SKIP() << "dosbox or nasm is not installed";
+    LaunchScene scene;
+    scene.fillStore();
+    QProcess assemble;
+    assemble.start(nasm, {u"-f"_s, u"bin"_s, u"-o"_s, scene.gameDir + u"/DUKE3D.EXE"_s, QStringLiteral(OSTREL_DOS_STANDIN_SOURCE)});
+    ASSERT_TRUE(assemble.waitForFinished(30000) && assemble.exitCode() == 0) << assemble.readAllStandardError().toStdString();
+    const auto before = snapshotOf(scene.gameDir);
+
+    QProcessEnvironment env = scene.quillonEnvironment();
+    env.insert(u"SDL_VIDEODRIVER"_s, u"dummy"_s);
+    env.insert(u"SDL_AUDIODRIVER"_s, u"dummy"_s);
+    env.insert(u"HOME"_s, scene.path() + u"/home"_s); // DOSBox writes its configuration there
+    const Outcome run = quillon(env, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
+    ASSERT_EQ(run.status, 0) << shown(run);
+
+    QFile seenFile(scene.gameDir + u"/SEEN.TXT"_s);
+    ASSERT_TRUE(seenFile.open(QIODevice::ReadOnly)) << "the DOS program did not run";
+    const QList<QByteArray> seen = seenFile.readAll().split('\n');
+    // The group's long name is no DOS name: it was copied in as a short one, and passed so.
+    EXPECT_EQ(seen.value(0).trimmed(), "tail: /xGAME.CON /gMYTCID.GRP");
+    EXPECT_EQ(seen.value(1).trimmed(), "group:KenSilverman");
+    const QByteArray groupSize = QByteArray::number(QFileInfo(scene.tc.groupFile).size(), 16).toUpper().rightJustified(8, '0');
+    EXPECT_TRUE(seen.contains("entry:MYTCID.GRP " + groupSize + '\r') && seen.contains("entry:GAME.CON 0000000C\r"))
+        << seenFile.fileName().toStdString();
+    EXPECT_FALSE(std::any_of(seen.cbegin(), seen.cend(), [](const QByteArray &line) { return line.startsWith("entry:E1L1.MAP "); }))
+        << "the leftover map was in the game's way";
+
+    auto after = snapshotOf(scene.gameDir);
+    after.remove(u"SEEN.TXT"_s);
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
 }
 
 TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)

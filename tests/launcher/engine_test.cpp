@@ -63,7 +63,7 @@ TEST(Engine, DosBoxCopiesTheTcInAndRunsTheGameWithDosNames)
     const LaunchCommand command = buildLaunchCommand(dosbox, native(u"/usr/bin/dosbox"_s), input);
     ASSERT_TRUE(command.ok()) << command.error.toStdString();
     EXPECT_EQ(command.arguments, (QStringList{u"-c"_s, u"MOUNT C \"%1\""_s.arg(input.gameDir), u"-c"_s, u"C:"_s, u"-c"_s,
-                                              u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-exit"_s}));
+                                              u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-c"_s, u"exit"_s}));
     EXPECT_EQ(command.copyIns, (QList<CopyIn>{{input.tc.groupFile, u"MYTC.GRP"_s}, {input.tc.gameCon, u"MYTC.CON"_s},
                                               {input.tc.otherFiles[0], u"E1L1.MAP"_s}}));
 
