@@ -14,9 +14,11 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
-#include <functional>
 #include <cstdio>
+#include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -54,23 +56,53 @@ bool agrees(const QString &question)
     return text.compare(u"y"_s, Qt::CaseInsensitive) == 0 || text.compare(u"yes"_s, Qt::CaseInsensitive) == 0;
 }
 
-// A signal handler may only write to a pipe; the event loop reads the other end.
+// A signal handler may only write: to a pipe, which the event loop reads, and to standard error.
 int g_signalPipe[2] = {-1, -1};
+volatile sig_atomic_t g_stopSignal = 0; // the first SIGINT, SIGTERM or SIGHUP of the launch
+volatile sig_atomic_t g_ending = 0;     // from then, or the game's end, until quillon is done
+QByteArray g_stillEnding;               // what a further signal is told meanwhile
 
-void onStopSignal(int)
+void onStopSignal(int signal)
 {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    const int savedErrno = errno;
+    if (g_ending) {
+        [[maybe_unused]] const ssize_t said = ::write(STDERR_FILENO, g_stillEnding.constData(), size_t(g_stillEnding.size()));
+    } else {
+        g_stopSignal = signal;
+        g_ending = 1;
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    }
+    errno = savedErrno;
 }
 
-// SIGINT (Ctrl+C) and SIGTERM while the game runs end the game and give the directory back,
-// rather than leave it changed until the next --restore.
+QString signalName(int signal)
+{
+    switch (signal) {
+    case SIGINT:
+        return u"SIGINT (Ctrl+C)"_s;
+    case SIGHUP:
+        return u"SIGHUP (the terminal was closed)"_s;
+    case SIGTERM:
+        return u"SIGTERM"_s;
+    }
+    return u"signal %1"_s.arg(signal);
+}
+
+// SIGINT (Ctrl+C), SIGTERM and SIGHUP (the terminal closed) end the game and give the
+// directory back, rather than leave it changed until the next --restore. They are handled
+// from before the clean-up until quillon is done: a terminal sends Ctrl+C to the game too,
+// and timeout or a second Ctrl+C signals again while the directory is being given back.
 class StopSignals
 {
 public:
-    explicit StopSignals(const std::function<void()> &onStop)
+    StopSignals(bool givingBack, const std::function<void()> &onStop)
     {
-        if (::pipe(g_signalPipe) != 0)
+        g_stopSignal = 0;
+        g_ending = 0;
+        g_stillEnding = givingBack ? "quillon: still giving the game directory back; Quillon ends once it is back.\n"
+                                   : "quillon: still ending the game; Quillon ends once it has ended.\n";
+        if (::pipe2(g_signalPipe, O_CLOEXEC) != 0)
             return;
         m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [onStop] {
@@ -80,27 +112,35 @@ public:
         });
         struct sigaction action = {};
         action.sa_handler = onStopSignal;
+        action.sa_flags = SA_RESTART;
         sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &m_oldInt);
-        ::sigaction(SIGTERM, &action, &m_oldTerm);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            ::sigaction(signal, &action, nullptr);
+        // A closed terminal or pipe must not end quillon halfway through the give-back.
+        ::signal(SIGPIPE, SIG_IGN);
     }
 
     ~StopSignals()
     {
         if (!m_notifier)
             return;
-        ::sigaction(SIGINT, &m_oldInt, nullptr);
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+        // quillon only returns its status from here on; a late signal would end it with
+        // another, and the pipe is closed.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            ::signal(signal, SIG_IGN);
         m_notifier.reset();
         ::close(g_signalPipe[0]);
         ::close(g_signalPipe[1]);
         g_signalPipe[0] = g_signalPipe[1] = -1;
     }
 
+    /// The first stop signal, 0 when none came.
+    int received() const { return g_stopSignal; }
+    /// The game ended by itself: a signal from now on only hears that quillon is still at it.
+    void gameEnded() { g_ending = 1; }
+
 private:
     std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_oldInt = {};
-    struct sigaction m_oldTerm = {};
 };
 
 int statusFor(LaunchRefusal refusal)
@@ -230,18 +270,24 @@ int ConsoleRun::launch()
     session->setRestoreOnExit(!m_line.noRestore);
     QEventLoop loop;
     QString failure;
-    bool stopped = false;
     std::optional<std::pair<int, bool>> ended;
     std::optional<RestoreReport> restored;
+    // A game already ended (by the same Ctrl+C, say) is being given back: the loop ends by itself.
+    StopSignals stopSignals(!m_line.noRestore, [&] {
+        if (session->isRunning())
+            loop.quit();
+    });
     QObject::connect(session.get(), &LaunchSession::started, &loop, [](const QString &log) {
         say(u"the game runs; its output goes to %1"_s.arg(log));
     });
     QObject::connect(session.get(), &LaunchSession::failedToStart, &loop, [&](const QString &reason) {
+        stopSignals.gameEnded();
         failure = reason;
         if (m_line.noRestore)
             loop.quit();
     });
     QObject::connect(session.get(), &LaunchSession::finished, &loop, [&](int code, bool crashed) {
+        stopSignals.gameEnded();
         ended = {code, crashed};
         if (m_line.noRestore)
             loop.quit();
@@ -257,31 +303,32 @@ int ConsoleRun::launch()
         say(error);
         return kExitRefused;
     }
-    {
-        const StopSignals stopSignals([&] {
-            stopped = true;
-            loop.quit();
-        });
-        loop.exec();
-    }
+    loop.exec();
     const QString logPath = session->logPath();
 
     int status = kExitSuccess;
-    if (stopped && session->isRunning()) {
+    const int signal = stopSignals.received();
+    if (signal && session->isRunning()) {
         // Ending the session ends the game and, unless told otherwise, gives the directory back.
-        say(u"interrupted: the game was ended."_s);
+        say(u"interrupted by %1: the game was ended."_s.arg(signalName(signal)));
         session.reset();
-        status = kExitGameFailed;
-        if (!m_line.noRestore && LaunchSession::leftoverJournal()) {
+        status = kExitInterrupted + signal;
+        if (m_line.noRestore) {
+            say(u"the game directory was left as the game left it; \"quillon --restore\" gives it back."_s);
+        } else if (LaunchSession::leftoverJournal()) {
             say(u"the game directory could not be fully given back; \"quillon --restore\" tries again."_s);
             status = kExitNotRestored;
-        } else if (!m_line.noRestore) {
+        } else {
             say(u"the game directory is back as it was."_s);
         }
         say(u"the game's log: %1"_s.arg(logPath));
         return status;
     }
-    if (!failure.isEmpty()) {
+    if (signal && ended) {
+        // The game had the signal too (a terminal sends Ctrl+C to it as well): not its error.
+        say(u"interrupted by %1: the game was ended."_s.arg(signalName(signal)));
+        status = kExitInterrupted + signal;
+    } else if (!failure.isEmpty()) {
         say(failure);
         status = kExitEngineNotStarted;
     } else if (ended && ended->second) {
