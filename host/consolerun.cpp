@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -206,13 +207,28 @@ int ConsoleRun::exec()
     return kExitBadUsage;
 }
 
+// Checked once, before anything is read: a store that another program holds is waited for
+// once, not at every read, and a store that cannot be read is one message.
+bool ConsoleRun::storeReadable(const SqliteSettingsStore &store) const
+{
+    // The per-user store is made by the first save; a store named on the command line is
+    // expected to be there.
+    if (!m_line.storePath.isEmpty() && !QFileInfo::exists(m_line.storePath)) {
+        say(u"The settings store \"%1\" does not exist."_s.arg(store.location()));
+        return false;
+    }
+    if (const QString problem = store.readProblem(); !problem.isEmpty()) {
+        say(problem + u" Quillon left it as it is."_s);
+        return false;
+    }
+    return true;
+}
+
 int ConsoleRun::list()
 {
     SqliteSettingsStore store(m_line.storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : m_line.storePath);
-    if (const QString problem = store.readProblem(); !problem.isEmpty()) {
-        say(problem + u" The file was left as it is."_s);
+    if (!storeReadable(store))
         return kExitStoreUnreadable;
-    }
     QString names;
     for (const QString &name : DefinitionStore(store).names())
         names += name + u'\n';
@@ -223,12 +239,14 @@ int ConsoleRun::list()
 int ConsoleRun::launch()
 {
     SqliteSettingsStore store(m_line.storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : m_line.storePath);
+    if (!storeReadable(store))
+        return kExitStoreUnreadable;
     HostSettings settings = HostSettings::read(store);
     m_line.applyOverrides(settings);
     DesktopTrash trash;
     const HostLaunch launch = prepareHostLaunch(store, settings, m_line.tcName, trash);
     if (!launch.ok()) {
-        say(launch.message + (launch.refusal == LaunchRefusal::StoreUnreadable ? u" The file was left as it is."_s : QString()));
+        say(launch.message + (launch.refusal == LaunchRefusal::StoreUnreadable ? u" Quillon left it as it is."_s : QString()));
         if (const auto pending = LaunchSession::leftoverJournal())
             say(pending->gameStillRunning ? u"once the game has ended, \"quillon --restore\" gives the game directory back."_s
                                           : u"\"quillon --restore\" gives the game directory back."_s);

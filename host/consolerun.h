@@ -4,6 +4,8 @@
 
 namespace ostrel {
 
+class SqliteSettingsStore;
+
 /// The modes of quillon without a window: help, version, the stored names, a launch and a
 /// restore, on standard output (what was asked for) and standard error ("quillon: ...").
 /// Needs a QCoreApplication, never a display.
@@ -16,6 +18,7 @@ public:
     int exec();
 
 private:
+    bool storeReadable(const SqliteSettingsStore &store) const;
     int list();
     int launch();
     int restore();

@@ -6,6 +6,7 @@
 #include <store/settingsstore.h>
 #include <store/sqlitesettingsstore.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -229,15 +230,55 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     EXPECT_EQ(unknown.status, 5) << shown(unknown);
     EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << shown(unknown);
 
-    // A damaged store is reported, and left as it is.
-    writeFile(scene.storePath(), QByteArray("this is not a database").repeated(200));
-    const QByteArray damaged = snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s);
-    for (const QStringList &arguments : {QStringList{u"--list"_s}, odd}) {
-        const Outcome run = quillon(scene, arguments);
-        EXPECT_EQ(run.status, 3) << shown(run);
-        EXPECT_TRUE(run.err.contains(scene.storePath()) && run.err.contains(u"left as it is"_s)) << shown(run);
+}
+
+// Whatever keeps the store from being read, every command that reads it waits at most once
+// (for another program's lock) and says why in one message, with status 3; the file is left
+// as it is.
+TEST(QuillonCommandLine, AStoreThatCannotBeReadIsOneMessageAndStatus3)
+{
+    LaunchScene scene;
+    scene.fillStore();
+    const QString store = scene.storePath();
+    const QString elsewhere = scene.path() + u"/elsewhere.sqlite3"_s;
+    const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s};
+    const auto run = [&](const QStringList &arguments, const QString &because) {
+        for (const QStringList &command : {QStringList{u"--list"_s}, odd}) {
+            // Once is about 5 s; a wait at every read of the store took eight times as long.
+            const Outcome run = quillon(scene.quillonEnvironment(), command + arguments, 20000);
+            EXPECT_EQ(run.status, 3) << shown(run);
+            EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.count(u'\n') == 1 && run.err.contains(because)) << shown(run);
+            EXPECT_TRUE(run.out.isEmpty()) << shown(run);
+        }
+    };
+
+    {
+        // Another program holds the store's lock for as long as it runs.
+        QProcess holder;
+        holder.start(u"sqlite3"_s, {store});
+        holder.write("BEGIN EXCLUSIVE; SELECT count(*) FROM settings;\n");
+        ASSERT_TRUE(holder.waitForReadyRead(10000)) << "sqlite3 did not take the lock";
+        SCOPED_TRACE("locked");
+        run({}, u"\""_s + store + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
+        holder.closeWriteChannel();
+        holder.waitForFinished();
     }
-    EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), damaged);
+    {
+        SCOPED_TRACE("not there");
+        run({u"--store"_s, elsewhere}, u"The settings store \""_s + elsewhere + u"\" does not exist."_s);
+        EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    }
+    {
+        SCOPED_TRACE("a folder");
+        QDir().mkpath(elsewhere);
+        run({u"--store"_s, elsewhere}, u"it is a folder, not a file. Quillon left it as it is."_s);
+    }
+    {
+        SCOPED_TRACE("damaged");
+        writeFile(store, QByteArray("this is not a database").repeated(200));
+        run({}, u"\""_s + store + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
+        EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), QByteArray("this is not a database").repeated(200));
+    }
 }
 
 // A signal while the game runs ends the game and gives the directory back, however it comes:
