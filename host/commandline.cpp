@@ -113,8 +113,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.gameDir = parser.value(gameDir);
     if (parser.isSet(program))
         line.program = parser.value(program);
-    if (parser.isSet(argumentTemplate))
+    if (parser.isSet(argumentTemplate)) {
         line.argumentTemplate = parser.value(argumentTemplate);
+        if (const QString problem = argumentTemplateProblem(*line.argumentTemplate); !problem.isEmpty())
+            return wrong(u"--arguments \"%1\" cannot be used: %2"_s.arg(*line.argumentTemplate, problem));
+    }
     if (parser.isSet(engine)) {
         line.engine = engineKindFromName(parser.value(engine));
         if (!line.engine)

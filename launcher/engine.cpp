@@ -277,7 +277,12 @@ QString shellQuoted(const QString &argument)
     return u'\'' + quoted + u'\'';
 }
 
-QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
+namespace {
+
+const QStringList kPlaceholders{u"gamedir"_s, u"maingroup"_s, u"group"_s, u"con"_s, u"tcdir"_s, u"savedir"_s};
+
+// The template's arguments with the values in, or the problem with the template in words.
+QStringList expandTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *problemOut)
 {
     struct Token {
         QString text;
@@ -365,8 +370,7 @@ QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<
         }
     }
     if (!problem.isEmpty()) {
-        if (error)
-            *error = u"The argument template cannot be used: %1"_s.arg(problem);
+        *problemOut = problem;
         return {};
     }
 
@@ -387,6 +391,27 @@ QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<
         arguments.append(out);
     }
     return arguments;
+}
+
+} // namespace
+
+QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
+{
+    QString problem;
+    const QStringList arguments = expandTemplate(argumentTemplate, values, &problem);
+    if (!problem.isEmpty() && error)
+        *error = u"The argument template cannot be used: %1"_s.arg(problem);
+    return arguments;
+}
+
+QString argumentTemplateProblem(const QString &argumentTemplate)
+{
+    QHash<QString, QString> values;
+    for (const QString &name : kPlaceholders)
+        values.insert(name, u"x"_s);
+    QString problem;
+    expandTemplate(argumentTemplate, values, &problem);
+    return problem;
 }
 
 GameVersion gameVersionFromMainGroupSize(qint64 size)

@@ -94,6 +94,10 @@ OSTREL_EXPORT LaunchCommand buildLaunchCommand(const EngineSettings &settings, c
 /// are errors.
 OSTREL_EXPORT QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
 
+/// What is wrong with an argument template whatever the TC (unknown placeholders, unbalanced
+/// brackets and quotes), in words for the player; empty when nothing is.
+OSTREL_EXPORT QString argumentTemplateProblem(const QString &argumentTemplate);
+
 /// One argument quoted for a POSIX shell (single quotes unless it is plainly safe).
 OSTREL_EXPORT QString shellQuoted(const QString &argument);
 

@@ -89,6 +89,12 @@ TEST(QuillonCommandLine, HelpAndListRunWithoutADisplay)
 
     EXPECT_EQ(quillon(scene, {u"--list"_s, u"--yes"_s}).status, 2);
     EXPECT_EQ(quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--engine"_s, u"doom"_s}).status, 2);
+    // A template that no TC could fill is a mistake on the command line, not a refused launch.
+    for (const QString &wrong : {u"-g {group} [-x {con}"_s, u"-g {grp}"_s}) {
+        const Outcome run = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--arguments"_s, wrong});
+        EXPECT_EQ(run.status, 2) << shown(run);
+        EXPECT_TRUE(run.err.startsWith(u"quillon: --arguments \""_s + wrong)) << shown(run);
+    }
 }
 
 TEST(QuillonCommandLine, LaunchRunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
