@@ -163,7 +163,11 @@ With FILE, only the script editor opens, showing that TC script (.tcs); Quillon 
 when the editor is closed.
 
 Modes without a window (no display needed):
-  --list                 Print the stored TC names, one a line, in store order.
+  --list                 Print the stored TC names, one a line, in store order. In a
+                         name, a backslash is written \\, a line break \n, a carriage
+                         return \r, a tab \t and any other control character as \xHH
+                         (its UTF-8 bytes), as printf %b reads them back; an empty
+                         name is an empty line.
   --launch NAME          Launch the TC called NAME with the engine and game directory
                          of the launcher's settings: print the clean-up plan and the exact
                          command, ask "Apply? [y/N]", clean up the game directory, run the

@@ -207,6 +207,40 @@ int ConsoleRun::exec()
     return kExitBadUsage;
 }
 
+namespace {
+
+// One name a line, whatever it holds: a backslash, line breaks, tabs and other control
+// characters are written as printf's %b reads them back.
+QString listedName(const QString &name)
+{
+    QString line;
+    for (const QChar c : name) {
+        switch (c.unicode()) {
+        case u'\\':
+            line += u"\\\\"_s;
+            continue;
+        case u'\n':
+            line += u"\\n"_s;
+            continue;
+        case u'\r':
+            line += u"\\r"_s;
+            continue;
+        case u'\t':
+            line += u"\\t"_s;
+            continue;
+        }
+        if (c.category() != QChar::Other_Control && c.category() != QChar::Separator_Line && c.category() != QChar::Separator_Paragraph) {
+            line += c;
+            continue;
+        }
+        for (const char byte : QString(c).toUtf8())
+            line += u"\\x%1"_s.arg(uint(uchar(byte)), 2, 16, QChar(u'0'));
+    }
+    return line;
+}
+
+} // namespace
+
 // Checked once, before anything is read: a store that another program holds is waited for
 // once, not at every read, and a store that cannot be read is one message.
 bool ConsoleRun::storeReadable(const SqliteSettingsStore &store) const
@@ -230,9 +264,15 @@ int ConsoleRun::list()
     if (!storeReadable(store))
         return kExitStoreUnreadable;
     QString names;
-    for (const QString &name : DefinitionStore(store).names())
-        names += name + u'\n';
+    int empty = 0;
+    for (const QString &name : DefinitionStore(store).names()) {
+        names += listedName(name) + u'\n';
+        empty += name.isEmpty() ? 1 : 0;
+    }
     out(names);
+    if (empty > 0)
+        say(empty == 1 ? u"one of the stored names is empty; it is listed as an empty line."_s
+                       : u"%1 of the stored names are empty; they are listed as empty lines."_s.arg(empty));
     return kExitSuccess;
 }
 

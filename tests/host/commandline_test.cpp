@@ -86,6 +86,17 @@ TEST(QuillonCommandLine, HelpAndListRunWithoutADisplay)
     const Outcome filled = quillon(scene, {u"--list"_s});
     EXPECT_EQ(filled.status, 0) << shown(filled);
     EXPECT_EQ(filled.out, u"Odd TC\nB second\nA third\n"_s) << shown(filled);
+    EXPECT_TRUE(filled.err.isEmpty()) << shown(filled);
+
+    // One name a line, whatever a name holds, as printf %b reads it back.
+    {
+        SqliteSettingsStore store(scene.storePath());
+        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X1NAME"_s, u"two\nlines\\n\t\x1b\u2028"_s);
+        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X2NAME"_s, QString());
+    }
+    const Outcome odd = quillon(scene, {u"--list"_s});
+    EXPECT_EQ(odd.out, u"Odd TC\nB second\nA third\ntwo\\nlines\\\\n\\t\\x1b\\xe2\\x80\\xa8\n\n"_s) << shown(odd);
+    EXPECT_EQ(odd.err, u"quillon: one of the stored names is empty; it is listed as an empty line.\n"_s) << shown(odd);
 
     EXPECT_EQ(quillon(scene, {u"--list"_s, u"--yes"_s}).status, 2);
     EXPECT_EQ(quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--engine"_s, u"doom"_s}).status, 2);
