@@ -16,6 +16,10 @@ namespace ostrel {
 
 namespace {
 
+// Without a con on its command line, EDuke32 compiles EDUKE.CON when it finds one, and
+// GAME.CON otherwise.
+const QString kEdukeCon = u"EDUKE.CON"_s;
+
 QString folderOf(const QString &file)
 {
     return QFileInfo(file).absolutePath();
@@ -483,6 +487,8 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
             engineArgs << u"-g"_s << tc.groupFile;
         if (!tc.gameCon.isEmpty())
             engineArgs << u"-x"_s << tc.gameCon;
+        else
+            command.overridingNames << kEdukeCon;
         // No documented option moves EDuke32's saves, but -cfg keeps a configuration per TC.
         engineArgs << u"-cfg"_s << saveDir + u"/eduke32.cfg"_s;
         usesSaveDir = true;
@@ -573,6 +579,9 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         if (!error.isEmpty())
             return failed(error);
         usesSaveDir = settings.argumentTemplate.contains(u"{savedir}"_s);
+        // Most custom engines are EDuke32's kin.
+        if (tc.gameCon.isEmpty() || !settings.argumentTemplate.contains(u"{con}"_s))
+            command.overridingNames << kEdukeCon;
         break;
     }
     }

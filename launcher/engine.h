@@ -63,6 +63,9 @@ struct OSTREL_EXPORT LaunchCommand {
     QString workingDir;
     QStringList foldersToCreate; ///< created (0700) before the start
     QList<CopyIn> copyIns;       ///< TC files the engine only finds in the game directory
+    /// Names the engine loads from the game directory in place of the TC's own, besides those
+    /// of the TC's files: EDuke32's EDUKE.CON when no con is given.
+    QStringList overridingNames;
     QStringList notes;           ///< what the player should know (e.g. saves shared between TCs)
     QString error;               ///< the launch cannot be built; the rest is empty
 

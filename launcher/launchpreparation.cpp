@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace ostrel {
@@ -85,6 +87,7 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
         cleanup.duplicateNames << QFileInfo(tc.gameCon).fileName();
     for (const QString &file : tc.otherFiles)
         cleanup.duplicateNames << QFileInfo(file).fileName();
+    cleanup.duplicateNames << launch.command.overridingNames;
     cleanup.tcFiles = QStringList{tc.groupFile, tc.gameCon, tc.textFile} + tc.otherFiles;
     cleanup.mainGroupNames = {request.mainGroup};
     cleanup.preference = request.preference;
@@ -92,6 +95,24 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
     launch.plan = planCleanup(cleanup);
     if (!launch.plan.ok())
         return refused(launch.plan.error);
+
+    // Not a name of the TC's, so the player would not see why the clean-up takes it.
+    for (const QString &name : launch.command.overridingNames) {
+        const auto inPlan = std::find_if(launch.plan.steps.cbegin(), launch.plan.steps.cend(), [&](const CleanupStep &step) {
+            return step.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        const auto inGameDir = std::find_if(listing.cbegin(), listing.cend(), [&](const DirectoryEntry &entry) {
+            return entry.kind == EntryKind::File && entry.name.compare(name, Qt::CaseInsensitive) == 0
+                   && !cleanup.tcFiles.contains(gameDir + u'/' + entry.name);
+        });
+        if (inPlan != launch.plan.steps.cend())
+            launch.warnings << u"The engine would load %1 from the game directory in place of the TC's game code, as no con is "
+                               "given: the clean-up moves it aside."_s.arg(inPlan->name);
+        else if (inGameDir != listing.cend() && request.preference == CleanupPreference::None)
+            launch.warnings << u"The engine will load %1 from the game directory in place of the TC's game code, as no con is "
+                               "given, and the clean-up preference None leaves it there: the TC may not run as it was made."_s
+                                   .arg(inGameDir->name);
+    }
 
     for (const CleanupStep &step : launch.plan.steps)
         launch.hasTrashSteps = launch.hasTrashSteps || step.action == StepAction::Trash;

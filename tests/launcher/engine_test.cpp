@@ -1,4 +1,5 @@
 #include "launcher/engine.h"
+#include "launcher/launchpreparation.h"
 
 #include "tests/launcher/launchertesting.h"
 
@@ -9,6 +10,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -100,6 +103,54 @@ TEST(Engine, DosBoxCopiesTheTcInAndRunsTheGameWithDosNames)
     LaunchInput noGame = input;
     noGame.dosExecutable = u"NUKEM.EXE"_s;
     EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), noGame).error.contains(u"NUKEM.EXE"_s));
+}
+
+// Without a con on its command line, EDuke32 compiles a loose EDUKE.CON in place of GAME.CON:
+// with a TC whose con is in its group, a leftover one would replace the TC's game code.
+TEST(Engine, ALeftoverEdukeConIsCleanedUpWhenTheEngineIsGivenNoCon)
+{
+    test::LauncherSandbox sandbox;
+    test::FakeTrash trash(sandbox.path() + u"/trash"_s);
+    const QString con = sandbox.path() + u"/tc/TC.CON"_s;
+    test::writeFile(con, "the TC's code");
+    LaunchRequest request;
+    request.tc.name = u"Con in group"_s;
+    request.tc.groupFile = sandbox.path() + u"/tc/TC.GRP"_s;
+    test::writeFile(request.tc.groupFile, test::grpBytes({{"GAME.CON", "the TC's code"}}));
+    request.gameDir = sandbox.path() + u"/duke"_s;
+    test::writeFile(request.gameDir + u"/DUKE3D.GRP"_s, "the game's own group");
+    test::writeFile(request.gameDir + u"/eduke.con"_s, "another TC's code");
+
+    const struct {
+        const char *what;
+        EngineKind engine;
+        QString arguments;
+        bool withCon;
+        CleanupPreference preference;
+        bool cleanedUp;
+        bool told;
+    } cases[] = {
+        {"EDuke32, the con in the group", EngineKind::EDuke32, {}, false, CleanupPreference::Rename, true, true},
+        {"EDuke32 given the con", EngineKind::EDuke32, {}, true, CleanupPreference::Rename, false, false},
+        {"a custom engine given no con", EngineKind::Custom, u"-g {group}"_s, true, CleanupPreference::Delete, true, true},
+        {"a custom engine, no con to give", EngineKind::Custom, u"-g {group} [-x {con}]"_s, false, CleanupPreference::Rename, true, true},
+        {"a custom engine given the con", EngineKind::Custom, u"-g {group} [-x {con}]"_s, true, CleanupPreference::Rename, false, false},
+        {"the preference None leaves it, and says so", EngineKind::EDuke32, {}, false, CleanupPreference::None, false, true},
+        {"Raze", EngineKind::Raze, {}, false, CleanupPreference::Rename, false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        request.tc.gameCon = c.withCon ? con : QString();
+        request.engine = EngineSettings{c.engine, QStringLiteral(OSTREL_FAKE_ENGINE), c.arguments, false};
+        request.preference = c.preference;
+        const PreparedLaunch launch = prepareLaunch(request, trash);
+        ASSERT_TRUE(launch.ok()) << launch.error.toStdString();
+        const bool cleanedUp = std::any_of(launch.plan.steps.cbegin(), launch.plan.steps.cend(),
+                                           [](const CleanupStep &step) { return step.name == u"eduke.con"_s; });
+        EXPECT_EQ(cleanedUp, c.cleanedUp);
+        EXPECT_EQ(launch.warnings.filter(u"eduke.con from the game directory in place of the TC's game code"_s).size(), c.told ? 1 : 0)
+            << launch.warnings.join(u'\n').toStdString();
+    }
 }
 
 TEST(Engine, FindsFlatpakAppsAndGivesThemOnlyTheLaunchsFolders)
