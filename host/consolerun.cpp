@@ -35,9 +35,14 @@ void out(const QString &text)
     std::fflush(stdout);
 }
 
+
+// Each line on its own says where it comes from, also among a script's other output.
 void say(const QString &text)
 {
-    std::fputs((u"quillon: "_s + text + u'\n').toLocal8Bit().constData(), stderr);
+    QString lines;
+    for (const QString &line : text.split(u'\n'))
+        lines += u"quillon: "_s + line + u'\n';
+    std::fputs(lines.toLocal8Bit().constData(), stderr);
 }
 
 bool onTerminal()
@@ -179,6 +184,11 @@ bool reportRestore(const RestoreReport &report)
 
 } // namespace
 
+void ConsoleRun::say(const QString &text)
+{
+    ostrel::say(text);
+}
+
 ConsoleRun::ConsoleRun(const CommandLine &line)
     : m_line(line)
 {
@@ -300,7 +310,7 @@ int ConsoleRun::launch()
         return kExitSuccess;
 
     if (!prepared.version.matches)
-        say(u"warning: %1"_s.arg(prepared.version.message));
+        say(u"warning: %1"_s.arg(versionMismatchText(prepared)));
     if (onlyForGood) {
         // Files that cannot come back need the player's own word; --yes does not give it.
         say(u"%1 The files listed under \"Deleted for good\" cannot be recovered."_s.arg(prepared.trashUnavailableReason));

@@ -17,6 +17,9 @@ public:
     /// Runs the mode and returns the exit status (see exitstatus.h).
     int exec();
 
+    /// Writes a message to standard error, each of its lines as "quillon: LINE".
+    static void say(const QString &text);
+
 private:
     bool storeReadable(const SqliteSettingsStore &store) const;
     int list();

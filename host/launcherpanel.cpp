@@ -46,19 +46,6 @@ constexpr int kCheckedRole = Qt::UserRole + 1;
 // The lines of a log shown when a game fails: enough for the engine's last words.
 constexpr int kTailLines = 40;
 
-QString versionName(GameVersion version)
-{
-    switch (version) {
-    case GameVersion::V13D:
-        return u"1.3D"_s;
-    case GameVersion::V14Or15:
-        return u"1.4/1.5"_s;
-    case GameVersion::Unknown:
-        break;
-    }
-    return u"of an unknown version"_s;
-}
-
 } // namespace
 
 LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<PathDialogs> pathDialogs,
@@ -385,10 +372,7 @@ void LauncherPanel::warn(const QString &text)
 bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode)
 {
     if (!launch.version.matches
-        && !m_services.messages->question(this, kTitle,
-                                          u"%1 The game in %2 is %3, so the TC may not run.\n\nLaunch it anyway?"_s.arg(
-                                              launch.version.message, launch.gameDir, versionName(launch.installedVersion)),
-                                          false))
+        && !m_services.messages->question(this, kTitle, versionMismatchText(launch) + u"\n\nLaunch it anyway?"_s, false))
         return false;
     *mode = DeleteMode::ToTrash;
     if (launch.hasTrashSteps && !launch.trashAvailable) {

@@ -26,6 +26,10 @@ struct PlanSummary {
     QString text() const;
 };
 
+/// "This TC needs Duke Nukem 3D 1.3D. The game in DIR is 1.4/1.5, so the TC may not run.": a
+/// version that does not match, as the window asks and the command line warns.
+QString versionMismatchText(const PreparedLaunch &launch);
+
 /// "1 change undone", "3 changes undone": what a restore did, for the player.
 QString changesUndoneText(int steps);
 

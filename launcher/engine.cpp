@@ -115,6 +115,29 @@ QString includerOf(const QString &name, const TcDefinition &tc)
     return {};
 }
 
+QString engineTitle(EngineKind kind)
+{
+    switch (kind) {
+    case EngineKind::EDuke32:
+        return u"EDuke32"_s;
+    case EngineKind::Raze:
+        return u"Raze"_s;
+    case EngineKind::DosBox:
+        return u"DOSBox"_s;
+    case EngineKind::Custom:
+        break;
+    }
+    return u"The custom engine"_s;
+}
+
+// "a", "a and b", "a, b and c".
+QString spokenList(const QStringList &items)
+{
+    if (items.size() < 2)
+        return items.value(0);
+    return items.first(items.size() - 1).join(u", "_s) + u" and "_s + items.constLast();
+}
+
 LaunchCommand failed(const QString &why)
 {
     LaunchCommand command;
@@ -225,10 +248,14 @@ EngineInstall findEngine(const EngineSettings &settings, const QStringList &flat
         install.kind = EngineInstall::Kind::Native;
         install.program = native;
     } else {
-        install.error = u"No %1 was found: none of %2 is on PATH and none of the Flatpak apps %3 is installed."_s
-                            .arg(engineProgramNames(settings.kind).constFirst(),
-                                 engineProgramNames(settings.kind).join(u", "_s),
-                                 engineFlatpakIds(settings.kind).join(u", "_s));
+        const QStringList programs = engineProgramNames(settings.kind);
+        const QStringList apps = engineFlatpakIds(settings.kind);
+        install.error = u"%1 was not found: %2, and %3."_s.arg(
+            engineTitle(settings.kind),
+            programs.size() == 1 ? u"%1 is not on PATH"_s.arg(programs.constFirst())
+                                 : u"none of %1 is on PATH"_s.arg(spokenList(programs)),
+            apps.size() == 1 ? u"its Flatpak app %1 is not installed"_s.arg(apps.constFirst())
+                             : u"none of its Flatpak apps, %1, is installed"_s.arg(spokenList(apps)));
     }
     return install;
 }

@@ -35,14 +35,14 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
         return refused(u"The game directory \"%1\" is a link; choose the folder it leads to."_s.arg(gameDir));
 
     if (tc.groupFile.isEmpty())
-        return refused(u"The TC \"%1\" has no group file."_s.arg(tc.name));
+        return refused(u"The TC has no group file."_s);
     QStringList missing;
     for (const QString &file : QStringList{tc.groupFile, tc.gameCon} + tc.otherFiles) {
         if (!file.isEmpty() && !QFileInfo(file).isFile())
             missing << file;
     }
     if (!missing.isEmpty())
-        return refused(u"Files of the TC \"%1\" are missing: %2"_s.arg(tc.name, missing.join(u", "_s)));
+        return refused(u"The TC's files are missing: %1"_s.arg(missing.join(u", "_s)));
 
     const GrpDirectory group = readGrpDirectory(tc.groupFile);
     if (!group.ok())

@@ -178,7 +178,9 @@ TEST(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesTheDi
 TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
 {
     LaunchScene scene;
-    scene.fillStore();
+    TcDefinition old = scene.tcNamed(u"Old TC"_s);
+    old.version = u"1.3D"_s;
+    scene.fillStore({old});
     const auto before = snapshotOf(scene.path());
 
     const Outcome dry = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
@@ -191,6 +193,13 @@ TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
     EXPECT_EQ(unasked.status, 5) << shown(unasked);
     EXPECT_TRUE(unasked.err.contains(u"--yes"_s)) << shown(unasked);
     EXPECT_EQ(snapshotOf(scene.path()), before);
+
+    // The size of the 1.5 Atomic Edition's group (a sparse file): the plan names both versions.
+    QFile mainGroup(scene.gameDir + u"/DUKE3D.GRP"_s);
+    ASSERT_TRUE(mainGroup.resize(44356548));
+    const Outcome mismatch = quillon(scene, {u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
+    EXPECT_TRUE(mismatch.out.contains(u"This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5, so the TC may not run."_s))
+        << shown(mismatch);
 }
 
 TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
@@ -211,21 +220,29 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
         int status;
         QString message;
     };
+    const QString vanishedRefused = u"quillon: The launch of \"Vanished\" was refused. "_s;
     const QList<Case> cases{
-        {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5, u"does not exist"_s},
-        {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5, u"GAME.CON"_s},
-        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, u"GONE.ART"_s},
-        {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6, u"no engine"_s},
-        {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6, u"raze"_s},
+        {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5,
+         vanishedRefused + u"The game directory \""_s + scene.path() + u"/nowhere\" does not exist."_s},
+        {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5,
+         u"quillon: The launch of \"Not a group\" was refused. The group file \""_s + notAGroup.groupFile
+             + u"\" cannot be used: the file is too short to be a group file (12 bytes)."_s},
+        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, vanishedRefused + u"The TC's files are missing: "_s + vanished.otherFiles[0]},
+        {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6,
+         vanishedRefused + u"The engine \""_s + scene.path() + u"/no engine\" is not installed or cannot be run."_s},
+        {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6,
+         vanishedRefused + u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s},
         {"name held twice in case", {u"--launch"_s, u"Twice"_s, u"--yes"_s}, 4,
-         u"\"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s},
-        {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"Nobody"_s},
+         u"quillon: The launch of \"Twice\" was refused. The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s},
+        {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"quillon: No TC called \"Nobody\" is stored."_s},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const Outcome run = quillon(scene, c.arguments);
         EXPECT_EQ(run.status, c.status) << shown(run);
-        EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.contains(c.message)) << shown(run);
+        // The TC's folder holds a line break: each line of the message says where it comes from.
+        EXPECT_TRUE(run.err.startsWith(QString(c.message).replace(u"\n"_s, u"\nquillon: "_s))) << shown(run);
+        EXPECT_EQ(run.err.count(u"\n"_s), run.err.count(u"\nquillon: "_s) + 1) << shown(run);
     }
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";

@@ -218,7 +218,7 @@ TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
     const QStringList said = l.messages();
     ASSERT_EQ(said.size(), 2) << said.join(u'\n').toStdString();
     EXPECT_TRUE(said[0].startsWith(u"Quillon? This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5"_s));
-    EXPECT_TRUE(said[1].startsWith(u"Quillon! Files of the TC \"Gone TC\" are missing: "_s + gone.groupFile));
+    EXPECT_TRUE(said[1].startsWith(u"Quillon! The launch of \"Gone TC\" was refused. The TC's files are missing: "_s + gone.groupFile));
     EXPECT_EQ(l.fakes.forms->shown, 0);
 }
 
