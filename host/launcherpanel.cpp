@@ -549,11 +549,14 @@ void LauncherPanel::offerLeftoverRestore()
         m_leftoverGameWatch->start();
         return;
     }
-    const QString question = u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never "
-                             "given back (the launcher or the computer stopped while the game ran).\n\nGive the game "
-                             "directory back now?"_s.arg(pending->label,
-                                                         QLocale().toString(pending->started, QLocale::ShortFormat),
-                                                         pending->gameDir);
+    const QString started = QLocale().toString(pending->started, QLocale::ShortFormat);
+    const QString question = pending->keptOnPurpose
+        ? u"The launch of \"%1\" on %2 left its changes in the game directory %3 when the game ended, as it was told to "
+          "(\"Give the game directory back when the game ends\" was off, or --no-restore was given).\n\nGive the game "
+          "directory back now?"_s.arg(pending->label, started, pending->gameDir)
+        : u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never given back (the "
+          "launcher or the computer stopped while the game ran).\n\nGive the game directory back now?"_s
+              .arg(pending->label, started, pending->gameDir);
     if (m_services.messages->question(this, kTitle, question, true))
         restoreByHand();
     else

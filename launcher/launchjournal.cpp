@@ -107,6 +107,7 @@ struct JournalContents {
     QDateTime started;
     QMap<int, JournalStep> steps;
     QList<EngineProcess> engines;
+    bool kept = false;
     QString error;
     bool headerless = false; // cut before its first line was whole: nothing was done yet
 };
@@ -177,6 +178,8 @@ JournalContents readJournal(const QString &path)
                 it->skipped = true;
         } else if (f[0] == "engine" && f.size() >= 3) {
             contents.engines.append({f[1].toLongLong(), f[2].toULongLong()});
+        } else if (f[0] == "kept") {
+            contents.kept = true;
         }
     }
     contents.headerless = first;
@@ -341,10 +344,10 @@ std::optional<PendingJournal> LaunchJournal::pending() const
         return std::nullopt;
     const JournalContents contents = readJournal(path());
     const auto engine = runningEngineOf(contents);
-    return PendingJournal{path(), contents.gameDir, contents.label, contents.started, engine ? engine->pid : 0};
+    return PendingJournal{path(), contents.gameDir, contents.label, contents.started, engine ? engine->pid : 0, contents.kept};
 }
 
-bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
+bool LaunchJournal::appendRecord(const QList<QByteArray> &fields, QString *error)
 {
     JournalFile journal;
     // The journal's lines so far were each written whole by apply(), so this one starts a line.
@@ -353,12 +356,22 @@ bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
             *error = u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path(), fileops::errorText(failed));
         return false;
     }
-    if (!journal.append({"engine", QByteArray::number(engine.pid), QByteArray::number(engine.startTime)})) {
+    if (!journal.append(fields)) {
         if (error)
             *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path(), fileops::errorText(errno));
         return false;
     }
     return true;
+}
+
+bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
+{
+    return appendRecord({"engine", QByteArray::number(engine.pid), QByteArray::number(engine.startTime)}, error);
+}
+
+bool LaunchJournal::recordKept(QString *error)
+{
+    return appendRecord({"kept"}, error);
 }
 
 ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,

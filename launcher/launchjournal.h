@@ -60,6 +60,7 @@ struct PendingJournal {
     QString label; ///< the TC's name, for the player
     QDateTime started;
     qint64 gameStillRunning = 0; ///< the process of the launch's game while it still runs, else 0
+    bool keptOnPurpose = false;  ///< the game ended, and the launch was told to leave the changes
 };
 
 /// The durable record of one launch's changes to a game directory, and their undoing.
@@ -101,6 +102,9 @@ public:
     /// no restore (also by a later program, after this one died) takes the directory from under
     /// it. Needs the journal of apply().
     bool recordEngine(const EngineProcess &engine, QString *error = nullptr);
+    /// Records that the game ended and the launch leaves the directory as the game left it, as
+    /// it was told, so that the restore offered later does not take it for a crash.
+    bool recordKept(QString *error = nullptr);
 
     /// Refused, changing nothing, while a game recorded by recordEngine() still runs. Otherwise
     /// undoes the journal's steps in reverse order: renamed and trashed files go back (their
@@ -112,6 +116,8 @@ public:
     RestoreReport restore(Trash &trash);
 
 private:
+    bool appendRecord(const QList<QByteArray> &fields, QString *error);
+
     QString m_stateDir;
 };
 

@@ -269,7 +269,10 @@ TEST(LauncherPanel, ALeftoverJournalIsOfferedAtStartBlocksLaunchesAndIsRestoredO
     l.launch();
     const QStringList said = l.messages();
     ASSERT_EQ(said.size(), 2);
-    EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)) << said[0].toStdString();
+    // The launch was told to leave its changes: no word of a launcher that stopped.
+    EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s) && said[0].contains(u"as it was told to"_s)
+                && !said[0].contains(u"stopped"_s))
+        << said[0].toStdString();
     EXPECT_TRUE(said[1].contains(u"restore the game directory first"_s)) << said[1].toStdString();
     EXPECT_EQ(l.fakes.forms->shown, 0);
     clickOn(restore);
@@ -301,7 +304,9 @@ TEST(LauncherPanel, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
     ASSERT_TRUE(orphan.end());
     ASSERT_TRUE(l.backAsItWas()) << l.status().toStdString();
     ASSERT_EQ(l.messages().size(), 3);
-    EXPECT_TRUE(l.messages()[2].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)) << l.messages()[2].toStdString();
+    EXPECT_TRUE(l.messages()[2].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)
+                && l.messages()[2].contains(u"the launcher or the computer stopped while the game ran"_s))
+        << l.messages()[2].toStdString();
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(restore->isEnabled());
 }
