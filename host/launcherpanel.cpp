@@ -128,7 +128,6 @@ void LauncherPanel::createWidgets()
         cboEngine->addItem(engineKindName(kind), int(kind));
     txtProgram = new QLineEdit;
     txtProgram->setObjectName(u"txtProgram"_s);
-    txtProgram->setPlaceholderText(u"Found on PATH or as a Flatpak app"_s);
     cmdProgram = new QToolButton;
     cmdProgram->setObjectName(u"cmdProgram"_s);
     cmdProgram->setText(u"..."_s);
@@ -256,21 +255,36 @@ void LauncherPanel::reloadTCNames()
         if (name == selected)
             lstTCs->setCurrentItem(item);
     }
-    lblCount->setText(names.size() == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(names.size()));
     applyFilter();
+    // A first start: the empty list, the empty fields and the disabled Launch button say nothing
+    // of where to begin. Not when the store cannot be read: the window says that instead.
+    const QString firstSteps = u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom "
+                               "Group\" (the first button of its toolbar), or \"Define TC using supplied script\" for a "
+                               ".tcs file. Then choose the game directory and the engine here, and launch it."_s;
+    if (names.isEmpty() && lblStatus->text().isEmpty() && m_services.store->readProblem().isEmpty())
+        lblStatus->setText(firstSteps);
+    else if (!names.isEmpty() && lblStatus->text() == firstSteps)
+        lblStatus->clear();
 }
 
 void LauncherPanel::applyFilter()
 {
     const QString filter = txtFilter->text().trimmed();
+    int shown = 0;
     for (int row = 0; row < lstTCs->count(); ++row) {
         QListWidgetItem *item = lstTCs->item(row);
         const bool hide = !filter.isEmpty() && !item->text().contains(filter, Qt::CaseInsensitive);
         item->setHidden(hide);
+        shown += hide ? 0 : 1;
         // A hidden TC cannot be launched by a key the player did not aim at it.
         if (hide && item->isSelected())
             item->setSelected(false);
     }
+    const int stored = lstTCs->count();
+    if (filter.isEmpty())
+        lblCount->setText(stored == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(stored));
+    else
+        lblCount->setText(u"%1 of %2 TCs match the filter"_s.arg(shown).arg(stored));
     markVisibleItems();
     updateControls();
 }
@@ -326,6 +340,7 @@ void LauncherPanel::updateControls()
 {
     const bool custom = EngineKind(cboEngine->currentData().toInt()) == EngineKind::Custom;
     txtArguments->setEnabled(custom);
+    txtProgram->setPlaceholderText(custom ? u"The program to start (required for Custom)"_s : u"Found on PATH or as a Flatpak app"_s);
     chkFlatpak->setEnabled(!custom);
     const bool running = isRunning();
     cmdLaunch->setEnabled(!running && !lstTCs->selectedItems().isEmpty());

@@ -108,6 +108,8 @@ TEST(LauncherPanel, ThePlayerSetsUpTheEnginePreviewsLaunchesAndGetsTheDirectoryB
     EXPECT_FALSE(arguments->isEnabled());
     chooseItem(l.find<QComboBox>(u"cboEngine"_s), 3);
     EXPECT_TRUE(arguments->isEnabled());
+    // Custom finds no program by itself: the empty field must not say it does.
+    EXPECT_FALSE(l.find<QLineEdit>(u"txtProgram"_s)->placeholderText().contains(u"PATH"_s));
     clickOn(l.find<QToolButton>(u"cmdProgram"_s));
     clickOn(arguments);
     QTest::keyClick(arguments, Qt::Key_A, Qt::ControlModifier);
@@ -200,8 +202,11 @@ TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
     EXPECT_TRUE(item(u"Odd TC"_s)->toolTip().isEmpty() && item(u"Odd TC"_s)->icon().isNull());
 
     auto *filter = l.find<QLineEdit>(u"txtFilter"_s);
+    auto *count = l.find<QLabel>(u"lblCount"_s);
+    EXPECT_EQ(count->text(), u"3 TCs stored"_s);
     typeInto(filter, u"tc"_s);
     EXPECT_EQ(itemsOf(list), (QStringList{u"Odd TC"_s, u"Gone TC"_s}));
+    EXPECT_EQ(count->text(), u"2 of 3 TCs match the filter"_s);
     l.choose(u"Gone TC"_s);
     typeInto(filter, u" O"_s); // "tc o": not a substring of any name
     EXPECT_EQ(itemsOf(list), QStringList());
@@ -209,6 +214,7 @@ TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
     QTest::keyClick(filter, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(filter, Qt::Key_Delete);
     EXPECT_EQ(itemsOf(list).size(), 3);
+    EXPECT_EQ(count->text(), u"3 TCs stored"_s);
 
     // The TC needs another version of the game: the player is asked, and No stops there.
     l.choose(u"Another"_s);
@@ -230,13 +236,23 @@ TEST(LauncherPanel, AStoreThatCannotBeReadIsShownAtTheTopAndLeftAsItIs)
     Launcher l(scene);
     const QString text = l.find<QLabel>(u"lblStoreProblem"_s)->text();
     EXPECT_TRUE(l.find<QFrame>(u"fraStoreProblem"_s)->isVisible());
-    EXPECT_TRUE(text.contains(scene.storePath()) && text.contains(u"left the file as it is"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(scene.storePath()) && text.contains(u"Quillon left it as it is"_s)) << text.toStdString();
     EXPECT_EQ(l.find<QListWidget>(u"lstTCs"_s)->count(), 0);
+    EXPECT_FALSE(l.status().contains(u"No TC is stored yet"_s)) << "the TCs may well be there";
     // Leaving a field writes the settings: the store refuses, and says so.
     l.paths->answers = {scene.gameDir};
     clickOn(l.find<QToolButton>(u"cmdGameDir"_s));
     EXPECT_EQ(l.messages().size(), 1);
     EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), damaged);
+}
+
+TEST(LauncherPanel, AFirstStartWithAnEmptyStoreSaysWhereToBegin)
+{
+    LaunchScene scene;
+    Launcher l(scene);
+    EXPECT_TRUE(l.status().startsWith(u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom Group\""_s))
+        << l.status().toStdString();
+    EXPECT_EQ(l.find<QLabel>(u"lblCount"_s)->text(), u"0 TCs stored"_s);
 }
 
 // Leaves a launch's changes in the game directory, as a launcher that crashed would.
