@@ -157,14 +157,15 @@ QString findCaseInsensitive(const QString &folder, const QString &name)
 
 } // namespace
 
-QString LaunchCommand::displayCommand() const
+QString LaunchCommand::displayCommand(Layout layout) const
 {
-    QStringList parts;
-    parts.reserve(arguments.size() + 1);
-    parts.append(shellQuoted(program));
-    for (const QString &argument : arguments)
-        parts.append(shellQuoted(argument));
-    const QString run = parts.join(u' ');
+    QString run = shellQuoted(program);
+    for (const QString &argument : arguments) {
+        // Outside any quotes, where a backslash and a line break are nothing to the shell.
+        if (layout == Layout::OptionPerLine && argument.startsWith(u'-'))
+            run += u" \\\n   "_s;
+        run += u' ' + shellQuoted(argument);
+    }
     return workingDir.isEmpty() ? run : u"cd "_s + shellQuoted(workingDir) + u" && "_s + run;
 }
 

@@ -70,9 +70,16 @@ struct OSTREL_EXPORT LaunchCommand {
     QString error;               ///< the launch cannot be built; the rest is empty
 
     bool ok() const { return error.isEmpty(); }
-    /// The exact command as one line for a POSIX shell, each argument quoted as needed, after a
-    /// cd to the working folder. For display and copying only; it is never executed.
-    QString displayCommand() const;
+
+    enum class Layout {
+        OneLine,
+        /// Each option ("-x", "--save") starts a line of its own, the lines joined by a
+        /// backslash, so that a wrapping text box never breaks one.
+        OptionPerLine,
+    };
+    /// The exact command for a POSIX shell, each argument quoted as needed, after a cd to the
+    /// working folder. For display and copying only; it is never executed.
+    QString displayCommand(Layout layout = Layout::OneLine) const;
 };
 
 /// The program names looked for on PATH for a preset (empty for Custom).

@@ -25,7 +25,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QAbstractTextDocumentLayout>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -54,6 +57,25 @@ QStringList itemsOf(QListWidget *list)
             items << list->item(row)->text();
     }
     return items;
+}
+
+// The options ("-x", "--save") that a line of the command box ends inside, at its width now.
+QStringList optionsBrokenAcrossLines(QPlainTextEdit *box)
+{
+    QStringList broken;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        box->document()->documentLayout()->blockBoundingRect(block); // lays the block out
+        const QString text = block.text();
+        for (int i = 1; i < block.layout()->lineCount(); ++i) {
+            const int at = block.layout()->lineAt(i).textStart();
+            if (at == 0 || text[at - 1].isSpace() || text[at].isSpace())
+                continue;
+            const qsizetype start = text.lastIndexOf(u' ', at - 1) + 1;
+            if (text[start] == u'-')
+                broken << text.mid(start, at - start) + u'|' + text.mid(at).section(u' ', 0, 0);
+        }
+    }
+    return broken;
 }
 
 // The launcher window on the scene's store, with every dialog answered by the test.
@@ -126,7 +148,14 @@ TEST(LauncherPanel, ThePlayerSetsUpTheEnginePreviewsLaunchesAndGetsTheDirectoryB
     l.fakes.forms->onShow = [&](QDialog *preview) {
         ASSERT_EQ(preview->objectName(), u"launchPreview"_s);
         renamed = itemsOf(child<QListWidget>(preview, u"previewRenamed"_s));
-        command = child<QPlainTextEdit>(preview, u"previewCommand"_s)->toPlainText();
+        auto *box = child<QPlainTextEdit>(preview, u"previewCommand"_s);
+        command = box->toPlainText();
+        // However narrow the player makes the preview, an option stays whole on its line.
+        for (int width = 760; width >= 200; width -= 3) {
+            preview->resize(width, preview->height());
+            QApplication::sendPostedEvents();
+            ASSERT_EQ(optionsBrokenAcrossLines(box), QStringList()) << "at " << box->width() << " pixels";
+        }
         press(preview, u"previewCopy"_s);
         press(preview, u"previewCancel"_s);
         EXPECT_FALSE(preview->isVisible());

@@ -211,15 +211,17 @@ TEST(Engine, TheDisplayedCommandQuotesEveryArgumentForAPosixShell)
     test::LauncherSandbox sandbox;
     LaunchCommand command;
     command.program = u"printf"_s;
-    command.arguments = {u"%s\\0"_s, kOdd, u"plain"_s, QString(), u"~/*.map"_s, u"'"_s};
+    command.arguments = {u"%s\\0"_s, kOdd, u"-x"_s, u"plain"_s, QString(), u"--save=~/*.map"_s, u"'"_s, u"-"_s};
     command.workingDir = sandbox.path() + u"/a 'b'"_s;
     QDir().mkpath(command.workingDir);
-    QProcess sh;
-    sh.start(u"/bin/sh"_s, {u"-c"_s, command.displayCommand()});
-    ASSERT_TRUE(sh.waitForFinished(10000));
-    QList<QByteArray> printed = sh.readAllStandardOutput().split('\0');
-    printed.removeLast();
-    EXPECT_EQ(printed, (QList<QByteArray>{kOdd.toUtf8(), "plain", "", "~/*.map", "'"}));
+    for (const auto layout : {LaunchCommand::Layout::OneLine, LaunchCommand::Layout::OptionPerLine}) {
+        QProcess sh;
+        sh.start(u"/bin/sh"_s, {u"-c"_s, command.displayCommand(layout)});
+        ASSERT_TRUE(sh.waitForFinished(10000));
+        QList<QByteArray> printed = sh.readAllStandardOutput().split('\0');
+        printed.removeLast();
+        EXPECT_EQ(printed, (QList<QByteArray>{kOdd.toUtf8(), "-x", "plain", "", "--save=~/*.map", "'", "-"}));
+    }
 }
 
 // Which sizes mean which version is a table in the code; the panel's test launches on a 1.4/1.5 group.
