@@ -172,7 +172,8 @@ Modes without a window (no display needed):
                          of the launcher's settings: print the clean-up plan and the exact
                          command, ask "Apply? [y/N]", clean up the game directory, run the
                          game, wait for it, give the game directory back and print where
-                         the game's log is.
+                         the game's log is. Ctrl+C, SIGTERM or closing the terminal while
+                         the game runs ends the game and gives the directory back.
   --restore              Give back a game directory left changed by a launch that did not
                          finish (a crash, --no-restore).
   -v, --version          Print the version.
@@ -193,21 +194,24 @@ With --launch:
                          "[-x {con}]" is left out whole when {con} is empty.
 
 Other options:
-  --store FILE           Use the settings store FILE instead of the per-user store
-                         (%1).
+  --store FILE           Use the settings store FILE, which must exist, instead of the
+                         per-user store (%1).
   --quit-after MS        Close every window, naming it on standard output, and quit after
                          MS milliseconds (for tests and demos).
 
 Exit statuses:
   0  success
-  1  the game ran and exited with an error
-  2  a TC script file or the command line is wrong
-  3  the settings store cannot be read
+  1  the game ran and exited with an error, or crashed
+  2  a TC script file or the command line is wrong (an --arguments template that no
+     TC could fill included)
+  3  the settings store cannot be read, or the one --store names does not exist
   4  no such TC, or the name is ambiguous
-  5  the launch was refused (game directory, group file, files gone, unknown clean-up
-     preference) or declined
+  5  the launch was refused (the game directory, the group file, files gone, an
+     unknown clean-up preference, an earlier launch not given back, ...) or declined
   6  the engine is not installed or could not be started
   7  a game directory could not be fully given back (what was not is printed)
+  128 + N  interrupted by signal N while the game ran (130: Ctrl+C, 143: SIGTERM,
+     129: the terminal closed); the game was ended and the directory given back
 )"_s.arg(SqliteSettingsStore::defaultPath());
 }
 

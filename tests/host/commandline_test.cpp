@@ -212,6 +212,7 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     scene.fillStore({notAGroup, vanished, scene.tcNamed(u"Twice"_s)});
     // A second listed name that differs only in case: the store cannot tell their keys apart.
     SqliteSettingsStore(scene.storePath()).SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"TWICE"_s);
+    QFile::link(scene.gameDir, scene.path() + u"/link"_s);
     const auto before = snapshotOf(scene.gameDir);
     const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--yes"_s};
     struct Case {
@@ -224,6 +225,8 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     const QList<Case> cases{
         {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5,
          vanishedRefused + u"The game directory \""_s + scene.path() + u"/nowhere\" does not exist."_s},
+        {"a game directory that is a link", {u"--launch"_s, u"Odd TC"_s, u"--game-dir"_s, scene.path() + u"/link"_s}, 5,
+         u"quillon: The launch of \"Odd TC\" was refused. The game directory \""_s + scene.path() + u"/link\" is a link"_s},
         {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5,
          u"quillon: The launch of \"Not a group\" was refused. The group file \""_s + notAGroup.groupFile
              + u"\" cannot be used: the file is too short to be a group file (12 bytes)."_s},
