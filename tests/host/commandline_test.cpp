@@ -221,22 +221,21 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
         int status;
         QString message;
     };
-    const QString vanishedRefused = u"quillon: The launch of \"Vanished\" was refused. "_s;
+    const auto refused = [](const QString &tc, const QString &why) { return u"quillon: The launch of \"%1\" was refused. %2"_s.arg(tc, why); };
     const QList<Case> cases{
         {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5,
-         vanishedRefused + u"The game directory \""_s + scene.path() + u"/nowhere\" does not exist."_s},
+         refused(u"Vanished"_s, u"The game directory \"%1/nowhere\" does not exist."_s.arg(scene.path()))},
         {"a game directory that is a link", {u"--launch"_s, u"Odd TC"_s, u"--game-dir"_s, scene.path() + u"/link"_s}, 5,
-         u"quillon: The launch of \"Odd TC\" was refused. The game directory \""_s + scene.path() + u"/link\" is a link"_s},
+         refused(u"Odd TC"_s, u"The game directory \"%1/link\" is a link"_s.arg(scene.path()))},
         {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5,
-         u"quillon: The launch of \"Not a group\" was refused. The group file \""_s + notAGroup.groupFile
-             + u"\" cannot be used: the file is too short to be a group file (12 bytes)."_s},
-        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, vanishedRefused + u"The TC's files are missing: "_s + vanished.otherFiles[0]},
+         refused(u"Not a group"_s, u"The group file \"%1\" cannot be used: the file is too short to be a group file (12 bytes)."_s.arg(notAGroup.groupFile))},
+        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, refused(u"Vanished"_s, u"The TC's files are missing: "_s + vanished.otherFiles[0])},
         {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6,
-         vanishedRefused + u"The engine \""_s + scene.path() + u"/no engine\" is not installed or cannot be run."_s},
+         refused(u"Vanished"_s, u"The engine \"%1/no engine\" is not installed or cannot be run."_s.arg(scene.path()))},
         {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6,
-         vanishedRefused + u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s},
+         refused(u"Vanished"_s, u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s)},
         {"name held twice in case", {u"--launch"_s, u"Twice"_s, u"--yes"_s}, 4,
-         u"quillon: The launch of \"Twice\" was refused. The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s},
+         refused(u"Twice"_s, u"The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s)},
         {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"quillon: No TC called \"Nobody\" is stored."_s},
     };
     for (const Case &c : cases) {
@@ -279,7 +278,8 @@ TEST(QuillonCommandLine, AStoreThatCannotBeReadIsOneMessageAndStatus3)
     const QString store = scene.storePath();
     const QString elsewhere = scene.path() + u"/elsewhere.sqlite3"_s;
     const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s};
-    const auto run = [&](const QStringList &arguments, const QString &because) {
+    const auto run = [&](const char *what, const QStringList &arguments, const QString &because) {
+        SCOPED_TRACE(what);
         for (const QStringList &command : {QStringList{u"--list"_s}, odd}) {
             // Once is about 5 s; a wait at every read of the store took eight times as long.
             const Outcome run = quillon(scene.quillonEnvironment(), command + arguments, 20000);
@@ -289,33 +289,23 @@ TEST(QuillonCommandLine, AStoreThatCannotBeReadIsOneMessageAndStatus3)
         }
     };
 
-    {
-        // Another program holds the store's lock for as long as it runs.
-        QProcess holder;
-        holder.start(u"sqlite3"_s, {store});
-        holder.write("BEGIN EXCLUSIVE; SELECT count(*) FROM settings;\n");
-        ASSERT_TRUE(holder.waitForReadyRead(10000)) << "sqlite3 did not take the lock";
-        SCOPED_TRACE("locked");
-        run({}, u"\""_s + store + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
-        holder.closeWriteChannel();
-        holder.waitForFinished();
-    }
-    {
-        SCOPED_TRACE("not there");
-        run({u"--store"_s, elsewhere}, u"The settings store \""_s + elsewhere + u"\" does not exist."_s);
-        EXPECT_FALSE(QFileInfo::exists(elsewhere));
-    }
-    {
-        SCOPED_TRACE("a folder");
-        QDir().mkpath(elsewhere);
-        run({u"--store"_s, elsewhere}, u"it is a folder, not a file. Quillon left it as it is."_s);
-    }
-    {
-        SCOPED_TRACE("damaged");
-        writeFile(store, QByteArray("this is not a database").repeated(200));
-        run({}, u"\""_s + store + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
-        EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), QByteArray("this is not a database").repeated(200));
-    }
+    // Another program holds the store's lock for as long as it runs.
+    QProcess holder;
+    holder.start(u"sqlite3"_s, {store});
+    holder.write("BEGIN EXCLUSIVE; SELECT count(*) FROM settings;\n");
+    ASSERT_TRUE(holder.waitForReadyRead(10000)) << "sqlite3 did not take the lock";
+    run("locked", {}, u"\""_s + store + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
+    holder.closeWriteChannel();
+    holder.waitForFinished();
+
+    run("not there", {u"--store"_s, elsewhere}, u"The settings store \""_s + elsewhere + u"\" does not exist."_s);
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    QDir().mkpath(elsewhere);
+    run("a folder", {u"--store"_s, elsewhere}, u"it is a folder, not a file. Quillon left it as it is."_s);
+    const QByteArray damaged = QByteArray("this is not a database").repeated(200);
+    writeFile(store, damaged);
+    run("damaged", {}, u"\""_s + store + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
+    EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), damaged);
 }
 
 // A signal while the game runs ends the game and gives the directory back, however it comes:
