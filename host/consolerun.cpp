@@ -368,7 +368,7 @@ int ConsoleRun::launch()
     });
     QString error;
     if (!session->start(prepared, mode, &error)) {
-        say(error);
+        say(launchRefusedText(prepared.label, error));
         return kExitRefused;
     }
     loop.exec();

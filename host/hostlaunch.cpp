@@ -22,14 +22,19 @@ HostLaunch refused(LaunchRefusal why, const QString &message)
     return launch;
 }
 
-// Read on its own (a line among a script's output, a message box), a refusal names the TC and
-// says that nothing was launched.
 HostLaunch refusedLaunchOf(const QString &tcName, LaunchRefusal why, const QString &reason)
 {
-    return refused(why, u"The launch of \"%1\" was refused. %2"_s.arg(tcName, reason));
+    return refused(why, launchRefusedText(tcName, reason));
 }
 
 } // namespace
+
+// Read on its own (a line among a script's output, a message box), a refusal names the TC and
+// says that nothing was launched.
+QString launchRefusedText(const QString &tcName, const QString &reason)
+{
+    return u"The launch of \"%1\" was refused. %2"_s.arg(tcName, reason);
+}
 
 HostLaunch prepareHostLaunch(SettingsStore &store, const HostSettings &settings, const QString &tcName, Trash &trash,
                              const QString &stateDir)

@@ -435,7 +435,7 @@ void LauncherPanel::launchSelected()
     m_session->setRestoreOnExit(chkRestore->isChecked());
     QString error;
     if (!m_session->start(launch.prepared, mode, &error)) {
-        warn(error);
+        warn(launchRefusedText(launch.prepared.label, error));
         updateControls();
         return;
     }

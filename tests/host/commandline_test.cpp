@@ -246,6 +246,12 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
         EXPECT_TRUE(run.err.startsWith(QString(c.message).replace(u"\n"_s, u"\nquillon: "_s))) << shown(run);
         EXPECT_EQ(run.err.count(u"\n"_s), run.err.count(u"\nquillon: "_s) + 1) << shown(run);
     }
+    // Refused at the start, where the TC's save folder cannot be made (under a file).
+    writeFile(scene.path() + u"/a file"_s, "not a folder");
+    const Outcome noSaves = quillon(scene, odd, {}, scene.path() + u"/a file/data"_s);
+    EXPECT_EQ(noSaves.status, 5) << shown(noSaves);
+    EXPECT_TRUE(noSaves.err.startsWith(refused(u"Odd TC"_s, u"The folder \"%1/a file/data\" cannot be created"_s.arg(scene.path()))))
+        << shown(noSaves);
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
 
