@@ -113,8 +113,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.gameDir = parser.value(gameDir);
     if (parser.isSet(program))
         line.program = parser.value(program);
-    if (parser.isSet(argumentTemplate))
+    if (parser.isSet(argumentTemplate)) {
         line.argumentTemplate = parser.value(argumentTemplate);
+        if (const QString problem = argumentTemplateProblem(*line.argumentTemplate); !problem.isEmpty())
+            return wrong(u"--arguments \"%1\" cannot be used: %2"_s.arg(*line.argumentTemplate, problem));
+    }
     if (parser.isSet(engine)) {
         line.engine = engineKindFromName(parser.value(engine));
         if (!line.engine)
@@ -160,12 +163,17 @@ With FILE, only the script editor opens, showing that TC script (.tcs); Quillon 
 when the editor is closed.
 
 Modes without a window (no display needed):
-  --list                 Print the stored TC names, one a line, in store order.
+  --list                 Print the stored TC names, one a line, in store order. In a
+                         name, a backslash is written \\, a line break \n, a carriage
+                         return \r, a tab \t and any other control character as \xHH
+                         (its UTF-8 bytes), as printf %b reads them back; an empty
+                         name is an empty line.
   --launch NAME          Launch the TC called NAME with the engine and game directory
                          of the launcher's settings: print the clean-up plan and the exact
                          command, ask "Apply? [y/N]", clean up the game directory, run the
                          game, wait for it, give the game directory back and print where
-                         the game's log is.
+                         the game's log is. Ctrl+C, SIGTERM or closing the terminal while
+                         the game runs ends the game and gives the directory back.
   --restore              Give back a game directory left changed by a launch that did not
                          finish (a crash, --no-restore).
   -v, --version          Print the version.
@@ -186,21 +194,24 @@ With --launch:
                          "[-x {con}]" is left out whole when {con} is empty.
 
 Other options:
-  --store FILE           Use the settings store FILE instead of the per-user store
-                         (%1).
+  --store FILE           Use the settings store FILE, which must exist, instead of the
+                         per-user store (%1).
   --quit-after MS        Close every window, naming it on standard output, and quit after
                          MS milliseconds (for tests and demos).
 
 Exit statuses:
   0  success
-  1  the game ran and exited with an error
-  2  a TC script file or the command line is wrong
-  3  the settings store cannot be read
+  1  the game ran and exited with an error, or crashed
+  2  a TC script file or the command line is wrong (an --arguments template that no
+     TC could fill included)
+  3  the settings store cannot be read, or the one --store names does not exist
   4  no such TC, or the name is ambiguous
-  5  the launch was refused (game directory, group file, files gone, unknown clean-up
-     preference) or declined
+  5  the launch was refused (the game directory, the group file, files gone, an
+     unknown clean-up preference, an earlier launch not given back, ...) or declined
   6  the engine is not installed or could not be started
   7  a game directory could not be fully given back (what was not is printed)
+  128 + N  interrupted by signal N while the game ran (130: Ctrl+C, 143: SIGTERM,
+     129: the terminal closed); the game was ended and the directory given back
 )"_s.arg(SqliteSettingsStore::defaultPath());
 }
 

@@ -4,6 +4,8 @@
 
 namespace ostrel {
 
+class SqliteSettingsStore;
+
 /// The modes of quillon without a window: help, version, the stored names, a launch and a
 /// restore, on standard output (what was asked for) and standard error ("quillon: ...").
 /// Needs a QCoreApplication, never a display.
@@ -15,7 +17,11 @@ public:
     /// Runs the mode and returns the exit status (see exitstatus.h).
     int exec();
 
+    /// Writes a message to standard error, each of its lines as "quillon: LINE".
+    static void say(const QString &text);
+
 private:
+    bool storeReadable(const SqliteSettingsStore &store) const;
     int list();
     int launch();
     int restore();

@@ -12,6 +12,9 @@ enum ExitStatus {
     kExitRefused = 5,         ///< the launch was refused or declined
     kExitEngineNotStarted = 6, ///< the engine is missing or could not be started
     kExitNotRestored = 7,     ///< a journal could not be fully restored
+    /// Plus the signal's number, as a shell counts it (130 for SIGINT, 143 for SIGTERM, 129 for
+    /// SIGHUP): the launch was interrupted, the game ended and the directory given back.
+    kExitInterrupted = 128,
 };
 
 } // namespace ostrel

@@ -22,7 +22,19 @@ HostLaunch refused(LaunchRefusal why, const QString &message)
     return launch;
 }
 
+HostLaunch refusedLaunchOf(const QString &tcName, LaunchRefusal why, const QString &reason)
+{
+    return refused(why, launchRefusedText(tcName, reason));
+}
+
 } // namespace
+
+// Read on its own (a line among a script's output, a message box), a refusal names the TC and
+// says that nothing was launched.
+QString launchRefusedText(const QString &tcName, const QString &reason)
+{
+    return u"The launch of \"%1\" was refused. %2"_s.arg(tcName, reason);
+}
 
 HostLaunch prepareHostLaunch(SettingsStore &store, const HostSettings &settings, const QString &tcName, Trash &trash,
                              const QString &stateDir)
@@ -42,7 +54,7 @@ HostLaunch prepareHostLaunch(SettingsStore &store, const HostSettings &settings,
     // The store finds a definition's keys without regard to case, so two such names share
     // their keys and neither can be launched as what the player meant.
     if (sameName.size() > 1)
-        return refused(LaunchRefusal::AmbiguousName,
+        return refusedLaunchOf(tcName, LaunchRefusal::AmbiguousName,
                        u"The store holds the name \"%1\" %2 times in different case (%3), so the launcher cannot tell "
                        "which definition is meant. Delete the extra ones in the TC manager and define the TC again."_s
                            .arg(tcName)
@@ -55,30 +67,30 @@ HostLaunch prepareHostLaunch(SettingsStore &store, const HostSettings &settings,
     const QString storedPreference = definitions.cleanupPreference();
     const CleanupPreference preference = parseCleanupPreference(storedPreference);
     if (preference == CleanupPreference::Unknown)
-        return refused(LaunchRefusal::UnknownPreference,
+        return refusedLaunchOf(tcName, LaunchRefusal::UnknownPreference,
                        u"The directory clean-up preference \"%1\" is none the launcher knows (Delete, Rename or None). "
                        "Choose one on the \"Directory Clean-up\" page of the TC manager."_s.arg(storedPreference));
 
     const EngineSettings engine = settings.engineSettings();
     // Told apart from the other refusals: a script needs to know the engine is what is missing.
     if (const EngineInstall install = findEngine(engine); install.kind == EngineInstall::Kind::NotFound)
-        return refused(LaunchRefusal::EngineNotFound, install.error);
+        return refusedLaunchOf(tcName, LaunchRefusal::EngineNotFound, install.error);
 
     // Asked before the preview, which would otherwise end in the session's refusal.
     if (const auto pending = LaunchSession::leftoverJournal(stateDir)) {
         if (pending->gameStillRunning)
-            return refused(LaunchRefusal::Refused,
+            return refusedLaunchOf(tcName, LaunchRefusal::Refused,
                            u"The game started for \"%1\" (process %2) is still running on the game directory %3, as that "
                            "launch changed it. Once the game has ended, restore the game directory, then launch."_s
                                .arg(pending->label)
                                .arg(pending->gameStillRunning)
                                .arg(pending->gameDir));
-        return refused(LaunchRefusal::Refused,
+        return refusedLaunchOf(tcName, LaunchRefusal::Refused,
                        u"The changes the launch of \"%1\" made to the game directory %2 have not been given back yet; "
                        "restore the game directory first."_s.arg(pending->label, pending->gameDir));
     }
     if (settings.gameDir.trimmed().isEmpty())
-        return refused(LaunchRefusal::Refused, u"No game directory is set: choose the folder that holds DUKE3D.GRP."_s);
+        return refusedLaunchOf(tcName, LaunchRefusal::Refused, u"No game directory is set: choose the folder that holds DUKE3D.GRP."_s);
 
     LaunchRequest request;
     request.tc = *tc;
@@ -88,7 +100,7 @@ HostLaunch prepareHostLaunch(SettingsStore &store, const HostSettings &settings,
     HostLaunch launch;
     launch.prepared = prepareLaunch(request, trash);
     if (!launch.prepared.ok())
-        return refused(LaunchRefusal::Refused, launch.prepared.error);
+        return refusedLaunchOf(tcName, LaunchRefusal::Refused, launch.prepared.error);
     return launch;
 }
 

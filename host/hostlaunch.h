@@ -32,6 +32,9 @@ struct HostLaunch {
     bool ok() const { return refusal == LaunchRefusal::None; }
 };
 
+/// "The launch of "NAME" was refused. REASON"
+QString launchRefusedText(const QString &tcName, const QString &reason);
+
 /// The launcher's road from a stored TC to a launch ready to preview, the same for the window
 /// and the command line: the store, the name, the clean-up preference, the engine, a launch
 /// not yet given back (its journal in stateDir), then prepareLaunch(). Changes nothing on disk

@@ -80,7 +80,7 @@ void HostWindow::showStoreProblem()
     const QString problem = m_store->readProblem();
     fraStoreProblem->setVisible(!problem.isEmpty());
     lblStoreProblem->setText(problem.isEmpty() ? QString()
-                                               : problem + u"\nQuillon left the file as it is: nothing in it was changed or "
+                                               : problem + u"\nQuillon left it as it is: nothing in it was changed or "
                                                            "replaced. The TC list is empty because the file cannot be "
                                                            "read, not because your TCs are gone. Repair or move the "
                                                            "file, then start Quillon again."_s);

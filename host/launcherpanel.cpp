@@ -46,19 +46,6 @@ constexpr int kCheckedRole = Qt::UserRole + 1;
 // The lines of a log shown when a game fails: enough for the engine's last words.
 constexpr int kTailLines = 40;
 
-QString versionName(GameVersion version)
-{
-    switch (version) {
-    case GameVersion::V13D:
-        return u"1.3D"_s;
-    case GameVersion::V14Or15:
-        return u"1.4/1.5"_s;
-    case GameVersion::Unknown:
-        break;
-    }
-    return u"of an unknown version"_s;
-}
-
 } // namespace
 
 LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<PathDialogs> pathDialogs,
@@ -141,7 +128,6 @@ void LauncherPanel::createWidgets()
         cboEngine->addItem(engineKindName(kind), int(kind));
     txtProgram = new QLineEdit;
     txtProgram->setObjectName(u"txtProgram"_s);
-    txtProgram->setPlaceholderText(u"Found on PATH or as a Flatpak app"_s);
     cmdProgram = new QToolButton;
     cmdProgram->setObjectName(u"cmdProgram"_s);
     cmdProgram->setText(u"..."_s);
@@ -269,21 +255,36 @@ void LauncherPanel::reloadTCNames()
         if (name == selected)
             lstTCs->setCurrentItem(item);
     }
-    lblCount->setText(names.size() == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(names.size()));
     applyFilter();
+    // A first start: the empty list, the empty fields and the disabled Launch button say nothing
+    // of where to begin. Not when the store cannot be read: the window says that instead.
+    const QString firstSteps = u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom "
+                               "Group\" (the first button of its toolbar), or \"Define TC using supplied script\" for a "
+                               ".tcs file. Then choose the game directory and the engine here, and launch it."_s;
+    if (names.isEmpty() && lblStatus->text().isEmpty() && m_services.store->readProblem().isEmpty())
+        lblStatus->setText(firstSteps);
+    else if (!names.isEmpty() && lblStatus->text() == firstSteps)
+        lblStatus->clear();
 }
 
 void LauncherPanel::applyFilter()
 {
     const QString filter = txtFilter->text().trimmed();
+    int shown = 0;
     for (int row = 0; row < lstTCs->count(); ++row) {
         QListWidgetItem *item = lstTCs->item(row);
         const bool hide = !filter.isEmpty() && !item->text().contains(filter, Qt::CaseInsensitive);
         item->setHidden(hide);
+        shown += hide ? 0 : 1;
         // A hidden TC cannot be launched by a key the player did not aim at it.
         if (hide && item->isSelected())
             item->setSelected(false);
     }
+    const int stored = lstTCs->count();
+    if (filter.isEmpty())
+        lblCount->setText(stored == 1 ? u"1 TC stored"_s : u"%1 TCs stored"_s.arg(stored));
+    else
+        lblCount->setText(u"%1 of %2 TCs match the filter"_s.arg(shown).arg(stored));
     markVisibleItems();
     updateControls();
 }
@@ -339,6 +340,7 @@ void LauncherPanel::updateControls()
 {
     const bool custom = EngineKind(cboEngine->currentData().toInt()) == EngineKind::Custom;
     txtArguments->setEnabled(custom);
+    txtProgram->setPlaceholderText(custom ? u"The program to start (required for Custom)"_s : u"Found on PATH or as a Flatpak app"_s);
     chkFlatpak->setEnabled(!custom);
     const bool running = isRunning();
     cmdLaunch->setEnabled(!running && !lstTCs->selectedItems().isEmpty());
@@ -385,10 +387,7 @@ void LauncherPanel::warn(const QString &text)
 bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode)
 {
     if (!launch.version.matches
-        && !m_services.messages->question(this, kTitle,
-                                          u"%1 The game in %2 is %3, so the TC may not run.\n\nLaunch it anyway?"_s.arg(
-                                              launch.version.message, launch.gameDir, versionName(launch.installedVersion)),
-                                          false))
+        && !m_services.messages->question(this, kTitle, versionMismatchText(launch) + u"\n\nLaunch it anyway?"_s, false))
         return false;
     *mode = DeleteMode::ToTrash;
     if (launch.hasTrashSteps && !launch.trashAvailable) {
@@ -436,7 +435,7 @@ void LauncherPanel::launchSelected()
     m_session->setRestoreOnExit(chkRestore->isChecked());
     QString error;
     if (!m_session->start(launch.prepared, mode, &error)) {
-        warn(error);
+        warn(launchRefusedText(launch.prepared.label, error));
         updateControls();
         return;
     }
@@ -552,11 +551,14 @@ void LauncherPanel::offerLeftoverRestore()
         m_leftoverGameWatch->start();
         return;
     }
-    const QString question = u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never "
-                             "given back (the launcher or the computer stopped while the game ran).\n\nGive the game "
-                             "directory back now?"_s.arg(pending->label,
-                                                         QLocale().toString(pending->started, QLocale::ShortFormat),
-                                                         pending->gameDir);
+    const QString started = QLocale().toString(pending->started, QLocale::ShortFormat);
+    const QString question = pending->keptOnPurpose
+        ? u"The launch of \"%1\" on %2 left its changes in the game directory %3 when the game ended, as it was told to "
+          "(\"Give the game directory back when the game ends\" was off, or --no-restore was given).\n\nGive the game "
+          "directory back now?"_s.arg(pending->label, started, pending->gameDir)
+        : u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never given back (the "
+          "launcher or the computer stopped while the game ran).\n\nGive the game directory back now?"_s
+              .arg(pending->label, started, pending->gameDir);
     if (m_services.messages->question(this, kTitle, question, true))
         restoreByHand();
     else

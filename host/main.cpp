@@ -54,7 +54,7 @@ int main(int argc, char **argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     const ostrel::CommandLine line = ostrel::CommandLine::parse(arguments);
     if (!line.ok()) {
-        std::fprintf(stderr, "quillon: %s\n", qPrintable(line.error));
+        ostrel::ConsoleRun::say(line.error);
         return ostrel::kExitBadUsage;
     }
     if (!line.needsWindow()) {
@@ -76,7 +76,7 @@ int main(int argc, char **argv)
     if (line.mode == ostrel::CommandLine::Mode::Script) {
         QString error;
         if (!ostrel::openScriptInEditor(line.scriptFile, services, nullptr, &error)) {
-            std::fprintf(stderr, "quillon: %s\n", qPrintable(error));
+            ostrel::ConsoleRun::say(error);
             return ostrel::kExitBadUsage;
         }
         return 0;

@@ -6,6 +6,23 @@ using namespace Qt::StringLiterals;
 
 namespace ostrel {
 
+namespace {
+
+QString versionName(GameVersion version)
+{
+    switch (version) {
+    case GameVersion::V13D:
+        return u"1.3D"_s;
+    case GameVersion::V14Or15:
+        return u"1.4/1.5"_s;
+    case GameVersion::Unknown:
+        break;
+    }
+    return u"of an unknown version"_s;
+}
+
+} // namespace
+
 PlanSummary PlanSummary::of(const PreparedLaunch &launch, DeleteMode mode)
 {
     PlanSummary summary;
@@ -29,7 +46,7 @@ PlanSummary PlanSummary::of(const PreparedLaunch &launch, DeleteMode mode)
         summary.leftAlone << left.name + u": "_s + left.reason;
     summary.command = launch.command.displayCommand();
     if (!launch.version.matches)
-        summary.notes << launch.version.message;
+        summary.notes << versionMismatchText(launch);
     else if (!launch.version.known && !launch.version.message.isEmpty())
         summary.notes << launch.version.message;
     summary.notes << launch.warnings << launch.command.notes;
@@ -55,5 +72,12 @@ QString PlanSummary::text() const
         part(u"Notes"_s, notes);
     return out;
 }
+
+QString versionMismatchText(const PreparedLaunch &launch)
+{
+    return u"%1 The game in %2 is %3, so the TC may not run."_s.arg(launch.version.message, launch.gameDir,
+                                                                     versionName(launch.installedVersion));
+}
+
 
 } // namespace ostrel

@@ -26,4 +26,9 @@ struct PlanSummary {
     QString text() const;
 };
 
+/// "This TC needs Duke Nukem 3D 1.3D. The game in DIR is 1.4/1.5, so the TC may not run.": a
+/// version that does not match, as the window asks and the command line warns.
+QString versionMismatchText(const PreparedLaunch &launch);
+
+
 } // namespace ostrel

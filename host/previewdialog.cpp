@@ -82,9 +82,9 @@ PreviewDialog::PreviewDialog(const PreparedLaunch &launch, DeleteMode mode, QWid
     auto *commandRow = new QHBoxLayout;
     txtCommand->setObjectName(u"previewCommand"_s);
     txtCommand->setReadOnly(true);
-    txtCommand->setPlainText(summary.command);
+    txtCommand->setPlainText(launch.command.displayCommand(LaunchCommand::Layout::OptionPerLine));
     txtCommand->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    txtCommand->setMaximumHeight(txtCommand->fontMetrics().lineSpacing() * 4 + 12);
+    txtCommand->setMaximumHeight(txtCommand->fontMetrics().lineSpacing() * 6 + 12);
     commandLabel->setBuddy(txtCommand);
     auto *copy = new QPushButton(u"&Copy"_s);
     copy->setObjectName(u"previewCopy"_s);

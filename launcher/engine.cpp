@@ -1,7 +1,10 @@
 #include "launcher/engine.h"
 
+#include "launcher/grpfile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -12,6 +15,10 @@ using namespace Qt::StringLiterals;
 namespace ostrel {
 
 namespace {
+
+// Without a con on its command line, EDuke32 compiles EDUKE.CON when it finds one, and
+// GAME.CON otherwise.
+const QString kEdukeCon = u"EDUKE.CON"_s;
 
 QString folderOf(const QString &file)
 {
@@ -46,6 +53,91 @@ bool isDosName(const QString &name)
     return dos.match(name).hasMatch();
 }
 
+// A DOS name for a file that the DOS game is given by name, made from its own name and free
+// among taken (upper case). Only letters and digits are kept and no '~' is added, so it never
+// meets the short names DOSBox makes up for the long names in the game directory.
+QString freeDosName(const QString &name, const QSet<QString> &taken)
+{
+    const auto dosPart = [](QStringView text, qsizetype length) {
+        QString part;
+        for (const QChar c : text) {
+            if (part.size() < length && c.isLetterOrNumber() && c.unicode() < 128)
+                part += c.toUpper();
+        }
+        return part;
+    };
+    const qsizetype dot = name.lastIndexOf(u'.');
+    QString stem = dosPart(dot > 0 ? QStringView(name).first(dot) : QStringView(name), 8);
+    const QString extension = dot > 0 ? dosPart(QStringView(name).sliced(dot + 1), 3) : QString();
+    if (stem.isEmpty())
+        stem = u"TC"_s;
+    const QString dotted = extension.isEmpty() ? QString() : u'.' + extension;
+    QString candidate = stem + dotted;
+    for (int n = 1; taken.contains(candidate) && n < 100000; ++n) {
+        const QString number = QString::number(n);
+        candidate = stem.first(std::min(stem.size(), 8 - number.size())) + number + dotted;
+    }
+    return candidate;
+}
+
+// The con language's "include NAME", outside comments. DOS compares names without regard to case.
+bool includes(const QByteArray &con, const QString &name)
+{
+    static const QRegularExpression comments(u"//[^\n]*|/\\*.*?(\\*/|$)"_s, QRegularExpression::DotMatchesEverythingOption);
+    const QStringList words = QString::fromLatin1(con).remove(comments).split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        if (words[i].compare(u"include"_s, Qt::CaseInsensitive) == 0 && words[i + 1].compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The first of the TC's other cons, loose or in its group, that includes the file called name.
+QString includerOf(const QString &name, const TcDefinition &tc)
+{
+    // A con is a few hundred kilobytes at most; anything far larger is no con of a game.
+    constexpr qint64 kMostConBytes = 16 * 1024 * 1024;
+    for (const QString &file : tc.otherFiles) {
+        QFile con(file);
+        if (file.endsWith(u".con"_s, Qt::CaseInsensitive) && con.open(QIODevice::ReadOnly) && includes(con.read(kMostConBytes), name))
+            return file;
+    }
+    const GrpDirectory group = readGrpDirectory(tc.groupFile);
+    QFile groupFile(tc.groupFile);
+    if (!group.ok() || !groupFile.open(QIODevice::ReadOnly))
+        return {};
+    for (const GrpMember &member : group.members) {
+        if (!member.name.endsWith(u".con"_s, Qt::CaseInsensitive) || !groupFile.seek(qint64(member.offset)))
+            continue;
+        if (includes(groupFile.read(std::min<qint64>(member.size, kMostConBytes)), name))
+            return u"%1 (in %2)"_s.arg(member.name, tc.groupFile);
+    }
+    return {};
+}
+
+QString engineTitle(EngineKind kind)
+{
+    switch (kind) {
+    case EngineKind::EDuke32:
+        return u"EDuke32"_s;
+    case EngineKind::Raze:
+        return u"Raze"_s;
+    case EngineKind::DosBox:
+        return u"DOSBox"_s;
+    case EngineKind::Custom:
+        break;
+    }
+    return u"The custom engine"_s;
+}
+
+// "a", "a and b", "a, b and c".
+QString spokenList(const QStringList &items)
+{
+    if (items.size() < 2)
+        return items.value(0);
+    return items.first(items.size() - 1).join(u", "_s) + u" and "_s + items.constLast();
+}
+
 LaunchCommand failed(const QString &why)
 {
     LaunchCommand command;
@@ -65,14 +157,15 @@ QString findCaseInsensitive(const QString &folder, const QString &name)
 
 } // namespace
 
-QString LaunchCommand::displayCommand() const
+QString LaunchCommand::displayCommand(Layout layout) const
 {
-    QStringList parts;
-    parts.reserve(arguments.size() + 1);
-    parts.append(shellQuoted(program));
-    for (const QString &argument : arguments)
-        parts.append(shellQuoted(argument));
-    const QString run = parts.join(u' ');
+    QString run = shellQuoted(program);
+    for (const QString &argument : arguments) {
+        // Outside any quotes, where a backslash and a line break are nothing to the shell.
+        if (layout == Layout::OptionPerLine && argument.startsWith(u'-'))
+            run += u" \\\n   "_s;
+        run += u' ' + shellQuoted(argument);
+    }
     return workingDir.isEmpty() ? run : u"cd "_s + shellQuoted(workingDir) + u" && "_s + run;
 }
 
@@ -99,7 +192,7 @@ QStringList engineFlatpakIds(EngineKind kind)
     case EngineKind::Raze:
         return {u"org.zdoom.Raze"_s};
     case EngineKind::DosBox:
-        // DOSBox Staging and DOSBox-X take the same -c and -exit options.
+        // DOSBox Staging and DOSBox-X take the same -c options.
         return {u"io.github.dosbox-staging"_s, u"com.dosbox_x.DOSBox-X"_s};
     case EngineKind::Custom:
         break;
@@ -156,10 +249,14 @@ EngineInstall findEngine(const EngineSettings &settings, const QStringList &flat
         install.kind = EngineInstall::Kind::Native;
         install.program = native;
     } else {
-        install.error = u"No %1 was found: none of %2 is on PATH and none of the Flatpak apps %3 is installed."_s
-                            .arg(engineProgramNames(settings.kind).constFirst(),
-                                 engineProgramNames(settings.kind).join(u", "_s),
-                                 engineFlatpakIds(settings.kind).join(u", "_s));
+        const QStringList programs = engineProgramNames(settings.kind);
+        const QStringList apps = engineFlatpakIds(settings.kind);
+        install.error = u"%1 was not found: %2, and %3."_s.arg(
+            engineTitle(settings.kind),
+            programs.size() == 1 ? u"%1 is not on PATH"_s.arg(programs.constFirst())
+                                 : u"none of %1 is on PATH"_s.arg(spokenList(programs)),
+            apps.size() == 1 ? u"its Flatpak app %1 is not installed"_s.arg(apps.constFirst())
+                             : u"none of its Flatpak apps, %1, is installed"_s.arg(spokenList(apps)));
     }
     return install;
 }
@@ -212,7 +309,12 @@ QString shellQuoted(const QString &argument)
     return u'\'' + quoted + u'\'';
 }
 
-QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
+namespace {
+
+const QStringList kPlaceholders{u"gamedir"_s, u"maingroup"_s, u"group"_s, u"con"_s, u"tcdir"_s, u"savedir"_s};
+
+// The template's arguments with the values in, or the problem with the template in words.
+QStringList expandTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *problemOut)
 {
     struct Token {
         QString text;
@@ -300,8 +402,7 @@ QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<
         }
     }
     if (!problem.isEmpty()) {
-        if (error)
-            *error = u"The argument template cannot be used: %1"_s.arg(problem);
+        *problemOut = problem;
         return {};
     }
 
@@ -322,6 +423,27 @@ QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<
         arguments.append(out);
     }
     return arguments;
+}
+
+} // namespace
+
+QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
+{
+    QString problem;
+    const QStringList arguments = expandTemplate(argumentTemplate, values, &problem);
+    if (!problem.isEmpty() && error)
+        *error = u"The argument template cannot be used: %1"_s.arg(problem);
+    return arguments;
+}
+
+QString argumentTemplateProblem(const QString &argumentTemplate)
+{
+    QHash<QString, QString> values;
+    for (const QString &name : kPlaceholders)
+        values.insert(name, u"x"_s);
+    QString problem;
+    expandTemplate(argumentTemplate, values, &problem);
+    return problem;
 }
 
 GameVersion gameVersionFromMainGroupSize(qint64 size)
@@ -393,6 +515,8 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
             engineArgs << u"-g"_s << tc.groupFile;
         if (!tc.gameCon.isEmpty())
             engineArgs << u"-x"_s << tc.gameCon;
+        else
+            command.overridingNames << kEdukeCon;
         // No documented option moves EDuke32's saves, but -cfg keeps a configuration per TC.
         engineArgs << u"-cfg"_s << saveDir + u"/eduke32.cfg"_s;
         usesSaveDir = true;
@@ -418,24 +542,54 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         const QString executable = findCaseInsensitive(gameDir, input.dosExecutable);
         if (executable.isEmpty())
             return failed(u"%1 is not in the game directory \"%2\"."_s.arg(input.dosExecutable, gameDir));
-        QStringList files;
-        if (!tc.groupFile.isEmpty())
-            files << tc.groupFile;
-        if (!tc.gameCon.isEmpty())
-            files << tc.gameCon;
-        files << tc.otherFiles;
-        for (const QString &file : std::as_const(files)) {
+        // The other files keep their names: the game looks for them by name, or a con names them.
+        QSet<QString> taken;
+        for (const QString &entry : QDir(gameDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            taken.insert(entry.toUpper());
+        for (const QString &file : tc.otherFiles) {
             if (!isDosName(nameOf(file)))
-                return failed(u"The DOS game cannot open \"%1\": its name is no DOS 8.3 name."_s.arg(nameOf(file)));
-            command.copyIns.append(CopyIn{file, nameOf(file).toUpper()});
+                return failed(u"The DOS game cannot open the TC's file \"%1\": its name is no DOS 8.3 name, and the file cannot "
+                              "be copied in under another, since the game finds it by its name."_s.arg(nameOf(file)));
+            taken.insert(nameOf(file).toUpper());
         }
+        // The group and the con are named on the game's command line, so a long name is copied
+        // in under a free short one; nothing in a TC names its group, but a con may be included.
+        for (const QString &file : {tc.groupFile, tc.gameCon}) {
+            if (!file.isEmpty() && isDosName(nameOf(file)))
+                taken.insert(nameOf(file).toUpper());
+        }
+        const auto dosNameOf = [&](const QString &file) {
+            if (isDosName(nameOf(file)))
+                return nameOf(file).toUpper();
+            const QString name = freeDosName(nameOf(file), taken);
+            taken.insert(name);
+            return name;
+        };
+        QString conName, groupName;
+        if (!tc.gameCon.isEmpty()) {
+            if (!isDosName(nameOf(tc.gameCon))) {
+                if (const QString includer = includerOf(nameOf(tc.gameCon), tc); !includer.isEmpty())
+                    return failed(u"The DOS game cannot open the TC's con \"%1\": its name is no DOS 8.3 name, and the con cannot "
+                                  "be copied in under another, since %2 includes it by that name."_s.arg(nameOf(tc.gameCon), includer));
+            }
+            conName = dosNameOf(tc.gameCon);
+            command.copyIns.append(CopyIn{tc.gameCon, conName});
+        }
+        if (!tc.groupFile.isEmpty()) {
+            groupName = dosNameOf(tc.groupFile);
+            command.copyIns.prepend(CopyIn{tc.groupFile, groupName});
+        }
+        for (const QString &file : tc.otherFiles)
+            command.copyIns.append(CopyIn{file, nameOf(file).toUpper()});
         QString run = executable;
         // The group must come last on the DOS game's command line.
-        if (!tc.gameCon.isEmpty())
-            run += u" /x"_s + nameOf(tc.gameCon).toUpper();
-        if (!tc.groupFile.isEmpty())
-            run += u" /g"_s + nameOf(tc.groupFile).toUpper();
-        engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-exit"_s;
+        if (!conName.isEmpty())
+            run += u" /x"_s + conName;
+        if (!groupName.isEmpty())
+            run += u" /g"_s + groupName;
+        // DOSBox's -exit closes it only after a program given as its first argument; after -c
+        // commands it stays at the prompt, and the launch would never end, unless told to exit.
+        engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-c"_s << u"exit"_s;
         command.notes << u"The DOS game keeps its saves in the game directory, shared between TCs."_s;
         break;
     }
@@ -453,6 +607,9 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         if (!error.isEmpty())
             return failed(error);
         usesSaveDir = settings.argumentTemplate.contains(u"{savedir}"_s);
+        // Most custom engines are EDuke32's kin.
+        if (tc.gameCon.isEmpty() || !settings.argumentTemplate.contains(u"{con}"_s))
+            command.overridingNames << kEdukeCon;
         break;
     }
     }

@@ -63,13 +63,23 @@ struct OSTREL_EXPORT LaunchCommand {
     QString workingDir;
     QStringList foldersToCreate; ///< created (0700) before the start
     QList<CopyIn> copyIns;       ///< TC files the engine only finds in the game directory
+    /// Names the engine loads from the game directory in place of the TC's own, besides those
+    /// of the TC's files: EDuke32's EDUKE.CON when no con is given.
+    QStringList overridingNames;
     QStringList notes;           ///< what the player should know (e.g. saves shared between TCs)
     QString error;               ///< the launch cannot be built; the rest is empty
 
     bool ok() const { return error.isEmpty(); }
-    /// The exact command as one line for a POSIX shell, each argument quoted as needed, after a
-    /// cd to the working folder. For display and copying only; it is never executed.
-    QString displayCommand() const;
+
+    enum class Layout {
+        OneLine,
+        /// Each option ("-x", "--save") starts a line of its own, the lines joined by a
+        /// backslash, so that a wrapping text box never breaks one.
+        OptionPerLine,
+    };
+    /// The exact command for a POSIX shell, each argument quoted as needed, after a cd to the
+    /// working folder. For display and copying only; it is never executed.
+    QString displayCommand(Layout layout = Layout::OneLine) const;
 };
 
 /// The program names looked for on PATH for a preset (empty for Custom).
@@ -93,6 +103,10 @@ OSTREL_EXPORT LaunchCommand buildLaunchCommand(const EngineSettings &settings, c
 /// placeholders, unbalanced brackets and quotes, and an empty placeholder outside brackets
 /// are errors.
 OSTREL_EXPORT QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
+
+/// What is wrong with an argument template whatever the TC (unknown placeholders, unbalanced
+/// brackets and quotes), in words for the player; empty when nothing is.
+OSTREL_EXPORT QString argumentTemplateProblem(const QString &argumentTemplate);
 
 /// One argument quoted for a POSIX shell (single quotes unless it is plainly safe).
 OSTREL_EXPORT QString shellQuoted(const QString &argument);

@@ -105,8 +105,11 @@ GrpDirectory readGrpDirectory(const QString &path)
             bytes += file.read(qint64(dataStart) - kGrpHeaderSize);
     }
     GrpDirectory result = readGrpDirectory(bytes, fileSize);
-    if (!result.ok())
-        result.error = u"\"%1\": %2"_s.arg(path, result.error);
+    if (!result.ok()) {
+        QString reason = result.error;
+        reason[0] = reason[0].toLower();
+        result.error = u"The group file \"%1\" cannot be used: %2"_s.arg(path, reason);
+    }
     return result;
 }
 

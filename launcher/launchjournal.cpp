@@ -135,6 +135,7 @@ struct JournalContents {
     QString trashFolderMade;
     QStringList damage;          // why the journal cannot be trusted; empty when it can
     QList<LeftAlone> unreadable; // steps only a damaged line names, or none
+    bool kept = false;           // the launch left the directory as the game left it, as told
 };
 
 // Reads a journal. Only its last line may be torn: a crash cuts an append short, and a line
@@ -230,6 +231,8 @@ JournalContents readJournal(const QByteArray &bytes)
             }
         } else if (f[0] == "engine" && planned && f.size() >= 3) {
             contents.engines.append({f[1].toLongLong(), f[2].toULongLong()});
+        } else if (f[0] == "kept" && planned) {
+            contents.kept = true;
         } else {
             known = f[0] == "applied" && planned;
         }
@@ -493,7 +496,7 @@ std::optional<PendingJournal> LaunchJournal::pending() const
     const QString unknown = u"(unknown: the journal is damaged)"_s;
     return PendingJournal{path(), contents.gameDir.isEmpty() ? unknown : contents.gameDir,
                           contents.label.isEmpty() && !contents.headerOk ? unknown : contents.label, contents.started,
-                          engine ? engine->pid : 0};
+                          engine ? engine->pid : 0, contents.kept};
 }
 
 bool LaunchJournal::appendLine(int fd, const QList<QByteArray> &fields)
@@ -505,7 +508,7 @@ bool LaunchJournal::appendLine(int fd, const QList<QByteArray> &fields)
     return true;
 }
 
-bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
+bool LaunchJournal::appendRecord(const QList<QByteArray> &fields, QString *error)
 {
     // A journal damaged or removed since apply() is first made whole again from this record.
     if (!m_written.isEmpty() && fileops::readSmallFile(path()) != m_written)
@@ -517,12 +520,22 @@ bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
         return false;
     }
     // The journal's lines so far were each written whole, so this one starts a line.
-    if (!appendLine(journal.get(), {"engine", QByteArray::number(engine.pid), QByteArray::number(engine.startTime)})) {
+    if (!appendLine(journal.get(), fields)) {
         if (error)
             *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path(), fileops::errorText(errno));
         return false;
     }
     return true;
+}
+
+bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
+{
+    return appendRecord({"engine", QByteArray::number(engine.pid), QByteArray::number(engine.startTime)}, error);
+}
+
+bool LaunchJournal::recordKept(QString *error)
+{
+    return appendRecord({"kept"}, error);
 }
 
 ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,

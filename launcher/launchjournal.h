@@ -68,6 +68,7 @@ struct PendingJournal {
     QString label; ///< the TC's name, for the player
     QDateTime started;
     qint64 gameStillRunning = 0; ///< the process of the launch's game while it still runs, else 0
+    bool keptOnPurpose = false;  ///< the game ended, and the launch was told to leave the changes
 };
 
 /// The durable record of one launch's changes to a game directory, and their undoing.
@@ -117,6 +118,9 @@ public:
     /// no restore (also by a later program, after this one died) takes the directory from under
     /// it. Needs the journal of apply().
     bool recordEngine(const EngineProcess &engine, QString *error = nullptr);
+    /// Records that the game ended and the launch leaves the directory as the game left it, as
+    /// it was told, so that the restore offered later does not take it for a crash.
+    bool recordKept(QString *error = nullptr);
 
     /// Refused, changing nothing, while a game recorded by recordEngine() still runs, or while
     /// the game directory is not there (a drive not mounted). Otherwise undoes the journal's
@@ -131,6 +135,7 @@ public:
 
 private:
     bool appendLine(int fd, const QList<QByteArray> &fields);
+    bool appendRecord(const QList<QByteArray> &fields, QString *error);
 
     QString m_stateDir;
     QByteArray m_written; ///< the journal's lines as this object wrote them; empty once restored

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace ostrel {
@@ -34,14 +36,14 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
         return refused(u"The game directory \"%1\" is a link; choose the folder it leads to."_s.arg(gameDir));
 
     if (tc.groupFile.isEmpty())
-        return refused(u"The TC \"%1\" has no group file."_s.arg(tc.name));
+        return refused(u"The TC has no group file."_s);
     QStringList missing;
     for (const QString &file : QStringList{tc.groupFile, tc.gameCon} + tc.otherFiles) {
         if (!file.isEmpty() && !QFileInfo(file).isFile())
             missing << file;
     }
     if (!missing.isEmpty())
-        return refused(u"Files of the TC \"%1\" are missing: %2"_s.arg(tc.name, missing.join(u", "_s)));
+        return refused(u"The TC's files are missing: %1"_s.arg(missing.join(u", "_s)));
 
     const GrpDirectory group = readGrpDirectory(tc.groupFile);
     if (!group.ok())
@@ -86,6 +88,7 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
         cleanup.duplicateNames << QFileInfo(tc.gameCon).fileName();
     for (const QString &file : tc.otherFiles)
         cleanup.duplicateNames << QFileInfo(file).fileName();
+    cleanup.duplicateNames << launch.command.overridingNames;
     cleanup.tcFiles = QStringList{tc.groupFile, tc.gameCon, tc.textFile} + tc.otherFiles;
     cleanup.mainGroupNames = {request.mainGroup};
     cleanup.preference = request.preference;
@@ -93,6 +96,24 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
     launch.plan = planCleanup(cleanup);
     if (!launch.plan.ok())
         return refused(launch.plan.error);
+
+    // Not a name of the TC's, so the player would not see why the clean-up takes it.
+    for (const QString &name : launch.command.overridingNames) {
+        const auto inPlan = std::find_if(launch.plan.steps.cbegin(), launch.plan.steps.cend(), [&](const CleanupStep &step) {
+            return step.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        const auto inGameDir = std::find_if(listing.cbegin(), listing.cend(), [&](const DirectoryEntry &entry) {
+            return entry.kind == EntryKind::File && entry.name.compare(name, Qt::CaseInsensitive) == 0
+                   && !cleanup.tcFiles.contains(gameDir + u'/' + entry.name);
+        });
+        if (inPlan != launch.plan.steps.cend())
+            launch.warnings << u"The engine would load %1 from the game directory in place of the TC's game code, as no con is "
+                               "given: the clean-up moves it aside."_s.arg(inPlan->name);
+        else if (inGameDir != listing.cend() && request.preference == CleanupPreference::None)
+            launch.warnings << u"The engine will load %1 from the game directory in place of the TC's game code, as no con is "
+                               "given, and the clean-up preference None leaves it there: the TC may not run as it was made."_s
+                                   .arg(inGameDir->name);
+    }
 
     for (const CleanupStep &step : launch.plan.steps)
         launch.hasTrashSteps = launch.hasTrashSteps || step.action == StepAction::Trash;

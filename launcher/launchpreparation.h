@@ -49,7 +49,8 @@ struct PreparedLaunch {
 };
 
 /// Reads the TC's group directory and the game directory, finds the engine, builds its command
-/// and plans the clean-up. Changes nothing. Refuses a game directory that does not exist, a
+/// and plans the clean-up. Changes nothing. The reasons of a refusal are about this TC, and do
+/// not repeat its name. Refuses a game directory that does not exist, a
 /// group file that is not one, a definition whose files are gone and an engine not installed.
 OSTREL_EXPORT PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash);
 

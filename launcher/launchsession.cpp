@@ -186,6 +186,8 @@ void LaunchSession::finishLaunch()
         unlock();
         Q_EMIT restored(report);
     } else {
+        // Only the wording of the restore offered later depends on it.
+        m_journal.recordKept();
         unlock();
     }
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demo host need, if any
-# is missing. Runs apt-get through sudo when not root.
+# is missing. Runs apt-get through sudo when not root. dosbox and nasm are for a test: a
+# small DOS program stands in for the game under the real DOSBox.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   desktop-file-utils shared-mime-info libxml2-utils appstream man-db groff-base
+  dosbox nasm
 )
 
 missing=()

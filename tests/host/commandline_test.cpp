@@ -11,8 +11,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -26,6 +31,28 @@ struct Outcome {
     QString err;
 };
 
+// quillon in a process group of its own, so that a run that does not end is ended with the
+// game it started.
+Outcome quillon(const QProcessEnvironment &env, const QStringList &arguments, int timeoutMs = 30000,
+               const QString &workingFolder = {})
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setWorkingDirectory(workingFolder);
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
+    Outcome run;
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end normally";
+        if (process.processId() > 0)
+            ::kill(-pid_t(process.processId()), SIGKILL);
+        process.waitForFinished();
+        return run;
+    }
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
 // quillon with the scene's folders and no display of any kind: the modes without a window
 // must not need one.
 Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {},
@@ -36,19 +63,7 @@ Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QB
         env.insert(u"XDG_DATA_HOME"_s, dataHome);
     if (!engineExit.isEmpty())
         env.insert(u"FAKE_ENGINE_EXIT"_s, QString::fromLatin1(engineExit));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setWorkingDirectory(workingFolder);
-    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
-    Outcome run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end normally";
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return quillon(env, arguments, 30000, workingFolder);
 }
 
 std::string shown(const Outcome &run)
@@ -73,9 +88,26 @@ TEST(QuillonCommandLine, HelpAndListRunWithoutADisplay)
     const Outcome filled = quillon(scene, {u"--list"_s});
     EXPECT_EQ(filled.status, 0) << shown(filled);
     EXPECT_EQ(filled.out, u"Odd TC\nB second\nA third\n"_s) << shown(filled);
+    EXPECT_TRUE(filled.err.isEmpty()) << shown(filled);
+
+    // One name a line, whatever a name holds, as printf %b reads it back.
+    {
+        SqliteSettingsStore store(scene.storePath());
+        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X1NAME"_s, u"two\nlines\\n\t\x1b\u2028"_s);
+        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X2NAME"_s, QString());
+    }
+    const Outcome odd = quillon(scene, {u"--list"_s});
+    EXPECT_EQ(odd.out, u"Odd TC\nB second\nA third\ntwo\\nlines\\\\n\\t\\x1b\\xe2\\x80\\xa8\n\n"_s) << shown(odd);
+    EXPECT_EQ(odd.err, u"quillon: one of the stored names is empty; it is listed as an empty line.\n"_s) << shown(odd);
 
     EXPECT_EQ(quillon(scene, {u"--list"_s, u"--yes"_s}).status, 2);
     EXPECT_EQ(quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--engine"_s, u"doom"_s}).status, 2);
+    // A template that no TC could fill is a mistake on the command line, not a refused launch.
+    for (const QString &wrong : {u"-g {group} [-x {con}"_s, u"-g {grp}"_s}) {
+        const Outcome run = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--arguments"_s, wrong});
+        EXPECT_EQ(run.status, 2) << shown(run);
+        EXPECT_TRUE(run.err.startsWith(u"quillon: --arguments \""_s + wrong)) << shown(run);
+    }
 }
 
 TEST(QuillonCommandLine, LaunchRunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
@@ -104,10 +136,53 @@ TEST(QuillonCommandLine, LaunchRunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
     }
 }
 
+// Debian's own DOSBox runs a small DOS program in the game's place, which writes down what it
+// sees (tools/install-deps.sh installs dosbox and nasm): the launch ends when the program
+// does, and the directory comes back.
+TEST(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesTheDirectoryBack)
+{
+    const QString dosbox = QStandardPaths::findExecutable(u"dosbox"_s);
+    const QString nasm = QStandardPaths::findExecutable(u"nasm"_s);
+    if (dosbox.isEmpty() || nasm.isEmpty())
+        GTEST_SKIP() << "dosbox or nasm is not installed";
+    LaunchScene scene;
+    scene.fillStore();
+    QProcess assemble;
+    assemble.start(nasm, {u"-f"_s, u"bin"_s, u"-o"_s, scene.gameDir + u"/DUKE3D.EXE"_s, QStringLiteral(OSTREL_DOS_STANDIN_SOURCE)});
+    ASSERT_TRUE(assemble.waitForFinished(30000) && assemble.exitCode() == 0) << assemble.readAllStandardError().toStdString();
+    const auto before = snapshotOf(scene.gameDir);
+
+    QProcessEnvironment env = scene.quillonEnvironment();
+    env.insert(u"SDL_VIDEODRIVER"_s, u"dummy"_s);
+    env.insert(u"SDL_AUDIODRIVER"_s, u"dummy"_s);
+    env.insert(u"HOME"_s, scene.path() + u"/home"_s); // DOSBox writes its configuration there
+    const Outcome run = quillon(env, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
+    ASSERT_EQ(run.status, 0) << shown(run);
+
+    QFile seenFile(scene.gameDir + u"/SEEN.TXT"_s);
+    ASSERT_TRUE(seenFile.open(QIODevice::ReadOnly)) << "the DOS program did not run";
+    const QList<QByteArray> seen = seenFile.readAll().split('\n');
+    // The group's long name is no DOS name: it was copied in as a short one, and passed so.
+    EXPECT_EQ(seen.value(0).trimmed(), "tail: /xGAME.CON /gMYTCID.GRP");
+    EXPECT_EQ(seen.value(1).trimmed(), "group:KenSilverman");
+    const QByteArray groupSize = QByteArray::number(QFileInfo(scene.tc.groupFile).size(), 16).toUpper().rightJustified(8, '0');
+    EXPECT_TRUE(seen.contains("entry:MYTCID.GRP " + groupSize + '\r') && seen.contains("entry:GAME.CON 0000000C\r"))
+        << seenFile.fileName().toStdString();
+    EXPECT_FALSE(std::any_of(seen.cbegin(), seen.cend(), [](const QByteArray &line) { return line.startsWith("entry:E1L1.MAP "); }))
+        << "the leftover map was in the game's way";
+
+    auto after = snapshotOf(scene.gameDir);
+    after.remove(u"SEEN.TXT"_s);
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
+}
+
 TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
 {
     LaunchScene scene;
-    scene.fillStore();
+    TcDefinition old = scene.tcNamed(u"Old TC"_s);
+    old.version = u"1.3D"_s;
+    scene.fillStore({old});
     const auto before = snapshotOf(scene.path());
 
     const Outcome dry = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
@@ -120,6 +195,13 @@ TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
     EXPECT_EQ(unasked.status, 5) << shown(unasked);
     EXPECT_TRUE(unasked.err.contains(u"--yes"_s)) << shown(unasked);
     EXPECT_EQ(snapshotOf(scene.path()), before);
+
+    // The size of the 1.5 Atomic Edition's group (a sparse file): the plan names both versions.
+    QFile mainGroup(scene.gameDir + u"/DUKE3D.GRP"_s);
+    ASSERT_TRUE(mainGroup.resize(44356548));
+    const Outcome mismatch = quillon(scene, {u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
+    EXPECT_TRUE(mismatch.out.contains(u"This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5, so the TC may not run."_s))
+        << shown(mismatch);
 }
 
 TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
@@ -132,6 +214,7 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     scene.fillStore({notAGroup, vanished, scene.tcNamed(u"Twice"_s)});
     // A second listed name that differs only in case: the store cannot tell their keys apart.
     SqliteSettingsStore(scene.storePath()).SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"TWICE"_s);
+    QFile::link(scene.gameDir, scene.path() + u"/link"_s);
     const auto before = snapshotOf(scene.gameDir);
     const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--yes"_s};
     struct Case {
@@ -140,22 +223,37 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
         int status;
         QString message;
     };
+    const auto refused = [](const QString &tc, const QString &why) { return u"quillon: The launch of \"%1\" was refused. %2"_s.arg(tc, why); };
     const QList<Case> cases{
-        {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5, u"does not exist"_s},
-        {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5, u"GAME.CON"_s},
-        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, u"GONE.ART"_s},
-        {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6, u"no engine"_s},
-        {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6, u"raze"_s},
+        {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5,
+         refused(u"Vanished"_s, u"The game directory \"%1/nowhere\" does not exist."_s.arg(scene.path()))},
+        {"a game directory that is a link", {u"--launch"_s, u"Odd TC"_s, u"--game-dir"_s, scene.path() + u"/link"_s}, 5,
+         refused(u"Odd TC"_s, u"The game directory \"%1/link\" is a link"_s.arg(scene.path()))},
+        {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5,
+         refused(u"Not a group"_s, u"The group file \"%1\" cannot be used: the file is too short to be a group file (12 bytes)."_s.arg(notAGroup.groupFile))},
+        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, refused(u"Vanished"_s, u"The TC's files are missing: "_s + vanished.otherFiles[0])},
+        {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6,
+         refused(u"Vanished"_s, u"The engine \"%1/no engine\" is not installed or cannot be run."_s.arg(scene.path()))},
+        {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6,
+         refused(u"Vanished"_s, u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s)},
         {"name held twice in case", {u"--launch"_s, u"Twice"_s, u"--yes"_s}, 4,
-         u"\"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s},
-        {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"Nobody"_s},
+         refused(u"Twice"_s, u"The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s)},
+        {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"quillon: No TC called \"Nobody\" is stored."_s},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const Outcome run = quillon(scene, c.arguments);
         EXPECT_EQ(run.status, c.status) << shown(run);
-        EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.contains(c.message)) << shown(run);
+        // The TC's folder holds a line break: each line of the message says where it comes from.
+        EXPECT_TRUE(run.err.startsWith(QString(c.message).replace(u"\n"_s, u"\nquillon: "_s))) << shown(run);
+        EXPECT_EQ(run.err.count(u"\n"_s), run.err.count(u"\nquillon: "_s) + 1) << shown(run);
     }
+    // Refused at the start, where the TC's save folder cannot be made (under a file).
+    writeFile(scene.path() + u"/a file"_s, "not a folder");
+    const Outcome noSaves = quillon(scene, odd, {}, scene.path() + u"/a file/data"_s);
+    EXPECT_EQ(noSaves.status, 5) << shown(noSaves);
+    EXPECT_TRUE(noSaves.err.startsWith(refused(u"Odd TC"_s, u"The folder \"%1/a file/data\" cannot be created"_s.arg(scene.path()))))
+        << shown(noSaves);
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
 
@@ -168,19 +266,6 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     EXPECT_TRUE(QFileInfo(log).isFile() && log.startsWith(scene.stateDir() + u"/logs/"_s)) << log.toStdString();
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
 
-    // Stopped while the game runs (SIGTERM, as Ctrl+C in a terminal): the game is ended and
-    // the directory given back.
-    {
-        QProcess process;
-        const QByteArray said = scene.launchUntilTheGameRuns(process, 20000);
-        ASSERT_TRUE(said.contains("the game runs")) << said.toStdString();
-        EXPECT_NE(snapshotOf(scene.gameDir), before);
-        process.terminate();
-        ASSERT_TRUE(process.waitForFinished(10000));
-        EXPECT_EQ(process.exitCode(), 1) << QByteArray(said + process.readAll()).toStdString();
-        EXPECT_EQ(snapshotOf(scene.gameDir), before);
-    }
-
     {
         SqliteSettingsStore store(scene.storePath());
         DefinitionStore(store).setCleanupPreference(u"Sometimes"_s);
@@ -189,15 +274,87 @@ TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
     EXPECT_EQ(unknown.status, 5) << shown(unknown);
     EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << shown(unknown);
 
-    // A damaged store is reported, and left as it is.
-    writeFile(scene.storePath(), QByteArray("this is not a database").repeated(200));
-    const QByteArray damaged = snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s);
-    for (const QStringList &arguments : {QStringList{u"--list"_s}, odd}) {
-        const Outcome run = quillon(scene, arguments);
-        EXPECT_EQ(run.status, 3) << shown(run);
-        EXPECT_TRUE(run.err.contains(scene.storePath()) && run.err.contains(u"left as it is"_s)) << shown(run);
-    }
+}
+
+// Whatever keeps the store from being read, every command that reads it waits at most once
+// (for another program's lock) and says why in one message, with status 3; the file is left
+// as it is.
+TEST(QuillonCommandLine, AStoreThatCannotBeReadIsOneMessageAndStatus3)
+{
+    LaunchScene scene;
+    scene.fillStore();
+    const QString store = scene.storePath();
+    const QString elsewhere = scene.path() + u"/elsewhere.sqlite3"_s;
+    const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s};
+    const auto run = [&](const char *what, const QStringList &arguments, const QString &because) {
+        SCOPED_TRACE(what);
+        for (const QStringList &command : {QStringList{u"--list"_s}, odd}) {
+            // Once is about 5 s; a wait at every read of the store took eight times as long.
+            const Outcome run = quillon(scene.quillonEnvironment(), command + arguments, 20000);
+            EXPECT_EQ(run.status, 3) << shown(run);
+            EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.count(u'\n') == 1 && run.err.contains(because)) << shown(run);
+            EXPECT_TRUE(run.out.isEmpty()) << shown(run);
+        }
+    };
+
+    // Another program holds the store's lock for as long as it runs.
+    QProcess holder;
+    holder.start(u"sqlite3"_s, {store});
+    holder.write("BEGIN EXCLUSIVE; SELECT count(*) FROM settings;\n");
+    ASSERT_TRUE(holder.waitForReadyRead(10000)) << "sqlite3 did not take the lock";
+    run("locked", {}, u"\""_s + store + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
+    holder.closeWriteChannel();
+    holder.waitForFinished();
+
+    run("not there", {u"--store"_s, elsewhere}, u"The settings store \""_s + elsewhere + u"\" does not exist."_s);
+    EXPECT_FALSE(QFileInfo::exists(elsewhere));
+    QDir().mkpath(elsewhere);
+    run("a folder", {u"--store"_s, elsewhere}, u"it is a folder, not a file. Quillon left it as it is."_s);
+    const QByteArray damaged = QByteArray("this is not a database").repeated(200);
+    writeFile(store, damaged);
+    run("damaged", {}, u"\""_s + store + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
     EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), damaged);
+}
+
+// A signal while the game runs ends the game and gives the directory back, however it comes:
+// Ctrl+C and a closed terminal reach the game too, timeout and an impatient player signal
+// again during the give-back. Not the game's error: the status is the signal's, as a shell's.
+TEST(QuillonCommandLine, ASignalEndsTheGameAndTheDirectoryAlwaysComesBack)
+{
+    const struct {
+        const char *what;
+        int signal;
+        bool toTheGameToo;
+        bool again;
+    } cases[] = {
+        {"Ctrl+C in a terminal", SIGINT, true, false},
+        {"the terminal closed", SIGHUP, true, false},
+        {"SIGTERM, and again and again during the give-back", SIGTERM, false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        LaunchScene scene;
+        scene.fillStore();
+        const auto before = snapshotOf(scene.gameDir);
+        QProcess process;
+        QByteArray said = scene.launchUntilTheGameRuns(process, 20000);
+        ASSERT_TRUE(said.contains("the game runs")) << said.toStdString();
+        ASSERT_NE(snapshotOf(scene.gameDir), before);
+        const pid_t quillon = pid_t(process.processId());
+        ::kill(c.toTheGameToo ? -quillon : quillon, c.signal);
+        for (int more = 0; c.again && more < 2000 && process.state() != QProcess::NotRunning; ++more) {
+            ::kill(quillon, c.signal);
+            process.waitForFinished(1);
+        }
+        ASSERT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(10000));
+        said += process.readAll();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << said.toStdString();
+        EXPECT_EQ(process.exitCode(), 128 + c.signal) << said.toStdString();
+        EXPECT_TRUE(said.contains("interrupted by ") && said.contains("the game directory is back as it was")) << said.toStdString();
+        EXPECT_EQ(said.contains("still giving the game directory back"), c.again) << said.toStdString();
+        EXPECT_EQ(snapshotOf(scene.gameDir), before);
+        EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
+    }
 }
 
 TEST(QuillonCommandLine, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)

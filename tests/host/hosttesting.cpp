@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -148,6 +149,8 @@ QByteArray LaunchScene::launchUntilTheGameRuns(QProcess &quillon, int sleepMs) c
     quillon.setProcessEnvironment(quillonEnvironment(sleepMs));
     quillon.setStandardInputFile(QProcess::nullDevice());
     quillon.setProcessChannelMode(QProcess::MergedChannels);
+    // A group of its own, as a shell gives a command: a terminal's signals reach it and its game.
+    quillon.setChildProcessModifier([] { ::setpgid(0, 0); });
     quillon.start(QStringLiteral(QUILLON_PROGRAM), {u"--launch"_s, u"Odd TC"_s, u"--yes"_s});
     QByteArray said;
     while (!said.contains("the game runs") && quillon.waitForReadyRead(10000))

@@ -59,8 +59,9 @@ public:
 
     /// quillon's environment on the scene without a display; the fake engine waits sleepMs.
     QProcessEnvironment quillonEnvironment(int sleepMs = 0) const;
-    /// Starts quillon --launch "Odd TC" --yes with the engine waiting sleepMs and returns what
-    /// it said up to "the game runs" (and the engine's record written), or until it stopped talking.
+    /// Starts quillon --launch "Odd TC" --yes, in a process group of its own, with the engine
+    /// waiting sleepMs and returns what it said up to "the game runs" (and the engine's record
+    /// written), or until it stopped talking.
     QByteArray launchUntilTheGameRuns(QProcess &quillon, int sleepMs) const;
 
 private:

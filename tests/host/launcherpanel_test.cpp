@@ -25,7 +25,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QAbstractTextDocumentLayout>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -54,6 +57,25 @@ QStringList itemsOf(QListWidget *list)
             items << list->item(row)->text();
     }
     return items;
+}
+
+// The options ("-x", "--save") that a line of the command box ends inside, at its width now.
+QStringList optionsBrokenAcrossLines(QPlainTextEdit *box)
+{
+    QStringList broken;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        box->document()->documentLayout()->blockBoundingRect(block); // lays the block out
+        const QString text = block.text();
+        for (int i = 1; i < block.layout()->lineCount(); ++i) {
+            const int at = block.layout()->lineAt(i).textStart();
+            if (at == 0 || text[at - 1].isSpace() || text[at].isSpace())
+                continue;
+            const qsizetype start = text.lastIndexOf(u' ', at - 1) + 1;
+            if (text[start] == u'-')
+                broken << text.mid(start, at - start) + u'|' + text.mid(at).section(u' ', 0, 0);
+        }
+    }
+    return broken;
 }
 
 // The launcher window on the scene's store, with every dialog answered by the test.
@@ -108,6 +130,8 @@ TEST(LauncherPanel, ThePlayerSetsUpTheEnginePreviewsLaunchesAndGetsTheDirectoryB
     EXPECT_FALSE(arguments->isEnabled());
     chooseItem(l.find<QComboBox>(u"cboEngine"_s), 3);
     EXPECT_TRUE(arguments->isEnabled());
+    // Custom finds no program by itself: the empty field must not say it does.
+    EXPECT_FALSE(l.find<QLineEdit>(u"txtProgram"_s)->placeholderText().contains(u"PATH"_s));
     clickOn(l.find<QToolButton>(u"cmdProgram"_s));
     clickOn(arguments);
     QTest::keyClick(arguments, Qt::Key_A, Qt::ControlModifier);
@@ -124,7 +148,14 @@ TEST(LauncherPanel, ThePlayerSetsUpTheEnginePreviewsLaunchesAndGetsTheDirectoryB
     l.fakes.forms->onShow = [&](QDialog *preview) {
         ASSERT_EQ(preview->objectName(), u"launchPreview"_s);
         renamed = itemsOf(child<QListWidget>(preview, u"previewRenamed"_s));
-        command = child<QPlainTextEdit>(preview, u"previewCommand"_s)->toPlainText();
+        auto *box = child<QPlainTextEdit>(preview, u"previewCommand"_s);
+        command = box->toPlainText();
+        // However narrow the player makes the preview, an option stays whole on its line.
+        for (int width = 760; width >= 200; width -= 3) {
+            preview->resize(width, preview->height());
+            QApplication::sendPostedEvents();
+            ASSERT_EQ(optionsBrokenAcrossLines(box), QStringList()) << "at " << box->width() << " pixels";
+        }
         press(preview, u"previewCopy"_s);
         press(preview, u"previewCancel"_s);
         EXPECT_FALSE(preview->isVisible());
@@ -200,8 +231,11 @@ TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
     EXPECT_TRUE(item(u"Odd TC"_s)->toolTip().isEmpty() && item(u"Odd TC"_s)->icon().isNull());
 
     auto *filter = l.find<QLineEdit>(u"txtFilter"_s);
+    auto *count = l.find<QLabel>(u"lblCount"_s);
+    EXPECT_EQ(count->text(), u"3 TCs stored"_s);
     typeInto(filter, u"tc"_s);
     EXPECT_EQ(itemsOf(list), (QStringList{u"Odd TC"_s, u"Gone TC"_s}));
+    EXPECT_EQ(count->text(), u"2 of 3 TCs match the filter"_s);
     l.choose(u"Gone TC"_s);
     typeInto(filter, u" O"_s); // "tc o": not a substring of any name
     EXPECT_EQ(itemsOf(list), QStringList());
@@ -209,6 +243,7 @@ TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
     QTest::keyClick(filter, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(filter, Qt::Key_Delete);
     EXPECT_EQ(itemsOf(list).size(), 3);
+    EXPECT_EQ(count->text(), u"3 TCs stored"_s);
 
     // The TC needs another version of the game: the player is asked, and No stops there.
     l.choose(u"Another"_s);
@@ -218,7 +253,7 @@ TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
     const QStringList said = l.messages();
     ASSERT_EQ(said.size(), 2) << said.join(u'\n').toStdString();
     EXPECT_TRUE(said[0].startsWith(u"Quillon? This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5"_s));
-    EXPECT_TRUE(said[1].startsWith(u"Quillon! Files of the TC \"Gone TC\" are missing: "_s + gone.groupFile));
+    EXPECT_TRUE(said[1].startsWith(u"Quillon! The launch of \"Gone TC\" was refused. The TC's files are missing: "_s + gone.groupFile));
     EXPECT_EQ(l.fakes.forms->shown, 0);
 }
 
@@ -230,13 +265,23 @@ TEST(LauncherPanel, AStoreThatCannotBeReadIsShownAtTheTopAndLeftAsItIs)
     Launcher l(scene);
     const QString text = l.find<QLabel>(u"lblStoreProblem"_s)->text();
     EXPECT_TRUE(l.find<QFrame>(u"fraStoreProblem"_s)->isVisible());
-    EXPECT_TRUE(text.contains(scene.storePath()) && text.contains(u"left the file as it is"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(scene.storePath()) && text.contains(u"Quillon left it as it is"_s)) << text.toStdString();
     EXPECT_EQ(l.find<QListWidget>(u"lstTCs"_s)->count(), 0);
+    EXPECT_FALSE(l.status().contains(u"No TC is stored yet"_s)) << "the TCs may well be there";
     // Leaving a field writes the settings: the store refuses, and says so.
     l.paths->answers = {scene.gameDir};
     clickOn(l.find<QToolButton>(u"cmdGameDir"_s));
     EXPECT_EQ(l.messages().size(), 1);
     EXPECT_EQ(snapshotOf(scene.path() + u"/config"_s).value(u"ostrel/settings.sqlite3"_s), damaged);
+}
+
+TEST(LauncherPanel, AFirstStartWithAnEmptyStoreSaysWhereToBegin)
+{
+    LaunchScene scene;
+    Launcher l(scene);
+    EXPECT_TRUE(l.status().startsWith(u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom Group\""_s))
+        << l.status().toStdString();
+    EXPECT_EQ(l.find<QLabel>(u"lblCount"_s)->text(), u"0 TCs stored"_s);
 }
 
 // Leaves a launch's changes in the game directory, as a launcher that crashed would.
@@ -269,7 +314,10 @@ TEST(LauncherPanel, ALeftoverJournalIsOfferedAtStartBlocksLaunchesAndIsRestoredO
     l.launch();
     const QStringList said = l.messages();
     ASSERT_EQ(said.size(), 2);
-    EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)) << said[0].toStdString();
+    // The launch was told to leave its changes: no word of a launcher that stopped.
+    EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s) && said[0].contains(u"as it was told to"_s)
+                && !said[0].contains(u"stopped"_s))
+        << said[0].toStdString();
     EXPECT_TRUE(said[1].contains(u"restore the game directory first"_s)) << said[1].toStdString();
     EXPECT_EQ(l.fakes.forms->shown, 0);
     // What cannot come back is listed, as the command line lists it.
@@ -308,7 +356,9 @@ TEST(LauncherPanel, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
     ASSERT_TRUE(orphan.end());
     ASSERT_TRUE(l.backAsItWas()) << l.status().toStdString();
     ASSERT_EQ(l.messages().size(), 3);
-    EXPECT_TRUE(l.messages()[2].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)) << l.messages()[2].toStdString();
+    EXPECT_TRUE(l.messages()[2].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)
+                && l.messages()[2].contains(u"the launcher or the computer stopped while the game ran"_s))
+        << l.messages()[2].toStdString();
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(restore->isEnabled());
 }

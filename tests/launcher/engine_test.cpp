@@ -1,4 +1,5 @@
 #include "launcher/engine.h"
+#include "launcher/launchpreparation.h"
 
 #include "tests/launcher/launchertesting.h"
 
@@ -9,6 +10,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -63,19 +66,91 @@ TEST(Engine, DosBoxCopiesTheTcInAndRunsTheGameWithDosNames)
     const LaunchCommand command = buildLaunchCommand(dosbox, native(u"/usr/bin/dosbox"_s), input);
     ASSERT_TRUE(command.ok()) << command.error.toStdString();
     EXPECT_EQ(command.arguments, (QStringList{u"-c"_s, u"MOUNT C \"%1\""_s.arg(input.gameDir), u"-c"_s, u"C:"_s, u"-c"_s,
-                                              u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-exit"_s}));
+                                              u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-c"_s, u"exit"_s}));
     EXPECT_EQ(command.copyIns, (QList<CopyIn>{{input.tc.groupFile, u"MYTC.GRP"_s}, {input.tc.gameCon, u"MYTC.CON"_s},
                                               {input.tc.otherFiles[0], u"E1L1.MAP"_s}}));
 
-    LaunchInput longName = input;
-    longName.tc.otherFiles = {sandbox.path() + u"/tcs/LONGFILENAME.MAP"_s};
-    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), longName).error.contains(u"8.3"_s));
+    // Only the group and the con are named on the game's command line: a long name of theirs is
+    // copied in under a free DOS name; any other file is found by its name, which must be one.
+    LaunchInput longNames = input;
+    longNames.tc.groupFile = sandbox.path() + u"/tcs/my tc/My TC: Part 2.grp"_s;
+    longNames.tc.gameCon = sandbox.path() + u"/tcs/my tc/my game.con"_s;
+    test::writeFile(input.gameDir + u"/MYTCPART.GRP"_s, "the player's own");
+    const LaunchCommand renamed = buildLaunchCommand(dosbox, native(u"dosbox"_s), longNames);
+    ASSERT_TRUE(renamed.ok()) << renamed.error.toStdString();
+    EXPECT_EQ(renamed.arguments.value(5), u"duke3d.exe /xMYGAME.CON /gMYTCPAR1.GRP"_s);
+    EXPECT_EQ(renamed.copyIns.mid(0, 2), (QList<CopyIn>{{longNames.tc.groupFile, u"MYTCPAR1.GRP"_s},
+                                                        {longNames.tc.gameCon, u"MYGAME.CON"_s}}));
+    LaunchInput longOther = input;
+    longOther.tc.otherFiles = {sandbox.path() + u"/tcs/LONGFILENAME.MAP"_s};
+    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), longOther).error.contains(u"\"LONGFILENAME.MAP\": its name is no DOS 8.3"_s));
+
+    // A con that another con includes must keep its name: refused, naming the con that includes it.
+    LaunchInput included = input;
+    included.tc.gameCon = sandbox.path() + u"/tcs/my tc/GAMECODE1.CON"_s;
+    included.tc.otherFiles = {sandbox.path() + u"/tcs/my tc/DEFS.CON"_s};
+    test::writeFile(included.tc.groupFile, test::grpBytes({{"USER.CON", "// include GAMECODE1.CON\ndefine X 1"}}));
+    test::writeFile(included.tc.otherFiles[0], "/* include gamecode1.con */ define Y 2");
+    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), included).ok()) << "an include in a comment counted";
+    test::writeFile(included.tc.otherFiles[0], "define Y 2\n  include\tgamecode1.con // the TC's code");
+    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), included).error.contains(u"since "_s + included.tc.otherFiles[0] + u" includes it"_s));
+    test::writeFile(included.tc.otherFiles[0], "define Y 2");
+    test::writeFile(included.tc.groupFile, test::grpBytes({{"USER.CON", "include GAMECODE1.CON"}}));
+    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), included).error.contains(u"since USER.CON (in "_s)) << "a con in the group";
     LaunchInput quoted = input;
     quoted.gameDir = sandbox.path() + u"/a\"b"_s;
     EXPECT_FALSE(buildLaunchCommand(dosbox, native(u"dosbox"_s), quoted).ok());
     LaunchInput noGame = input;
     noGame.dosExecutable = u"NUKEM.EXE"_s;
     EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), noGame).error.contains(u"NUKEM.EXE"_s));
+}
+
+// Without a con on its command line, EDuke32 compiles a loose EDUKE.CON in place of GAME.CON:
+// with a TC whose con is in its group, a leftover one would replace the TC's game code.
+TEST(Engine, ALeftoverEdukeConIsCleanedUpWhenTheEngineIsGivenNoCon)
+{
+    test::LauncherSandbox sandbox;
+    test::FakeTrash trash(sandbox.path() + u"/trash"_s);
+    const QString con = sandbox.path() + u"/tc/TC.CON"_s;
+    test::writeFile(con, "the TC's code");
+    LaunchRequest request;
+    request.tc.name = u"Con in group"_s;
+    request.tc.groupFile = sandbox.path() + u"/tc/TC.GRP"_s;
+    test::writeFile(request.tc.groupFile, test::grpBytes({{"GAME.CON", "the TC's code"}}));
+    request.gameDir = sandbox.path() + u"/duke"_s;
+    test::writeFile(request.gameDir + u"/DUKE3D.GRP"_s, "the game's own group");
+    test::writeFile(request.gameDir + u"/eduke.con"_s, "another TC's code");
+
+    const struct {
+        const char *what;
+        EngineKind engine;
+        QString arguments;
+        bool withCon;
+        CleanupPreference preference;
+        bool cleanedUp;
+        bool told;
+    } cases[] = {
+        {"EDuke32, the con in the group", EngineKind::EDuke32, {}, false, CleanupPreference::Rename, true, true},
+        {"EDuke32 given the con", EngineKind::EDuke32, {}, true, CleanupPreference::Rename, false, false},
+        {"a custom engine given no con", EngineKind::Custom, u"-g {group}"_s, true, CleanupPreference::Delete, true, true},
+        {"a custom engine, no con to give", EngineKind::Custom, u"-g {group} [-x {con}]"_s, false, CleanupPreference::Rename, true, true},
+        {"a custom engine given the con", EngineKind::Custom, u"-g {group} [-x {con}]"_s, true, CleanupPreference::Rename, false, false},
+        {"the preference None leaves it, and says so", EngineKind::EDuke32, {}, false, CleanupPreference::None, false, true},
+        {"Raze", EngineKind::Raze, {}, false, CleanupPreference::Rename, false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        request.tc.gameCon = c.withCon ? con : QString();
+        request.engine = EngineSettings{c.engine, QStringLiteral(OSTREL_FAKE_ENGINE), c.arguments, false};
+        request.preference = c.preference;
+        const PreparedLaunch launch = prepareLaunch(request, trash);
+        ASSERT_TRUE(launch.ok()) << launch.error.toStdString();
+        const bool cleanedUp = std::any_of(launch.plan.steps.cbegin(), launch.plan.steps.cend(),
+                                           [](const CleanupStep &step) { return step.name == u"eduke.con"_s; });
+        EXPECT_EQ(cleanedUp, c.cleanedUp);
+        EXPECT_EQ(launch.warnings.filter(u"eduke.con from the game directory in place of the TC's game code"_s).size(), c.told ? 1 : 0)
+            << launch.warnings.join(u'\n').toStdString();
+    }
 }
 
 TEST(Engine, FindsFlatpakAppsAndGivesThemOnlyTheLaunchsFolders)
@@ -136,15 +211,17 @@ TEST(Engine, TheDisplayedCommandQuotesEveryArgumentForAPosixShell)
     test::LauncherSandbox sandbox;
     LaunchCommand command;
     command.program = u"printf"_s;
-    command.arguments = {u"%s\\0"_s, kOdd, u"plain"_s, QString(), u"~/*.map"_s, u"'"_s};
+    command.arguments = {u"%s\\0"_s, kOdd, u"-x"_s, u"plain"_s, QString(), u"--save=~/*.map"_s, u"'"_s, u"-"_s};
     command.workingDir = sandbox.path() + u"/a 'b'"_s;
     QDir().mkpath(command.workingDir);
-    QProcess sh;
-    sh.start(u"/bin/sh"_s, {u"-c"_s, command.displayCommand()});
-    ASSERT_TRUE(sh.waitForFinished(10000));
-    QList<QByteArray> printed = sh.readAllStandardOutput().split('\0');
-    printed.removeLast();
-    EXPECT_EQ(printed, (QList<QByteArray>{kOdd.toUtf8(), "plain", "", "~/*.map", "'"}));
+    for (const auto layout : {LaunchCommand::Layout::OneLine, LaunchCommand::Layout::OptionPerLine}) {
+        QProcess sh;
+        sh.start(u"/bin/sh"_s, {u"-c"_s, command.displayCommand(layout)});
+        ASSERT_TRUE(sh.waitForFinished(10000));
+        QList<QByteArray> printed = sh.readAllStandardOutput().split('\0');
+        printed.removeLast();
+        EXPECT_EQ(printed, (QList<QByteArray>{kOdd.toUtf8(), "-x", "plain", "", "--save=~/*.map", "'", "-"}));
+    }
 }
 
 // Which sizes mean which version is a table in the code; the panel's test launches on a 1.4/1.5 group.

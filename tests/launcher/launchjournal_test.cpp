@@ -110,8 +110,9 @@ TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRec
         }
         const RestoreReport report = LaunchJournal(s.sandbox.stateDir()).restore(s.trash); // a later program
         EXPECT_TRUE(report.ok()) << whyNot(report);
-        if (recorded)
+        if (recorded) {
             EXPECT_EQ(report.stepsUndone, 6);
+        }
         EXPECT_EQ(test::snapshotOf(s.gameDir), before);
         EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/files"_s).isEmpty());
         EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/info"_s).isEmpty());
@@ -357,8 +358,9 @@ TEST(LaunchJournal, AVolumeHasATrashOnlyWhereQtCanMoveFilesIntoIt)
             ASSERT_TRUE(QDir().mkpath(top.path() + u'/' + folder));
         for (const QString &file : volume.files)
             test::writeFile(top.path() + u'/' + file, "not a folder");
-        if (volume.folders.contains(u".Trash"_s))
+        if (volume.folders.contains(u".Trash"_s)) {
             ASSERT_EQ(::chmod(fileops::encodePath(top.path() + u"/.Trash"_s).constData(), 01777), 0);
+        }
         const VolumeTrash trash = DesktopTrash::volumeTrashAt(top.path());
         EXPECT_EQ(trash.folder, volume.trash.isEmpty() ? QString() : top.path() + u'/' + volume.trash);
         EXPECT_EQ(trash.why.contains(u"is not a folder"_s), volume.trash.isEmpty()) << trash.why.toStdString();
@@ -449,12 +451,15 @@ TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
 
     if (cut.journalEndsBefore)
         cutJournalBefore(journal.path(), cut.journalEndsBefore);
-    if (cut.onDisk != OnDisk::CopyInPlace)
+    if (cut.onDisk != OnDisk::CopyInPlace) {
         ASSERT_EQ(::unlink(game.constData()), 0);
-    if (cut.onDisk == OnDisk::PlayersFileRenamedBack)
+    }
+    if (cut.onDisk == OnDisk::PlayersFileRenamedBack) {
         ASSERT_EQ(::rename(aside.constData(), game.constData()), 0);
-    if (cut.onDisk == OnDisk::PlayersFileLinkedBack)
+    }
+    if (cut.onDisk == OnDisk::PlayersFileLinkedBack) {
         ASSERT_EQ(::link(aside.constData(), game.constData()), 0);
+    }
     if (cut.renameLineLost)
         test::writeFile(journal.path(), test::readBytes(journal.path()).replace("rename =GAME.CON ", "rename =GAME.COM "));
 

@@ -191,14 +191,14 @@ TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
         return prepareLaunch(request, s.trash).error;
     };
     EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.gameDir = s.sandbox.path() + u"/no such dir"_s; }).contains(u"does not exist"_s));
-    EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.tc.groupFile = s.tcDir + u"/MYTC.CON"_s; }).contains(u"MYTC.CON\": The file is too short to be a group file"_s));
+    EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.tc.groupFile = s.tcDir + u"/MYTC.CON"_s; }).contains(u"MYTC.CON\" cannot be used: the file is too short to be a group file"_s));
     EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.tc.otherFiles = {s.tcDir + u"/GONE.ART"_s}; }).contains(u"GONE.ART"_s));
     EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.engine.program = s.sandbox.path() + u"/no engine"_s; }).contains(u"not installed"_s));
     EXPECT_TRUE(refusal([&](LaunchRequest &r) {
                     r.engine = EngineSettings{EngineKind::EDuke32, {}, {}, false};
                     r.flatpakAppFolders = {};
                     qputenv("PATH", "/nonexistent");
-                }).contains(u"No eduke32"_s));
+                }).contains(u"EDuke32 was not found: eduke32 is not on PATH"_s));
     qputenv("PATH", "/usr/bin:/bin");
     EXPECT_EQ(test::snapshotOf(s.sandbox.path()), before);
 

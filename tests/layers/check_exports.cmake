@@ -17,7 +17,8 @@ set(public
   ostrel::readGrpDirectory ostrel::parseCleanupPreference ostrel::listDirectory ostrel::planCleanup
   ostrel::Trash ostrel::DesktopTrash ostrel::LaunchJournal ostrel::RestoreReport ostrel::prepareLaunch ostrel::LaunchSession
   ostrel::engineProgramNames ostrel::engineFlatpakIds ostrel::defaultFlatpakAppFolders ostrel::findEngine
-  ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::shellQuoted ostrel::safeFolderName
+  ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::argumentTemplateProblem ostrel::shellQuoted
+  ostrel::safeFolderName
   ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
