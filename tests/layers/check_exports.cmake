@@ -18,7 +18,10 @@ set(public
   ostrel::Trash ostrel::DesktopTrash ostrel::LaunchJournal ostrel::prepareLaunch ostrel::LaunchSession
   ostrel::engineProgramNames ostrel::engineFlatpakIds ostrel::defaultFlatpakAppFolders ostrel::findEngine
   ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::shellQuoted ostrel::safeFolderName
-  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand)
+  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand
+  ostrel::identifyMainGroup ostrel::gameEditionOf ostrel::isMainGroupSize ostrel::gameEditionName
+  ostrel::describeMainGroup ostrel::crcText ostrel::MainGroupCache ostrel::tcVersionNeedOf ostrel::tcVersionTextsFor
+  ostrel::gameVersionOf ostrel::decideVersionFit)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type
