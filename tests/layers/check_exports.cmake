@@ -21,7 +21,8 @@ set(public
   ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand
   ostrel::identifyMainGroup ostrel::gameEditionOf ostrel::isMainGroupSize ostrel::gameEditionName
   ostrel::describeMainGroup ostrel::crcText ostrel::MainGroupCache ostrel::tcVersionNeedOf ostrel::tcVersionTextsFor
-  ostrel::gameVersionOf ostrel::decideVersionFit)
+  ostrel::gameVersionOf ostrel::decideVersionFit ostrel::installSourceName ostrel::GameSearchPlaces
+  ostrel::findGameInstalls ostrel::desktopShortcutFor)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type
