@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3 zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
-  desktop-file-utils shared-mime-info libxml2-utils appstream man-db groff-base
+  desktop-file-utils libglib2.0-bin shared-mime-info libxml2-utils appstream man-db groff-base
 )
 
 missing=()
