@@ -19,7 +19,11 @@ set(public
   ostrel::engineProgramNames ostrel::engineFlatpakIds ostrel::defaultFlatpakAppFolders ostrel::findEngine
   ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::argumentTemplateProblem ostrel::shellQuoted
   ostrel::safeFolderName
-  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand)
+  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand
+  ostrel::identifyMainGroup ostrel::gameEditionOf ostrel::isMainGroupSize ostrel::gameEditionName
+  ostrel::describeMainGroup ostrel::crcText ostrel::MainGroupCache ostrel::tcVersionNeedOf ostrel::tcVersionTextsFor
+  ostrel::gameVersionOf ostrel::decideVersionFit ostrel::installSourceName ostrel::GameSearchPlaces
+  ostrel::findGameInstalls ostrel::desktopShortcutFor)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type
