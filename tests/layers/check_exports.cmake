@@ -18,7 +18,9 @@ set(public
   ostrel::Trash ostrel::DesktopTrash ostrel::LaunchJournal ostrel::prepareLaunch ostrel::LaunchSession
   ostrel::engineProgramNames ostrel::engineFlatpakIds ostrel::defaultFlatpakAppFolders ostrel::findEngine
   ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::shellQuoted ostrel::safeFolderName
-  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand)
+  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand
+  ostrel::listArchive ostrel::inspectListing ostrel::inspectArchive ostrel::inspectGrpInfoFile ostrel::installTc
+  ostrel::removeUnfinishedInstalls ostrel::installedTcFolder ostrel::defaultTcRoot ostrel::TcInspection)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type
