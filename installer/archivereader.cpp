@@ -171,7 +171,7 @@ QString ratioLimitMessage(const ArchiveLimits &limits)
 
 QString entryLimitMessage(const ArchiveLimits &limits)
 {
-    return u"The archive holds more than %1 entries, the most Quillon unpacks for one TC."_s.arg(QLocale::c().toString(limits.maxEntries));
+    return u"The archive holds more than %1 entries, the most Quillon unpacks for one TC."_s.arg(QLocale(QLocale::English).toString(limits.maxEntries));
 }
 
 bool isTextTheInspectionReads(QByteArrayView name)

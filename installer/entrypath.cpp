@@ -58,7 +58,7 @@ EntryPath entryPath(QByteArrayView name)
 bool isValidUtf8(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    const QString decoded = decoder.decode(bytes);
     return !decoder.hasError();
 }
 

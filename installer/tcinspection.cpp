@@ -97,9 +97,11 @@ QStringList shownPaths(const FileSet &set, const QList<qsizetype> &indexes)
     return paths;
 }
 
-// Chooses from the candidates: the one there is, or none and the list.
-void choose(ChosenFile &chosen, const FileSet &set, QList<qsizetype> candidates, const QString &why)
+// Chooses from the candidates: the one there is, or none and the list. A file already chosen
+// for another field (exclude) is no candidate.
+void choose(ChosenFile &chosen, const FileSet &set, QList<qsizetype> candidates, const QString &why, const QString &exclude = {})
 {
+    candidates.removeIf([&](qsizetype i) { return !exclude.isEmpty() && shown(set.files()[i].path) == exclude; });
     std::sort(candidates.begin(), candidates.end());
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
     if (candidates.size() == 1) {
@@ -303,7 +305,7 @@ GrpInfoChoice chooseByGrpInfo(const FileSet &set, const QList<std::pair<QString,
                 continue;
             QList<qsizetype> sized;
             for (qsizetype i = 0; i < set.files().size(); ++i) {
-                if (set.files()[i].size == *block.size)
+                if (set.files()[i].size == *block.size && !isNotForTheGame(set.files()[i].path))
                     sized << i;
             }
             QList<qsizetype> grps;
@@ -363,7 +365,7 @@ void chooseByCommandLines(const FileSet &set, TcInspection &result)
     if (!decided(result.group) && !groups.isEmpty())
         choose(result.group, set, groups, groupWhy);
     if (!decided(result.con) && !cons.isEmpty())
-        choose(result.con, set, cons, conWhy);
+        choose(result.con, set, cons, conWhy, result.group.file);
 }
 
 void chooseByFiles(const FileSet &set, TcInspection &result)
@@ -379,7 +381,7 @@ void chooseByFiles(const FileSet &set, TcInspection &result)
         return;
     const QList<qsizetype> gameCons = set.named("game.con");
     if (!gameCons.isEmpty()) {
-        choose(result.con, set, gameCons, u"the game reads GAME.CON first"_s);
+        choose(result.con, set, gameCons, u"the game reads GAME.CON first"_s, result.group.file);
         return;
     }
     QSet<qsizetype> included;
@@ -400,7 +402,7 @@ void chooseByFiles(const FileSet &set, TcInspection &result)
             roots << i;
     }
     choose(result.con, set, roots.isEmpty() ? cons : roots,
-           roots.size() == 1 ? u"the only con that no other con includes"_s : u"several cons are included by no other"_s);
+           roots.size() == 1 ? u"the only con that no other con includes"_s : u"several cons are included by no other"_s, result.group.file);
 }
 
 // The player's own choice of a file, by the path the preview showed.
@@ -464,7 +466,7 @@ void chooseReadMe(const FileSet &set, TcInspection &result)
     const KeptFile *best = nullptr;
     const auto depth = [](const QByteArray &path) { return path.count('/'); };
     for (const KeptFile &file : set.files()) {
-        if (!isReadMe(file.path))
+        if (!isReadMe(file.path) || shown(file.path) == result.group.file || shown(file.path) == result.con.file)
             continue;
         if (!best || std::pair(readMeRank(file.path), depth(file.path)) < std::pair(readMeRank(best->path), depth(best->path)))
             best = &file;
@@ -556,7 +558,8 @@ TcInspection inspectListing(const ArchiveListing &listing, const InspectOptions 
     }
     const GrpInfoChoice info = chooseByGrpInfo(set, infos, result);
     if (info.block && !info.block->scriptName.isEmpty()) {
-        choose(result.con, set, set.named(info.block->scriptName.toUtf8()), u"%1 names it as the TC's script"_s.arg(info.why));
+        choose(result.con, set, set.named(info.block->scriptName.toUtf8()), u"%1 names it as the TC's script"_s.arg(info.why),
+               result.group.file);
         if (!decided(result.con))
             result.notes << u"%1 names the script \"%2\", which the archive does not hold."_s.arg(info.why, info.block->scriptName);
     }
@@ -564,6 +567,10 @@ TcInspection inspectListing(const ArchiveListing &listing, const InspectOptions 
     chooseByFiles(set, result);
     chooseByPlayer(result.group, set, options.groupFile, u"group file"_s, result);
     chooseByPlayer(result.con, set, options.gameCon, u"game con"_s, result);
+    if (!result.con.file.isEmpty() && result.con.file == result.group.file) {
+        result.problems << u"\"%1\" cannot be both the group file and the game con."_s.arg(result.con.file);
+        result.con = {};
+    }
 
     if (result.group.file.isEmpty()) {
         if (!result.group.candidates.isEmpty())
@@ -628,12 +635,17 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
             result.problems << u"%1 gives no size of its group file."_s.arg(blockName);
         }
         if (!block.scriptName.isEmpty()) {
-            choose(result.con, set, set.named(block.scriptName.toUtf8()), u"%1 names it as the TC's script"_s.arg(infoName));
+            choose(result.con, set, set.named(block.scriptName.toUtf8()), u"%1 names it as the TC's script"_s.arg(infoName),
+                   result.group.file);
             if (!decided(result.con))
                 result.problems << u"The script \"%1\" of %2 is not beside it."_s.arg(block.scriptName, blockName);
         }
         chooseByPlayer(result.group, set, options.groupFile, u"group file"_s, result);
         chooseByPlayer(result.con, set, options.gameCon, u"game con"_s, result);
+        if (!result.con.file.isEmpty() && result.con.file == result.group.file) {
+            result.problems << u"\"%1\" cannot be both the group file and the game con."_s.arg(result.con.file);
+            result.con = {};
+        }
         if (result.group.file.isEmpty() && !result.group.candidates.isEmpty())
             result.problems << u"Quillon cannot tell which file is the group file: %1. Choose one."_s.arg(result.group.candidates.join(u", "_s));
 

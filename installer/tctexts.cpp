@@ -144,7 +144,10 @@ VersionWords versionWords(QByteArrayView text)
     const auto find = [&](QByteArrayView needle) {
         for (qsizetype at = lower.indexOf(needle); at >= 0; at = lower.indexOf(needle, at + 1)) {
             const qsizetype end = at + needle.size();
-            const bool startsWord = at == 0 || !(isWordChar(lower[at - 1]) || lower[at - 1] == '.');
+            // "v1.5" is the version too.
+            const bool number = needle[0] >= '0' && needle[0] <= '9';
+            const qsizetype from = number && at > 0 && lower[at - 1] == 'v' ? at - 1 : at;
+            const bool startsWord = from == 0 || !(isWordChar(lower[from - 1]) || lower[from - 1] == '.');
             const bool endsWord = end >= lower.size() || !(isWordChar(lower[end]) || (lower[end] == '.' && end + 1 < lower.size() && isWordChar(lower[end + 1])));
             if (startsWord && endsWord) {
                 evidence << QString::fromUtf8(text.sliced(at, needle.size()));
