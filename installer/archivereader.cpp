@@ -277,7 +277,8 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
             const int got = archive_read_data_block(a.get(), &block, &size, &offset);
             if (got == ARCHIVE_EOF)
                 break;
-            if (got < ARCHIVE_WARN) {
+            // A warning here is a checksum that does not match: the bytes are not the TC's.
+            if (got != ARCHIVE_OK) {
                 outcome.error = damagedMessage(a.get());
                 tree.finishFile(fd);
                 return outcome;

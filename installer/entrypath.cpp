@@ -40,6 +40,9 @@ EntryPath entryPath(QByteArrayView name)
             continue;
         if (part == "..")
             return refused(u"it goes up a folder (\"..\")"_s);
+        // At any depth: a single top folder is left out, which brings the next level up.
+        if (part.startsWith(kReservedPrefix))
+            return refused(u"its name is reserved for Quillon's own files"_s);
         if (part.size() > kMaxNamePartBytes)
             return refused(u"a part of its name is longer than %1 bytes"_s.arg(kMaxNamePartBytes));
         if (!path.isEmpty())
@@ -50,8 +53,6 @@ EntryPath entryPath(QByteArrayView name)
         return refused(u"it has no name"_s);
     if (path.size() > kMaxEntryPathBytes)
         return refused(u"its name is longer than %1 bytes"_s.arg(kMaxEntryPathBytes));
-    if (path.startsWith(kReservedPrefix))
-        return refused(u"its name is reserved for Quillon's own files"_s);
     return {path, QString()};
 }
 

@@ -21,7 +21,7 @@ inline constexpr qsizetype kMaxEntryPathBytes = 1024;
 /// The relative path an archive entry's name stands for. A backslash separates folders as a
 /// slash does (archives made on DOS and Windows use it), so "..\\x" goes up a folder as "../x"
 /// does. Refused: an absolute path, a drive letter ("C:"), any "..", an empty name, a part or a
-/// path too long, and names that start with ".quillon" (Quillon's own files in the folder).
+/// path too long, and parts that start with ".quillon" (Quillon's own files in the folder).
 /// "." parts and repeated separators are dropped. The bytes are kept as they are, UTF-8 or not.
 EntryPath entryPath(QByteArrayView name);
 

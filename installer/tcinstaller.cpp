@@ -29,6 +29,11 @@ namespace ostrel {
 
 namespace {
 
+QString folderThereMessage(const QString &folder)
+{
+    return u"The folder \"%1\" is already there. Choose another name, or move that folder away."_s.arg(folder);
+}
+
 // Removes a tree without following a link anywhere in it; names need not be UTF-8.
 bool removeTreeBytes(const QByteArray &path)
 {
@@ -227,9 +232,21 @@ QString defaultTcRoot()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/quillon/tcs"_s;
 }
 
+namespace {
+
+// The preview says so before the player clicks Add.
+TcInspection withFolderChecked(TcInspection inspection)
+{
+    if (fileops::lstatPath(inspection.folder))
+        inspection.problems << folderThereMessage(inspection.folder);
+    return inspection;
+}
+
+} // namespace
+
 TcInspection inspectArchive(const QString &path, const InspectOptions &options)
 {
-    return inspectListing(listArchive(path, options.limits), options);
+    return withFolderChecked(inspectListing(listArchive(path, options.limits), options));
 }
 
 QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions &options)
@@ -261,7 +278,10 @@ QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions
         }
         listing.entries.append(entry);
     }
-    return inspectGrpInfoListing(listing, fileops::encodePath(info.fileName()), folder, options);
+    QList<TcInspection> inspections = inspectGrpInfoListing(listing, fileops::encodePath(info.fileName()), folder, options);
+    for (TcInspection &inspection : inspections)
+        inspection = withFolderChecked(inspection);
+    return inspections;
 }
 
 InstallResult installTc(const TcInspection &inspection, SettingsStore &store)
@@ -293,7 +313,7 @@ InstallResult installTc(const TcInspection &inspection, SettingsStore &store)
         return result;
     }
     if (fileops::lstatPath(folder)) {
-        result.error = u"The folder \"%1\" is already there. Choose another name, or move that folder away."_s.arg(folder);
+        result.error = folderThereMessage(folder);
         return result;
     }
 

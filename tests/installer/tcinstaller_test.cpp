@@ -235,6 +235,22 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
     EXPECT_TRUE(DefinitionStore(store).names().isEmpty());
 }
 
+TEST_F(Installer, DamagedDataIsRefusedWhileUnpacking)
+{
+    // Stored, so nothing but the checksum tells: the listing reads none of the map's bytes.
+    QByteArray zip = test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::groupFile({"A"})}, {"E1L1.MAP", QByteArray(4000, 'm')}});
+    const qsizetype map = zip.indexOf(QByteArray(100, 'm'));
+    ASSERT_GT(map, 0);
+    zip[map + 2000] = 'M';
+    const QString archive = downloads + u"/damaged.zip"_s;
+    test::writeFile(archive, zip);
+    const TcInspection inspection = inspectArchive(archive, options());
+    ASSERT_TRUE(inspection.ok()) << inspection.problems.join(u'\n').toStdString();
+    const InstallResult result = installTc(inspection, store);
+    EXPECT_TRUE(result.error.contains(u"damaged or cut short"_s)) << result.error.toStdString();
+    EXPECT_TRUE(rootNames().isEmpty()) << rootNames().join(u' ').toStdString();
+}
+
 class RefusingStore : public MemorySettingsStore
 {
 public:
@@ -273,6 +289,7 @@ TEST_F(Installer, AnInstallThatFailsLeavesNoFolderAndNoDefinition)
         << "a name taken in another letter case";
     DefinitionStore(store).remove(u"harbour"_s);
     EXPECT_TRUE(installTc(inspection, store).error.contains(u"is already there"_s)) << "the folder of a removed definition stays";
+    EXPECT_TRUE(inspectArchive(archive, options()).problems.join(u'\n').contains(u"is already there"_s)) << "the preview says so";
     EXPECT_EQ(rootNames(), QStringList{u"harbour"_s});
 }
 

@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{"drive_letter_without_separator", "c:GAME.CON", "", "drive"},
                       PathCase{"only_dots", "./.", "", "no name"},
                       PathCase{"reserved", ".quillon-tc", "", "reserved"},
+                      PathCase{"reserved_below_a_top_folder", "Harbour/.quillon-tc", "", "reserved"},
                       PathCase{"part_too_long", QByteArray(256, 'a'), "", "longer than 255"},
                       PathCase{"path_too_long", QByteArray(QByteArray(200, 'a') + '/').repeated(6), "", "longer than 1024"}),
     [](const auto &info) { return std::string(info.param.name); });
