@@ -25,6 +25,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -82,15 +84,23 @@ struct Fixture {
         return o;
     }
 
+    // Removes what a turn wrote and lets the file system finish with it (the journal, the
+    // discards of the freed blocks) before the next turn, so that no turn pays for another's.
+    static void settle(const QString &folder)
+    {
+        QDir(folder).removeRecursively();
+        ::sync();
+    }
+
     qint64 bsdtarUs()
     {
-        QDir(bsdtarDir).removeRecursively();
+        settle(bsdtarDir);
         QDir().mkpath(bsdtarDir);
         QElapsedTimer timer;
         timer.start();
         QProcess::execute(bsdtar, {u"-xf"_s, archive, u"-C"_s, bsdtarDir});
         const qint64 us = timer.nsecsElapsed() / 1000;
-        QDir(bsdtarDir).removeRecursively();
+        settle(bsdtarDir);
         return us;
     }
 
@@ -103,7 +113,7 @@ struct Fixture {
         if (!result.ok())
             std::fprintf(stderr, "the install failed: %s\n", qPrintable(result.error));
         ostrel::DefinitionStore(store).remove(u"harbour"_s);
-        QDir(tcRoot + u"/harbour"_s).removeRecursively();
+        settle(tcRoot + u"/harbour"_s);
         return us;
     }
 };
@@ -120,7 +130,7 @@ void BM_PreviewOfA100MbZip(benchmark::State &state)
     Fixture &f = fixture();
     for (auto _ : state) {
         const ostrel::TcInspection inspection = ostrel::inspectArchive(f.archive, f.options());
-        if (!inspection.ok() || inspection.otherFiles.size() != kFiles - 4)
+        if (!inspection.ok() || inspection.otherFiles.size() != kFiles - 3)
             state.SkipWithError("the archive was not inspected as expected");
         benchmark::DoNotOptimize(inspection);
     }

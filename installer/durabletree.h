@@ -10,7 +10,7 @@
 namespace ostrel {
 
 /// Files and folders created inside one new folder: never over anything that exists, never
-/// through a link, with every file's data and every folder flushed by finish().
+/// through a link, all flushed to disk by finish().
 class DurableTree
 {
 public:
@@ -25,9 +25,9 @@ public:
     int createFile(const QByteArray &relative);
     /// Writes size bytes at offset of a file createFile() opened; false on failure.
     bool write(int fd, const char *data, qint64 size, qint64 offset);
-    /// Done with a file: starts writing it back, and closes it once flushed.
+    /// Done with a file: starts writing it back and closes it.
     bool finishFile(int fd, qint64 mtimeSeconds = -1);
-    /// Flushes every file and folder; false when any could not be.
+    /// Flushes every file and folder to disk; false when any could not be.
     bool finish();
 
     /// What went wrong first, for the player.
@@ -35,12 +35,9 @@ public:
 
 private:
     bool fail(const QString &what, int error);
-    bool flushOldest();
 
     QByteArray m_root;
-    QList<QByteArray> m_folders; ///< relative, in the order made
-    QSet<QByteArray> m_known;    ///< folders made or checked already
-    QList<int> m_pending;        ///< files written back but not yet flushed
+    QSet<QByteArray> m_known; ///< folders made or checked already
     QString m_error;
 };
 
