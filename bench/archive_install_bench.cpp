@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -134,6 +135,7 @@ void BM_PreviewOfA100MbZip(benchmark::State &state)
             state.SkipWithError("the archive was not inspected as expected");
         benchmark::DoNotOptimize(inspection);
     }
+    state.counters["zip_mb"] = double(QFileInfo(f.archive).size()) / 1e6;
 }
 BENCHMARK(BM_PreviewOfA100MbZip)->Unit(benchmark::kMillisecond)->UseRealTime();
 

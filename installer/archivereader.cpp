@@ -12,6 +12,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +63,30 @@ QString damagedMessage(archive *a)
         return u"The archive is password-protected; Quillon cannot unpack it (%1)."_s.arg(libarchiveError(a));
     return u"The archive is damaged or cut short: %1."_s.arg(libarchiveError(a));
 }
+
+// libarchive turns the names it reads into the multibyte text of the current locale: under
+// the C locale a UTF-8 name of a zip or a 7z comes out empty. While reading, the thread runs
+// in C.UTF-8, in which UTF-8 names stay as they are and names stored as raw bytes too.
+class Utf8Names
+{
+public:
+    Utf8Names()
+    {
+        static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+        if (utf8)
+            m_previous = ::uselocale(utf8);
+    }
+    ~Utf8Names()
+    {
+        if (m_previous)
+            ::uselocale(m_previous);
+    }
+    Utf8Names(const Utf8Names &) = delete;
+    Utf8Names &operator=(const Utf8Names &) = delete;
+
+private:
+    locale_t m_previous = locale_t(nullptr);
+};
 
 // The entry's name as bytes: as stored when the current locale can give it (raw bytes of a
 // zip entry without the UTF-8 flag come through unchanged), else as UTF-8.
@@ -189,6 +214,7 @@ bool isTextTheInspectionReads(QByteArrayView name)
 
 ArchiveListing listArchive(const QString &path, const ArchiveLimits &limits)
 {
+    const Utf8Names names;
     ArchiveListing listing;
     listing.path = path;
     const auto stat = fileops::lstatPath(path);
@@ -210,6 +236,7 @@ ArchiveListing listArchive(const QString &path, const ArchiveLimits &limits)
 
 ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &limits)
 {
+    const Utf8Names names;
     ArchiveListing listing;
     listing.packedSize = bytes.size();
     ArchivePtr a = newReader();
@@ -223,6 +250,7 @@ ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &li
 UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<PlannedEntry> &plan, const QString &destination,
                             const ArchiveLimits &limits)
 {
+    const Utf8Names names;
     UnpackOutcome outcome;
     QHash<int, const PlannedEntry *> byEntry;
     int last = -1;

@@ -237,7 +237,7 @@ Classified classify(const ArchiveListing &listing, TcInspection &result)
             folderPaths.insert(path.path);
     }
     if (!encrypted.isEmpty()) {
-        result.problems << u"The archive is password-protected (%1 encrypted, among them \"%2\"); Quillon cannot unpack it."_s
+        result.problems << u"The archive is password-protected (%1 of its files encrypted, \"%2\" among them); Quillon cannot unpack it."_s
                                .arg(encrypted.size())
                                .arg(encrypted.first());
     }

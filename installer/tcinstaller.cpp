@@ -331,7 +331,7 @@ InstallResult installTc(const TcInspection &inspection, SettingsStore &store)
 
     const bool fromArchive = !inspection.plan.isEmpty() && inspection.plan.first().entry >= 0;
     const UnpackOutcome unpacked = fromArchive
-        ? unpackArchive(inspection.source, QFileInfo(inspection.source).size(), inspection.plan, tempFolder, ArchiveLimits())
+        ? unpackArchive(inspection.source, QFileInfo(inspection.source).size(), inspection.plan, tempFolder, inspection.limits)
         : copyPlannedFiles(inspection.plan, tempFolder);
     if (!unpacked.ok())
         return fail(unpacked.error);

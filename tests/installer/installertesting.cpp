@@ -2,6 +2,11 @@
 
 #include "tests/launcher/launchertesting.h"
 
+#include <QScopeGuard>
+#include <QString>
+
+#include <locale.h>
+
 #include <archive.h>
 #include <archive_entry.h>
 
@@ -27,6 +32,13 @@ void check(int status, archive *a, const char *what)
 
 QByteArray makeArchive(ArchiveFormat format, const QList<TestEntry> &entries, const QByteArray &passphrase)
 {
+    // libarchive's writers take a name as text of the current locale: a UTF-8 name is written
+    // under a UTF-8 locale (the 7z writer cannot store it otherwise, the zip writer marks it as
+    // UTF-8), other bytes under the C locale (as they are, unmarked).
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+    static const locale_t bytesAsThey = ::newlocale(LC_CTYPE_MASK, "C", locale_t(nullptr));
+    const locale_t previous = ::uselocale(utf8);
+    const auto restore = qScopeGuard([&] { ::uselocale(previous); });
     QByteArray bytes;
     archive *a = archive_write_new();
     switch (format) {
@@ -54,6 +66,7 @@ QByteArray makeArchive(ArchiveFormat format, const QList<TestEntry> &entries, co
     check(archive_write_open(a, &bytes, nullptr, appendTo, nullptr), a, "open");
     for (const TestEntry &e : entries) {
         archive_entry *entry = archive_entry_new();
+        ::uselocale(QString::fromUtf8(e.name).toUtf8() == e.name ? utf8 : bytesAsThey);
         archive_entry_copy_pathname(entry, e.name.constData());
         archive_entry_set_mtime(entry, 1000000000, 0);
         archive_entry_set_perm(entry, 0644);

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <csignal>
 
 #include <sys/file.h>
@@ -46,9 +47,15 @@ QList<TestEntry> harbourEntries()
         {"Harbour/HARBOUR.CON", kCon},
         {"Harbour/DEFS.CON", "define X 1\n"},
         {"Harbour/maps/E2L1.MAP", QByteArray(5000, 'm')},
+        {"Harbour/sons/\xC3\x89t\xC3\xA9.VOC", "voc"},
         {"Harbour/README.TXT", "Harbour Strike for Duke Nukem 3D 1.3D.\r\nRun: duke3d /x HARBOUR.CON /g HARBOUR.GRP\r\n"},
         {"Harbour/PLAY.BAT", "duke3d /x HARBOUR.CON /g HARBOUR.GRP\r\n"},
     };
+}
+
+QByteArray corpusFile(const char *name)
+{
+    return test::readBytes(QStringLiteral(OSTREL_ARCHIVE_CORPUS_DIR) + u'/' + QLatin1StringView(name));
 }
 
 class Installer : public ::testing::Test
@@ -119,7 +126,8 @@ TEST_F(Installer, InstallsEachFormatIntoItsOwnFolderAndSavesTheDefinitionLast)
         EXPECT_EQ(saved->groupFile, folder + u"/HARBOUR.GRP"_s);
         EXPECT_EQ(saved->gameCon, folder + u"/HARBOUR.CON"_s);
         EXPECT_EQ(saved->textFile, folder + u"/README.TXT"_s);
-        EXPECT_EQ(saved->otherFiles, (QStringList{folder + u"/DEFS.CON"_s, folder + u"/maps/E2L1.MAP"_s}));
+        EXPECT_EQ(saved->otherFiles, (QStringList{folder + u"/DEFS.CON"_s, folder + u"/maps/E2L1.MAP"_s, folder + u"/sons/Été.VOC"_s}));
+        EXPECT_EQ(test::readBytes(saved->otherFiles[2]), "voc") << "a UTF-8 name, whatever the locale";
         EXPECT_EQ(test::readBytes(saved->gameCon), kCon);
         EXPECT_EQ(test::readBytes(saved->otherFiles[1]), QByteArray(5000, 'm'));
         EXPECT_EQ(installedTcFolder(*saved, tcRoot), folder);
@@ -187,6 +195,9 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
         {"truncated_7z", test::makeArchive(ArchiveFormat::SevenZip, harbourEntries()).chopped(40), {}, u"damaged or cut short"_s},
         {"corrupt", corrupt, {}, u"damaged or cut short"_s},
         {"password", test::makeArchive(ArchiveFormat::Zip, harbourEntries(), "secret"), {}, u"password-protected"_s},
+        // Made with 7-Zip (libarchive writes no encrypted 7z), kept among the fuzz seeds.
+        {"password_7z_data", corpusFile("encrypted_data.7z"), {}, u"password-protected"_s},
+        {"password_7z_headers", corpusFile("encrypted_headers.7z"), {}, u"password-protected"_s},
         {"no_group", test::makeArchive(ArchiveFormat::Zip, {{"GAME.CON", "x"}, {"README.TXT", "hi"}}), {}, u"holds no group file"_s},
         {"not_an_archive", "Just a text file, no archive at all.\n", {}, u"is not an archive Quillon can read"_s},
         {"empty_file", {}, {}, u"is not an archive Quillon can read"_s},
@@ -233,6 +244,18 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
     EXPECT_TRUE(result.error.contains(u"BIG.MAP"_s)) << result.error.toStdString();
     EXPECT_TRUE(rootNames().isEmpty()) << rootNames().join(u' ').toStdString();
     EXPECT_TRUE(DefinitionStore(store).names().isEmpty());
+
+    // The limits hold on the bytes written too, not only on the sizes the listing saw.
+    const QString honest = test::writeArchive(downloads, u"honest.zip"_s, ArchiveFormat::Zip, {{"TC.GRP", test::groupFile({"A"})}, {"BIG.MAP", data}});
+    TcInspection tight = inspectArchive(honest, options());
+    ASSERT_TRUE(tight.ok());
+    tight.limits.maxTotalBytes = 100000;
+    EXPECT_EQ(installTc(tight, store).error, totalSizeLimitMessage(tight.limits));
+    tight.limits = {};
+    tight.limits.ratioFloorBytes = 1000;
+    tight.limits.maxRatio = 2;
+    EXPECT_EQ(installTc(tight, store).error, ratioLimitMessage(tight.limits));
+    EXPECT_TRUE(rootNames().isEmpty()) << rootNames().join(u' ').toStdString();
 }
 
 TEST_F(Installer, DamagedDataIsRefusedWhileUnpacking)
@@ -347,6 +370,24 @@ TEST_F(Installer, AGrpInfoOnItsOwnCopiesEachTcBesideItIntoAFolderOfItsOwn)
     EXPECT_EQ(result.definition.version, u"1.4/1.5 Atomic"_s);
     EXPECT_EQ(test::readBytes(result.definition.otherFiles.value(0)), "define Y 2");
     EXPECT_EQ(test::snapshotOf(game), before) << "the files beside it stay where they are";
+}
+
+// Quillon switches to a UTF-8 locale at start, but a host may run in another.
+TEST(ArchiveNames, AreReadAsTheirBytesWhateverTheLocale)
+{
+    for (const ArchiveFormat format : {ArchiveFormat::Zip, ArchiveFormat::SevenZip, ArchiveFormat::Tar}) {
+        SCOPED_TRACE(int(format));
+        const QByteArray bytes = test::makeArchive(format, {{"sons/\xC3\x89t\xC3\xA9.VOC", "voc"}, {"\xC9T\xC9.MID", "mid"}});
+        const std::string locale = std::setlocale(LC_CTYPE, nullptr);
+        std::setlocale(LC_CTYPE, "C");
+        const ArchiveListing listing = listArchiveBytes(bytes);
+        std::setlocale(LC_CTYPE, locale.c_str());
+        ASSERT_TRUE(listing.ok()) << listing.error.toStdString();
+        ASSERT_EQ(listing.entries.size(), 2);
+        EXPECT_EQ(listing.entries[0].name, QByteArray("sons/\xC3\x89t\xC3\xA9.VOC"));
+        if (format != ArchiveFormat::SevenZip) // 7z stores names as UTF-16: raw bytes cannot be in it
+            EXPECT_EQ(listing.entries[1].name, QByteArray("\xC9T\xC9.MID"));
+    }
 }
 
 // The fuzz harness's seeds, replayed on every run: what must hold for any archive keeps holding.
