@@ -26,9 +26,9 @@ struct ArchiveLimits {
 };
 
 /// The message that names a limit an archive went past (one text per limit, for the player).
-QString totalSizeLimitMessage(const ArchiveLimits &limits);
-QString ratioLimitMessage(const ArchiveLimits &limits);
-QString entryLimitMessage(const ArchiveLimits &limits);
+OSTREL_EXPORT QString totalSizeLimitMessage(const ArchiveLimits &limits);
+OSTREL_EXPORT QString ratioLimitMessage(const ArchiveLimits &limits);
+OSTREL_EXPORT QString entryLimitMessage(const ArchiveLimits &limits);
 
 /// One entry of an archive as its header describes it.
 struct ArchiveEntry {
@@ -51,7 +51,7 @@ inline constexpr qint64 kAllTextsLimit = qint64(16) << 20;
 
 /// Whether the inspection reads the contents of the entry called name: a group info, a
 /// batch file, a con or a read-me.
-bool isTextTheInspectionReads(QByteArrayView name);
+OSTREL_EXPORT bool isTextTheInspectionReads(QByteArrayView name);
 
 /// What an archive holds, read without unpacking it, or why it cannot be used.
 struct ArchiveListing {
@@ -69,6 +69,6 @@ struct ArchiveListing {
 OSTREL_EXPORT ArchiveListing listArchive(const QString &path, const ArchiveLimits &limits = {});
 
 /// Lists an archive held in memory (tests, fuzzing).
-ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &limits = {});
+OSTREL_EXPORT ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &limits = {});
 
 } // namespace ostrel

@@ -88,19 +88,19 @@ OSTREL_EXPORT TcInspection inspectListing(const ArchiveListing &listing, const I
 /// folder it is in (its files at folderPath, the .grpinfo called grpInfoName among them): the
 /// group file beside it of the block's size, the block's script and definitions file and the
 /// cons the script includes. Each is planned to be copied from folderPath.
-QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName, const QString &folderPath,
+OSTREL_EXPORT QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName, const QString &folderPath,
                                           const InspectOptions &options = {});
 
 /// The TC name made of an archive's file name: without its folder and its extensions
 /// (".zip", ".tar.gz", ...).
-QString nameFromArchiveFileName(const QString &path);
+OSTREL_EXPORT QString nameFromArchiveFileName(const QString &path);
 
 /// Whether a file of the TC is one the game never reads: read-mes and other documents,
 /// programs, installers, batch files, configurations, group info.
-bool isNotForTheGame(QByteArrayView relativePath);
+OSTREL_EXPORT bool isNotForTheGame(QByteArrayView relativePath);
 
 /// Whether a file is a read-me (README.TXT, READ.ME, FILE_ID.DIZ, any .txt, ...).
-bool isReadMe(QByteArrayView relativePath);
+OSTREL_EXPORT bool isReadMe(QByteArrayView relativePath);
 
 /// The three version texts.
 inline constexpr QStringView kVersion13D = u"1.3D";

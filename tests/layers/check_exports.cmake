@@ -20,7 +20,10 @@ set(public
   ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::shellQuoted ostrel::safeFolderName
   ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand
   ostrel::listArchive ostrel::inspectListing ostrel::inspectArchive ostrel::inspectGrpInfoFile ostrel::installTc
-  ostrel::removeUnfinishedInstalls ostrel::installedTcFolder ostrel::defaultTcRoot ostrel::TcInspection)
+  ostrel::removeUnfinishedInstalls ostrel::installedTcFolder ostrel::defaultTcRoot ostrel::TcInspection
+  ostrel::listArchiveBytes ostrel::inspectGrpInfoListing ostrel::nameFromArchiveFileName ostrel::isNotForTheGame
+  ostrel::isReadMe ostrel::isTextTheInspectionReads ostrel::totalSizeLimitMessage ostrel::ratioLimitMessage
+  ostrel::entryLimitMessage)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type
