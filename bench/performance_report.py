@@ -2,7 +2,7 @@
 """Writes docs/performance.md from the JSON output of the benchmark programs.
 
 Usage: performance_report.py --control JSON... --scripts JSON --launch-plan JSON
-           --load-before LOAD --load-after LOAD [--notes FILE]
+           --load-before LOAD --load-after LOAD [--notes FILE] [--archive JSON --archive-load TEXT]
            [--before JSON... --before-revision TEXT [--load-during LOAD...]] > docs/performance.md
 
 A JSON file holds either the median aggregates of a program's repetitions or single
@@ -252,7 +252,10 @@ def main():
     w("# Performance")
     w("")
     w("Written by `tools/run-benchmarks.sh` from a Release build of the benchmark programs in")
-    w("`bench/` (`ostrel_bench_control`, `ostrel_bench_scripts`, `ostrel_bench_launch_plan`);")
+    programs = "`ostrel_bench_control`, `ostrel_bench_scripts`, `ostrel_bench_launch_plan`"
+    if arguments.archive:
+        programs += ", `ostrel_bench_archive`"
+    w(f"`bench/` ({programs});")
     if before:
         w("every figure is the median of the repetitions of one run, those of the control each in a")
         w("process of its own, turn about with the revision before (see \"Before and after the")
