@@ -295,6 +295,11 @@ InstallResult installTc(const TcInspection &inspection, SettingsStore &store)
         result.error = u"Please set the Version Compatibility."_s;
         return result;
     }
+    // A store that cannot be read lists no names, so a name taken could not be told.
+    if (const QString problem = store.readProblem(); !problem.isEmpty()) {
+        result.error = u"The TC was not added: %1"_s.arg(problem);
+        return result;
+    }
     DefinitionStore definitions(store);
     if (nameTaken(definitions, inspection.name)) {
         result.error = kNameTakenMessage.toString();

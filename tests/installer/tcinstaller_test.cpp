@@ -280,6 +280,12 @@ public:
     void Transact(const std::function<void()> &) override { throw StoreError(u"the disk said no"_s); }
 };
 
+class UnreadableStore : public MemorySettingsStore
+{
+public:
+    QString readProblem() const override { return u"it is not a database"_s; }
+};
+
 TEST_F(Installer, AnInstallThatFailsLeavesNoFolderAndNoDefinition)
 {
     const QString archive = test::writeArchive(downloads, u"harbour.zip"_s, ArchiveFormat::Zip, harbourEntries());
@@ -290,6 +296,9 @@ TEST_F(Installer, AnInstallThatFailsLeavesNoFolderAndNoDefinition)
     InstallResult result = installTc(inspection, refusing);
     EXPECT_EQ(result.error, u"The TC definition \"harbour\" could not be saved: the disk said no"_s);
     EXPECT_TRUE(rootNames().isEmpty()) << "the folder renamed into place is removed again";
+    UnreadableStore unreadable;
+    EXPECT_EQ(installTc(inspection, unreadable).error, u"The TC was not added: it is not a database"_s);
+    EXPECT_TRUE(rootNames().isEmpty());
 
     // A full disk, as a file size limit: every write past it fails.
     struct rlimit old;
