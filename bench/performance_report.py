@@ -3,6 +3,7 @@
 
 Usage: performance_report.py --control JSON... --scripts JSON --launch-plan JSON
            [--game-finding JSON] --load-before LOAD --load-after LOAD [--notes FILE]
+           [--archive JSON --archive-load TEXT]
            [--before JSON... --before-revision TEXT [--load-during LOAD...]] > docs/performance.md
 
 A JSON file holds either the median aggregates of a program's repetitions or single
@@ -207,6 +208,54 @@ def write_game_finding(w, results, target):
     target("finding the installs, 10 Steam libraries of 200 games", "< 50 ms", ms(find), find is not None and find < 50)
 
 
+ARCHIVE_PREVIEW = "BM_PreviewOfA100MbZip"
+ARCHIVE_ADD = "BM_AddA100MbZipAgainstBsdtar"
+
+
+def write_archive_section(w, path, load):
+    """Adding a TC from an archive, from ostrel_bench_archive's JSON output (one run; the add
+    and bsdtar take turns inside each iteration, so the ratio comes from the same run)."""
+    with open(path) as f:
+        data = json.load(f)
+    runs = [b for b in data["benchmarks"] if b.get("run_type") != "aggregate"]
+
+    def named(name):
+        # Run names carry the benchmark's options ("/real_time", "/iterations:4/manual_time").
+        return next((b for b in runs if b["run_name"].split("/")[0] == name), None)
+
+    preview, add = named(ARCHIVE_PREVIEW), named(ARCHIVE_ADD)
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    preview_ms = preview["real_time"] * scale[preview["time_unit"]] if preview and not preview.get("error_occurred") else None
+    add_ms = add["real_time"] * scale[add["time_unit"]] if add and not add.get("error_occurred") else None
+    bsdtar_ms = add.get("bsdtar_ms") if add_ms is not None else None
+    over = add.get("add_over_bsdtar") if add_ms is not None else None
+    context = data["context"]
+    w("## Adding a TC from an archive")
+    w("")
+    size = f"{preview['zip_mb']:.0f} MB" if preview and "zip_mb" in preview else "100 MB"
+    w(f"`ostrel_bench_archive`: a {size} zip of 500 files (deflate; random bytes with a run of zeros")
+    w("in every 16 KiB, so it packs to about 94 %, as game data does), made once in a temporary folder.")
+    w("The preview lists the archive and works out the TC, writing nothing. Adding it unpacks into a")
+    w("hidden folder, flushes every file and folder to disk, renames the folder into place and saves the")
+    w("definition (in a memory store). In every iteration `bsdtar -xf` unpacks the same archive into the")
+    w("same file system too, the two taking turns to go first; bsdtar flushes nothing.")
+    w(f"Run of {context.get('date', '?')}; load average {load}.")
+    w("")
+    w("| | wall clock (mean of the iterations) | iterations |")
+    w("|---|---|---|")
+    w(f"| preview (listing and inspection) | {ms(preview_ms)} | {preview.get('iterations', '–') if preview else '–'} |")
+    w(f"| adding the TC | {ms(add_ms)} | {add.get('iterations', '–') if add else '–'} |")
+    w(f"| `bsdtar -xf` of the same archive | {ms(bsdtar_ms)} | {add.get('iterations', '–') if add else '–'} |")
+    w("")
+    w("| what | target | measured | met |")
+    w("|---|---|---|---|")
+    met = preview_ms is not None and preview_ms < 100
+    w(f"| the preview of a 100 MB zip of 500 files | < 100 ms | {ms(preview_ms)} | {'yes' if met else '**no**'} |")
+    met = over is not None and over <= 1.3
+    w(f"| adding it, against `bsdtar -xf` in the same run | ≤ 1.3× | {fmt_ratio(over)} | {'yes' if met else '**no**'} |")
+    w("")
+
+
 def parse_arguments():
     parser = argparse.ArgumentParser(description="Writes docs/performance.md to standard output.")
     parser.add_argument("--control", nargs="+", required=True, help="ostrel_bench_control's JSON output")
@@ -216,6 +265,8 @@ def parse_arguments():
     parser.add_argument("--load-before", required=True, help="/proc/loadavg before the run")
     parser.add_argument("--load-after", required=True, help="/proc/loadavg after the run")
     parser.add_argument("--notes", help="Markdown appended to the report")
+    parser.add_argument("--archive", help="ostrel_bench_archive's JSON output")
+    parser.add_argument("--archive-load", default="", help="/proc/loadavg before and after ostrel_bench_archive")
     parser.add_argument("--before", nargs="+", default=[],
                         help="the JSON output of the revision before's control benchmark, run by run")
     parser.add_argument("--before-revision", default="", help="which revision the --before runs are of")
@@ -250,8 +301,12 @@ def main():
     w("# Performance")
     w("")
     w("Written by `tools/run-benchmarks.sh` from a Release build of the benchmark programs in")
-    w("`bench/` (`ostrel_bench_control`, `ostrel_bench_scripts`, `ostrel_bench_launch_plan`,")
-    w("`ostrel_bench_game_finding`);")
+    programs = "`ostrel_bench_control`, `ostrel_bench_scripts`, `ostrel_bench_launch_plan`"
+    if arguments.game_finding:
+        programs += ", `ostrel_bench_game_finding`"
+    if arguments.archive:
+        programs += ", `ostrel_bench_archive`"
+    w(f"`bench/` ({programs});")
     if before:
         w("every figure is the median of the repetitions of one run, those of the control each in a")
         w("process of its own, turn about with the revision before (see \"Before and after the")
@@ -331,6 +386,9 @@ def main():
     game_targets = []
     if game_finding:
         write_game_finding(w, game_finding, lambda *row: game_targets.append(row))
+
+    if arguments.archive:
+        write_archive_section(w, arguments.archive, arguments.archive_load)
 
     targets = []
 

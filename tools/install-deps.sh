@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-svg-dev libqt6svg6 libgl-dev
   libsqlite3-dev sqlite3 zlib1g-dev
+  libarchive-dev libarchive-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   desktop-file-utils libglib2.0-bin shared-mime-info libxml2-utils appstream man-db groff-base

@@ -58,7 +58,8 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-benchmark_programs=(ostrel_bench_control ostrel_bench_scripts ostrel_bench_launch_plan ostrel_bench_game_finding)
+benchmark_programs=(ostrel_bench_control ostrel_bench_scripts ostrel_bench_launch_plan ostrel_bench_game_finding
+  ostrel_bench_archive)
 cmake --preset bench
 cmake --build --preset bench --target "${benchmark_programs[@]}"
 
@@ -121,11 +122,16 @@ for program in scripts launch_plan game_finding; do
     --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true
 done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+# One run: adding the TC and bsdtar already take turns inside it (see bench/archive_install_bench.cpp).
+archive_load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+"$build/bench/ostrel_bench_archive" --benchmark_out="$results/archive.json" --benchmark_out_format=json
+archive_load="$archive_load_before before, $(cut -d' ' -f1-3 /proc/loadavg) after"
 
 python3 bench/performance_report.py --control "${control_results[@]}" \
   --scripts "$results/scripts.json" --launch-plan "$results/launch_plan.json" \
   --game-finding "$results/game_finding.json" \
   --load-before "$load_before" --load-after "$load_after" --notes bench/performance_notes.md \
+  --archive "$results/archive.json" --archive-load "$archive_load" \
   "${report_arguments[@]}" > docs/performance.md.new
 mv docs/performance.md.new docs/performance.md
 echo "Wrote docs/performance.md"

@@ -25,6 +25,7 @@ file(GLOB_RECURSE headers RELATIVE ${prefix}/include/ostrel ${prefix}/include/os
 list(SORT headers)
 set(expected_headers
   control/uctc.h form/scriptviewer.h
+  installer/archivelisting.h installer/tcinspection.h installer/tcinstaller.h installer/tcroot.h
   launcher/cleanupplan.h launcher/engine.h launcher/grpfile.h launcher/launchjournal.h
   launcher/launchpreparation.h launcher/launchsession.h launcher/trash.h
   ostrel_export.h

@@ -23,7 +23,12 @@ set(public
   ostrel::identifyMainGroup ostrel::gameEditionOf ostrel::isMainGroupSize ostrel::gameEditionName
   ostrel::describeMainGroup ostrel::crcText ostrel::MainGroupCache ostrel::tcVersionNeedOf ostrel::tcVersionTextsFor
   ostrel::gameVersionOf ostrel::decideVersionFit ostrel::installSourceName ostrel::GameSearchPlaces
-  ostrel::findGameInstalls ostrel::desktopShortcutFor)
+  ostrel::findGameInstalls ostrel::desktopShortcutFor
+  ostrel::listArchive ostrel::inspectListing ostrel::inspectArchive ostrel::inspectGrpInfoFile ostrel::installTc
+  ostrel::removeUnfinishedInstalls ostrel::installedTcFolder ostrel::defaultTcRoot ostrel::TcInspection
+  ostrel::listArchiveBytes ostrel::inspectGrpInfoListing ostrel::nameFromArchiveFileName ostrel::isNotForTheGame
+  ostrel::isReadMe ostrel::isTextTheInspectionReads ostrel::totalSizeLimitMessage ostrel::ratioLimitMessage
+  ostrel::entryLimitMessage)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type

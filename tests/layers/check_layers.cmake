@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # cmake -P: every #include of the project's own headers points to the same layer or one below.
 # The layers, lowest first; programs on top may include any of them.
-set(layers store scripts launcher platform widgets form control)
+set(layers store scripts launcher installer platform widgets form control)
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
 endif()

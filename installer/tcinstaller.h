@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ostrel_export.h"
+
+#include "installer/tcinspection.h"
+
+#include "store/tcdefinition.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace ostrel {
+
+class SettingsStore;
+
+/// Lists the archive at path and works out the TC it holds (nothing is written).
+OSTREL_EXPORT TcInspection inspectArchive(const QString &path, const InspectOptions &options = {});
+
+/// The TCs a .grpinfo file describes whose group files are beside it, one inspection each
+/// (nothing is written). Their files are copied into the TC's folder when installed.
+OSTREL_EXPORT QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions &options = {});
+
+/// The message the control shows for a name the store already holds in any letter case.
+inline constexpr QStringView kNameTakenMessage = u"TC and Custom Group names must be unique. Save aborted.";
+
+/// What an install did.
+struct InstallResult {
+    QString error;          ///< empty on success
+    TcDefinition definition; ///< as saved
+    bool ok() const { return error.isEmpty(); }
+};
+
+/// Installs what inspection describes: unpacks (or copies) it into a hidden folder beside its
+/// folder, flushes every file and folder to disk, renames it into place, then saves the
+/// definition through the store's definition API, under the control's rules (a name the store
+/// holds in any letter case is refused). Nothing is left behind when any step fails: a folder
+/// renamed into place is removed again if the definition cannot be saved. A crash at any
+/// point leaves at most a leftover that removeUnfinishedInstalls() clears at the next start.
+/// Two installs into one TC root take turns.
+OSTREL_EXPORT InstallResult installTc(const TcInspection &inspection, SettingsStore &store);
+
+/// What the start-up clean-up did.
+struct CleanupReport {
+    QStringList removed;  ///< leftovers removed
+    QStringList problems; ///< leftovers that could not be removed, and why
+};
+
+/// Removes what installs and removals cut short left in tcRoot: Quillon's hidden temporary
+/// folders, and TC folders renamed into place whose definition was never saved (an install
+/// whose definition was saved is marked finished instead). Nothing else is touched, and
+/// nothing at all while another Quillon is installing into tcRoot.
+OSTREL_EXPORT CleanupReport removeUnfinishedInstalls(const QString &tcRoot, SettingsStore &store);
+
+/// The folder Quillon installed that holds the definition's group file, if it is one: a
+/// folder directly in tcRoot, marked as installed for a definition of that name.
+OSTREL_EXPORT std::optional<QString> installedTcFolder(const TcDefinition &definition, const QString &tcRoot);
+
+} // namespace ostrel
