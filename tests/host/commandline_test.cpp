@@ -351,7 +351,11 @@ TEST(QuillonCommandLine, ASignalEndsTheGameAndTheDirectoryAlwaysComesBack)
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << said.toStdString();
         EXPECT_EQ(process.exitCode(), 128 + c.signal) << said.toStdString();
         EXPECT_TRUE(said.contains("interrupted by ") && said.contains("the game directory is back as it was")) << said.toStdString();
-        EXPECT_EQ(said.contains("still giving the game directory back"), c.again) << said.toStdString();
+        // Signals that come during the give-back may only be acknowledged (when they arrive
+        // before it is over); one alone never is.
+        if (!c.again) {
+            EXPECT_FALSE(said.contains("still giving the game directory back")) << said.toStdString();
+        }
         EXPECT_EQ(snapshotOf(scene.gameDir), before);
         EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
     }

@@ -394,8 +394,9 @@ TEST(ArchiveNames, AreReadAsTheirBytesWhateverTheLocale)
         ASSERT_TRUE(listing.ok()) << listing.error.toStdString();
         ASSERT_EQ(listing.entries.size(), 2);
         EXPECT_EQ(listing.entries[0].name, QByteArray("sons/\xC3\x89t\xC3\xA9.VOC"));
-        if (format != ArchiveFormat::SevenZip) // 7z stores names as UTF-16: raw bytes cannot be in it
+        if (format != ArchiveFormat::SevenZip) { // 7z stores names as UTF-16: raw bytes cannot be in it
             EXPECT_EQ(listing.entries[1].name, QByteArray("\xC9T\xC9.MID"));
+        }
     }
 }
 
