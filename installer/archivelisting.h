@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -26,9 +24,9 @@ struct ArchiveLimits {
 };
 
 /// The message that names a limit an archive went past (one text per limit, for the player).
-OSTREL_EXPORT QString totalSizeLimitMessage(const ArchiveLimits &limits);
-OSTREL_EXPORT QString ratioLimitMessage(const ArchiveLimits &limits);
-OSTREL_EXPORT QString entryLimitMessage(const ArchiveLimits &limits);
+QString totalSizeLimitMessage(const ArchiveLimits &limits);
+QString ratioLimitMessage(const ArchiveLimits &limits);
+QString entryLimitMessage(const ArchiveLimits &limits);
 
 /// One entry of an archive as its header describes it.
 struct ArchiveEntry {
@@ -51,7 +49,7 @@ inline constexpr qint64 kAllTextsLimit = qint64(16) << 20;
 
 /// Whether the inspection reads the contents of the entry called name: a group info, a
 /// batch file, a con or a read-me.
-OSTREL_EXPORT bool isTextTheInspectionReads(QByteArrayView name);
+bool isTextTheInspectionReads(QByteArrayView name);
 
 /// What an archive holds, read without unpacking it, or why it cannot be used.
 struct ArchiveListing {
@@ -66,9 +64,9 @@ struct ArchiveListing {
 
 /// Lists the archive at path (zip, 7z, rar, tar and its compressed forms) with libarchive,
 /// reading only the headers and the small texts the inspection needs.
-OSTREL_EXPORT ArchiveListing listArchive(const QString &path, const ArchiveLimits &limits = {});
+ArchiveListing listArchive(const QString &path, const ArchiveLimits &limits = {});
 
 /// Lists an archive held in memory (tests, fuzzing).
-OSTREL_EXPORT ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &limits = {});
+ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &limits = {});
 
 } // namespace ostrel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "installer/archivelisting.h"
 
 #include "store/tcdefinition.h"
@@ -71,7 +69,7 @@ struct TcInspection {
     /// Nothing stands in the way and a group file is chosen.
     bool ok() const { return problems.isEmpty() && !group.file.isEmpty(); }
     /// The definition it makes: full paths into folder.
-    OSTREL_EXPORT TcDefinition definition() const;
+    TcDefinition definition() const;
 };
 
 /// Works out the TC an archive holds, from its listing alone.
@@ -82,25 +80,25 @@ struct TcInspection {
 /// batch files and read-mes, else from the files (the only .grp; GAME.CON, else the only con
 /// no other con includes). The version comes from the .grpinfo's dependency, else from the
 /// read-me's words, else "1.3D and 1.4/1.5" with a note. options override each choice.
-OSTREL_EXPORT TcInspection inspectListing(const ArchiveListing &listing, const InspectOptions &options = {});
+TcInspection inspectListing(const ArchiveListing &listing, const InspectOptions &options = {});
 
 /// The TCs a .grpinfo file describes, one inspection per block, from the listing of the
 /// folder it is in (its files at folderPath, the .grpinfo called grpInfoName among them): the
 /// group file beside it of the block's size, the block's script and definitions file and the
 /// cons the script includes. Each is planned to be copied from folderPath.
-OSTREL_EXPORT QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName, const QString &folderPath,
+QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName, const QString &folderPath,
                                           const InspectOptions &options = {});
 
 /// The TC name made of an archive's file name: without its folder and its extensions
 /// (".zip", ".tar.gz", ...).
-OSTREL_EXPORT QString nameFromArchiveFileName(const QString &path);
+QString nameFromArchiveFileName(const QString &path);
 
 /// Whether a file of the TC is one the game never reads: read-mes and other documents,
 /// programs, installers, batch files, configurations, group info.
-OSTREL_EXPORT bool isNotForTheGame(QByteArrayView relativePath);
+bool isNotForTheGame(QByteArrayView relativePath);
 
 /// Whether a file is a read-me (README.TXT, READ.ME, FILE_ID.DIZ, any .txt, ...).
-OSTREL_EXPORT bool isReadMe(QByteArrayView relativePath);
+bool isReadMe(QByteArrayView relativePath);
 
 /// The three version texts.
 inline constexpr QStringView kVersion13D = u"1.3D";

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "installer/tcinspection.h"
 
 #include "store/tcdefinition.h"
@@ -16,11 +14,11 @@ namespace ostrel {
 class SettingsStore;
 
 /// Lists the archive at path and works out the TC it holds (nothing is written).
-OSTREL_EXPORT TcInspection inspectArchive(const QString &path, const InspectOptions &options = {});
+TcInspection inspectArchive(const QString &path, const InspectOptions &options = {});
 
 /// The TCs a .grpinfo file describes whose group files are beside it, one inspection each
 /// (nothing is written). Their files are copied into the TC's folder when installed.
-OSTREL_EXPORT QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions &options = {});
+QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions &options = {});
 
 /// The message the control shows for a name the store already holds in any letter case.
 inline constexpr QStringView kNameTakenMessage = u"TC and Custom Group names must be unique. Save aborted.";
@@ -39,7 +37,7 @@ struct InstallResult {
 /// renamed into place is removed again if the definition cannot be saved. A crash at any
 /// point leaves at most a leftover that removeUnfinishedInstalls() clears at the next start.
 /// Two installs into one TC root take turns.
-OSTREL_EXPORT InstallResult installTc(const TcInspection &inspection, SettingsStore &store);
+InstallResult installTc(const TcInspection &inspection, SettingsStore &store);
 
 /// What the start-up clean-up did.
 struct CleanupReport {
@@ -51,10 +49,10 @@ struct CleanupReport {
 /// folders, and TC folders renamed into place whose definition was never saved (an install
 /// whose definition was saved is marked finished instead). Nothing else is touched, and
 /// nothing at all while another Quillon is installing into tcRoot.
-OSTREL_EXPORT CleanupReport removeUnfinishedInstalls(const QString &tcRoot, SettingsStore &store);
+CleanupReport removeUnfinishedInstalls(const QString &tcRoot, SettingsStore &store);
 
 /// The folder Quillon installed that holds the definition's group file, if it is one: a
 /// folder directly in tcRoot, marked as installed for a definition of that name.
-OSTREL_EXPORT std::optional<QString> installedTcFolder(const TcDefinition &definition, const QString &tcRoot);
+std::optional<QString> installedTcFolder(const TcDefinition &definition, const QString &tcRoot);
 
 } // namespace ostrel

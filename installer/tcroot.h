@@ -1,14 +1,12 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QString>
 #include <QStringView>
 
 namespace ostrel {
 
 /// $XDG_DATA_HOME/quillon/tcs: the folder that holds a folder per TC Quillon installed.
-OSTREL_EXPORT QString defaultTcRoot();
+QString defaultTcRoot();
 
 /// Names of Quillon's own entries in the TC root and in a TC's folder. Folders whose names
 /// start with the first two are leftovers of an install or a removal cut short.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,7 +12,7 @@ enum class CleanupPreference { Delete, Rename, None, Unknown };
 /// The preference stored under "Vantrel" / "TCSettings" / "Directory Cleanup". A missing key
 /// means Rename; "Delete", "Rename" and "None" are read without regard to case; any other text
 /// is Unknown, and the caller decides (it is never guessed).
-OSTREL_EXPORT CleanupPreference parseCleanupPreference(const QString &stored, bool keyPresent = true);
+CleanupPreference parseCleanupPreference(const QString &stored, bool keyPresent = true);
 
 /// What one name in a folder listing is; links are reported as links, never followed.
 enum class EntryKind { File, Directory, Symlink, Other };
@@ -31,7 +29,7 @@ struct DirectoryEntry {
 
 /// Lists a folder without following links (lstat). On failure returns an empty list and sets
 /// error, when given.
-OSTREL_EXPORT QList<DirectoryEntry> listDirectory(const QString &folder, QString *error = nullptr);
+QList<DirectoryEntry> listDirectory(const QString &folder, QString *error = nullptr);
 
 /// A file the launch copies into the game directory, for engines that read loose files only
 /// from there.
@@ -100,6 +98,6 @@ struct CleanupPlan {
 /// lead out of the game directory, so it is left as it is and reported; see leftAlone). Names
 /// that could leave the folder (a separator, "." or "..") are ignored. A file in the way of a
 /// copy in is always renamed aside, whatever the preference, so the player gets it back.
-OSTREL_EXPORT CleanupPlan planCleanup(const CleanupInput &input);
+CleanupPlan planCleanup(const CleanupInput &input);
 
 } // namespace ostrel

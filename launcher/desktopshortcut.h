@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -20,6 +18,6 @@ struct DesktopShortcut {
 /// as desktop entries require whatever the name holds. Names with control characters other
 /// than newline, tab and carriage return, or that are not valid Unicode, are refused: a
 /// desktop entry cannot hold them. program is a name on PATH or an absolute path.
-OSTREL_EXPORT DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program = QStringLiteral("quillon"));
+DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program = QStringLiteral("quillon"));
 
 } // namespace ostrel

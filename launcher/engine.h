@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "launcher/cleanupplan.h"
 
 #include "store/tcdefinition.h"
@@ -57,7 +55,7 @@ struct LaunchInput {
 };
 
 /// Everything needed to start the engine, built without starting it or changing anything.
-struct OSTREL_EXPORT LaunchCommand {
+struct LaunchCommand {
     QString program;
     QStringList arguments;
     QString workingDir;
@@ -83,48 +81,48 @@ struct OSTREL_EXPORT LaunchCommand {
 };
 
 /// The program names looked for on PATH for a preset (empty for Custom).
-OSTREL_EXPORT QStringList engineProgramNames(EngineKind kind);
+QStringList engineProgramNames(EngineKind kind);
 /// The Flatpak application ids of a preset, most likely first (empty for Custom).
-OSTREL_EXPORT QStringList engineFlatpakIds(EngineKind kind);
+QStringList engineFlatpakIds(EngineKind kind);
 /// The folders Flatpak installs applications in: /var/lib/flatpak/app and
 /// $XDG_DATA_HOME/flatpak/app.
-OSTREL_EXPORT QStringList defaultFlatpakAppFolders();
+QStringList defaultFlatpakAppFolders();
 
 /// Finds the engine: settings.program when given, else the preset's names on PATH
 /// (QStandardPaths::findExecutable), else an installed Flatpak app (in flatpakAppFolders).
-OSTREL_EXPORT EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
+EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
 
 /// Builds the command for a launch. A Flatpak engine is started as `flatpak run` with access to
 /// exactly the folders the launch needs (the game directory, the TC's folders read-only, the
 /// save folder).
-OSTREL_EXPORT LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
+LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
 
 /// Expands a Custom argument template (see EngineSettings::argumentTemplate). Unknown
 /// placeholders, unbalanced brackets and quotes, and an empty placeholder outside brackets
 /// are errors.
-OSTREL_EXPORT QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
+QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
 
 /// What is wrong with an argument template whatever the TC (unknown placeholders, unbalanced
 /// brackets and quotes), in words for the player; empty when nothing is.
-OSTREL_EXPORT QString argumentTemplateProblem(const QString &argumentTemplate);
+QString argumentTemplateProblem(const QString &argumentTemplate);
 
 /// One argument quoted for a POSIX shell (single quotes unless it is plainly safe).
-OSTREL_EXPORT QString shellQuoted(const QString &argument);
+QString shellQuoted(const QString &argument);
 
 /// A TC name as a folder name: letters, digits, space, '.', '_' and '-' kept, anything else
 /// '_', with a short hash of the name added when something was replaced, so two TCs never
 /// share a folder.
-OSTREL_EXPORT QString safeFolderName(const QString &tcName);
+QString safeFolderName(const QString &tcName);
 
 /// $XDG_DATA_HOME/quillon/saves.
-OSTREL_EXPORT QString defaultSaveRoot();
+QString defaultSaveRoot();
 
 /// The installed game's version as its main group file's size tells it.
 enum class GameVersion { Unknown, V13D, V14Or15 };
 
 /// DUKE3D.GRP is 26,524,524 bytes in 1.3D, 44,348,015 in 1.4 and 44,356,548 in 1.5 Atomic
 /// (also the 20th anniversary's); any other size is Unknown.
-OSTREL_EXPORT GameVersion gameVersionFromMainGroupSize(qint64 size);
+GameVersion gameVersionFromMainGroupSize(qint64 size);
 
 /// Whether a TC made for tcVersion ("1.3D", "1.4/1.5 Atomic" or "1.3D and 1.4/1.5", any case)
 /// runs on the installed version.
@@ -133,6 +131,6 @@ struct VersionCheck {
     bool known = false;   ///< both versions are known
     QString message;      ///< "This TC needs ..." when it does not match, or why it cannot be told
 };
-OSTREL_EXPORT VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed);
+VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed);
 
 } // namespace ostrel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "launcher/maingroup.h"
 
 #include <QList>
@@ -17,7 +15,7 @@ class MainGroupCache;
 enum class InstallSource { Steam, SteamFlatpak, Gog, AddedByPlayer };
 
 /// "Steam", "Steam (Flatpak)", "GOG", "added by the player".
-OSTREL_EXPORT QString installSourceName(InstallSource source);
+QString installSourceName(InstallSource source);
 
 /// A folder that holds the game's main group.
 struct GameInstall {
@@ -46,6 +44,6 @@ struct GameSearch {
 /// (Megaton Edition's gameroot and the World Tour), GOG installs (in ~/GOG Games and those that
 /// a desktop entry names) and the added folders. A folder counts when it holds DUKE3D.GRP in
 /// any case. Each main group is identified through the cache.
-OSTREL_EXPORT GameSearch findGameInstalls(const GameSearchPlaces &places, MainGroupCache &cache);
+GameSearch findGameInstalls(const GameSearchPlaces &places, MainGroupCache &cache);
 
 } // namespace ostrel

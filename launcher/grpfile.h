@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -39,9 +37,9 @@ inline constexpr qint64 kGrpEntrySize = 16;
 /// printable ASCII characters other than space, '/' and '\\', and neither "." nor "..": a
 /// member name is used as a file name in the game directory, so anything that could name
 /// another folder, or that the player could not type, is refused.
-OSTREL_EXPORT GrpDirectory readGrpDirectory(QByteArrayView bytes, qint64 fileSize);
+GrpDirectory readGrpDirectory(QByteArrayView bytes, qint64 fileSize);
 
 /// Reads only the header and the directory of the group file at path.
-OSTREL_EXPORT GrpDirectory readGrpDirectory(const QString &path);
+GrpDirectory readGrpDirectory(const QString &path);
 
 } // namespace ostrel

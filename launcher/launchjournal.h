@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "launcher/cleanupplan.h"
 
 #include <QDateTime>
@@ -34,7 +32,7 @@ struct ApplyResult {
 };
 
 /// What restoring did.
-struct OSTREL_EXPORT RestoreReport {
+struct RestoreReport {
     QString error;                ///< why nothing (or not everything) could be given back: no journal, the
                                   ///< game still runs, the game directory is not there, the journal is damaged
     int stepsUndone = 0;
@@ -93,7 +91,7 @@ struct PendingJournal {
 /// Paths are absolute and stored as their bytes on disk, percent-encoded, so names with spaces,
 /// quotes, newlines or bytes that are not UTF-8 come back exactly. Journals of the first
 /// format (a step recorded only as it was begun) are read as well.
-class OSTREL_EXPORT LaunchJournal
+class LaunchJournal
 {
 public:
     /// stateDir is where the journal lives; by default $XDG_STATE_HOME/quillon.

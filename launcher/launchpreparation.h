@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "launcher/cleanupplan.h"
 #include "launcher/engine.h"
 
@@ -52,6 +50,6 @@ struct PreparedLaunch {
 /// and plans the clean-up. Changes nothing. The reasons of a refusal are about this TC, and do
 /// not repeat its name. Refuses a game directory that does not exist, a
 /// group file that is not one, a definition whose files are gone and an engine not installed.
-OSTREL_EXPORT PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash);
+PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash);
 
 } // namespace ostrel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "launcher/launchjournal.h"
 #include "launcher/launchpreparation.h"
 
@@ -24,7 +22,7 @@ class Trash;
 /// Only one launch runs at a time across programs: a lock file in the state folder is held
 /// from the clean-up to the end of the restore. A leftover journal (a launch that crashed)
 /// blocks new launches until it is restored; see leftoverJournal() and restore().
-class OSTREL_EXPORT LaunchSession : public QObject
+class LaunchSession : public QObject
 {
     Q_OBJECT
 

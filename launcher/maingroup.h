@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QString>
 
 namespace ostrel {
@@ -35,23 +33,23 @@ enum class CrcOfUnknownSizes { Skip, Compute };
 /// Tells the release from the file's size and CRC-32. A size that no release has is Unknown
 /// at once, without reading the file, unless asked to compute its CRC anyway (to show it).
 /// mtimeNs, when given, receives the modification time of the file as it was read.
-OSTREL_EXPORT MainGroupIdentity identifyMainGroup(const QString &path, CrcOfUnknownSizes unknownSizes = CrcOfUnknownSizes::Skip,
+MainGroupIdentity identifyMainGroup(const QString &path, CrcOfUnknownSizes unknownSizes = CrcOfUnknownSizes::Skip,
                                                   qint64 *mtimeNs = nullptr);
 
 /// The release a size and CRC-32 belong to, Unknown when none.
-OSTREL_EXPORT GameEdition gameEditionOf(qint64 size, quint32 crc);
+GameEdition gameEditionOf(qint64 size, quint32 crc);
 
 /// Whether some release's main group has this size.
-OSTREL_EXPORT bool isMainGroupSize(qint64 size);
+bool isMainGroupSize(qint64 size);
 
 /// The release's name for the player: "1.5 Atomic Edition", "the 20th Anniversary World Tour's
 /// Atomic Edition", ...
-OSTREL_EXPORT QString gameEditionName(GameEdition edition);
+QString gameEditionName(GameEdition edition);
 
 /// The identity as the player reads it: the release's name, or "unknown (N bytes, CRC X)".
-OSTREL_EXPORT QString describeMainGroup(const MainGroupIdentity &identity);
+QString describeMainGroup(const MainGroupIdentity &identity);
 
 /// The CRC-32 as eight upper-case hexadecimal digits.
-OSTREL_EXPORT QString crcText(quint32 crc);
+QString crcText(quint32 crc);
 
 } // namespace ostrel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "launcher/maingroup.h"
 
 #include <QHash>
@@ -12,7 +10,7 @@ namespace ostrel {
 /// Identifies main groups and remembers each result by the file's path, size and modification
 /// time (in ns) in a small file of the host's state, so that a file that did not change is
 /// never read again, in this run or the next.
-class OSTREL_EXPORT MainGroupCache
+class MainGroupCache
 {
 public:
     /// file: where the results are kept; empty: $XDG_STATE_HOME/quillon/maingroups.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -17,7 +15,7 @@ struct TrashOutcome {
 };
 
 /// The desktop trash, behind an interface so tests can make it fail.
-class OSTREL_EXPORT Trash
+class Trash
 {
 public:
     virtual ~Trash() = default;
@@ -48,7 +46,7 @@ struct VolumeTrash {
 /// So the data folder is created (0700) first, and a result is accepted only when the returned
 /// path is absolute and lies in the files/ folder of one of trashFoldersFor(); otherwise the
 /// file is put back and the move reported as failed.
-class OSTREL_EXPORT DesktopTrash : public Trash
+class DesktopTrash : public Trash
 {
 public:
     bool availableFor(const QString &folder, QString *why = nullptr) override;

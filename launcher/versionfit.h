@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ostrel_export.h"
-
 #include "launcher/engine.h"
 #include "launcher/maingroup.h"
 
@@ -19,15 +17,15 @@ enum class TcVersionNeed {
 };
 
 /// Reads a definition's version text, in any case and with spaces around it.
-OSTREL_EXPORT TcVersionNeed tcVersionNeedOf(const QString &versionText);
+TcVersionNeed tcVersionNeedOf(const QString &versionText);
 
 /// The version texts of the definitions whose TCs are made for this release: "1.3D" and
 /// "1.3D and 1.4/1.5" for 1.3D, "1.4/1.5 Atomic" and "1.3D and 1.4/1.5" for 1.4, 1.5 and the
 /// World Tour; none for the shareware game and an unknown group.
-OSTREL_EXPORT QStringList tcVersionTextsFor(GameEdition edition);
+QStringList tcVersionTextsFor(GameEdition edition);
 
 /// The release as the size-only GameVersion of a launch names it.
-OSTREL_EXPORT GameVersion gameVersionOf(GameEdition edition);
+GameVersion gameVersionOf(GameEdition edition);
 
 enum class VersionFit {
     Runs,     ///< launch (say the warning, if any)
@@ -46,6 +44,6 @@ struct VersionDecision {
 /// since TCs need the full game; the World Tour is always named, with the warning that TCs
 /// made before it may not run on its group; an unknown group or version text runs with a
 /// warning that the fit cannot be told.
-OSTREL_EXPORT VersionDecision decideVersionFit(const QString &tcVersion, const MainGroupIdentity &installed);
+VersionDecision decideVersionFit(const QString &tcVersion, const MainGroupIdentity &installed);
 
 } // namespace ostrel

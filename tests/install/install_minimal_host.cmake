@@ -25,9 +25,6 @@ file(GLOB_RECURSE headers RELATIVE ${prefix}/include/ostrel ${prefix}/include/os
 list(SORT headers)
 set(expected_headers
   control/uctc.h form/scriptviewer.h
-  installer/archivelisting.h installer/tcinspection.h installer/tcinstaller.h installer/tcroot.h
-  launcher/cleanupplan.h launcher/engine.h launcher/grpfile.h launcher/launchjournal.h
-  launcher/launchpreparation.h launcher/launchsession.h launcher/trash.h
   ostrel_export.h
   platform/filedialog.h platform/formshower.h platform/messageboxes.h platform/platformservices.h
   platform/shell.h
@@ -67,17 +64,23 @@ if(PKG_CONFIG)
   endif()
 endif()
 
-# The installed programs and the Designer plugin find the library of their own prefix
-# (through their RUNPATH; a distribution's build leaves it out, and the library is then
-# found in the system's folder).
+# The Designer plugin finds the library of its own prefix (through its RUNPATH; a
+# distribution's build leaves it out, and the library is then found in the system's folder).
+# Quillon links the library's code statically, with its own launcher: it needs no libostrel.
 set(binaries)
 if(DESIGNER_DIR)
   list(APPEND binaries ${prefix}/${DESIGNER_DIR}/libostrel_designer.so)
 endif()
-if(HOST)
-  list(APPEND binaries ${prefix}/${BINDIR}/quillon)
-endif()
 find_program(LDD ldd)
+if(HOST)
+  require_files(${prefix}/${BINDIR}/quillon)
+  if(LDD)
+    run("ldd" ${LDD} ${prefix}/${BINDIR}/quillon)
+    if(run_output MATCHES "libostrel")
+      message(FATAL_ERROR "quillon loads libostrel:\n${run_output}")
+    endif()
+  endif()
+endif()
 if(SKIP_INSTALL_RPATH)
   set(LDD "")
 endif()

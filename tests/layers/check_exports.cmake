@@ -13,22 +13,7 @@ set(public
   ostrel::StoreError ostrel::PlatformServices
   ostrel::FileDialogBackend ostrel::MessageBoxes ostrel::Shell ostrel::FormShower
   ostrel::makeQtFileDialogBackend ostrel::makeQtMessageBoxes ostrel::makeDesktopShell ostrel::makeQtFormShower
-  ostrel::openScriptInEditor ostrel::scriptFileProblem
-  ostrel::readGrpDirectory ostrel::parseCleanupPreference ostrel::listDirectory ostrel::planCleanup
-  ostrel::Trash ostrel::DesktopTrash ostrel::LaunchJournal ostrel::RestoreReport ostrel::prepareLaunch ostrel::LaunchSession
-  ostrel::engineProgramNames ostrel::engineFlatpakIds ostrel::defaultFlatpakAppFolders ostrel::findEngine
-  ostrel::buildLaunchCommand ostrel::expandArgumentTemplate ostrel::argumentTemplateProblem ostrel::shellQuoted
-  ostrel::safeFolderName
-  ostrel::defaultSaveRoot ostrel::gameVersionFromMainGroupSize ostrel::checkGameVersion ostrel::LaunchCommand
-  ostrel::identifyMainGroup ostrel::gameEditionOf ostrel::isMainGroupSize ostrel::gameEditionName
-  ostrel::describeMainGroup ostrel::crcText ostrel::MainGroupCache ostrel::tcVersionNeedOf ostrel::tcVersionTextsFor
-  ostrel::gameVersionOf ostrel::decideVersionFit ostrel::installSourceName ostrel::GameSearchPlaces
-  ostrel::findGameInstalls ostrel::desktopShortcutFor
-  ostrel::listArchive ostrel::inspectListing ostrel::inspectArchive ostrel::inspectGrpInfoFile ostrel::installTc
-  ostrel::removeUnfinishedInstalls ostrel::installedTcFolder ostrel::defaultTcRoot ostrel::TcInspection
-  ostrel::listArchiveBytes ostrel::inspectGrpInfoListing ostrel::nameFromArchiveFileName ostrel::isNotForTheGame
-  ostrel::isReadMe ostrel::isTextTheInspectionReads ostrel::totalSizeLimitMessage ostrel::ratioLimitMessage
-  ostrel::entryLimitMessage)
+  ostrel::openScriptInEditor ostrel::scriptFileProblem)
 list(JOIN public "|" names)
 # What the compiler and linker add: the linker's own symbols, instantiations of standard
 # library templates, which their headers declare with default visibility, and the type
