@@ -1,11 +1,11 @@
 #include "host/consolerun.h"
 
 #include "host/exitstatus.h"
-#include "host/hostlaunch.h"
+#include "host/stopsignals.h"
 #include "host/hostsettings.h"
 #include "host/plansummary.h"
 
-#include <launcher/launchsession.h>
+#include <launcher/launcher.h>
 #include <launcher/trash.h>
 #include <store/definitionstore.h>
 #include <store/sqlitesettingsstore.h>
@@ -13,14 +13,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <functional>
-#include <memory>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -61,93 +55,6 @@ bool agrees(const QString &question)
     const QString text = QString::fromLocal8Bit(answer).trimmed();
     return text.compare(u"y"_s, Qt::CaseInsensitive) == 0 || text.compare(u"yes"_s, Qt::CaseInsensitive) == 0;
 }
-
-// A signal handler may only write: to a pipe, which the event loop reads, and to standard error.
-int g_signalPipe[2] = {-1, -1};
-volatile sig_atomic_t g_stopSignal = 0; // the first SIGINT, SIGTERM or SIGHUP of the launch
-volatile sig_atomic_t g_ending = 0;     // from then, or the game's end, until quillon is done
-QByteArray g_stillEnding;               // what a further signal is told meanwhile
-
-void onStopSignal(int signal)
-{
-    const int savedErrno = errno;
-    if (g_ending) {
-        [[maybe_unused]] const ssize_t said = ::write(STDERR_FILENO, g_stillEnding.constData(), size_t(g_stillEnding.size()));
-    } else {
-        g_stopSignal = signal;
-        g_ending = 1;
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-    }
-    errno = savedErrno;
-}
-
-QString signalName(int signal)
-{
-    switch (signal) {
-    case SIGINT:
-        return u"SIGINT (Ctrl+C)"_s;
-    case SIGHUP:
-        return u"SIGHUP (the terminal was closed)"_s;
-    case SIGTERM:
-        return u"SIGTERM"_s;
-    }
-    return u"signal %1"_s.arg(signal);
-}
-
-// SIGINT (Ctrl+C), SIGTERM and SIGHUP (the terminal closed) end the game and give the
-// directory back, rather than leave it changed until the next --restore. They are handled
-// from before the clean-up until quillon is done: a terminal sends Ctrl+C to the game too,
-// and timeout or a second Ctrl+C signals again while the directory is being given back.
-class StopSignals
-{
-public:
-    StopSignals(bool givingBack, const std::function<void()> &onStop)
-    {
-        g_stopSignal = 0;
-        g_ending = 0;
-        g_stillEnding = givingBack ? "quillon: still giving the game directory back; Quillon ends once it is back.\n"
-                                   : "quillon: still ending the game; Quillon ends once it has ended.\n";
-        if (::pipe2(g_signalPipe, O_CLOEXEC) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [onStop] {
-            char byte;
-            [[maybe_unused]] const ssize_t read = ::read(g_signalPipe[0], &byte, 1);
-            onStop();
-        });
-        struct sigaction action = {};
-        action.sa_handler = onStopSignal;
-        action.sa_flags = SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-            ::sigaction(signal, &action, nullptr);
-        // A closed terminal or pipe must not end quillon halfway through the give-back.
-        ::signal(SIGPIPE, SIG_IGN);
-    }
-
-    ~StopSignals()
-    {
-        if (!m_notifier)
-            return;
-        // quillon only returns its status from here on; a late signal would end it with
-        // another, and the pipe is closed.
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-            ::signal(signal, SIG_IGN);
-        m_notifier.reset();
-        ::close(g_signalPipe[0]);
-        ::close(g_signalPipe[1]);
-        g_signalPipe[0] = g_signalPipe[1] = -1;
-    }
-
-    /// The first stop signal, 0 when none came.
-    int received() const { return g_stopSignal; }
-    /// The game ended by itself: a signal from now on only hears that quillon is still at it.
-    void gameEnded() { g_ending = 1; }
-
-private:
-    std::unique_ptr<QSocketNotifier> m_notifier;
-};
 
 int statusFor(LaunchRefusal refusal)
 {
@@ -289,10 +196,11 @@ int ConsoleRun::launch()
     HostSettings settings = HostSettings::read(store);
     m_line.applyOverrides(settings);
     DesktopTrash trash;
-    const HostLaunch launch = prepareHostLaunch(store, settings, m_line.tcName, trash);
+    Launcher launcher(store, trash);
+    const StoredLaunch launch = launcher.prepare(m_line.tcName, settings.launchSetup());
     if (!launch.ok()) {
         say(launch.message + (launch.refusal == LaunchRefusal::StoreUnreadable ? u" Quillon left it as it is."_s : QString()));
-        if (const auto pending = LaunchSession::leftoverJournal())
+        if (const auto &pending = launcher.pending())
             say(pending->gameStillRunning ? u"once the game has ended, \"quillon --restore\" gives the game directory back."_s
                                           : u"\"quillon --restore\" gives the game directory back."_s);
         return statusFor(launch.refusal);
@@ -303,7 +211,36 @@ int ConsoleRun::launch()
     out(u"TC: %1\nGame directory: %2\n"_s.arg(prepared.label, prepared.gameDir) + PlanSummary::of(prepared, mode).text());
     if (m_line.dryRun)
         return kExitSuccess;
+    if (const int declined = askBeforeLaunching(prepared, onlyForGood))
+        return declined;
 
+    launcher.setRestoreOnExit(!m_line.noRestore);
+    QEventLoop loop;
+    std::optional<LaunchOutcome> outcome;
+    // A game already ended (by the same Ctrl+C, say) is being given back: the loop ends by itself.
+    StopSignals stopSignals(!m_line.noRestore, [&] { launcher.stop(); });
+    QObject::connect(&launcher, &Launcher::started, &loop, [](const QString &, const QString &log) {
+        say(u"the game runs; its output goes to %1"_s.arg(log));
+    });
+    // From then on a signal only hears that Quillon is still giving the directory back.
+    QObject::connect(&launcher, &Launcher::gameEnded, &loop, [&] { stopSignals.gameEnded(); });
+    QObject::connect(&launcher, &Launcher::ended, &loop, [&](const LaunchOutcome &ended) {
+        outcome = ended;
+        loop.quit();
+    });
+    QString error;
+    if (!launcher.start(prepared, mode, &error)) {
+        say(launchRefusedText(prepared.label, error));
+        return kExitRefused;
+    }
+    loop.exec();
+    return reportOutcome(*outcome, stopSignals.received());
+}
+
+// Every answer the player must give before anything changes; 0 when they agreed, else the
+// exit status.
+int ConsoleRun::askBeforeLaunching(const PreparedLaunch &prepared, bool onlyForGood) const
+{
     if (!prepared.version.matches)
         say(u"warning: %1"_s.arg(versionMismatchText(prepared)));
     if (onlyForGood) {
@@ -328,91 +265,50 @@ int ConsoleRun::launch()
             return kExitRefused;
         }
     }
+    return kExitSuccess;
+}
 
-    auto session = std::make_unique<LaunchSession>(trash);
-    session->setRestoreOnExit(!m_line.noRestore);
-    QEventLoop loop;
-    QString failure;
-    std::optional<std::pair<int, bool>> ended;
-    std::optional<RestoreReport> restored;
-    // A game already ended (by the same Ctrl+C, say) is being given back: the loop ends by itself.
-    StopSignals stopSignals(!m_line.noRestore, [&] {
-        if (session->isRunning())
-            loop.quit();
-    });
-    QObject::connect(session.get(), &LaunchSession::started, &loop, [](const QString &log) {
-        say(u"the game runs; its output goes to %1"_s.arg(log));
-    });
-    QObject::connect(session.get(), &LaunchSession::failedToStart, &loop, [&](const QString &reason) {
-        stopSignals.gameEnded();
-        failure = reason;
-        if (m_line.noRestore)
-            loop.quit();
-    });
-    QObject::connect(session.get(), &LaunchSession::finished, &loop, [&](int code, bool crashed) {
-        stopSignals.gameEnded();
-        ended = {code, crashed};
-        if (m_line.noRestore)
-            loop.quit();
-    });
-    // The session gives the directory back before (failed start) or after (end) telling
-    // how the engine ended; the loop ends once both are known.
-    QObject::connect(session.get(), &LaunchSession::restored, &loop, [&](const RestoreReport &report) {
-        restored = report;
-        loop.quit();
-    });
-    QString error;
-    if (!session->start(prepared, mode, &error)) {
-        say(launchRefusedText(prepared.label, error));
-        return kExitRefused;
-    }
-    loop.exec();
-    const QString logPath = session->logPath();
-
+// How the launch ended and what the give-back did, as lines on standard error and a status.
+int ConsoleRun::reportOutcome(const LaunchOutcome &outcome, int signal) const
+{
     int status = kExitSuccess;
-    const int signal = stopSignals.received();
-    if (signal && session->isRunning()) {
-        // Ending the session ends the game and, unless told otherwise, gives the directory back.
+    if (signal) {
+        // The game had the signal too, maybe (a terminal sends Ctrl+C to it as well): not its error.
         say(u"interrupted by %1: the game was ended."_s.arg(signalName(signal)));
-        session.reset();
         status = kExitInterrupted + signal;
-        if (m_line.noRestore) {
-            say(u"the game directory was left as the game left it; \"quillon --restore\" gives it back."_s);
-        } else if (LaunchSession::leftoverJournal()) {
-            say(u"the game directory could not be fully given back; \"quillon --restore\" tries again."_s);
-            status = kExitNotRestored;
-        } else {
-            say(u"the game directory is back as it was."_s);
+    } else {
+        switch (outcome.end) {
+        case LaunchOutcome::End::Ended:
+        case LaunchOutcome::End::Stopped:
+            break;
+        case LaunchOutcome::End::FailedToStart:
+            say(outcome.failure);
+            status = kExitEngineNotStarted;
+            break;
+        case LaunchOutcome::End::Crashed:
+            say(u"the game crashed."_s);
+            status = kExitGameFailed;
+            break;
+        case LaunchOutcome::End::ExitedWithError:
+            say(u"the game exited with status %1."_s.arg(outcome.exitCode));
+            status = kExitGameFailed;
+            break;
         }
-        say(u"the game's log: %1"_s.arg(logPath));
-        return status;
     }
-    if (signal && ended) {
-        // The game had the signal too (a terminal sends Ctrl+C to it as well): not its error.
-        say(u"interrupted by %1: the game was ended."_s.arg(signalName(signal)));
-        status = kExitInterrupted + signal;
-    } else if (!failure.isEmpty()) {
-        say(failure);
-        status = kExitEngineNotStarted;
-    } else if (ended && ended->second) {
-        say(u"the game crashed."_s);
-        status = kExitGameFailed;
-    } else if (ended && ended->first != 0) {
-        say(u"the game exited with status %1."_s.arg(ended->first));
-        status = kExitGameFailed;
-    }
-    say(u"the game's log: %1"_s.arg(logPath));
-    if (m_line.noRestore) {
+    say(u"the game's log: %1"_s.arg(outcome.logPath));
+    if (!outcome.restore)
         say(u"the game directory was left as the game left it; \"quillon --restore\" gives it back."_s);
-    } else if (!restored || !reportRestore(*restored)) {
+    else if (!reportRestore(*outcome.restore))
         status = kExitNotRestored;
-    }
     return status;
 }
 
 int ConsoleRun::restore()
 {
-    const auto pending = LaunchSession::leftoverJournal();
+    SqliteSettingsStore store(m_line.storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : m_line.storePath);
+    DesktopTrash trash;
+    Launcher launcher(store, trash);
+    const auto &pending = launcher.pending();
     if (!pending) {
         say(u"no game directory is waiting to be given back."_s);
         return kExitSuccess;
@@ -421,9 +317,7 @@ int ConsoleRun::restore()
         say(u"giving back \"%1\", changed by the launch of \"%2\" on %3."_s.arg(
             pending->gameDir, pending->label, pending->started.toString(Qt::ISODate)));
     }
-    DesktopTrash trash;
-    LaunchSession session(trash);
-    const RestoreReport report = session.restore();
+    const RestoreReport report = launcher.restore();
     if (report.gameStillRunning) {
         say(report.error);
         say(u"run \"quillon --restore\" again once the game has ended."_s);

@@ -5,6 +5,8 @@
 namespace ostrel {
 
 class SqliteSettingsStore;
+struct LaunchOutcome;
+struct PreparedLaunch;
 
 /// The modes of quillon without a window: help, version, the stored names, a launch and a
 /// restore, on standard output (what was asked for) and standard error ("quillon: ...").
@@ -24,6 +26,8 @@ private:
     bool storeReadable(const SqliteSettingsStore &store) const;
     int list();
     int launch();
+    int askBeforeLaunching(const PreparedLaunch &prepared, bool onlyForGood) const;
+    int reportOutcome(const LaunchOutcome &outcome, int signal) const;
     int restore();
 
     CommandLine m_line;

@@ -95,14 +95,15 @@ bool HostSettings::write(SettingsStore &store, QString *error) const
     return true;
 }
 
-EngineSettings HostSettings::engineSettings() const
+LaunchSetup HostSettings::launchSetup() const
 {
-    EngineSettings engineSettings;
-    engineSettings.kind = engine;
-    engineSettings.program = program;
-    engineSettings.argumentTemplate = argumentTemplate;
-    engineSettings.preferFlatpak = preferFlatpak;
-    return engineSettings;
+    LaunchSetup setup;
+    setup.gameDir = gameDir;
+    setup.engine.kind = engine;
+    setup.engine.program = program;
+    setup.engine.argumentTemplate = argumentTemplate;
+    setup.engine.preferFlatpak = preferFlatpak;
+    return setup;
 }
 
 } // namespace ostrel

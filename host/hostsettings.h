@@ -1,6 +1,6 @@
 #pragma once
 
-#include <launcher/engine.h>
+#include <launcher/launchpolicy.h>
 
 #include <QString>
 
@@ -27,8 +27,8 @@ struct HostSettings {
     /// store refuses; then nothing was written.
     bool write(SettingsStore &store, QString *error = nullptr) const;
 
-    /// The engine as the launcher's core takes it.
-    EngineSettings engineSettings() const;
+    /// The game directory and the engine as the launcher takes them.
+    LaunchSetup launchSetup() const;
 
     friend bool operator==(const HostSettings &, const HostSettings &) = default;
 };

@@ -1,12 +1,7 @@
 #include "host/launcherpanel.h"
 
-#include "host/hostlaunch.h"
-#include "host/logdialog.h"
 #include "host/pathdialogs.h"
-#include "host/plansummary.h"
-#include "host/previewdialog.h"
 
-#include <launcher/launchsession.h>
 #include <platform/formshower.h>
 #include <platform/messageboxes.h>
 #include <store/definitionstore.h>
@@ -43,9 +38,6 @@ const QString kTitle = u"Quillon"_s;
 // the player looks.
 constexpr int kCheckedRole = Qt::UserRole + 1;
 
-// The lines of a log shown when a game fails: enough for the engine's last words.
-constexpr int kTailLines = 40;
-
 } // namespace
 
 LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<PathDialogs> pathDialogs,
@@ -53,12 +45,9 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     : QWidget(parent)
     , m_services(services)
     , m_pathDialogs(std::move(pathDialogs))
-    , m_stateDir(stateDir)
-    , m_session(new LaunchSession(m_trash, this, stateDir))
-    , m_leftoverGameWatch(new QTimer(this))
+    , m_launcher(new Launcher(*m_services.store, m_trash, stateDir, this))
 {
     createWidgets();
-    m_leftoverGameWatch->setInterval(1000);
     m_saved = HostSettings::read(*m_services.store);
     showSettings(m_saved);
 
@@ -81,15 +70,14 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     connect(cmdLaunch, &QPushButton::clicked, this, &LauncherPanel::launchSelected);
     connect(cmdRestore, &QPushButton::clicked, this, &LauncherPanel::restoreByHand);
     connect(cmdShowLog, &QPushButton::clicked, this, &LauncherPanel::showLastLog);
-    connect(m_leftoverGameWatch, &QTimer::timeout, this, &LauncherPanel::checkLeftoverGame);
 
-    connect(m_session, &LaunchSession::started, this, [this](const QString &log) {
-        lblStatus->setText(u"\"%1\" runs. Its output goes to %2."_s.arg(m_runningLabel, log));
+    connect(m_launcher, &Launcher::started, this, [this](const QString &label, const QString &log) {
+        lblStatus->setText(u"\"%1\" runs. Its output goes to %2."_s.arg(label, log));
         updateControls();
     });
-    connect(m_session, &LaunchSession::finished, this, &LauncherPanel::onFinished);
-    connect(m_session, &LaunchSession::failedToStart, this, &LauncherPanel::onFailedToStart);
-    connect(m_session, &LaunchSession::restored, this, &LauncherPanel::onRestored);
+    // Reported once the event loop is back, so that no dialog holds up the launcher.
+    connect(m_launcher, &Launcher::ended, this, &LauncherPanel::showOutcome, Qt::QueuedConnection);
+    connect(m_launcher, &Launcher::pendingChanged, this, &LauncherPanel::followPending);
 
     reloadTCNames();
 }
@@ -97,8 +85,8 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
 LauncherPanel::~LauncherPanel()
 {
     // A game still running is ended and its directory given back with the trash, which is a
-    // member: the session goes first, not with the children after the members.
-    delete m_session;
+    // member: the launcher goes first, not with the children after the members.
+    delete m_launcher;
 }
 
 void LauncherPanel::createWidgets()
@@ -344,13 +332,13 @@ void LauncherPanel::updateControls()
     chkFlatpak->setEnabled(!custom);
     const bool running = isRunning();
     cmdLaunch->setEnabled(!running && !lstTCs->selectedItems().isEmpty());
-    cmdRestore->setEnabled(!running && LaunchSession::leftoverJournal(m_stateDir).has_value());
-    cmdShowLog->setEnabled(!lastLogPath().isEmpty());
+    cmdRestore->setEnabled(!running && m_launcher->pending().has_value());
+    cmdShowLog->setEnabled(!m_launcher->lastLogPath().isEmpty());
 }
 
 bool LauncherPanel::isRunning() const
 {
-    return m_session->isRunning();
+    return m_launcher->isRunning();
 }
 
 void LauncherPanel::showEvent(QShowEvent *event)
@@ -358,9 +346,9 @@ void LauncherPanel::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     markVisibleItems();
     // Once the window is up, so the question has a window to belong to.
-    if (!m_leftoverOffered) {
-        m_leftoverOffered = true;
-        QTimer::singleShot(0, this, &LauncherPanel::offerLeftoverRestore);
+    if (!m_pendingOffered) {
+        m_pendingOffered = true;
+        QTimer::singleShot(0, this, &LauncherPanel::offerPendingRestore);
     }
 }
 
@@ -381,216 +369,6 @@ bool LauncherPanel::eventFilter(QObject *watched, QEvent *event)
 void LauncherPanel::warn(const QString &text)
 {
     m_services.messages->exclamation(this, kTitle, text);
-}
-
-// Every answer the player must give before anything changes; false when they decline.
-bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode)
-{
-    if (!launch.version.matches
-        && !m_services.messages->question(this, kTitle, versionMismatchText(launch) + u"\n\nLaunch it anyway?"_s, false))
-        return false;
-    *mode = DeleteMode::ToTrash;
-    if (launch.hasTrashSteps && !launch.trashAvailable) {
-        QStringList doomed;
-        for (const CleanupStep &step : launch.plan.steps) {
-            if (step.action == StepAction::Trash)
-                doomed << step.name;
-        }
-        if (!m_services.messages->question(
-                this, kTitle,
-                u"%1\n\nThe clean-up would delete these files for good; they cannot be recovered afterwards:\n%2\n\n"
-                "Delete them for good? (Choose \"Rename\" on the \"Directory Clean-up\" page to keep them.)"_s
-                    .arg(launch.trashUnavailableReason, doomed.join(u'\n')),
-                false))
-            return false;
-        *mode = DeleteMode::RemoveForGood;
-    }
-    PreviewDialog preview(launch, *mode, this);
-    m_services.forms->showModal(&preview, this);
-    return preview.result() == QDialog::Accepted;
-}
-
-void LauncherPanel::launchSelected()
-{
-    if (isRunning())
-        return;
-    const QList<QListWidgetItem *> selected = lstTCs->selectedItems();
-    if (selected.isEmpty() || selected.constFirst()->isHidden())
-        return;
-    const QString name = selected.constFirst()->text();
-    saveSettings();
-    const HostLaunch launch = prepareHostLaunch(*m_services.store, shownSettings(), name, m_trash, m_stateDir);
-    if (!launch.ok()) {
-        warn(launch.message);
-        return;
-    }
-    DeleteMode mode = DeleteMode::ToTrash;
-    if (!confirmLaunch(launch.prepared, &mode)) {
-        lblStatus->setText(u"The launch of \"%1\" was cancelled; nothing was changed."_s.arg(name));
-        return;
-    }
-
-    m_end = GameEnd{};
-    m_runningLabel = launch.prepared.label;
-    m_session->setRestoreOnExit(chkRestore->isChecked());
-    QString error;
-    if (!m_session->start(launch.prepared, mode, &error)) {
-        warn(launchRefusedText(launch.prepared.label, error));
-        updateControls();
-        return;
-    }
-    lblStatus->setText(u"Starting \"%1\"..."_s.arg(m_runningLabel));
-    updateControls();
-}
-
-void LauncherPanel::onFinished(int exitCode, bool crashed)
-{
-    m_end.exitCode = exitCode;
-    m_end.crashed = crashed;
-    reportGameEnd();
-}
-
-void LauncherPanel::onFailedToStart(const QString &reason)
-{
-    m_end.failedToStart = reason;
-    reportGameEnd();
-}
-
-void LauncherPanel::onRestored(const RestoreReport &report)
-{
-    if (m_restoringByHand)
-        return;
-    m_end.restore = report;
-    reportGameEnd();
-}
-
-// The session tells how the engine ended and gives the directory back in one go; the report
-// waits until both are in, so no dialog holds up the restore.
-void LauncherPanel::reportGameEnd()
-{
-    if (m_endReportQueued)
-        return;
-    m_endReportQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        m_endReportQueued = false;
-        const GameEnd end = m_end;
-        m_end = GameEnd{};
-        QString outcome;
-        bool failed = true;
-        if (!end.failedToStart.isEmpty())
-            outcome = end.failedToStart;
-        else if (end.crashed)
-            outcome = u"\"%1\" crashed."_s.arg(m_runningLabel);
-        else if (end.exitCode && *end.exitCode != 0)
-            outcome = u"\"%1\" exited with status %2."_s.arg(m_runningLabel).arg(*end.exitCode);
-        else {
-            outcome = u"\"%1\" ended."_s.arg(m_runningLabel);
-            failed = false;
-        }
-        const QString back = end.restore
-            ? u' ' + restoreStatus(*end.restore)
-            : u" The game directory is as the game left it; \"Restore the game directory\" gives it back."_s;
-        lblStatus->setText(outcome + back);
-        updateControls();
-
-        if (end.restore && !end.restore->ok())
-            warnOfRestore(*end.restore);
-        if (failed) {
-            LogDialog log(outcome + u" The end of its log:"_s, m_session->logPath(), kTailLines, this);
-            m_services.forms->showModal(&log, this);
-        }
-    });
-}
-
-// The status line says how it went; what went wrong is listed in a warning, line by line as
-// the command line prints it.
-QString LauncherPanel::restoreStatus(const RestoreReport &report)
-{
-    return report.ok() ? (QStringList{report.headline()} + report.details()).join(u' ') : report.headline();
-}
-
-void LauncherPanel::warnOfRestore(const RestoreReport &report)
-{
-    warn((QStringList{report.headline()} + report.details()).join(u'\n'));
-}
-
-void LauncherPanel::restoreByHand()
-{
-    m_restoringByHand = true;
-    const RestoreReport report = m_session->restore();
-    m_restoringByHand = false;
-    updateControls();
-    if (report.gameStillRunning) {
-        lblStatus->setText(u"The game directory was not given back, since the game still runs; Quillon asks again once "
-                           "it has ended."_s);
-        warn(report.error);
-        m_leftoverGameWatch->start();
-        return;
-    }
-    lblStatus->setText(restoreStatus(report));
-    if (!report.ok())
-        warnOfRestore(report);
-}
-
-void LauncherPanel::offerLeftoverRestore()
-{
-    const auto pending = LaunchSession::leftoverJournal(m_stateDir);
-    updateControls();
-    if (!pending || isRunning())
-        return;
-    if (pending->gameStillRunning) {
-        // A launcher that died left its game running on the changed directory: giving it back
-        // now would take files away from under the game.
-        const QString text = u"The game started for \"%1\" (process %2) is still running on the game directory %3, which "
-                             "its launch changed. The game directory is given back once the game has ended; Quillon "
-                             "asks then."_s.arg(pending->label)
-                                 .arg(pending->gameStillRunning)
-                                 .arg(pending->gameDir);
-        lblStatus->setText(text);
-        warn(text);
-        m_leftoverGameWatch->start();
-        return;
-    }
-    const QString started = QLocale().toString(pending->started, QLocale::ShortFormat);
-    const QString question = pending->keptOnPurpose
-        ? u"The launch of \"%1\" on %2 left its changes in the game directory %3 when the game ended, as it was told to "
-          "(\"Give the game directory back when the game ends\" was off, or --no-restore was given).\n\nGive the game "
-          "directory back now?"_s.arg(pending->label, started, pending->gameDir)
-        : u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never given back (the "
-          "launcher or the computer stopped while the game ran).\n\nGive the game directory back now?"_s
-              .arg(pending->label, started, pending->gameDir);
-    if (m_services.messages->question(this, kTitle, question, true))
-        restoreByHand();
-    else
-        lblStatus->setText(u"The game directory %1 still holds the changes of a launch; \"Restore the game directory\" "
-                           "gives it back, and no TC can be launched until then."_s.arg(pending->gameDir));
-}
-
-void LauncherPanel::checkLeftoverGame()
-{
-    const auto pending = LaunchSession::leftoverJournal(m_stateDir);
-    if (pending && pending->gameStillRunning)
-        return;
-    m_leftoverGameWatch->stop();
-    offerLeftoverRestore();
-}
-
-QString LauncherPanel::lastLogPath() const
-{
-    if (!m_session->logPath().isEmpty())
-        return m_session->logPath();
-    // The newest log of an earlier run: the names start with the time of the launch.
-    const QFileInfoList logs = QDir(m_stateDir + u"/logs"_s).entryInfoList({u"*.log"_s}, QDir::Files, QDir::Time);
-    return logs.isEmpty() ? QString() : logs.constFirst().filePath();
-}
-
-void LauncherPanel::showLastLog()
-{
-    const QString path = lastLogPath();
-    if (path.isEmpty())
-        return;
-    LogDialog log({}, path, 0, this);
-    m_services.forms->showModal(&log, this);
 }
 
 } // namespace ostrel

@@ -2,7 +2,7 @@
 
 #include "host/hostsettings.h"
 
-#include <launcher/launchjournal.h>
+#include <launcher/launcher.h>
 #include <launcher/trash.h>
 #include <platform/platformservices.h>
 
@@ -19,14 +19,11 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
-class QTimer;
 class QToolButton;
 
 namespace ostrel {
 
-class LaunchSession;
 class PathDialogs;
-struct PreparedLaunch;
 
 /// The launcher beside the TC manager: the stored TCs (filtered, those whose group file is
 /// gone marked), the game directory and the engine, and the launch itself: the checks and
@@ -53,6 +50,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The lists and fields (launcherpanel.cpp)
     void createWidgets();
     void showSettings(const HostSettings &settings);
     HostSettings shownSettings() const;
@@ -62,43 +60,26 @@ private:
     void chooseGameDir();
     void chooseProgram();
     void updateControls();
+    void warn(const QString &text);
 
+    // The launch and the give-back (launcherpanel_launch.cpp)
     void launchSelected();
     bool confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode);
-    void onFinished(int exitCode, bool crashed);
-    void onFailedToStart(const QString &reason);
-    void onRestored(const RestoreReport &report);
-    void reportGameEnd();
+    void showOutcome(const LaunchOutcome &outcome);
     void restoreByHand();
-    void offerLeftoverRestore();
-    void checkLeftoverGame();
+    void offerPendingRestore();
+    void followPending();
     void showLastLog();
-    QString lastLogPath() const;
-    void warn(const QString &text);
     static QString restoreStatus(const RestoreReport &report);
     void warnOfRestore(const RestoreReport &report);
 
     PlatformServices m_services;
     std::shared_ptr<PathDialogs> m_pathDialogs;
-    QString m_stateDir;
     DesktopTrash m_trash;
-    LaunchSession *m_session;
-    QTimer *m_leftoverGameWatch; ///< while the game of a launcher that died still runs
+    Launcher *m_launcher;
     HostSettings m_saved;
-    bool m_leftoverOffered = false;
-    QString m_runningLabel;
-
-    // How the last game ended, gathered from the session's signals and reported once all
-    // are in.
-    struct GameEnd {
-        std::optional<int> exitCode;
-        bool crashed = false;
-        QString failedToStart;
-        std::optional<RestoreReport> restore;
-    };
-    GameEnd m_end;
-    bool m_endReportQueued = false;
-    bool m_restoringByHand = false;
+    bool m_pendingOffered = false;
+    bool m_waitingForEarlierGame = false; ///< the give-back is offered once that game has ended
 
     QLineEdit *txtFilter;
     QListWidget *lstTCs;

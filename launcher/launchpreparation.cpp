@@ -27,10 +27,21 @@ PreparedLaunch refused(const QString &why)
 PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
 {
     const TcDefinition &tc = request.tc;
+    // First, and told apart from the other refusals: a script needs to know the engine is what
+    // is missing.
+    const EngineInstall install = findEngine(request.engine, request.flatpakAppFolders);
+    if (install.kind == EngineInstall::Kind::NotFound) {
+        PreparedLaunch launch = refused(install.error);
+        launch.engineNotFound = true;
+        return launch;
+    }
+
+    if (request.gameDir.trimmed().isEmpty())
+        return refused(u"No game directory is set: choose the folder that holds DUKE3D.GRP."_s);
     // Absolute, so that the journal finds the directory again from any working folder.
-    const QString gameDir = request.gameDir.isEmpty() ? QString() : QDir(request.gameDir).absolutePath();
+    const QString gameDir = QDir(request.gameDir).absolutePath();
     const auto gameDirStat = fileops::lstatPath(gameDir);
-    if (request.gameDir.isEmpty() || !QFileInfo(gameDir).isDir())
+    if (!QFileInfo(gameDir).isDir())
         return refused(u"The game directory \"%1\" does not exist."_s.arg(request.gameDir));
     if (gameDirStat && gameDirStat->symlink)
         return refused(u"The game directory \"%1\" is a link; choose the folder it leads to."_s.arg(gameDir));
@@ -66,7 +77,6 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
     if (!tc.textFile.isEmpty() && !QFileInfo(tc.textFile).isFile())
         launch.warnings << u"The TC's text file \"%1\" is missing."_s.arg(tc.textFile);
 
-    const EngineInstall install = findEngine(request.engine, request.flatpakAppFolders);
     LaunchInput input;
     input.tc = tc;
     input.gameDir = gameDir;

@@ -25,9 +25,10 @@ struct LaunchRequest {
 };
 
 /// A launch worked out in full, before anything on disk changes: the host shows it (the plan,
-/// the command, the warnings), asks what it must ask, then hands it to LaunchSession::start().
+/// the command, the warnings), asks what it must ask, then hands it to Launcher::start().
 struct PreparedLaunch {
     QString error; ///< the launch cannot go ahead, in words for the player; nothing else is set
+    bool engineNotFound = false; ///< the refusal is that the engine is not installed
 
     QString gameDir;
     QString label;        ///< the TC's name
@@ -46,8 +47,8 @@ struct PreparedLaunch {
     bool ok() const { return error.isEmpty(); }
 };
 
-/// Reads the TC's group directory and the game directory, finds the engine, builds its command
-/// and plans the clean-up. Changes nothing. The reasons of a refusal are about this TC, and do
+/// Finds the engine, reads the TC's group directory and the game directory, builds the engine's
+/// command and plans the clean-up. Changes nothing. The reasons of a refusal are about this TC, and do
 /// not repeat its name. Refuses a game directory that does not exist, a
 /// group file that is not one, a definition whose files are gone and an engine not installed.
 PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash);

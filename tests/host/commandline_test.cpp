@@ -350,7 +350,7 @@ TEST(QuillonCommandLine, ASignalEndsTheGameAndTheDirectoryAlwaysComesBack)
         said += process.readAll();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << said.toStdString();
         EXPECT_EQ(process.exitCode(), 128 + c.signal) << said.toStdString();
-        EXPECT_TRUE(said.contains("interrupted by ") && said.contains("the game directory is back as it was")) << said.toStdString();
+        EXPECT_TRUE(said.contains("interrupted by ") && said.contains("The game directory is back as it was")) << said.toStdString();
         // Signals that come during the give-back may only be acknowledged (when they arrive
         // before it is over); one alone never is.
         if (!c.again) {

@@ -3,7 +3,7 @@
 
 #include "hosttesting.h"
 
-#include "host/hostlaunch.h"
+#include <launcher/launcher.h>
 #include "host/hostsettings.h"
 #include "host/hostwindow.h"
 #include "host/launcherpanel.h"
@@ -11,7 +11,6 @@
 
 #include "tests/support/formtesting.h"
 
-#include <launcher/launchsession.h>
 #include <launcher/trash.h>
 #include <store/sqlitesettingsstore.h>
 
@@ -79,9 +78,9 @@ QStringList optionsBrokenAcrossLines(QPlainTextEdit *box)
 }
 
 // The launcher window on the scene's store, with every dialog answered by the test.
-struct Launcher {
+struct QuillonWindow {
     /// answers: the player's answers to the questions asked at start-up.
-    explicit Launcher(const LaunchScene &scene, std::deque<bool> answers = {})
+    explicit QuillonWindow(const LaunchScene &scene, std::deque<bool> answers = {})
         : fakes(std::make_shared<SqliteSettingsStore>(scene.storePath()))
         , window(fakes.services(), paths, scene.stateDir())
     {
@@ -120,7 +119,7 @@ TEST(LauncherPanel, ThePlayerSetsUpTheEnginePreviewsLaunchesAndGetsTheDirectoryB
     LaunchScene scene;
     scene.fillStore({}, u"Rename"_s, false);
     const auto before = snapshotOf(scene.gameDir);
-    Launcher l(scene);
+    QuillonWindow l(scene);
     EXPECT_FALSE(l.find<QFrame>(u"fraStoreProblem"_s)->isVisible());
 
     l.paths->answers = {scene.gameDir, QStringLiteral(OSTREL_FAKE_ENGINE)};
@@ -223,7 +222,7 @@ TEST(LauncherPanel, MarksMissingGroupFilesFiltersAndRefusesWhatCannotBeLaunched)
     // The size of the 1.5 Atomic Edition's group (a sparse file).
     QFile mainGroup(scene.gameDir + u"/DUKE3D.GRP"_s);
     ASSERT_TRUE(mainGroup.resize(44356548));
-    Launcher l(scene);
+    QuillonWindow l(scene);
     auto *list = l.find<QListWidget>(u"lstTCs"_s);
     const auto item = [&](const QString &name) { return list->findItems(name, Qt::MatchExactly).value(0); };
     EXPECT_EQ(item(u"Gone TC"_s)->toolTip(), u"Group file not found: "_s + gone.groupFile);
@@ -262,7 +261,7 @@ TEST(LauncherPanel, AStoreThatCannotBeReadIsShownAtTheTopAndLeftAsItIs)
     LaunchScene scene;
     const QByteArray damaged = QByteArray("this is not a database").repeated(200);
     writeFile(scene.storePath(), damaged);
-    Launcher l(scene);
+    QuillonWindow l(scene);
     const QString text = l.find<QLabel>(u"lblStoreProblem"_s)->text();
     EXPECT_TRUE(l.find<QFrame>(u"fraStoreProblem"_s)->isVisible());
     EXPECT_TRUE(text.contains(scene.storePath()) && text.contains(u"Quillon left it as it is"_s)) << text.toStdString();
@@ -278,7 +277,7 @@ TEST(LauncherPanel, AStoreThatCannotBeReadIsShownAtTheTopAndLeftAsItIs)
 TEST(LauncherPanel, AFirstStartWithAnEmptyStoreSaysWhereToBegin)
 {
     LaunchScene scene;
-    Launcher l(scene);
+    QuillonWindow l(scene);
     EXPECT_TRUE(l.status().startsWith(u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom Group\""_s))
         << l.status().toStdString();
     EXPECT_EQ(l.find<QLabel>(u"lblCount"_s)->text(), u"0 TCs stored"_s);
@@ -289,13 +288,13 @@ void leaveAJournal(const LaunchScene &scene)
 {
     SqliteSettingsStore store(scene.storePath());
     DesktopTrash trash;
-    const HostLaunch launch = prepareHostLaunch(store, HostSettings::read(store), u"Odd TC"_s, trash);
+    ostrel::Launcher launcher(store, trash, scene.stateDir());
+    const StoredLaunch launch = launcher.prepare(u"Odd TC"_s, HostSettings::read(store).launchSetup());
     ASSERT_TRUE(launch.ok()) << launch.message.toStdString();
-    LaunchSession session(trash, nullptr, scene.stateDir());
-    session.setRestoreOnExit(false);
+    launcher.setRestoreOnExit(false);
     bool ended = false;
-    QObject::connect(&session, &LaunchSession::finished, [&] { ended = true; });
-    ASSERT_TRUE(session.start(launch.prepared));
+    QObject::connect(&launcher, &ostrel::Launcher::ended, [&] { ended = true; });
+    ASSERT_TRUE(launcher.start(launch.prepared));
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended; }, 20000));
     ASSERT_TRUE(QFile::exists(scene.gameDir + u"/e1l1.map.org"_s));
 }
@@ -306,7 +305,7 @@ TEST(LauncherPanel, ALeftoverJournalIsOfferedAtStartBlocksLaunchesAndIsRestoredO
     scene.fillStore();
     const auto before = snapshotOf(scene.gameDir);
     leaveAJournal(scene);
-    Launcher l(scene); // answers No; Yes is answered when a killed quillon's game ends, below
+    QuillonWindow l(scene); // answers No; Yes is answered when a killed quillon's game ends, below
     auto *restore = l.find<QPushButton>(u"cmdRestore"_s);
     EXPECT_NE(snapshotOf(scene.gameDir), before);
     EXPECT_TRUE(restore->isEnabled());
@@ -342,7 +341,7 @@ TEST(LauncherPanel, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
     const auto during = snapshotOf(scene.gameDir);
     const QString stillRunning = u"Quillon! The game started for \"Odd TC\" (process %1) is still running"_s.arg(orphan.pid());
 
-    Launcher l(scene, {true});
+    QuillonWindow l(scene, {true});
     auto *restore = l.find<QPushButton>(u"cmdRestore"_s);
     ASSERT_TRUE(restore->isEnabled());
     clickOn(restore);
@@ -378,7 +377,7 @@ TEST(LauncherPanel, WithoutATrashThePlayerIsAskedOnceMoreAndTheFilesAreSaidToBeG
     writeFile(scene.path() + u"/not a folder"_s, "a file");
     qputenv("XDG_DATA_HOME", QFile::encodeName(scene.path() + u"/not a folder/data"_s));
     const auto before = snapshotOf(scene.gameDir);
-    Launcher l(scene);
+    QuillonWindow l(scene);
     l.choose(u"Odd TC"_s);
 
     l.launch(); // No

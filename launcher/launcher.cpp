@@ -1,4 +1,4 @@
-#include "launcher/launchsession.h"
+#include "launcher/launcher.h"
 
 #include "launcher/fileops.h"
 #include "launcher/processinfo.h"
@@ -6,24 +6,48 @@
 
 #include <QDateTime>
 #include <QLockFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 namespace ostrel {
 
-LaunchSession::LaunchSession(Trash &trash, QObject *parent, const QString &stateDir)
+namespace {
+
+// The log of an earlier program's last launch: the names start with the time of their launch.
+QString newestLogIn(const QString &folder)
+{
+    const QFileInfoList logs = QDir(folder).entryInfoList({u"*.log"_s}, QDir::Files, QDir::Time);
+    return logs.isEmpty() ? QString() : logs.constFirst().filePath();
+}
+
+} // namespace
+
+Launcher::Launcher(SettingsStore &store, Trash &trash, const QString &stateDir, QObject *parent)
     : QObject(parent)
+    , m_store(store)
     , m_trash(trash)
     , m_stateDir(stateDir)
     , m_journal(stateDir)
+    , m_earlierGameWatch(new QTimer(this))
+    , m_pending(m_journal.pending())
+    , m_logPath(newestLogIn(logFolder()))
 {
+    // A game that outlived an earlier program keeps the directory until it ends; only then can
+    // it be given back. No other state needs watching: this launcher makes every other change.
+    m_earlierGameWatch->setInterval(1000);
+    connect(m_earlierGameWatch, &QTimer::timeout, this, &Launcher::refreshPending);
+    if (m_pending && m_pending->gameStillRunning)
+        m_earlierGameWatch->start();
 }
 
-LaunchSession::~LaunchSession()
+Launcher::~Launcher()
 {
     // The engine is not left running with the game directory half given back. Should it not
-    // end in time, the journal refuses the restore and a later start offers it.
+    // end in time, the journal refuses the give-back and a later start offers it.
     if (isRunning()) {
         m_process->disconnect(this);
         m_process->kill();
@@ -35,17 +59,51 @@ LaunchSession::~LaunchSession()
     }
 }
 
-bool LaunchSession::isRunning() const
+StoredLaunch Launcher::prepare(const QString &tcName, const LaunchSetup &setup) const
+{
+    return prepareStoredLaunch(m_store, tcName, setup, m_pending, m_trash);
+}
+
+bool Launcher::isRunning() const
 {
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
-std::optional<PendingJournal> LaunchSession::leftoverJournal(const QString &stateDir)
+void Launcher::stop()
 {
-    return LaunchJournal(stateDir).pending();
+    if (!isRunning())
+        return;
+    m_stopping = true;
+    m_process->kill();
 }
 
-bool LaunchSession::lock(QString *error)
+QString Launcher::logFolder() const
+{
+    return m_stateDir + u"/logs"_s;
+}
+
+QString Launcher::lastLogPath() const
+{
+    return m_logPath;
+}
+
+void Launcher::refreshPending()
+{
+    auto now = m_journal.pending();
+    const bool earlierGame = now && now->gameStillRunning && !isRunning();
+    if (earlierGame != m_earlierGameWatch->isActive())
+        earlierGame ? m_earlierGameWatch->start() : m_earlierGameWatch->stop();
+    const auto key = [](const std::optional<PendingJournal> &p) {
+        return p ? std::tuple(true, p->path, p->gameDir, p->label, p->started, p->gameStillRunning, p->keptOnPurpose)
+                 : std::tuple(false, QString(), QString(), QString(), QDateTime(), qint64(0), false);
+    };
+    if (key(now) == key(m_pending))
+        return;
+    m_pending = std::move(now);
+    Q_EMIT pendingChanged();
+}
+
+bool Launcher::lock(QString *error)
 {
     if (m_lock)
         return true;
@@ -72,12 +130,12 @@ bool LaunchSession::lock(QString *error)
     return true;
 }
 
-void LaunchSession::unlock()
+void Launcher::unlock()
 {
     m_lock.reset();
 }
 
-bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString *error)
+bool Launcher::start(const PreparedLaunch &launch, DeleteMode mode, QString *error)
 {
     const auto refuse = [&](const QString &why) {
         if (error)
@@ -93,26 +151,26 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
         return refuse(why);
     const auto refuseUnlocked = [&](const QString &why) {
         unlock();
+        refreshPending();
         return refuse(why);
     };
-    if (const auto left = m_journal.pending())
-        return refuseUnlocked(u"The changes of an earlier launch to \"%1\" have not been put back yet; restore them first."_s.arg(left->gameDir));
     if (launch.hasTrashSteps && !launch.trashAvailable && mode == DeleteMode::ToTrash)
         return refuseUnlocked(launch.trashUnavailableReason);
     for (const QString &folder : launch.command.foldersToCreate) {
         if (!fileops::makePrivateFolder(folder, &why))
             return refuseUnlocked(why);
     }
-    const QString logs = m_stateDir + u"/logs"_s;
-    if (!fileops::makePrivateFolder(logs, &why))
+    if (!fileops::makePrivateFolder(logFolder(), &why))
         return refuseUnlocked(why);
 
-    m_applied = m_journal.apply(launch.gameDir, launch.label, launch.plan, m_trash, mode);
-    if (!m_applied.ok() || (m_stopOnProblems && !m_applied.leftAlone.isEmpty())) {
+    // The journal refuses while an earlier launch waits to be given back, whatever this
+    // launcher last saw: the lock is held from here, so no other program can start one now.
+    const ApplyResult applied = m_journal.apply(launch.gameDir, launch.label, launch.plan, m_trash, mode);
+    if (!applied.ok() || !applied.leftAlone.isEmpty()) {
         QStringList problems;
-        if (!m_applied.ok())
-            problems << m_applied.error;
-        for (const LeftAlone &left : std::as_const(m_applied.leftAlone))
+        if (!applied.ok())
+            problems << applied.error;
+        for (const LeftAlone &left : applied.leftAlone)
             problems << u"%1: %2"_s.arg(left.name, left.reason);
         // Without a journal nothing was changed: its plan is written before the first step.
         if (m_journal.pending()) {
@@ -123,7 +181,9 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
         return refuseUnlocked(u"The game directory could not be cleaned up, so the game was not started:\n"_s + problems.join(u'\n'));
     }
 
-    m_logPath = logs + u'/' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s) + u'-'
+    m_label = launch.label;
+    m_stopping = false;
+    m_logPath = logFolder() + u'/' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s) + u'-'
                 + safeFolderName(launch.label) + u".log"_s;
     delete m_process;
     m_process = new QProcess(this);
@@ -133,28 +193,36 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setStandardOutputFile(m_logPath, QIODevice::Truncate);
     m_process->setStandardInputFile(QProcess::nullDevice());
-    connect(m_process, &QProcess::started, this, [this] { Q_EMIT started(m_logPath); });
+    connect(m_process, &QProcess::started, this, [this] { Q_EMIT started(m_label, m_logPath); });
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError processError) {
         if (processError != QProcess::FailedToStart)
             return;
-        const QString reason = u"The engine \"%1\" could not be started: %2."_s.arg(m_process->program(), m_process->errorString());
+        LaunchOutcome outcome;
+        outcome.end = LaunchOutcome::End::FailedToStart;
+        outcome.failure = u"The engine \"%1\" could not be started: %2."_s.arg(m_process->program(), m_process->errorString());
         // QProcess reaps the child that could not run the engine only after telling so; until
-        // then the journal sees the recorded process and would refuse the restore.
+        // then the journal sees the recorded process and would refuse the give-back.
         m_finishQueued = true;
-        QMetaObject::invokeMethod(this, [this, reason] {
+        QMetaObject::invokeMethod(this, [this, outcome] {
             m_finishQueued = false;
-            finishLaunch();
-            Q_EMIT failedToStart(reason);
+            finishLaunch(outcome);
         }, Qt::QueuedConnection);
     });
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
-        Q_EMIT finished(exitCode, status == QProcess::CrashExit);
-        finishLaunch();
+        LaunchOutcome outcome;
+        outcome.exitCode = exitCode;
+        if (m_stopping)
+            outcome.end = LaunchOutcome::End::Stopped;
+        else if (status == QProcess::CrashExit)
+            outcome.end = LaunchOutcome::End::Crashed;
+        else if (exitCode != 0)
+            outcome.end = LaunchOutcome::End::ExitedWithError;
+        finishLaunch(outcome);
     });
     m_process->start();
 
     // Recorded at once: if this program dies while the game runs, the game goes on with the
-    // changed directory, and no later restore may take it away from under the game.
+    // changed directory, and no later give-back may take it away from under the game.
     if (!recordEngine(&why)) {
         m_process->disconnect(this);
         m_process->kill();
@@ -165,10 +233,11 @@ bool LaunchSession::start(const PreparedLaunch &launch, DeleteMode mode, QString
             problems << back.headline() << back.details();
         return refuseUnlocked(u"The game was stopped at its start, since it could not be recorded as running:\n"_s + problems.join(u'\n'));
     }
+    refreshPending();
     return true;
 }
 
-bool LaunchSession::recordEngine(QString *error)
+bool Launcher::recordEngine(QString *error)
 {
     if (m_process->state() == QProcess::NotRunning)
         return true; // it never ran
@@ -179,36 +248,37 @@ bool LaunchSession::recordEngine(QString *error)
     return m_journal.recordEngine({pid, *startTime}, error);
 }
 
-void LaunchSession::finishLaunch()
+void Launcher::finishLaunch(LaunchOutcome outcome)
 {
+    outcome.label = m_label;
+    outcome.logPath = m_logPath;
+    Q_EMIT gameEnded();
     if (m_restoreOnExit) {
-        const RestoreReport report = m_journal.restore(m_trash);
-        unlock();
-        Q_EMIT restored(report);
+        outcome.restore = m_journal.restore(m_trash);
     } else {
-        // Only the wording of the restore offered later depends on it.
+        // Only the wording of the give-back offered later depends on it.
         m_journal.recordKept();
-        unlock();
     }
+    unlock();
+    refreshPending();
+    Q_EMIT ended(outcome);
 }
 
-RestoreReport LaunchSession::restore()
+RestoreReport Launcher::restore()
 {
     RestoreReport report;
     if (isRunning()) {
         report.error = u"The engine is still running; the game directory is given back when it ends."_s;
         return report;
     }
-    const bool hadLock = bool(m_lock);
     if (!lock(&report.error))
         return report;
     report = m_journal.restore(m_trash);
-    if (!hadLock)
-        unlock();
-    Q_EMIT restored(report);
+    unlock();
+    refreshPending();
     return report;
 }
 
 } // namespace ostrel
 
-#include "moc_launchsession.cpp"
+#include "moc_launcher.cpp"

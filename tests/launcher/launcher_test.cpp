@@ -1,5 +1,6 @@
 #include "launcher/launchpreparation.h"
-#include "launcher/launchsession.h"
+#include "launcher/launcher.h"
+#include "store/memorysettingsstore.h"
 
 #include "tests/launcher/launchertesting.h"
 
@@ -30,6 +31,7 @@ struct TcAndGameDir {
     QString tcDir = sandbox.path() + u"/tcs/it's \"odd\" $(touch x) `y`\nline"_s;
     LaunchRequest request;
     DesktopTrash trash;
+    MemorySettingsStore store;
 
     TcAndGameDir()
     {
@@ -60,22 +62,22 @@ struct TcAndGameDir {
     }
 };
 
-// Runs the event loop until the session has given the game directory back.
-std::optional<RestoreReport> waitForRestore(LaunchSession &session)
+// Runs the event loop until the launcher tells how the launch ended.
+std::optional<LaunchOutcome> waitForOutcome(Launcher &launcher)
 {
-    std::optional<RestoreReport> report;
+    std::optional<LaunchOutcome> outcome;
     QEventLoop loop;
-    QObject::connect(&session, &LaunchSession::restored, &loop, [&](const RestoreReport &r) {
-        report = r;
+    QObject::connect(&launcher, &Launcher::ended, &loop, [&](const LaunchOutcome &o) {
+        outcome = o;
         loop.quit();
     });
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
-    return report;
+    return outcome;
 }
 
 // However the engine ends, even when it cannot be started at all, the directory comes back.
-TEST(LaunchSession, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBackHoweverItEnds)
+TEST(Launcher, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBackHoweverItEnds)
 {
     TcAndGameDir s;
     const test::Snapshot before = test::snapshotOf(s.gameDir);
@@ -95,29 +97,34 @@ TEST(LaunchSession, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBa
         qputenv("FAKE_ENGINE_EXIT", QByteArray::number(exitCode));
         QFile::remove(s.sandbox.path() + u"/record"_s);
         s.request.engine.program = program;
-        LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
-        std::optional<std::pair<int, bool>> ended;
-        QString failed;
-        QObject::connect(&session, &LaunchSession::finished, [&](int code, bool crashed) { ended = {code, crashed}; });
-        QObject::connect(&session, &LaunchSession::failedToStart, [&](const QString &why) { failed = why; });
+        Launcher launcher(s.store, s.trash, s.sandbox.stateDir());
+        int pendingChanges = 0;
+        QObject::connect(&launcher, &Launcher::pendingChanged, [&] { ++pendingChanges; });
         QString error;
-        ASSERT_TRUE(session.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error)) << error.toStdString();
-        const auto report = waitForRestore(session);
-        ASSERT_TRUE(report.has_value());
-        EXPECT_TRUE(report->ok()) << report->error.toStdString();
+        ASSERT_TRUE(launcher.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error)) << error.toStdString();
+        EXPECT_TRUE(launcher.pending().has_value());
+        const auto outcome = waitForOutcome(launcher);
+        ASSERT_TRUE(outcome.has_value() && outcome->restore.has_value());
+        EXPECT_TRUE(outcome->restore->ok()) << outcome->restore->error.toStdString();
+        EXPECT_EQ(outcome->label, u"Odd TC"_s);
         EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-        EXPECT_FALSE(LaunchSession::leftoverJournal(s.sandbox.stateDir()).has_value());
+        // Known without asking the disk again: the journal came and went.
+        EXPECT_FALSE(launcher.pending().has_value());
+        EXPECT_EQ(pendingChanges, 2);
         if (program == broken) {
-            EXPECT_TRUE(failed.contains(u"broken engine"_s)) << failed.toStdString();
+            EXPECT_EQ(outcome->end, LaunchOutcome::End::FailedToStart);
+            EXPECT_TRUE(outcome->failure.contains(u"broken engine"_s)) << outcome->failure.toStdString();
             continue;
         }
-        EXPECT_EQ(ended, std::make_optional(std::pair{exitCode, false}));
+        EXPECT_EQ(outcome->end, exitCode ? LaunchOutcome::End::ExitedWithError : LaunchOutcome::End::Ended);
+        EXPECT_EQ(outcome->exitCode, exitCode);
         const auto facts = s.record();
         EXPECT_EQ(facts.values("arg"), expected);
         EXPECT_EQ(facts.value("cwd"), s.gameDir.toUtf8());
         EXPECT_TRUE(facts.values("entry").contains("e1l1.map.org") && !facts.values("entry").contains("e1l1.map"));
         EXPECT_TRUE(QFileInfo(save).isDir());
-        const QByteArray log = test::readBytes(session.logPath());
+        EXPECT_EQ(launcher.lastLogPath(), outcome->logPath);
+        const QByteArray log = test::readBytes(outcome->logPath);
         EXPECT_TRUE(log.contains("fake engine: standard output") && log.contains("fake engine: standard error")) << log.toStdString();
     }
 }
@@ -126,31 +133,32 @@ TEST(LaunchSession, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBa
 // names the game, so that neither another launch nor a restore takes the directory from under it.
 // The running one holds its own record: a journal damaged or removed during the game is written
 // again, and the directory given back from it.
-TEST(LaunchSession, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
+TEST(Launcher, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
 {
     for (const char *meanwhile : {"nothing", "a line of the journal edited", "the journal removed, the game directory moved away"}) {
         SCOPED_TRACE(meanwhile);
         TcAndGameDir s;
         const test::Snapshot before = test::snapshotOf(s.gameDir);
         qputenv("FAKE_ENGINE_SLEEP_MS", "60000");
-        LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
-        ASSERT_TRUE(session.start(prepareLaunch(s.request, s.trash)));
+        Launcher launcher(s.store, s.trash, s.sandbox.stateDir());
+        ASSERT_TRUE(launcher.start(prepareLaunch(s.request, s.trash)));
         for (int waited = 0; !s.record().contains("pid") && waited < 10000; waited += 10)
             QThread::msleep(10);
         const qint64 game = s.record().value("pid").toLongLong();
         ASSERT_GT(game, 0);
         const test::Snapshot during = test::snapshotOf(s.gameDir);
 
-        const auto pending = LaunchSession::leftoverJournal(s.sandbox.stateDir());
+        const auto pending = LaunchJournal(s.sandbox.stateDir()).pending();
         ASSERT_TRUE(pending.has_value());
         EXPECT_EQ(pending->label, u"Odd TC"_s);
         EXPECT_EQ(pending->gameStillRunning, game);
         EXPECT_EQ(LaunchJournal(s.sandbox.stateDir()).restore(s.trash).gameStillRunning, game);
         QString error;
-        LaunchSession second(s.trash, nullptr, s.sandbox.stateDir());
+        Launcher second(s.store, s.trash, s.sandbox.stateDir());
+        EXPECT_EQ(second.pending()->gameStillRunning, game);
         EXPECT_FALSE(second.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error));
         EXPECT_FALSE(error.isEmpty());
-        EXPECT_TRUE(session.restore().error.contains(u"still running"_s));
+        EXPECT_TRUE(launcher.restore().error.contains(u"still running"_s));
         EXPECT_EQ(test::snapshotOf(s.gameDir), during);
 
         const QString journal = LaunchJournal(s.sandbox.stateDir()).path();
@@ -162,10 +170,16 @@ TEST(LaunchSession, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhe
             ASSERT_TRUE(QDir().rename(s.gameDir, s.gameDir + u" away"_s));
         }
 
-        // The game ends (here killed): the session gives the directory back as always.
-        ::kill(pid_t(game), SIGKILL);
-        const auto report = waitForRestore(session);
-        ASSERT_TRUE(report.has_value());
+        // The game ends (killed, or stopped by the launcher): the directory comes back as always.
+        const bool stopped = QByteArray(meanwhile) == "nothing";
+        if (stopped)
+            launcher.stop();
+        else
+            ::kill(pid_t(game), SIGKILL);
+        const auto outcome = waitForOutcome(launcher);
+        ASSERT_TRUE(outcome.has_value() && outcome->restore.has_value());
+        EXPECT_EQ(outcome->end, stopped ? LaunchOutcome::End::Stopped : LaunchOutcome::End::Crashed);
+        const auto &report = outcome->restore;
         EXPECT_EQ(report->notes.isEmpty(), QByteArray(meanwhile) == "nothing") << report->notes.join(u' ').toStdString();
         if (movedAway) {
             // Nothing could be given back, but the journal is there again for a later program.
@@ -181,7 +195,7 @@ TEST(LaunchSession, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhe
     }
 }
 
-TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
+TEST(Launcher, BadInputIsRefusedWithAClearMessageAndNothingChanged)
 {
     TcAndGameDir s;
     const test::Snapshot before = test::snapshotOf(s.sandbox.path());
@@ -204,7 +218,7 @@ TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
 
     // No file can be written in the state folder (here: none may grow, as on a full drive).
     const test::Snapshot gameDir = test::snapshotOf(s.gameDir);
-    LaunchSession session(s.trash, nullptr, s.sandbox.stateDir());
+    Launcher launcher(s.store, s.trash, s.sandbox.stateDir());
     const PreparedLaunch launch = prepareLaunch(s.request, s.trash);
     QString error;
     rlimit unlimited;
@@ -213,7 +227,7 @@ TEST(LaunchSession, BadInputIsRefusedWithAClearMessageAndNothingChanged)
     rlimit none = unlimited;
     none.rlim_cur = 0;
     ::setrlimit(RLIMIT_FSIZE, &none);
-    const bool started = session.start(launch, DeleteMode::ToTrash, &error);
+    const bool started = launcher.start(launch, DeleteMode::ToTrash, &error);
     ::setrlimit(RLIMIT_FSIZE, &unlimited);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(started);
