@@ -1,5 +1,6 @@
 #include "host/commandline.h"
 
+#include "host/exitstatus.h"
 #include "host/hostsettings.h"
 
 #include <store/sqlitesettingsstore.h>
@@ -36,28 +37,93 @@ QStringList withoutQtOptions(const QStringList &arguments)
     return kept;
 }
 
+// Every option once, with what --help says of it, in the help's order and groups.
+struct OptionSpec {
+    enum Group { WithoutWindow, WithLaunch, Other };
+    Group group;
+    QStringList names;
+    QString valueName;
+    QString description;
+};
+
+const QList<OptionSpec> &optionSpecs()
+{
+    static const QList<OptionSpec> specs{
+        {OptionSpec::WithoutWindow, {u"list"_s}, {},
+         u"Print the stored TC names, one a line, in store order. In a name, a backslash is written \\\\, a line "
+         "break \\n, a carriage return \\r, a tab \\t and any other control character as \\xHH (its UTF-8 bytes), "
+         "as printf %b reads them back; an empty name is an empty line."_s},
+        {OptionSpec::WithoutWindow, {u"launch"_s}, u"NAME"_s,
+         u"Launch the TC called NAME with the engine and game directory of the launcher's settings: print the "
+         "clean-up plan and the exact command, ask \"Apply? [y/N]\", clean up the game directory, run the game, wait "
+         "for it, give the game directory back and print where the game's log is. Ctrl+C, SIGTERM or closing the "
+         "terminal while the game runs ends the game and gives the directory back."_s},
+        {OptionSpec::WithoutWindow, {u"restore"_s}, {},
+         u"Give back a game directory left changed by a launch that did not finish (a crash, --no-restore)."_s},
+        {OptionSpec::WithoutWindow, {u"v"_s, u"version"_s}, {}, u"Print the version."_s},
+        {OptionSpec::WithoutWindow, {u"h"_s, u"help"_s, u"?"_s}, {}, u"Print this help."_s},
+        {OptionSpec::WithLaunch, {u"dry-run"_s}, {}, u"Print the plan and the command; change nothing."_s},
+        {OptionSpec::WithLaunch, {u"y"_s, u"yes"_s}, {},
+         u"Apply without asking. Without it, Quillon asks on a terminal and refuses when standard input is not one. "
+         "Deleting files for good (when the game directory has no trash) is never agreed by --yes."_s},
+        {OptionSpec::WithLaunch, {u"no-restore"_s}, {},
+         u"Leave the game directory as the game left it (quillon --restore gives it back later)."_s},
+        {OptionSpec::WithLaunch, {u"game-dir"_s}, u"DIR"_s, u"For this run: the game directory."_s},
+        {OptionSpec::WithLaunch, {u"engine"_s}, u"KIND"_s, u"For this run: eduke32, raze, dosbox or custom."_s},
+        {OptionSpec::WithLaunch, {u"program"_s}, u"PATH"_s,
+         u"For this run: the engine program (a path or a name on PATH)."_s},
+        {OptionSpec::WithLaunch, {u"arguments"_s}, u"TEMPLATE"_s,
+         u"For this run: the custom engine's arguments, with the placeholders {gamedir} {maingroup} {group} {con} "
+         "{tcdir} {savedir}; \"[-x {con}]\" is left out whole when {con} is empty."_s},
+        {OptionSpec::Other, {u"store"_s}, u"FILE"_s,
+         u"Use the settings store FILE, which must exist, instead of the per-user store (%1)."_s.arg(
+             SqliteSettingsStore::defaultPath())},
+        {OptionSpec::Other, {u"quit-after"_s}, u"MS"_s,
+         u"Close every window, naming it on standard output, and quit after MS milliseconds (for tests and demos)."_s},
+    };
+    return specs;
+}
+
+QCommandLineOption optionOf(const OptionSpec &spec)
+{
+    return QCommandLineOption(spec.names, spec.description, spec.valueName);
+}
+
+// The words of text in lines of at most width characters, each after indent.
+QString wrapped(const QString &text, int width, const QString &indent)
+{
+    QString out, line;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+            out += indent + line + u'\n';
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : u" "_s) + word;
+    }
+    return out + indent + line + u'\n';
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
     CommandLine line;
     QCommandLineParser parser;
-    const QCommandLineOption help({u"h"_s, u"help"_s, u"?"_s}, {});
-    const QCommandLineOption version({u"v"_s, u"version"_s}, {});
-    const QCommandLineOption store(u"store"_s, {}, u"FILE"_s);
-    const QCommandLineOption quitAfter(u"quit-after"_s, {}, u"MS"_s);
-    const QCommandLineOption list(u"list"_s, {});
-    const QCommandLineOption launch(u"launch"_s, {}, u"NAME"_s);
-    const QCommandLineOption restore(u"restore"_s, {});
-    const QCommandLineOption dryRun(u"dry-run"_s, {});
-    const QCommandLineOption yes({u"y"_s, u"yes"_s}, {});
-    const QCommandLineOption noRestore(u"no-restore"_s, {});
-    const QCommandLineOption gameDir(u"game-dir"_s, {}, u"DIR"_s);
-    const QCommandLineOption engine(u"engine"_s, {}, u"KIND"_s);
-    const QCommandLineOption program(u"program"_s, {}, u"PATH"_s);
-    const QCommandLineOption argumentTemplate(u"arguments"_s, {}, u"TEMPLATE"_s);
-    parser.addOptions({help, version, store, quitAfter, list, launch, restore, dryRun, yes, noRestore, gameDir,
-                       engine, program, argumentTemplate});
+    const auto option = [&](const QString &name) {
+        for (const OptionSpec &spec : optionSpecs()) {
+            if (spec.names.contains(name))
+                return optionOf(spec);
+        }
+        Q_UNREACHABLE();
+    };
+    for (const OptionSpec &spec : optionSpecs())
+        parser.addOption(optionOf(spec));
+    const QCommandLineOption help = option(u"help"_s), version = option(u"version"_s), store = option(u"store"_s),
+                             quitAfter = option(u"quit-after"_s), list = option(u"list"_s), launch = option(u"launch"_s),
+                             restore = option(u"restore"_s), dryRun = option(u"dry-run"_s), yes = option(u"yes"_s),
+                             noRestore = option(u"no-restore"_s), gameDir = option(u"game-dir"_s),
+                             engine = option(u"engine"_s), program = option(u"program"_s),
+                             argumentTemplate = option(u"arguments"_s);
     const auto wrong = [&](const QString &why) {
         line.error = why;
         return line;
@@ -155,64 +221,37 @@ void CommandLine::applyOverrides(HostSettings &settings) const
 
 QString CommandLine::helpText()
 {
-    return uR"(Usage: quillon [OPTIONS] [FILE]
+    QString help = uR"(Usage: quillon [OPTIONS] [FILE]
 Quillon, the Duke Nukem 3D launcher: manage TC definitions and TC scripts, and launch TCs.
 
 Without FILE or a mode below, the launcher window opens with the TC manager.
 With FILE, only the script editor opens, showing that TC script (.tcs); Quillon quits
 when the editor is closed.
-
-Modes without a window (no display needed):
-  --list                 Print the stored TC names, one a line, in store order. In a
-                         name, a backslash is written \\, a line break \n, a carriage
-                         return \r, a tab \t and any other control character as \xHH
-                         (its UTF-8 bytes), as printf %b reads them back; an empty
-                         name is an empty line.
-  --launch NAME          Launch the TC called NAME with the engine and game directory
-                         of the launcher's settings: print the clean-up plan and the exact
-                         command, ask "Apply? [y/N]", clean up the game directory, run the
-                         game, wait for it, give the game directory back and print where
-                         the game's log is. Ctrl+C, SIGTERM or closing the terminal while
-                         the game runs ends the game and gives the directory back.
-  --restore              Give back a game directory left changed by a launch that did not
-                         finish (a crash, --no-restore).
-  -v, --version          Print the version.
-  -h, --help             Print this help.
-
-With --launch:
-  --dry-run              Print the plan and the command; change nothing.
-  -y, --yes              Apply without asking. Without it, Quillon asks on a terminal and
-                         refuses when standard input is not one. Deleting files for good
-                         (when the game directory has no trash) is never agreed by --yes.
-  --no-restore           Leave the game directory as the game left it (quillon --restore
-                         gives it back later).
-  --game-dir DIR         For this run: the game directory.
-  --engine KIND          For this run: eduke32, raze, dosbox or custom.
-  --program PATH         For this run: the engine program (a path or a name on PATH).
-  --arguments TEMPLATE   For this run: the custom engine's arguments, with the
-                         placeholders {gamedir} {maingroup} {group} {con} {tcdir} {savedir};
-                         "[-x {con}]" is left out whole when {con} is empty.
-
-Other options:
-  --store FILE           Use the settings store FILE, which must exist, instead of the
-                         per-user store (%1).
-  --quit-after MS        Close every window, naming it on standard output, and quit after
-                         MS milliseconds (for tests and demos).
-
-Exit statuses:
-  0  success
-  1  the game ran and exited with an error, or crashed
-  2  a TC script file or the command line is wrong (an --arguments template that no
-     TC could fill included)
-  3  the settings store cannot be read, or the one --store names does not exist
-  4  no such TC, or the name is ambiguous
-  5  the launch was refused (the game directory, the group file, files gone, an
-     unknown clean-up preference, an earlier launch not given back, ...) or declined
-  6  the engine is not installed or could not be started
-  7  a game directory could not be fully given back (what was not is printed)
-  128 + N  interrupted by signal N while the game ran (130: Ctrl+C, 143: SIGTERM,
-     129: the terminal closed); the game was ended and the directory given back
-)"_s.arg(SqliteSettingsStore::defaultPath());
+)"_s;
+    constexpr int kWidth = 88, kColumn = 25;
+    const QString headings[] = {u"Modes without a window (no display needed):"_s, u"With --launch:"_s,
+                                u"Other options:"_s};
+    for (int group = OptionSpec::WithoutWindow; group <= OptionSpec::Other; ++group) {
+        help += u'\n' + headings[group] + u'\n';
+        for (const OptionSpec &spec : optionSpecs()) {
+            if (spec.group != group)
+                continue;
+            QStringList names;
+            for (const QString &name : spec.names) {
+                if (name != u"?")
+                    names << (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+            }
+            const QString head = u"  "_s + names.join(u", "_s) + (spec.valueName.isEmpty() ? QString() : u' ' + spec.valueName);
+            const QString text = wrapped(spec.description, kWidth - kColumn, QString(kColumn, u' '));
+            help += head.size() < kColumn - 1 ? QString(head + text.mid(head.size())) : QString(head + u'\n' + text);
+        }
+    }
+    help += u"\nExit statuses:\n"_s;
+    for (const ExitStatusMeaning &exit : kExitStatuses) {
+        const QString status = QString::fromUtf16(exit.status);
+        help += u"  "_s + status + u"  "_s + wrapped(QString::fromUtf16(exit.meaning), kWidth - 5, u"     "_s).mid(5);
+    }
+    return help;
 }
 
 } // namespace ostrel

@@ -1,20 +1,42 @@
 #pragma once
 
+#include <QString>
+
 namespace ostrel {
 
-/// quillon's exit statuses, which scripts rely on (listed in --help and the README).
+/// quillon's exit statuses, which scripts rely on; kExitStatuses says what each means, for --help.
 enum ExitStatus {
     kExitSuccess = 0,
-    kExitGameFailed = 1,      ///< the game ran and exited with an error (or crashed)
-    kExitBadUsage = 2,        ///< the command line or a TC script file is wrong
-    kExitStoreUnreadable = 3, ///< the settings store cannot be read
-    kExitNoSuchTc = 4,        ///< no such TC, or the name is ambiguous
-    kExitRefused = 5,         ///< the launch was refused or declined
-    kExitEngineNotStarted = 6, ///< the engine is missing or could not be started
-    kExitNotRestored = 7,     ///< a journal could not be fully restored
-    /// Plus the signal's number, as a shell counts it (130 for SIGINT, 143 for SIGTERM, 129 for
-    /// SIGHUP): the launch was interrupted, the game ended and the directory given back.
+    kExitGameFailed = 1,
+    kExitBadUsage = 2,
+    kExitStoreUnreadable = 3,
+    kExitNoSuchTc = 4,
+    kExitRefused = 5,
+    kExitEngineNotStarted = 6,
+    kExitNotRestored = 7,
+    /// Plus the signal's number, as a shell counts it.
     kExitInterrupted = 128,
+};
+
+struct ExitStatusMeaning {
+    const char16_t *status;
+    const char16_t *meaning;
+};
+
+/// What each status means, in the order of --help.
+inline constexpr ExitStatusMeaning kExitStatuses[] = {
+    {u"0", u"success"},
+    {u"1", u"the game ran and exited with an error, or crashed"},
+    {u"2", u"a TC script file or the command line is wrong (an --arguments template that no TC could fill "
+           u"included)"},
+    {u"3", u"the settings store cannot be read, or the one --store names does not exist"},
+    {u"4", u"no such TC, or the name is ambiguous"},
+    {u"5", u"the launch was refused (the game directory, the group file, files gone, an unknown clean-up "
+           u"preference, an earlier launch not given back, ...) or declined"},
+    {u"6", u"the engine is not installed or could not be started"},
+    {u"7", u"a game directory could not be fully given back (what was not is printed)"},
+    {u"128 + N", u"interrupted by signal N while the game ran (130: Ctrl+C, 143: SIGTERM, 129: the terminal "
+                 u"closed); the game was ended and the directory given back"},
 };
 
 } // namespace ostrel
