@@ -1,5 +1,7 @@
 #include "control/uctc_p.h"
 
+#include "store/appnames.h"
+
 #include "control/shelllayout.h"
 #include "platform/commondialog.h"
 #include "platform/messageboxes.h"
@@ -160,7 +162,7 @@ bool ucTCPrivate::isNewDefinition() const
 
 void ucTCPrivate::reportStoreFailure(const QString &what, const QString &why)
 {
-    m_services->messages->exclamation(q, u"Quillon"_s, what + u"\n\n"_s + why);
+    m_services->messages->exclamation(q, kHostName.toString(), what + u"\n\n"_s + why);
 }
 
 void ucTCPrivate::UserControl_Initialize()

@@ -7,6 +7,7 @@
 #include "platform/libraryfolder.h"
 #include "scripts/scriptbuffer.h"
 #include "scripts/scriptformat.h"
+#include "form/frmscript.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,7 +19,7 @@ using namespace ostrel;
 
 void ucTCPrivate::LoadScriptFile()
 {
-    cdlCont->Filter = u"Quillon TC Scripts (*.tcs)|*.tcs"_s;
+    cdlCont->Filter = kScriptFileFilter.toString();
     cdlCont->FilterIndex = 1;
     cdlCont->InitDir = initialFolder();
     cdlCont->FileName = QString();

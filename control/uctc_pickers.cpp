@@ -2,6 +2,8 @@
 
 #include "control/uctc_p.h"
 
+#include "store/appnames.h"
+
 #include "platform/commondialog.h"
 #include "platform/libraryfolder.h"
 #include "platform/messageboxes.h"
@@ -70,7 +72,7 @@ void ucTCPrivate::cmdViewTextFile_Click()
     // launcher when asked to open it.
     if (const QString danger = whyOpeningCouldRun(path); !danger.isEmpty()) {
         m_services->messages->exclamation(
-            q, u"Quillon"_s, u"The text file \"%1\" was not opened: %2, and opening it could run it."_s.arg(path, danger));
+            q, kHostName.toString(), u"The text file \"%1\" was not opened: %2, and opening it could run it."_s.arg(path, danger));
         return;
     }
     m_services->shell->open(q, path);

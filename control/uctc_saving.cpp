@@ -3,8 +3,11 @@
 
 #include "control/uctc_p.h"
 
+#include "store/appnames.h"
+
 #include "platform/messageboxes.h"
 #include "platform/platformservices.h"
+#include "store/cleanuppreference.h"
 #include "store/definitionkeys.h"
 #include "store/definitionstore.h"
 #include "store/settingsstore.h"
@@ -40,7 +43,7 @@ ucTCPrivate::Validation ucTCPrivate::ValidateDefinition()
         problem = u"Please select a group file."_s;
     if (problem.isEmpty())
         return Validation::Passed;
-    m_services->messages->exclamation(q, u"Quillon"_s, problem);
+    m_services->messages->exclamation(q, kHostName.toString(), problem);
     return Validation::Refused;
 }
 
@@ -81,7 +84,7 @@ void ucTCPrivate::SaveDefinition()
 void ucTCPrivate::DeleteDefinition()
 {
     const QString name = txtTCName->text();
-    if (!m_services->messages->question(q, u"Quillon"_s, u"Are you sure you want to remove this Definition?"_s, false))
+    if (!m_services->messages->question(q, kHostName.toString(), u"Are you sure you want to remove this Definition?"_s, false))
         return;
     try {
         if (!m_definitions->remove(name))
@@ -110,21 +113,25 @@ void ucTCPrivate::optCleanup_Click(const QString &value)
 
 QRadioButton *ucTCPrivate::cleanupOptionFor(const QString &stored) const
 {
-    const QString upper = stored.toUpper();
-    for (QRadioButton *option : {optDelete, optRename, optNone}) {
-        if (upper == cleanupValueOf(option).toUpper())
-            return option;
+    switch (parseCleanupPreference(stored)) {
+    case CleanupPreference::Delete:
+        return optDelete;
+    case CleanupPreference::Rename:
+        return optRename;
+    case CleanupPreference::None:
+        return optNone;
+    case CleanupPreference::Unknown:
+        break;
     }
     return nullptr;
 }
 
 QString ucTCPrivate::cleanupValueOf(const QAbstractButton *option) const
 {
-    if (option == optDelete)
-        return u"Delete"_s;
-    if (option == optRename)
-        return u"Rename"_s;
-    return u"None"_s;
+    const CleanupPreference chosen = option == optDelete ? CleanupPreference::Delete
+                                   : option == optRename ? CleanupPreference::Rename
+                                                         : CleanupPreference::None;
+    return cleanupPreferenceText(chosen);
 }
 
 // Shows the stored text's option, or none for a text that matches none of them.

@@ -3,6 +3,8 @@
 
 #include "control/uctc_p.h"
 
+#include "store/appnames.h"
+
 #include "widgets/pathcaption.h"
 #include "platform/commondialog.h"
 #include "platform/formshower.h"
@@ -41,7 +43,7 @@ void ucTCPrivate::discardFormIfClosed()
 void ucTCPrivate::CreateScript()
 {
     if (!txtTCName->text().isEmpty()
-        && m_services->messages->question(q, u"Quillon"_s, u"Use current TC Definition as default?"_s, true)) {
+        && m_services->messages->question(q, kHostName.toString(), u"Use current TC Definition as default?"_s, true)) {
         loadForm()->prefillFrom(editedDefinition());
     }
     m_services->forms->showModal(loadForm(), q);

@@ -1,5 +1,7 @@
 #include "form/frmscript.h"
 
+#include "store/appnames.h"
+
 #include "widgets/pathcaption.h"
 #include "widgets/dialogfont.h"
 #include "widgets/toolbaricons.h"
@@ -288,7 +290,7 @@ bool frmScript::BuildScript()
     const bool written = rtbScript->SaveFile(path, &reason);
     rtbScript->SetText(QString());
     if (!written)
-        m_messages->exclamation(this, u"Quillon"_s,
+        m_messages->exclamation(this, kHostName.toString(),
                                 u"The TC script could not be saved to \"%1\".\n\n%2"_s.arg(path, reason));
     return written;
 }

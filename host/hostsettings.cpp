@@ -1,5 +1,7 @@
 #include "host/hostsettings.h"
 
+#include <store/appnames.h>
+
 #include <store/settingsstore.h>
 
 using namespace Qt::StringLiterals;
@@ -8,9 +10,9 @@ namespace ostrel {
 
 namespace {
 
-const QString kApp = u"Vantrel"_s;
+const QString kApp = kApplication.toString();
 // The host's own section: the control owns "DefinedTCs" and "TCSettings".
-const QString kSection = u"Quillon"_s;
+const QString kSection = kHostName.toString();
 const QString kGameDir = u"Game Directory"_s;
 const QString kEngine = u"Engine"_s;
 const QString kProgram = u"Engine Program"_s;

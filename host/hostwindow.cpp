@@ -1,5 +1,7 @@
 #include "host/hostwindow.h"
 
+#include <store/appnames.h>
+
 #include "host/launcherpanel.h"
 #include "host/pathdialogs.h"
 
@@ -33,7 +35,7 @@ HostWindow::HostWindow(const ostrel::PlatformServices &services, std::shared_ptr
     , m_control(new ucTC(services))
     , m_launcher(new ostrel::LauncherPanel(services, std::move(pathDialogs), stateDir))
 {
-    setWindowTitle(u"Quillon"_s);
+    setWindowTitle(ostrel::kHostName.toString());
     auto *central = new QWidget;
     auto *column = new QVBoxLayout(central);
 
@@ -90,7 +92,7 @@ void HostWindow::showStoreProblem()
 void HostWindow::closeEvent(QCloseEvent *event)
 {
     if (m_launcher->isRunning()
-        && !m_messages->question(this, u"Quillon"_s,
+        && !m_messages->question(this, ostrel::kHostName.toString(),
                                            u"A game is running. Closing Quillon ends it and gives the game directory "
                                            "back.\n\nClose anyway?"_s,
                                            false)) {

@@ -1,5 +1,7 @@
 #include "host/launcherpanel.h"
 
+#include <store/appnames.h>
+
 #include "host/pathdialogs.h"
 
 #include <platform/formshower.h>
@@ -32,7 +34,7 @@ namespace ostrel {
 
 namespace {
 
-const QString kTitle = u"Quillon"_s;
+const QString kTitle = kHostName.toString();
 
 // Item data: whether the group file was looked for, so a long list is checked only where
 // the player looks.

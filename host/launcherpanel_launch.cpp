@@ -3,6 +3,8 @@
 
 #include "host/launcherpanel.h"
 
+#include <store/appnames.h>
+
 #include "host/logdialog.h"
 #include "host/plansummary.h"
 #include "host/previewdialog.h"
@@ -30,7 +32,7 @@ constexpr int kTailLines = 40;
 bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode)
 {
     if (!launch.version.matches
-        && !m_services.messages->question(this, u"Quillon"_s, versionMismatchText(launch) + u"\n\nLaunch it anyway?"_s, false))
+        && !m_services.messages->question(this, kHostName.toString(), versionMismatchText(launch) + u"\n\nLaunch it anyway?"_s, false))
         return false;
     *mode = DeleteMode::ToTrash;
     if (launch.hasTrashSteps && !launch.trashAvailable) {
@@ -40,7 +42,7 @@ bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode
                 doomed << step.name;
         }
         if (!m_services.messages->question(
-                this, u"Quillon"_s,
+                this, kHostName.toString(),
                 u"%1\n\nThe clean-up would delete these files for good; they cannot be recovered afterwards:\n%2\n\n"
                 "Delete them for good? (Choose \"Rename\" on the \"Directory Clean-up\" page to keep them.)"_s
                     .arg(launch.trashUnavailableReason, doomed.join(u'\n')),
@@ -172,7 +174,7 @@ void LauncherPanel::offerPendingRestore()
         : u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never given back (the "
           "launcher or the computer stopped while the game ran).\n\nGive the game directory back now?"_s
               .arg(pending->label, started, pending->gameDir);
-    if (m_services.messages->question(this, u"Quillon"_s, question, true))
+    if (m_services.messages->question(this, kHostName.toString(), question, true))
         restoreByHand();
     else
         lblStatus->setText(u"The game directory %1 still holds the changes of a launch; \"Restore the game directory\" "

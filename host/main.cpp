@@ -1,4 +1,6 @@
 #include "host/commandline.h"
+
+#include <store/appnames.h>
 #include "host/consolerun.h"
 #include "host/exitstatus.h"
 #include "host/hostwindow.h"
@@ -65,7 +67,7 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     nameTheApplication();
-    QApplication::setApplicationDisplayName(u"Quillon"_s);
+    QApplication::setApplicationDisplayName(ostrel::kHostName.toString());
     QApplication::setDesktopFileName(u"quillon"_s);
     // The icon installed with the desktop entry, where the desktop's icon theme has it.
     QApplication::setWindowIcon(QIcon::fromTheme(u"quillon"_s));

@@ -19,20 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace ostrel {
 
-CleanupPreference parseCleanupPreference(const QString &stored, bool keyPresent)
-{
-    // A store that never saved a choice behaves as the control shows it: Rename.
-    if (!keyPresent)
-        return CleanupPreference::Rename;
-    if (stored.compare(u"Delete"_s, Qt::CaseInsensitive) == 0)
-        return CleanupPreference::Delete;
-    if (stored.compare(u"Rename"_s, Qt::CaseInsensitive) == 0)
-        return CleanupPreference::Rename;
-    if (stored.compare(u"None"_s, Qt::CaseInsensitive) == 0)
-        return CleanupPreference::None;
-    return CleanupPreference::Unknown;
-}
-
 QList<DirectoryEntry> listDirectory(const QString &folder, QString *error)
 {
     QList<DirectoryEntry> entries;

@@ -1,18 +1,12 @@
 #pragma once
 
+#include "store/cleanuppreference.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace ostrel {
-
-/// How the player wants the game directory cleaned up before a launch.
-enum class CleanupPreference { Delete, Rename, None, Unknown };
-
-/// The preference stored under "Vantrel" / "TCSettings" / "Directory Cleanup". A missing key
-/// means Rename; "Delete", "Rename" and "None" are read without regard to case; any other text
-/// is Unknown, and the caller decides (it is never guessed).
-CleanupPreference parseCleanupPreference(const QString &stored, bool keyPresent = true);
 
 /// What one name in a folder listing is; links are reported as links, never followed.
 enum class EntryKind { File, Directory, Symlink, Other };

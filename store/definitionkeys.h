@@ -1,13 +1,13 @@
 #pragma once
 
+#include "store/appnames.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
 namespace ostrel {
 
-/// The application under which every setting of the launcher lives.
-inline constexpr QStringView kApplication = u"Vantrel";
 /// The section that holds every key of every TC definition.
 inline constexpr QStringView kDefinedTCs = u"DefinedTCs";
 /// The section and key of the directory clean-up preference.

@@ -1,5 +1,6 @@
 #include "store/definitionstore.h"
 
+#include "store/cleanuppreference.h"
 #include "store/definitionkeys.h"
 #include "store/settingsstore.h"
 
@@ -125,7 +126,9 @@ bool DefinitionStore::remove(const QString &name)
 
 QString DefinitionStore::cleanupPreference() const
 {
-    return m_store.GetSetting(kApp, kTCSettings.toString(), kDirectoryCleanup.toString(), u"Rename"_s);
+    // No choice stored yet is the default, which the TC manager shows as chosen.
+    return m_store.GetSetting(kApp, kTCSettings.toString(), kDirectoryCleanup.toString(),
+                              cleanupPreferenceText(kDefaultCleanupPreference));
 }
 
 void DefinitionStore::setCleanupPreference(const QString &value)

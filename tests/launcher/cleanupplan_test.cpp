@@ -65,8 +65,6 @@ TEST(CleanupPlan, ActsOnDuplicatesByTheirNameOnDiskAccordingToTheStoredPreferenc
         EXPECT_EQ(plan.ok(), c.steps.has_value()) << c.stored.toStdString();
         EXPECT_EQ(describe(plan), c.steps.value_or(QStringList())) << c.stored.toStdString();
     }
-    // No key at all is the default, not a stored empty value.
-    EXPECT_EQ(describe(planCleanup(gameDirWith(listing, parseCleanupPreference(QString(), false)))), renamed);
 }
 
 TEST(CleanupPlan, RenamesNeverLandOnAnExistingOrPlannedName)
