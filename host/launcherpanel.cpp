@@ -140,7 +140,7 @@ void LauncherPanel::createWidgets()
     chkRestore->setObjectName(u"chkRestore"_s);
     cmdLaunch = new QPushButton(u"&Launch"_s);
     cmdLaunch->setObjectName(u"cmdLaunch"_s);
-    cmdRestore = new QPushButton(u"&Restore the game directory"_s);
+    cmdRestore = new QPushButton(u"Give the game directory &back"_s);
     cmdRestore->setObjectName(u"cmdRestore"_s);
     cmdShowLog = new QPushButton(u"Show l&og"_s);
     cmdShowLog->setObjectName(u"cmdShowLog"_s);

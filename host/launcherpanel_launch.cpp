@@ -106,7 +106,7 @@ void LauncherPanel::showOutcome(const LaunchOutcome &outcome)
     }
     const QString back = outcome.restore
         ? u' ' + restoreStatus(*outcome.restore)
-        : u" The game directory is as the game left it; \"Restore the game directory\" gives it back."_s;
+        : u" The game directory is as the game left it; \"Give the game directory back\" gives it back."_s;
     lblStatus->setText(ended + back);
     updateControls();
 
@@ -177,7 +177,7 @@ void LauncherPanel::offerPendingRestore()
     if (m_services.messages->question(this, kHostName.toString(), question, true))
         restoreByHand();
     else
-        lblStatus->setText(u"The game directory %1 still holds the changes of a launch; \"Restore the game directory\" "
+        lblStatus->setText(u"The game directory %1 still holds the changes of a launch; \"Give the game directory back\" "
                            "gives it back, and no TC can be launched until then."_s.arg(pending->gameDir));
 }
 

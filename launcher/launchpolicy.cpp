@@ -27,11 +27,11 @@ QString pendingRefusal(const PendingJournal &pending)
 {
     if (pending.gameStillRunning)
         return u"The game started for \"%1\" (process %2) is still running on the game directory %3, as that launch "
-               "changed it. Once the game has ended, restore the game directory, then launch."_s.arg(pending.label)
+               "changed it. Once the game has ended, give the game directory back, then launch."_s.arg(pending.label)
             .arg(pending.gameStillRunning)
             .arg(pending.gameDir);
-    return u"The changes the launch of \"%1\" made to the game directory %2 have not been given back yet; restore the "
-           "game directory first."_s.arg(pending.label, pending.gameDir);
+    return u"The changes the launch of \"%1\" made to the game directory %2 have not been given back yet; give the "
+           "game directory back first."_s.arg(pending.label, pending.gameDir);
 }
 
 } // namespace

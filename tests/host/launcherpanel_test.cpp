@@ -317,7 +317,7 @@ TEST(LauncherPanel, ALeftoverJournalIsOfferedAtStartBlocksLaunchesAndIsRestoredO
     EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s) && said[0].contains(u"as it was told to"_s)
                 && !said[0].contains(u"stopped"_s))
         << said[0].toStdString();
-    EXPECT_TRUE(said[1].contains(u"restore the game directory first"_s)) << said[1].toStdString();
+    EXPECT_TRUE(said[1].contains(u"give the game directory back first"_s)) << said[1].toStdString();
     EXPECT_EQ(l.fakes.forms->shown, 0);
     // What cannot come back is listed, as the command line lists it.
     ASSERT_TRUE(QFile::remove(scene.gameDir + u"/e1l1.map.org"_s));
