@@ -32,6 +32,7 @@ HostWindow::HostWindow(const ostrel::PlatformServices &services, std::shared_ptr
     , m_messages(services.messages)
     , fraStoreProblem(new QFrame)
     , lblStoreProblem(new QLabel)
+    , lblStoreProblemIcon(new QLabel)
     , m_control(new ucTC(services))
     , m_launcher(new ostrel::LauncherPanel(services, std::move(pathDialogs), stateDir))
 {
@@ -47,10 +48,8 @@ HostWindow::HostWindow(const ostrel::PlatformServices &services, std::shared_ptr
     fraStoreProblem->setBackgroundRole(QPalette::ToolTipBase);
     fraStoreProblem->setForegroundRole(QPalette::ToolTipText);
     auto *strip = new QHBoxLayout(fraStoreProblem);
-    auto *icon = new QLabel;
-    const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
-    strip->addWidget(icon, 0, Qt::AlignTop);
+    lblStoreProblemIcon->setObjectName(u"lblStoreProblemIcon"_s);
+    strip->addWidget(lblStoreProblemIcon, 0, Qt::AlignTop);
     lblStoreProblem->setObjectName(u"lblStoreProblem"_s);
     lblStoreProblem->setWordWrap(true);
     lblStoreProblem->setTextFormat(Qt::PlainText);
@@ -81,6 +80,12 @@ void HostWindow::showStoreProblem()
 {
     const QString problem = m_store->readProblem();
     fraStoreProblem->setVisible(!problem.isEmpty());
+    // Drawn only when shown: the style's icons load image plugins, which a start-up without a
+    // problem does not need.
+    if (!problem.isEmpty() && lblStoreProblemIcon->pixmap().isNull()) {
+        const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+        lblStoreProblemIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    }
     lblStoreProblem->setText(problem.isEmpty() ? QString()
                                                : problem + u"\nQuillon left it as it is: nothing in it was changed or "
                                                            "replaced. The TC list is empty because the file cannot be "

@@ -44,6 +44,7 @@ private:
     std::shared_ptr<ostrel::MessageBoxes> m_messages;
     QFrame *fraStoreProblem;
     QLabel *lblStoreProblem;
+    QLabel *lblStoreProblemIcon;
     ucTC *m_control;
     ostrel::LauncherPanel *m_launcher;
 };

@@ -114,9 +114,10 @@ QIconEngine *SvgIconEngine::clone() const
     return new SvgIconEngine(m_source, m_palette);
 }
 
+// Asked of every icon a widget is given; parsing the picture is left to its first painting.
 bool SvgIconEngine::isNull()
 {
-    return !renderer(QIcon::Normal)->isValid();
+    return m_source.isEmpty();
 }
 
 } // namespace ostrel
