@@ -107,7 +107,7 @@ class Drops : public ::testing::Test
 protected:
     void SetUp() override
     {
-        grp = h.temp.write(u"tc/MY.GRP"_s, "KenSilverman");
+        grp = writeFile(h.temp.file(u"tc/MY.GRP"_s), "KenSilverman");
         storeDefinition(*h.fakes.store, {u"Foo"_s, u"1.3D"_s, grp, {}, {}, {}});
         h.start();
     }
@@ -119,7 +119,7 @@ protected:
 
 TEST_F(Drops, FilesGoWhereTheirPickersPutThemWhileThePickersCanBeUsed)
 {
-    const QString con = h.temp.write(u"tc/GAME.CON"_s, "x"), map = h.temp.write(u"tc/E1L1.MAP"_s, "m");
+    const QString con = writeFile(h.temp.file(u"tc/GAME.CON"_s), "x"), map = writeFile(h.temp.file(u"tc/E1L1.MAP"_s), "m");
     EXPECT_FALSE(drop(u"lblGroupFile"_s, {grp})); // browsing with an empty editor: no pickers
     h.choose(u"Foo"_s);
     EXPECT_FALSE(drop(u"cmdGameCon"_s, {grp}));    // a group file is no con
@@ -138,9 +138,9 @@ TEST_F(Drops, FilesGoWhereTheirPickersPutThemWhileThePickersCanBeUsed)
 
 TEST_F(Drops, AScriptIsLoadedAsTheLoadScriptCommandLoadsIt)
 {
-    const QString script = h.temp.write(u"tc/MY.TCS"_s, "definedukeversion 1.3D\r\ndefinetcname Dropped\r\n"
+    const QString script = writeFile(h.temp.file(u"tc/MY.TCS"_s), "definedukeversion 1.3D\r\ndefinetcname Dropped\r\n"
                                                          "definegroupfile MY.GRP\r\n");
-    const QString notAScript = h.temp.write(u"tc/BIG.TCS"_s, QByteArray(2 * 1024 * 1024, 'x'));
+    const QString notAScript = writeFile(h.temp.file(u"tc/BIG.TCS"_s), QByteArray(2 * 1024 * 1024, 'x'));
     const QString state = h.editorState();
     EXPECT_TRUE(dropOn(h.control.get(), fileUrls({notAScript})));
     EXPECT_EQ(h.editorState(), state); // as silent as the command on a file it cannot load
@@ -158,8 +158,8 @@ TEST_F(Drops, AScriptIsLoadedAsTheLoadScriptCommandLoadsIt)
 TEST(MissingFiles, AreMarkedAndTheMarkFollowsTheFiles)
 {
     ControlHarness h;
-    const QString grp = h.temp.write(u"tc/MY.GRP"_s, "g"), gone = h.temp.file(u"tc/GONE.CON"_s);
-    const QString map = h.temp.write(u"tc/E1L1.MAP"_s, "m");
+    const QString grp = writeFile(h.temp.file(u"tc/MY.GRP"_s), "g"), gone = h.temp.file(u"tc/GONE.CON"_s);
+    const QString map = writeFile(h.temp.file(u"tc/E1L1.MAP"_s), "m");
     storeDefinition(*h.fakes.store, {u"Foo"_s, u"1.3D"_s, grp, gone, {}, {map, gone}});
     h.start();
     auto marked = [&]() -> QString {
@@ -187,7 +187,7 @@ TEST(MissingFiles, AreMarkedAndTheMarkFollowsTheFiles)
     h.click(u"Save"_s);
     EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     EXPECT_EQ(definedKeys(*h.fakes.store).at(4).second, gone);
-    h.temp.write(u"tc/GONE.CON"_s, "back");
+    writeFile(h.temp.file(u"tc/GONE.CON"_s), "back");
     h.choose(u"Foo"_s);
     EXPECT_EQ(marked(), QString());
     h.click(u"New"_s);

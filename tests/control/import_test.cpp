@@ -25,7 +25,7 @@ protected:
 
     void importScript(const QString &name, const QByteArray &bytes)
     {
-        h.fakes.dialogs->answer(h.temp.write(u"my tcs/"_s + name, bytes));
+        h.fakes.dialogs->answer(writeFile(h.temp.file(u"my tcs/"_s + name), bytes));
         h.click(u"LoadScript"_s);
     }
 
@@ -68,12 +68,12 @@ TEST_F(Import, PrefixesTheScriptFolderAndStoresNothingUntilSave)
 TEST_F(Import, ScriptsThatCannotBeLoadedChangeNothing)
 {
     const QString state = h.editorState();
-    h.temp.write(u"my tcs/folder.tcs/x"_s, "x");
+    writeFile(h.temp.file(u"my tcs/folder.tcs/x"_s), "x");
     QByteArray explosion = "definetcname Bomb\r\n";
     while (explosion.size() < 512 * 1024)
         explosion += "defineotherfile x";
     const std::optional<QString> answers[] = {std::nullopt, folder + u"folder.tcs"_s,
-                                              h.temp.write(u"my tcs/bomb.tcs"_s, explosion)};
+                                              writeFile(h.temp.file(u"my tcs/bomb.tcs"_s), explosion)};
     for (const auto &answer : answers) {
         h.fakes.dialogs->answers.push_back(answer);
         h.click(u"LoadScript"_s);

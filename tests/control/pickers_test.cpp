@@ -113,7 +113,7 @@ TEST(ViewTextFile, ProgramsAndLaunchersAreNotHandedToTheDesktop)
         {u"MANUAL.TXT"_s, "Plain words.", true, false},
     };
     for (const auto &c : cases) {
-        const QString path = h.temp.write(u"tc/"_s + c.name, c.content);
+        const QString path = writeFile(h.temp.file(u"tc/"_s + c.name), c.content);
         if (c.executeBit)
             QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
         storeDefinition(*h.fakes.store, {c.name, u"1.3D"_s, u"/g/F.GRP"_s, {}, path, {}});
@@ -142,11 +142,11 @@ TEST(ViewTextFile, ProgramsAndLaunchersAreNotHandedToTheDesktop)
 // lists every file, and the filter shows its description exactly.
 TEST(RealFileDialog, FiltersListWhatTheirPatternsMeanUnderTheirOwnDescription)
 {
-    TempFolder temp;
-    temp.write(u"tc/DUKE3D.GRP"_s, "g");
-    temp.write(u"tc/game.con"_s, "c");
-    temp.write(u"tc/README.TXT"_s, "t");
-    temp.write(u"tc/README"_s, "r");
+    Sandbox temp;
+    writeFile(temp.file(u"tc/DUKE3D.GRP"_s), "g");
+    writeFile(temp.file(u"tc/game.con"_s), "c");
+    writeFile(temp.file(u"tc/README.TXT"_s), "t");
+    writeFile(temp.file(u"tc/README"_s), "r");
 
     auto listedBy = [&](const QString &filter) {
         QStringList listed;

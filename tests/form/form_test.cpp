@@ -31,7 +31,7 @@ protected:
     void type(const QString &box, const QString &text) { typeInto(child<QLineEdit>(&form, box), text); }
     const FileDialogRequest &lastRequest() const { return fakes.dialogs->requests.back(); }
 
-    TempFolder temp;
+    Sandbox temp;
     Fakes fakes{std::make_shared<MemorySettingsStore>()};
     frmScript form{fakes.services()};
 };
@@ -64,7 +64,7 @@ TEST_F(ScriptForm, TextStopsAtEachFieldsLimitAndAValueReadIsNeverCutInsideAChara
     const QString name = QString(24, u'n') + emoji + u"tail"_s, version = u"v1.2"_s + emoji + emoji;
     const QString script = u"definetcname "_s + name + u"\r\ndefinetcversion "_s + version + u"\r\ndefineauthor "_s
         + QString(198, u'a') + emoji + u"\r\n"_s;
-    ASSERT_TRUE(form.readScript(temp.write(u"long.tcs"_s, script.toUtf8())));
+    ASSERT_TRUE(form.readScript(writeFile(temp.file(u"long.tcs"_s), script.toUtf8())));
     EXPECT_EQ(textOf(&form, u"txtTCName"_s), QString(24, u'n'));
     EXPECT_EQ(textOf(&form, u"txtVersion"_s), u"v1.2"_s + emoji);
     EXPECT_EQ(textOf(&form, u"txtAuthor"_s), QString(198, u'a') + emoji); // exactly at the limit
@@ -107,7 +107,7 @@ TEST_F(ScriptForm, PickersAndDropsShowTitlesAndCancelEmptiesTheFieldOrAddsAnEmpt
     EXPECT_EQ(entries(&form), QStringList({u"E1L1.MAP"_s, QString()}));
 
     // A file dropped on a field, or its button, is taken by title too, by its own field only.
-    const QString grp = temp.write(u"tc/MY.GRP"_s, "g");
+    const QString grp = writeFile(temp.file(u"tc/MY.GRP"_s), "g");
     EXPECT_FALSE(dropOn(child<QWidget>(&form, u"lblTextFile"_s), fileUrls({grp})));
     EXPECT_TRUE(dropOn(child<QWidget>(&form, u"cmdGroupFile"_s), fileUrls({grp})));
     EXPECT_EQ(textOf(&form, u"lblGroupFile"_s), u"MY.GRP"_s);
@@ -139,7 +139,7 @@ TEST_F(ScriptForm, CancelledSaveProposesTheSameNameAgainAndCancelDiscardsTheForm
     closed.show();
     closed.close();
     EXPECT_TRUE(closed.isDiscarded());
-    EXPECT_TRUE(QDir(temp.path()).isEmpty());
+    EXPECT_EQ(snapshotOf(temp.path()), (Snapshot{{"home", "<dir>"}}));
 }
 
 TEST_F(ScriptForm, UnwritableTargetWarnsOnceAndKeepsTheFormOpen)

@@ -127,7 +127,7 @@ TEST_F(ScriptCommands, ScriptAsksWhetherToStartFromTheShownDefinition)
 // Save proposes the file's title too.
 TEST_F(ScriptCommands, ViewAndOpeningAFileShowTheSameFormAndSaveChangesOnlyTheReleaseDate)
 {
-    const QString script = h.temp.write(u"MYTC.TCS"_s, kScript);
+    const QString script = writeFile(h.temp.file(u"MYTC.TCS"_s), kScript);
     show({u"Foo"_s, u"1.3D"_s, u"/games/mytc/MYTC.GRP"_s, {}, {}, {}});
     h.fakes.dialogs->answer(script);
     QStringList viaControl, direct;
@@ -163,11 +163,11 @@ TEST_F(ScriptCommands, ViewAndOpeningAFileShowTheSameFormAndSaveChangesOnlyTheRe
 // What quillon prints when it cannot open a script in the editor.
 TEST(ScriptViewer, AFileThatCannotBeLoadedShowsNothingAndSaysWhy)
 {
-    TempFolder temp;
+    Sandbox temp;
     Fakes fakes{std::make_shared<MemorySettingsStore>()};
-    temp.write(u"folder.tcs/inside"_s, "x");
-    const QString big = temp.write(u"big.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize + 1, 'a'));
-    const QString atLimit = temp.write(u"limit.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize, 'a'));
+    writeFile(temp.file(u"folder.tcs/inside"_s), "x");
+    const QString big = writeFile(temp.file(u"big.tcs"_s), QByteArray(ScriptBuffer::MaxFileSize + 1, 'a'));
+    const QString atLimit = writeFile(temp.file(u"limit.tcs"_s), QByteArray(ScriptBuffer::MaxFileSize, 'a'));
     const std::pair<QString, QString> cases[] = {{temp.file(u"missing.tcs"_s), u"does not exist"_s},
                                                  {temp.file(u"folder.tcs"_s), u"is a folder"_s},
                                                  {big, u"larger than 1 MiB"_s},

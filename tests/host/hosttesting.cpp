@@ -1,14 +1,13 @@
 #include "hosttesting.h"
 
+#include "tests/launcher/launchertesting.h"
+
 #include "host/hostsettings.h"
 
 #include <store/definitionstore.h>
 #include <store/sqlitesettingsstore.h>
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -24,15 +23,9 @@ namespace ostrel::test {
 
 LaunchScene::LaunchScene()
 {
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
-        m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt});
-    }
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path() + u"/config"_s));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(path() + u"/data"_s));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(path() + u"/state"_s));
-    qputenv("FAKE_ENGINE_RECORD", QFile::encodeName(recordPath()));
-    qunsetenv("FAKE_ENGINE_EXIT");
-    qunsetenv("FAKE_ENGINE_SLEEP_MS");
+    setEnv("FAKE_ENGINE_RECORD", QFile::encodeName(recordPath()));
+    setEnv("FAKE_ENGINE_EXIT", std::nullopt);
+    setEnv("FAKE_ENGINE_SLEEP_MS", std::nullopt);
 
     gameDir = path() + u"/Duke Nukem 3D"_s;
     tcDir = path() + u"/tcs/it's \"odd\" $(touch x)\nline"_s;
@@ -42,21 +35,9 @@ LaunchScene::LaunchScene()
     writeFile(gameDir + u"/README.TXT"_s, "the player's notes");
     tc = TcDefinition{u"Odd TC"_s, u"1.3D and 1.4/1.5"_s, tcDir + u"/my \"tc\" $(id).grp"_s, tcDir + u"/GAME.CON"_s,
                       tcDir + u"/README.TXT"_s, {}};
-    // A group file of two members, E1L1.MAP (12 bytes) and TILES000.ART (3).
-    static const char group[] = "KenSilverman\2\0\0\0E1L1.MAP\0\0\0\0\14\0\0\0TILES000.ART\3\0\0\0the TC's mapart";
-    writeFile(tc.groupFile, QByteArray(group, sizeof group - 1));
+    writeFile(tc.groupFile, grpBytes({{"E1L1.MAP", "the TC's map"}, {"TILES000.ART", "art"}}));
     writeFile(tc.gameCon, "the TC's con");
     writeFile(tc.textFile, "about the TC");
-}
-
-LaunchScene::~LaunchScene()
-{
-    for (const auto &[name, value] : m_saved) {
-        if (value)
-            qputenv(name.constData(), *value);
-        else
-            qunsetenv(name.constData());
-    }
 }
 
 TcDefinition LaunchScene::tcNamed(const QString &name) const
@@ -99,16 +80,7 @@ void LaunchScene::fillStore(const QList<TcDefinition> &extra, const QString &pre
 
 QMultiMap<QByteArray, QByteArray> LaunchScene::record() const
 {
-    QMultiMap<QByteArray, QByteArray> facts;
-    QFile file(recordPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return facts;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const qsizetype space = line.indexOf(' ');
-        if (space > 0)
-            facts.insert(line.first(space), QByteArray::fromHex(line.mid(space + 1)));
-    }
-    return facts;
+    return fakeEngineRecord(recordPath());
 }
 
 QList<QByteArray> LaunchScene::recordedArguments() const
@@ -190,32 +162,6 @@ bool OrphanedGame::end()
         QThread::msleep(10);
     }
     return false;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        ADD_FAILURE() << "cannot write " << path.toStdString();
-}
-
-QMap<QString, QByteArray> snapshotOf(const QString &folder)
-{
-    QMap<QString, QByteArray> snapshot;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo entry(it.next());
-        const QString name = QDir(folder).relativeFilePath(entry.filePath());
-        if (entry.isDir()) {
-            snapshot.insert(name, "<dir>");
-        } else {
-            QFile file(entry.filePath());
-            snapshot.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
-        }
-    }
-    return snapshot;
 }
 
 } // namespace ostrel::test

@@ -1,42 +1,34 @@
 #pragma once
 
 #include "tests/support/printers.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <store/tcdefinition.h>
 
 #include <QByteArray>
 #include <QList>
-#include <QMap>
 #include <QMultiMap>
 #include <QProcessEnvironment>
 #include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
-
-#include <optional>
-#include <utility>
 
 class QProcess;
 
 namespace ostrel::test {
 
-/// A temporary folder that XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_STATE_HOME point into for
-/// its lifetime, with a game directory and a TC whose folder and group file names hold what
-/// a shell would mangle (spaces, quotes, $( ), a newline), and a store file that holds it.
+/// A sandbox with a game directory and a TC whose folder and group file names hold what a
+/// shell would mangle (spaces, quotes, $( ), a newline), and a store file that holds it.
 ///
 /// The game directory holds the game's group, a leftover map and con that the TC's own
 /// override, and a file of the player's that nothing touches.
-class LaunchScene
+class LaunchScene : public Sandbox
 {
 public:
     LaunchScene();
-    ~LaunchScene();
 
-    QString path() const { return m_dir.path(); }
-    QString storePath() const { return path() + QStringLiteral("/config/ostrel/settings.sqlite3"); }
-    QString stateDir() const { return path() + QStringLiteral("/state/quillon"); }
-    QString recordPath() const { return path() + QStringLiteral("/record"); }
-    QString trashFiles() const { return path() + QStringLiteral("/data/Trash/files"); }
+    QString storePath() const { return file(QStringLiteral("config/ostrel/settings.sqlite3")); }
+    QString recordPath() const { return file(QStringLiteral("record")); }
+    QString trashFiles() const { return dataHome() + QStringLiteral("/Trash/files"); }
 
     QString gameDir;
     QString tcDir;
@@ -63,10 +55,6 @@ public:
     /// waiting sleepMs and returns what it said up to "the game runs" (and the engine's record
     /// written), or until it stopped talking.
     QByteArray launchUntilTheGameRuns(QProcess &quillon, int sleepMs) const;
-
-private:
-    QTemporaryDir m_dir;
-    QList<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
 };
 
 /// The game of a quillon killed while it ran, as a crash would: the game goes on running until
@@ -86,11 +74,5 @@ private:
     qint64 m_pid = 0;
     QByteArray m_startTime;
 };
-
-/// Writes bytes to path (its folders created).
-void writeFile(const QString &path, const QByteArray &bytes);
-/// Everything in a folder, recursively: files by content, folders as "<dir>". Two equal
-/// snapshots mean nothing was lost, added or changed.
-QMap<QString, QByteArray> snapshotOf(const QString &folder);
 
 } // namespace ostrel::test

@@ -2,16 +2,16 @@
 
 #include <control/uctc.h>
 
+#include "tests/support/sandbox.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QBuffer>
 #include <QComboBox>
-#include <QScopeGuard>
 #include <QTest>
 #include <QToolBar>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QWindow>
 #include <QPluginLoader>
 #include <QUiLoader>
@@ -40,11 +40,7 @@ TEST(DesignerPlugin, DescribesUcTCInTheOstrelGroup)
 // QUiLoader makes the control through the plugin's createWidget.
 TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
 {
-    // The control opens the per-user store: a temporary one.
-    QTemporaryDir config;
-    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    const auto restoreConfigHome = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", configHome); });
+    const ostrel::test::Sandbox sandbox; // the control opens the per-user store: a temporary one
     QUiLoader uiLoader;
     uiLoader.addPluginPath(kPluginDir);
     QByteArray ui = R"(<ui version="4.0"><class>LauncherForm</class>

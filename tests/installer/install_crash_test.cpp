@@ -9,8 +9,8 @@
 // unfinished install is left.
 
 #include "tests/installer/installertesting.h"
-#include "tests/launcher/launchertesting.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include "installer/tcinstaller.h"
 #include "installer/tcroot.h"
@@ -25,7 +25,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
@@ -63,7 +62,7 @@ qint64 runAndKill(const QString &program, const QStringList &args, qint64 delayU
 QList<test::TestEntry> crashArchiveEntries()
 {
     QList<test::TestEntry> entries{
-        {"Crash/CRASH.GRP", test::groupFile({"E1L1.MAP", "TILES000.ART"}) + QByteArray(2 << 20, 'g')},
+        {"Crash/CRASH.GRP", test::grpBytesOfNames({"E1L1.MAP", "TILES000.ART"}) + QByteArray(2 << 20, 'g')},
         {"Crash/CRASH.CON", "include DEFS.CON\n"},
         {"Crash/DEFS.CON", "define X 1\n"},
         {"Crash/README.TXT", "Crash TC for 1.3D.\n"},
@@ -92,13 +91,10 @@ int main(int argc, char **argv)
     const quint32 seed = option(u"--seed"_s, QString::number(QRandomGenerator::system()->generate())).toUInt();
     const QString applier = option(u"--applier"_s, QCoreApplication::applicationDirPath() + u"/install_crash_apply"_s);
 
-    QTemporaryDir root;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(u"data"_s)));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(u"config"_s)));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(root.filePath(u"state"_s)));
-    const QString archive = test::writeArchive(root.filePath(u"downloads"_s), u"crash.zip"_s, test::ArchiveFormat::Zip, crashArchiveEntries());
-    const QString tcRoot = root.filePath(u"data/quillon/tcs"_s);
-    const QString storeFile = root.filePath(u"config/settings.sqlite3"_s);
+    const test::Sandbox root;
+    const QString archive = test::writeArchive(root.file(u"downloads"_s), u"crash.zip"_s, test::ArchiveFormat::Zip, crashArchiveEntries());
+    const QString tcRoot = root.dataHome() + u"/quillon/tcs"_s;
+    const QString storeFile = root.file(u"config/settings.sqlite3"_s);
     const QString folder = tcRoot + u'/' + kName;
     const QStringList applyArgs{archive, tcRoot, storeFile, kName};
     QRandomGenerator random(seed);
@@ -183,7 +179,6 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "after kill %d:\n  %s\n", kill + 1, qPrintable(damage.join(u"\n  "_s)));
         reset();
     }
-    test::removeTree(root.path());
     std::printf("%d kills: %d half-installed TCs, %d definitions pointing at missing files, %d files outside the TCs' folders "
                 "(%d installs had finished, %d leftovers removed at the start)\n",
                 kills, halfInstalled, missing, outsideFiles, finished, leftovers);

@@ -1,6 +1,6 @@
 #include "tests/installer/installertesting.h"
 
-#include "tests/launcher/launchertesting.h"
+#include "tests/support/testfiles.h"
 
 #include <QScopeGuard>
 #include <QString>
@@ -103,14 +103,6 @@ QByteArray makeArchive(ArchiveFormat format, const QList<TestEntry> &entries, co
     check(archive_write_close(a), a, "close");
     archive_write_free(a);
     return bytes;
-}
-
-QByteArray groupFile(const QList<QByteArray> &members)
-{
-    QList<std::pair<QByteArray, QByteArray>> data;
-    for (const QByteArray &name : members)
-        data.append({name, name});
-    return grpBytes(data);
 }
 
 QString writeArchive(const QString &folder, const QString &name, ArchiveFormat format, const QList<TestEntry> &entries,

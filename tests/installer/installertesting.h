@@ -20,9 +20,6 @@ enum class ArchiveFormat { Zip, ZipStored, SevenZip, Tar, TarGz };
 /// with a passphrase, a zip's files are encrypted.
 QByteArray makeArchive(ArchiveFormat format, const QList<TestEntry> &entries, const QByteArray &passphrase = {});
 
-/// A group file's bytes with members of the given names, each holding its name.
-QByteArray groupFile(const QList<QByteArray> &members);
-
 /// Writes an archive into folder under name and returns its path.
 QString writeArchive(const QString &folder, const QString &name, ArchiveFormat format, const QList<TestEntry> &entries,
                      const QByteArray &passphrase = {});

@@ -3,8 +3,8 @@
 // what is refused and that a refusal writes nothing, and the start-up clean-up.
 
 #include "tests/installer/installertesting.h"
-#include "tests/launcher/launchertesting.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include "installer/tcinstaller.h"
 #include "installer/tcroot.h"
@@ -43,7 +43,7 @@ QList<TestEntry> harbourEntries()
 {
     return {
         {"Harbour/", {}, TestEntry::Type::Folder},
-        {"Harbour/HARBOUR.GRP", test::groupFile({"E1L1.MAP", "TILES000.ART"})},
+        {"Harbour/HARBOUR.GRP", test::grpBytesOfNames({"E1L1.MAP", "TILES000.ART"})},
         {"Harbour/HARBOUR.CON", kCon},
         {"Harbour/DEFS.CON", "define X 1\n"},
         {"Harbour/maps/E2L1.MAP", QByteArray(5000, 'm')},
@@ -61,7 +61,7 @@ QByteArray corpusFile(const char *name)
 class Installer : public ::testing::Test
 {
 protected:
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     QString downloads = sandbox.path() + u"/downloads"_s;
     QString tcRoot = sandbox.dataHome() + u"/quillon/tcs"_s;
     SqliteSettingsStore store{sandbox.path() + u"/config/settings.sqlite3"_s};
@@ -143,7 +143,7 @@ TEST_F(Installer, InstallsEachFormatIntoItsOwnFolderAndSavesTheDefinitionLast)
 TEST_F(Installer, HostileEntriesAreSkippedAndNothingLandsOutsideTheFolder)
 {
     const QString archive = test::writeArchive(downloads, u"hostile.tar"_s, ArchiveFormat::Tar, {
-        {"TC.GRP", test::groupFile({"E1L1.MAP"})},
+        {"TC.GRP", test::grpBytesOfNames({"E1L1.MAP"})},
         {"../escaped.con", "x"},
         {"../../../escaped2.con", "x"},
         {"/tmp/absolute.con", "x"},
@@ -181,7 +181,7 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
     QList<TestEntry> many;
     for (int i = 0; i < 40; ++i)
         many.append({"M" + QByteArray::number(i) + ".MAP", "x"});
-    many.append({"TC.GRP", test::groupFile({"A"})});
+    many.append({"TC.GRP", test::grpBytesOfNames({"A"})});
     ArchiveLimits small;
     small.maxEntries = 30;
     small.ratioFloorBytes = 1 << 20;
@@ -202,7 +202,7 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
         {"not_an_archive", "Just a text file, no archive at all.\n", {}, u"is not an archive Quillon can read"_s},
         {"empty_file", {}, {}, u"is not an archive Quillon can read"_s},
         {"many_entries", test::makeArchive(ArchiveFormat::Zip, many), small, entryLimitMessage(small)},
-        {"ratio", test::makeArchive(ArchiveFormat::Zip, {{"TC.GRP", test::groupFile({"A"})}, {"ZEROS.MAP", QByteArray(2 << 20, '\0')}}),
+        {"ratio", test::makeArchive(ArchiveFormat::Zip, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"ZEROS.MAP", QByteArray(2 << 20, '\0')}}),
          small, ratioLimitMessage(small)},
     };
     for (const auto &c : cases) {
@@ -225,7 +225,7 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
 TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
 {
     const QByteArray data(300000, 'z');
-    QByteArray zip = test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::groupFile({"A"})}, {"BIG.MAP", data}});
+    QByteArray zip = test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"BIG.MAP", data}});
     // The uncompressed size of BIG.MAP, in its local header (name at 30) and in the central
     // directory (name at 46); the compressed size, which the reader goes by, stays true.
     const qsizetype local = zip.indexOf("BIG.MAP") - 30;
@@ -246,7 +246,7 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
     EXPECT_TRUE(DefinitionStore(store).names().isEmpty());
 
     // The limits hold on the bytes written too, not only on the sizes the listing saw.
-    const QString honest = test::writeArchive(downloads, u"honest.zip"_s, ArchiveFormat::Zip, {{"TC.GRP", test::groupFile({"A"})}, {"BIG.MAP", data}});
+    const QString honest = test::writeArchive(downloads, u"honest.zip"_s, ArchiveFormat::Zip, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"BIG.MAP", data}});
     TcInspection tight = inspectArchive(honest, options());
     ASSERT_TRUE(tight.ok());
     tight.limits.maxTotalBytes = 100000;
@@ -261,7 +261,7 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
 TEST_F(Installer, DamagedDataIsRefusedWhileUnpacking)
 {
     // Stored, so nothing but the checksum tells: the listing reads none of the map's bytes.
-    QByteArray zip = test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::groupFile({"A"})}, {"E1L1.MAP", QByteArray(4000, 'm')}});
+    QByteArray zip = test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"E1L1.MAP", QByteArray(4000, 'm')}});
     const qsizetype map = zip.indexOf(QByteArray(100, 'm'));
     ASSERT_GT(map, 0);
     zip[map + 2000] = 'M';
@@ -363,7 +363,7 @@ TEST_F(Installer, TheStartUpCleanUpRemovesOnlyWhatUnfinishedInstallsLeft)
 TEST_F(Installer, AGrpInfoOnItsOwnCopiesEachTcBesideItIntoAFolderOfItsOwn)
 {
     const QString game = sandbox.path() + u"/game"_s;
-    const QByteArray group = test::groupFile({"BEACH.MAP"});
+    const QByteArray group = test::grpBytesOfNames({"BEACH.MAP"});
     test::writeFile(game + u"/BEACH.GRP"_s, group);
     test::writeFile(game + u"/BEACH.CON"_s, "include BEACHDEFS.CON");
     test::writeFile(game + u"/BEACHDEFS.CON"_s, "define Y 2");

@@ -1,6 +1,6 @@
 #include "tests/launcher/crashscenario.h"
 
-#include "tests/launcher/launchertesting.h"
+#include "tests/support/testfiles.h"
 
 #include "launcher/cleanupplan.h"
 #include "launcher/fileops.h"

@@ -2,8 +2,9 @@
 #include "launcher/launchpreparation.h"
 
 #include "tests/launcher/launchertesting.h"
-
 #include "tests/support/printers.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +59,7 @@ TEST(Engine, PresetsBuildTheirDocumentedCommandLines)
 
 TEST(Engine, DosBoxCopiesTheTcInAndRunsTheGameWithDosNames)
 {
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     LaunchInput input = inputFor(sandbox.path());
     test::writeFile(input.gameDir + u"/duke3d.exe"_s, "MZ");
     const EngineSettings dosbox{EngineKind::DosBox, {}, {}, false};
@@ -109,7 +110,7 @@ TEST(Engine, DosBoxCopiesTheTcInAndRunsTheGameWithDosNames)
 // with a TC whose con is in its group, a leftover one would replace the TC's game code.
 TEST(Engine, ALeftoverEdukeConIsCleanedUpWhenTheEngineIsGivenNoCon)
 {
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     test::FakeTrash trash(sandbox.path() + u"/trash"_s);
     const QString con = sandbox.path() + u"/tc/TC.CON"_s;
     test::writeFile(con, "the TC's code");
@@ -155,7 +156,7 @@ TEST(Engine, ALeftoverEdukeConIsCleanedUpWhenTheEngineIsGivenNoCon)
 
 TEST(Engine, FindsFlatpakAppsAndGivesThemOnlyTheLaunchsFolders)
 {
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     const QString bin = sandbox.path() + u"/bin"_s;
     test::writeFile(bin + u"/flatpak"_s, "#!/bin/sh\n");
     QFile::setPermissions(bin + u"/flatpak"_s, QFile::ReadOwner | QFile::ExeOwner);
@@ -208,7 +209,7 @@ TEST(Engine, ArgumentTemplatesSubstituteInsideOneArgumentAndDropEmptyOptions)
 // engine's place and check every argument arrives whole.
 TEST(Engine, TheDisplayedCommandQuotesEveryArgumentForAPosixShell)
 {
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     LaunchCommand command;
     command.program = u"printf"_s;
     command.arguments = {u"%s\\0"_s, kOdd, u"-x"_s, u"plain"_s, QString(), u"--save=~/*.map"_s, u"'"_s, u"-"_s};

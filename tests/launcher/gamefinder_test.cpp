@@ -2,8 +2,9 @@
 #include "launcher/installhints.h"
 #include "launcher/maingroupcache.h"
 
-#include "tests/launcher/launchertesting.h"
 #include "tests/support/crcfile.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +39,7 @@ QString row(const GameInstall &install, const QString &root)
 // the player added, one of them found already.
 TEST(GameFinder, FindsEveryInstallOnceWithItsSourceAndRelease)
 {
-    const test::LauncherSandbox sandbox;
+    const test::Sandbox sandbox;
     const QString root = sandbox.path();
     const QString home = root + u"/home"_s;
     const QString steam = home + u"/.local/share/Steam"_s;
@@ -101,7 +102,7 @@ TEST(GameFinder, FindsEveryInstallOnceWithItsSourceAndRelease)
 // Once, although the Steam folder is reached by two names.
 TEST(GameFinder, ABrokenLibraryListIsReportedOnceAndTheSteamFolderStillSearched)
 {
-    const test::LauncherSandbox sandbox;
+    const test::Sandbox sandbox;
     const QString steam = sandbox.path() + u"/home/.local/share/Steam"_s;
     test::writeFile(steam + u"/steamapps/libraryfolders.vdf"_s, "\"libraryfolders\" {\n \"1\" \"/mnt/a\"\n");
     group(steam + u"/steamapps/common/Duke Nukem 3D/gameroot/DUKE3D.GRP"_s);

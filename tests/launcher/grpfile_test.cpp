@@ -1,6 +1,7 @@
 #include "launcher/grpfile.h"
 
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

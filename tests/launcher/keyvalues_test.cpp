@@ -1,7 +1,8 @@
 #include "launcher/installhints.h"
 #include "launcher/keyvalues.h"
 
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 

@@ -12,8 +12,8 @@
 // and missing directory was refused as it should be.
 
 #include "tests/launcher/crashscenario.h"
-#include "tests/launcher/launchertesting.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include "launcher/launchjournal.h"
 #include "launcher/trash.h"
@@ -24,7 +24,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
@@ -69,14 +68,11 @@ int main(int argc, char **argv)
     const quint32 seed = option(u"--seed"_s, QString::number(QRandomGenerator::system()->generate())).toUInt();
     const QString applier = option(u"--applier"_s, QCoreApplication::applicationDirPath() + u"/launch_crash_apply"_s);
 
-    QTemporaryDir root;
-    const QString gameDir = root.filePath(u"game dir"_s);
-    const QString tcDir = root.filePath(u"my tc"_s);
-    const QString stateDir = root.filePath(u"state/quillon"_s);
-    const QString trashDir = root.filePath(u"data/Trash"_s);
-    // Never the player's own trash: the applier inherits these.
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(u"data"_s)));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(root.filePath(u"state"_s)));
+    const test::Sandbox root; // never the player's own trash: the applier inherits it
+    const QString gameDir = root.file(u"game dir"_s);
+    const QString tcDir = root.file(u"my tc"_s);
+    const QString stateDir = root.stateDir();
+    const QString trashDir = root.dataHome() + u"/Trash"_s;
     test::makeCrashTc(tcDir);
     QRandomGenerator random(seed);
     std::printf("seed %u, folder %s\n", seed, qPrintable(root.path()));
@@ -173,7 +169,6 @@ int main(int argc, char **argv)
             QFile::remove(stateDir + u"/launch.journal"_s);
         }
     }
-    test::removeTree(root.path());
     std::printf("%d kills, %d files lost (%d restores killed too; %d journals damaged, %d game directories moved away and "
                 "back, %d of them mishandled; %d files left over, %d left in the trash)\n",
                 kills, lost, restoresKilled, damaged, movedAway, mishandled, leftOver, trashed);

@@ -5,7 +5,8 @@
 #include "tests/launcher/launchertesting.h"
 
 #include "tests/support/printers.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -26,7 +27,7 @@ namespace {
 
 // A TC whose folder name holds everything a shell would mangle.
 struct TcAndGameDir {
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     QString gameDir = sandbox.path() + u"/Duke Nukem 3D"_s;
     QString tcDir = sandbox.path() + u"/tcs/it's \"odd\" $(touch x) `y`\nline"_s;
     LaunchRequest request;
@@ -44,22 +45,12 @@ struct TcAndGameDir {
         request.gameDir = gameDir;
         request.engine = EngineSettings{EngineKind::Custom, QStringLiteral(OSTREL_FAKE_ENGINE),
                                         u"--game {gamedir} --group {group} [-x {con}] --save {savedir} \"two words\""_s, false};
-        qputenv("FAKE_ENGINE_RECORD", QFile::encodeName(sandbox.path() + u"/record"_s));
-        qunsetenv("FAKE_ENGINE_EXIT");
-        qunsetenv("FAKE_ENGINE_SLEEP_MS");
+        sandbox.setEnv("FAKE_ENGINE_RECORD", QFile::encodeName(sandbox.file(u"record"_s)));
+        sandbox.setEnv("FAKE_ENGINE_EXIT", std::nullopt);
+        sandbox.setEnv("FAKE_ENGINE_SLEEP_MS", std::nullopt);
     }
 
-    // What the fake engine recorded: fact name to values, the earliest last.
-    QMultiMap<QByteArray, QByteArray> record() const
-    {
-        QMultiMap<QByteArray, QByteArray> facts;
-        for (const QByteArray &line : test::readBytes(sandbox.path() + u"/record"_s).split('\n')) {
-            const qsizetype space = line.indexOf(' ');
-            if (space > 0)
-                facts.insert(line.first(space), QByteArray::fromHex(line.mid(space + 1)));
-        }
-        return facts;
-    }
+    QMultiMap<QByteArray, QByteArray> record() const { return test::fakeEngineRecord(sandbox.file(u"record"_s)); }
 };
 
 // Runs the event loop until the launcher tells how the launch ended.

@@ -7,7 +7,8 @@
 #include "tests/launcher/launchertesting.h"
 
 #include "tests/support/printers.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ std::string whyNot(const RestoreReport &report)
 }
 
 struct Scenario {
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     QString gameDir = sandbox.path() + u"/game dir 'quoted'"_s;
     QString tcDir = sandbox.path() + u"/tc"_s;
     QString fakeTrash = sandbox.path() + u"/.Trash-fake"_s; // named as a volume's trash
@@ -302,7 +303,7 @@ TEST(LaunchJournal, ADamagedJournalOrAMissingGameDirectoryKeepsTheJournalAndGive
 // as relative) is still given back.
 TEST(LaunchJournal, AJournalOfTheFirstFormatIsStillGivenBack)
 {
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     const QString gameDir = sandbox.path() + u"/game"_s;
     const QString workingFolder = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(sandbox.path()));
@@ -353,7 +354,7 @@ TEST(LaunchJournal, AVolumeHasATrashOnlyWhereQtCanMoveFilesIntoIt)
     };
     for (const Volume &volume : volumes) {
         SCOPED_TRACE(volume.what);
-        test::LauncherSandbox top;
+        test::Sandbox top;
         for (const QString &folder : volume.folders)
             ASSERT_TRUE(QDir().mkpath(top.path() + u'/' + folder));
         for (const QString &file : volume.files)
@@ -381,7 +382,7 @@ TEST(LaunchJournal, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnl
 {
     for (const bool recorded : {true, false}) {
         SCOPED_TRACE(recorded ? "a restore taking it back" : "the apply trashing it, not recorded");
-        test::LauncherSandbox sandbox;
+        test::Sandbox sandbox;
         const QString gameDir = sandbox.path() + u"/game"_s;
         test::writeFile(gameDir + u"/E1L1.MAP"_s, "the player's map");
         const test::Snapshot before = test::snapshotOf(gameDir);
@@ -431,7 +432,7 @@ class LaunchJournalCut : public testing::TestWithParam<CutAroundACopy>
 TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
 {
     const CutAroundACopy &cut = GetParam();
-    test::LauncherSandbox sandbox;
+    test::Sandbox sandbox;
     const QString gameDir = sandbox.path() + u"/game"_s;
     const QByteArray game = fileops::encodePath(gameDir + u"/GAME.CON"_s);
     const QByteArray aside = fileops::encodePath(gameDir + u"/GAME.CON.org"_s);

@@ -1,8 +1,8 @@
 #include "launcher/maingroupcache.h"
 
-#include "tests/launcher/launchertesting.h"
 #include "tests/support/crcfile.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QFile>
 
@@ -30,7 +30,7 @@ void setMtime(const QString &path, qint64 seconds, long nanoseconds)
 // remembered result can still name the release of bytes that are gone.
 TEST(MainGroupCache, RemembersByPathSizeAndTimeAcrossRuns)
 {
-    const test::LauncherSandbox sandbox;
+    const test::Sandbox sandbox;
     const QString group = sandbox.path() + u"/game/DUKE3D.GRP"_s;
     ASSERT_TRUE(test::writeFileWithCrc(group, kAtomicSize, 0xFD3DCFF1));
     setMtime(group, 1700000000, 123456789);
@@ -59,7 +59,7 @@ TEST(MainGroupCache, RemembersByPathSizeAndTimeAcrossRuns)
 // name another CRC than the file's.
 TEST(MainGroupCache, ADamagedFileIsIgnoredAndWrittenAnew)
 {
-    const test::LauncherSandbox sandbox;
+    const test::Sandbox sandbox;
     const QString cacheFile = sandbox.stateDir() + u"/maingroups"_s;
     const QString group = sandbox.path() + u"/DUKE3D.GRP"_s;
     ASSERT_TRUE(test::writeFileWithCrc(group, 26524524, 0xBBC9CE44));
@@ -85,7 +85,7 @@ TEST(MainGroupCache, ADamagedFileIsIgnoredAndWrittenAnew)
 
 TEST(MainGroupCache, ACacheThatCannotBeWrittenStillIdentifies)
 {
-    const test::LauncherSandbox sandbox;
+    const test::Sandbox sandbox;
     const QString group = sandbox.path() + u"/DUKE3D.GRP"_s;
     ASSERT_TRUE(test::writeFileWithCrc(group, 11035779, 0x983AD923));
     test::writeFile(sandbox.path() + u"/not-a-folder"_s, "x");

@@ -32,7 +32,7 @@ std::unique_ptr<ControlHarness> startOn(const QString &path)
 TEST(Contention, ControlAndHostBothGetEveryWriteIn)
 {
     constexpr int kHostSaves = 150;
-    TempFolder temp;
+    Sandbox temp;
     const QString path = temp.file(u"settings.sqlite3"_s);
     const auto h = startOn(path);
     QProcess host;
@@ -95,7 +95,7 @@ QStringList pathsFor(int i)
 // The store's folders do not exist yet: the control comes up empty and the first save makes them.
 TEST(HostileNames, SavedThroughTheControlAndReadBackExactly)
 {
-    TempFolder temp;
+    Sandbox temp;
     const QString path = temp.file(u"not yet/there/settings.sqlite3"_s);
     {
         const auto writer = startOn(path);
@@ -149,7 +149,7 @@ TEST(HostileNames, NamesTheStoreFoldsTogetherNeverOverwriteEachOther)
         {u"k"_s, u"\u212A"_s}, {u"\u00C5ngstr"_s, u"\u212Bngstr"_s}, {u"Stra\u00DFe"_s, u"STRASSE"_s}};
     for (const auto &[first, second] : pairs) {
         SCOPED_TRACE(second.toStdString());
-        TempFolder temp;
+        Sandbox temp;
         const QString path = temp.file(u"settings.sqlite3"_s);
         const auto writer = startOn(path);
         for (const QString &name : {first, second}) {

@@ -6,6 +6,7 @@
 // Prints "N kills, D damaged" and exits with 0 only when nothing was damaged.
 
 #include "taggedsave.h"
+#include "tests/support/sandbox.h"
 
 #include "store/sqlitesettingsstore.h"
 
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <sqlite3.h>
@@ -56,9 +56,8 @@ int main(int argc, char **argv)
     const int kills = option(u"--kills"_s, u"200"_s).toInt();
     const quint32 seed = option(u"--seed"_s, QString::number(QRandomGenerator::system()->generate())).toUInt();
     const QString writerPath = option(u"--writer"_s, QCoreApplication::applicationDirPath() + u"/store_writer"_s);
-    QTemporaryDir folder;
-    const QString storePath = folder.filePath(u"settings.sqlite3"_s);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path())); // never the user's own store
+    const test::Sandbox folder; // never the user's own store
+    const QString storePath = folder.file(u"settings.sqlite3"_s);
     QRandomGenerator random(seed);
     std::printf("seed %u, store %s\n", seed, qPrintable(storePath));
 

@@ -1,7 +1,8 @@
 #include "tests/support/printers.h"
 
 #include "scripts/scriptbuffer.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 
@@ -30,17 +31,17 @@ TEST(ScriptBuffer, FindKeepsIndexesOfTheOriginalText)
 // A pipe is no file: reading it would wait for a writer for ever.
 TEST(ScriptBuffer, LoadFileTakesUpToOneMebibyteAndRefusesTheRestUnchanged)
 {
-    test::TempFolder folder;
+    test::Sandbox folder;
     QDir(folder.path()).mkdir(u"sub"_s);
     ::mkfifo(QFile::encodeName(folder.file(u"pipe.tcs"_s)).constData(), 0600);
     const std::pair<QString, bool> files[] = {
         {folder.file(u"missing.tcs"_s), false},
         {folder.file(u"sub"_s), false},
         {folder.file(u"pipe.tcs"_s), false},
-        {folder.write(u"big.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize + 1, 'a')), false},
-        {folder.write(u"max.tcs"_s, QByteArray(ScriptBuffer::MaxFileSize, 'a')), true},
+        {test::writeFile(folder.file(u"big.tcs"_s), QByteArray(ScriptBuffer::MaxFileSize + 1, 'a')), false},
+        {test::writeFile(folder.file(u"max.tcs"_s), QByteArray(ScriptBuffer::MaxFileSize, 'a')), true},
     };
-    const QString script = folder.write(u"good.tcs"_s, "definetcname D\xE9part\r\n"); // Windows-1252
+    const QString script = test::writeFile(folder.file(u"good.tcs"_s), "definetcname D\xE9part\r\n"); // Windows-1252
     for (const auto &[path, loadable] : files) {
         SCOPED_TRACE(path.toStdString());
         ScriptBuffer buffer;
@@ -58,8 +59,8 @@ TEST(ScriptBuffer, LoadFileTakesUpToOneMebibyteAndRefusesTheRestUnchanged)
 
 TEST(ScriptBuffer, FailedSaveSaysWhyAndKeepsTheOldFile)
 {
-    test::TempFolder folder;
-    const QString path = folder.write(u"keep.tcs"_s, "definetcname kept\r\n");
+    test::Sandbox folder;
+    const QString path = test::writeFile(folder.file(u"keep.tcs"_s), "definetcname kept\r\n");
     ScriptBuffer buffer;
     buffer.SetText(QString(64 * 1024, u'x'));
     // A file size limit makes the write fail part-way, as a full disk would (tests run as root,

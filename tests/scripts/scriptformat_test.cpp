@@ -3,7 +3,8 @@
 #include "scripts/scriptbuffer.h"
 #include "scripts/scriptformat.h"
 #include "scripts/scripttext.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ TEST(ScriptWriter, EveryWrittenValueReadsBackFromTheFile)
         {u"1.4/1.5 Atomic"_s, u"Ωmega"_s, u""_s, u""_s, u"G.GRP"_s, u"C.CON"_s, u"T 😀.TXT"_s, {},
          u""_s, u""_s, u"w"_s},
     };
-    test::TempFolder folder;
+    test::Sandbox folder;
     for (const ScriptRecord &record : records) {
         SCOPED_TRACE(record.tcName.toStdString());
         ScriptBuffer writer;

@@ -2,7 +2,8 @@
 
 #include "store/settingsschema.h"
 #include "store/sqlitesettingsstore.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -92,7 +93,7 @@ protected:
                 store.SaveSetting(kApp, kSection, u"Key%1"_s.arg(i), QString(100, u'v'));
         });
     }
-    test::TempFolder folder;
+    test::Sandbox folder;
     const QString path = folder.file(u"settings.sqlite3"_s);
 };
 
@@ -145,18 +146,18 @@ TEST_F(SqliteStore, UnusableReadOnlyOrNewerFilesAreLeftUntouchedAndRefuseWrites)
     OtherClient(folder.file(u"foreign id"_s)).exec("PRAGMA application_id = 1179012932"); // another program's
     QByteArray random(8192, '\0');
     QRandomGenerator(42).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
-    OtherClient(folder.write(u"foreign"_s, {})).exec("CREATE TABLE accounts (name TEXT)");
+    OtherClient(test::writeFile(folder.file(u"foreign"_s), {})).exec("CREATE TABLE accounts (name TEXT)");
     QDir().mkpath(folder.file(u"folder"_s));
     const QString notOurs = u"the file is not a settings database"_s;
     using enum SqliteSettingsStore::Access;
     const std::tuple<QString, QString, SqliteSettingsStore::Access> cases[] = {
-        {folder.write(u"random"_s, random), notOurs, ReadWrite},
-        {folder.write(u"empty"_s, {}), notOurs, ReadWrite},
+        {test::writeFile(folder.file(u"random"_s), random), notOurs, ReadWrite},
+        {test::writeFile(folder.file(u"empty"_s), {}), notOurs, ReadWrite},
         {folder.file(u"foreign"_s), notOurs, ReadWrite},
         {folder.file(u"foreign id"_s), notOurs, ReadWrite},
         {folder.file(u"truncated"_s), u"the file is damaged"_s, ReadWrite},
         {folder.file(u"folder"_s), u"it is a folder, not a file"_s, ReadWrite},
-        {folder.write(u"plain"_s, "x") + u"/s.db"_s, u"a part of its path is a file, not a folder"_s, ReadWrite},
+        {test::writeFile(folder.file(u"plain"_s), "x") + u"/s.db"_s, u"a part of its path is a file, not a folder"_s, ReadWrite},
         {path, u"it is opened read-only"_s, ReadOnly},
         {folder.file(u"newer"_s), u"it was written by a newer version of Quillon and is left as it is"_s, ReadWrite},
     };
@@ -188,7 +189,7 @@ TEST_F(SqliteStore, UnusableReadOnlyOrNewerFilesAreLeftUntouchedAndRefuseWrites)
 // full disk, which is rolled back whole. Once there is room again the same store writes.
 TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndAStoreFromBeforeTheStampGetsItWithItsFirstChange)
 {
-    OtherClient(folder.write(u"settings.sqlite3"_s, {})).exec( // the layout of every earlier release
+    OtherClient(test::writeFile(folder.file(u"settings.sqlite3"_s), {})).exec( // the layout of every earlier release
         "CREATE TABLE settings (id INTEGER PRIMARY KEY, application TEXT NOT NULL,"
         " section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
         " application_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"

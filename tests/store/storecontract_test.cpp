@@ -2,7 +2,8 @@
 
 #include "store/memorysettingsstore.h"
 #include "store/sqlitesettingsstore.h"
-#include "tests/support/tempstore.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ protected:
     }
     void remove(const QString &key) { store->DeleteSetting(u"Vantrel"_s, u"DefinedTCs"_s, key); }
 
-    test::TempFolder folder; // points XDG_CONFIG_HOME into itself
+    test::Sandbox folder; // points HOME and the XDG folders into itself
     std::unique_ptr<SettingsStore> store = make();
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "fakes.h"
-#include "tempstore.h"
+#include "sandbox.h"
+#include "testfiles.h"
 #include "store/memorysettingsstore.h"
 #include "store/tcdefinition.h"
 
@@ -72,7 +73,7 @@ public:
     /// Every observable part of the editor: fields, enabled states, toolbar, names list.
     QString editorState() const;
 
-    TempFolder temp;
+    Sandbox temp;
     Fakes fakes;
     std::unique_ptr<ucTC> control;
 };

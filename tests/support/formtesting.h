@@ -2,7 +2,8 @@
 
 #include "fakes.h"
 #include "input.h"
-#include "tempstore.h"
+#include "sandbox.h"
+#include "testfiles.h"
 #include "store/memorysettingsstore.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+#include "sandbox.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qunsetenv("QT_QPA_PLATFORMTHEME");
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    const ostrel::test::Sandbox sandbox; // whatever a test forgets, the user's folders stay out of reach
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
