@@ -2,7 +2,6 @@
 
 #include "hosttesting.h"
 
-#include <store/definitionstore.h>
 #include <store/settingsstore.h>
 #include <store/sqlitesettingsstore.h>
 
@@ -17,6 +16,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <string_view>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -30,6 +30,11 @@ struct Outcome {
     QString out;
     QString err;
 };
+
+std::ostream &operator<<(std::ostream &out, const Outcome &run)
+{
+    return out << "status " << run.status << "\nstdout: " << run.out.toStdString() << "\nstderr: " << run.err.toStdString();
+}
 
 // quillon in a process group of its own, so that a run that does not end is ended with the
 // game it started.
@@ -53,111 +58,163 @@ Outcome quillon(const QProcessEnvironment &env, const QStringList &arguments, in
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-// quillon with the scene's folders and no display of any kind: the modes without a window
-// must not need one.
-Outcome quillon(const LaunchScene &scene, const QStringList &arguments, const QByteArray &engineExit = {},
-                const QString &dataHome = {}, const QString &workingFolder = {})
+QString refused(const QString &tc, const QString &why)
 {
-    QProcessEnvironment env = scene.quillonEnvironment();
-    if (!dataHome.isEmpty())
-        env.insert(u"XDG_DATA_HOME"_s, dataHome);
-    if (!engineExit.isEmpty())
-        env.insert(u"FAKE_ENGINE_EXIT"_s, QString::fromLatin1(engineExit));
-    return quillon(env, arguments, 30000, workingFolder);
+    return u"quillon: The launch of \"%1\" was refused. %2"_s.arg(tc, why);
 }
 
-std::string shown(const Outcome &run)
-{
-    return QString(u"status "_s + QString::number(run.status) + u"\nstdout: "_s + run.out + u"\nstderr: "_s + run.err).toStdString();
-}
+const QStringList kLaunchOdd{u"--launch"_s, u"Odd TC"_s, u"--yes"_s};
 
-TEST(QuillonCommandLine, HelpAndListRunWithoutADisplay)
+class QuillonCommandLine : public ::testing::Test
 {
+protected:
+    // quillon with the scene's folders and no display of any kind: the modes without a window
+    // must not need one.
+    Outcome quillon(const QStringList &arguments, const QByteArray &engineExit = {}, const QString &dataHome = {},
+                    const QString &workingFolder = {}) const
+    {
+        QProcessEnvironment env = scene.quillonEnvironment();
+        if (!dataHome.isEmpty())
+            env.insert(u"XDG_DATA_HOME"_s, dataHome);
+        if (!engineExit.isEmpty())
+            env.insert(u"FAKE_ENGINE_EXIT"_s, QString::fromLatin1(engineExit));
+        return ::quillon(env, arguments, 30000, workingFolder);
+    }
+
+    // Every command that reads the store waits at most once (for another program's lock), says
+    // why in one message, and exits with 3.
+    void expectUnreadableStore(const QStringList &arguments, const QString &because) const
+    {
+        for (const QStringList &command : {QStringList{u"--list"_s}, QStringList{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s}}) {
+            // Once is about 5 s; a wait at every read of the store took eight times as long.
+            const Outcome run = ::quillon(scene.quillonEnvironment(), command + arguments, 20000);
+            EXPECT_EQ(run.status, 3) << run;
+            EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.count(u'\n') == 1 && run.err.contains(because)) << run;
+            EXPECT_TRUE(run.out.isEmpty()) << run;
+        }
+    }
+
+    // The game directory given relative to a working folder; the restores run from another.
+    void launchWithoutGivingBack() const
+    {
+        scene.fillStore();
+        const Outcome launched = quillon({u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--no-restore"_s, u"--game-dir"_s,
+                                          QFileInfo(scene.gameDir).fileName()}, {}, {}, scene.path());
+        ASSERT_EQ(launched.status, 0) << launched;
+        EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments()) << "the engine was given a relative path";
+    }
+
     LaunchScene scene;
-    const Outcome help = quillon(scene, {u"--help"_s});
-    EXPECT_EQ(help.status, 0) << shown(help);
-    EXPECT_TRUE(help.out.contains(u"--launch NAME"_s) && help.out.contains(u"7  a game directory could not be fully given back"_s))
-        << shown(help);
+};
 
-    const Outcome empty = quillon(scene, {u"--list"_s});
-    EXPECT_EQ(empty.status, 0) << shown(empty);
-    EXPECT_EQ(empty.out, QString()) << shown(empty);
+TEST_F(QuillonCommandLine, HelpNamesTheOptionsAndTheExitStatuses)
+{
+    const Outcome help = quillon({u"--help"_s});
+    EXPECT_EQ(help.status, 0) << help;
+    EXPECT_TRUE(help.out.contains(u"--launch NAME"_s) && help.out.contains(u"7  a game directory could not be fully given back"_s)) << help;
+}
+
+TEST_F(QuillonCommandLine, ListingAnAbsentStorePrintsNothingAndLeavesItAbsent)
+{
+    const Outcome empty = quillon({u"--list"_s});
+    EXPECT_EQ(empty.status, 0) << empty;
+    EXPECT_EQ(empty.out, QString()) << empty;
     EXPECT_FALSE(QFile::exists(scene.storePath())) << "listing an absent store created it";
+}
 
+TEST_F(QuillonCommandLine, ListPrintsTheStoredNamesInStoreOrder)
+{
     scene.fillStore({scene.tcNamed(u"B second"_s), scene.tcNamed(u"A third"_s)});
-    const Outcome filled = quillon(scene, {u"--list"_s});
-    EXPECT_EQ(filled.status, 0) << shown(filled);
-    EXPECT_EQ(filled.out, u"Odd TC\nB second\nA third\n"_s) << shown(filled);
-    EXPECT_TRUE(filled.err.isEmpty()) << shown(filled);
+    const Outcome filled = quillon({u"--list"_s});
+    EXPECT_EQ(filled.status, 0) << filled;
+    EXPECT_EQ(filled.out, u"Odd TC\nB second\nA third\n"_s) << filled;
+    EXPECT_TRUE(filled.err.isEmpty()) << filled;
+}
 
-    // One name a line, whatever a name holds, as printf %b reads it back.
+// One name a line, whatever a name holds, as printf %b reads it back.
+TEST_F(QuillonCommandLine, ListEscapesWhatANameHoldsAndSaysWhenANameIsEmpty)
+{
+    scene.fillStore();
     {
         SqliteSettingsStore store(scene.storePath());
         store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X1NAME"_s, u"two\nlines\\n\t\x1b\u2028"_s);
         store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X2NAME"_s, QString());
     }
-    const Outcome odd = quillon(scene, {u"--list"_s});
-    EXPECT_EQ(odd.out, u"Odd TC\nB second\nA third\ntwo\\nlines\\\\n\\t\\x1b\\xe2\\x80\\xa8\n\n"_s) << shown(odd);
-    EXPECT_EQ(odd.err, u"quillon: one of the stored names is empty; it is listed as an empty line.\n"_s) << shown(odd);
-
-    EXPECT_EQ(quillon(scene, {u"--list"_s, u"--yes"_s}).status, 2);
-    EXPECT_EQ(quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--engine"_s, u"doom"_s}).status, 2);
-    // A template that no TC could fill is a mistake on the command line, not a refused launch.
-    for (const QString &wrong : {u"-g {group} [-x {con}"_s, u"-g {grp}"_s}) {
-        const Outcome run = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--arguments"_s, wrong});
-        EXPECT_EQ(run.status, 2) << shown(run);
-        EXPECT_TRUE(run.err.startsWith(u"quillon: --arguments \""_s + wrong)) << shown(run);
-    }
+    const Outcome odd = quillon({u"--list"_s});
+    EXPECT_EQ(odd.out, u"Odd TC\ntwo\\nlines\\\\n\\t\\x1b\\xe2\\x80\\xa8\n\n"_s) << odd;
+    EXPECT_EQ(odd.err, u"quillon: one of the stored names is empty; it is listed as an empty line.\n"_s) << odd;
 }
 
-TEST(QuillonCommandLine, LaunchRunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
+// A template that no TC could fill is a mistake on the command line, not a refused launch.
+TEST_F(QuillonCommandLine, MistakesOnTheCommandLineExitWith2)
 {
-    for (const QString &preference : {u"Rename"_s, u"Delete"_s}) {
-        SCOPED_TRACE(preference.toStdString());
-        LaunchScene scene;
-        scene.fillStore({}, preference);
-        const auto before = snapshotOf(scene.gameDir);
-
-        const Outcome run = quillon(scene, {u"--launch"_s, u"odd tc"_s, u"--yes"_s});
-        ASSERT_EQ(run.status, 0) << shown(run);
-        EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments());
-        const QList<QByteArray> seen = scene.record().values("entry");
-        EXPECT_FALSE(seen.contains("e1l1.map") || seen.contains("GAME.CON")) << "the TC's files were overridden";
-        EXPECT_TRUE(seen.contains("README.TXT") && seen.contains("DUKE3D.GRP"));
-        EXPECT_EQ(seen.contains("e1l1.map.org") && seen.contains("GAME.CON.org"), preference == u"Rename"_s);
-
-        EXPECT_EQ(snapshotOf(scene.gameDir), before);
-        EXPECT_TRUE(snapshotOf(scene.trashFiles()).isEmpty()) << "a trashed file stayed in the trash";
-        EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
-        const QString rename = u"e1l1.map → e1l1.map.org"_s;
-        EXPECT_EQ(run.out.contains(rename), preference == u"Rename"_s) << shown(run);
-        EXPECT_TRUE(run.out.contains(u"cd '"_s + scene.gameDir + u"' && "_s)) << shown(run);
-        EXPECT_TRUE(run.err.contains(scene.stateDir() + u"/logs/"_s)) << shown(run);
+    scene.fillStore();
+    const QStringList launch{u"--launch"_s, u"Odd TC"_s};
+    const struct {
+        QStringList arguments;
+        QString says;
+    } mistakes[] = {
+        {{u"--list"_s, u"--yes"_s}, u"quillon: "_s},
+        {launch + QStringList{u"--engine"_s, u"doom"_s}, u"quillon: "_s},
+        {launch + QStringList{u"--arguments"_s, u"-g {group} [-x {con}"_s}, u"quillon: --arguments \"-g {group} [-x {con}"_s},
+        {launch + QStringList{u"--arguments"_s, u"-g {grp}"_s}, u"quillon: --arguments \"-g {grp}"_s},
+    };
+    for (const auto &mistake : mistakes) {
+        const Outcome run = quillon(mistake.arguments);
+        EXPECT_EQ(run.status, 2) << run;
+        EXPECT_TRUE(run.err.startsWith(mistake.says)) << run;
     }
 }
+
+class QuillonLaunch : public QuillonCommandLine, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(QuillonLaunch, RunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
+{
+    const bool rename = std::string_view(GetParam()) == "Rename";
+    scene.fillStore({}, QString::fromLatin1(GetParam()));
+    const Snapshot before = snapshotOf(scene.gameDir);
+
+    const Outcome run = quillon({u"--launch"_s, u"odd tc"_s, u"--yes"_s});
+    ASSERT_EQ(run.status, 0) << run;
+    EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments());
+    const QList<QByteArray> seen = scene.record().values("entry");
+    EXPECT_FALSE(seen.contains("e1l1.map") || seen.contains("GAME.CON")) << "the TC's files were overridden";
+    EXPECT_TRUE(seen.contains("README.TXT") && seen.contains("DUKE3D.GRP"));
+    EXPECT_EQ(seen.contains("e1l1.map.org") && seen.contains("GAME.CON.org"), rename);
+
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_TRUE(snapshotOf(scene.trashFiles()).isEmpty()) << "a trashed file stayed in the trash";
+    EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
+    EXPECT_EQ(run.out.contains(u"e1l1.map → e1l1.map.org"_s), rename) << run;
+    EXPECT_TRUE(run.out.contains(u"cd '"_s + scene.gameDir + u"' && "_s)) << run;
+    EXPECT_TRUE(run.err.contains(scene.stateDir() + u"/logs/"_s)) << run;
+}
+
+INSTANTIATE_TEST_SUITE_P(QuillonCommandLine, QuillonLaunch, ::testing::Values("Rename", "Delete"),
+                         [](const auto &info) { return std::string(info.param); });
 
 // Debian's own DOSBox runs a small DOS program in the game's place, which writes down what it
 // sees (tools/install-deps.sh installs dosbox and nasm): the launch ends when the program
-// does, and the directory comes back.
-TEST(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesTheDirectoryBack)
+// does, and the directory comes back. DOSBox writes its configuration in the sandbox's home.
+TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesTheDirectoryBack)
 {
     const QString dosbox = QStandardPaths::findExecutable(u"dosbox"_s);
     const QString nasm = QStandardPaths::findExecutable(u"nasm"_s);
     if (dosbox.isEmpty() || nasm.isEmpty())
         GTEST_SKIP() << "dosbox or nasm is not installed";
-    LaunchScene scene;
     scene.fillStore();
     QProcess assemble;
     assemble.start(nasm, {u"-f"_s, u"bin"_s, u"-o"_s, scene.gameDir + u"/DUKE3D.EXE"_s, QStringLiteral(OSTREL_DOS_STANDIN_SOURCE)});
     ASSERT_TRUE(assemble.waitForFinished(30000) && assemble.exitCode() == 0) << assemble.readAllStandardError().toStdString();
-    const auto before = snapshotOf(scene.gameDir);
+    const Snapshot before = snapshotOf(scene.gameDir);
 
     QProcessEnvironment env = scene.quillonEnvironment();
     env.insert(u"SDL_VIDEODRIVER"_s, u"dummy"_s);
     env.insert(u"SDL_AUDIODRIVER"_s, u"dummy"_s);
-    env.insert(u"HOME"_s, scene.path() + u"/home"_s); // DOSBox writes its configuration there
-    const Outcome run = quillon(env, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
-    ASSERT_EQ(run.status, 0) << shown(run);
+    const Outcome run = ::quillon(env, kLaunchOdd + QStringList{u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
+    ASSERT_EQ(run.status, 0) << run;
 
     QFile seenFile(scene.gameDir + u"/SEEN.TXT"_s);
     ASSERT_TRUE(seenFile.open(QIODevice::ReadOnly)) << "the DOS program did not run";
@@ -171,262 +228,301 @@ TEST(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesTheDi
     EXPECT_FALSE(std::any_of(seen.cbegin(), seen.cend(), [](const QByteArray &line) { return line.startsWith("entry:E1L1.MAP "); }))
         << "the leftover map was in the game's way";
 
-    auto after = snapshotOf(scene.gameDir);
+    Snapshot after = snapshotOf(scene.gameDir);
     after.remove("SEEN.TXT");
     EXPECT_EQ(after, before);
     EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
 }
 
-TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
+TEST_F(QuillonCommandLine, ADryRunShowsThePlanAndTheCommandAndChangesNothing)
 {
-    LaunchScene scene;
+    scene.fillStore();
+    const Snapshot before = snapshotOf(scene.path());
+    const Outcome dry = quillon({u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
+    EXPECT_EQ(dry.status, 0) << dry;
+    EXPECT_TRUE(dry.out.contains(u"e1l1.map → e1l1.map.org"_s) && dry.out.contains(u"GAME.CON → GAME.CON.org"_s)) << dry;
+    EXPECT_TRUE(dry.out.contains(QStringLiteral(OSTREL_FAKE_ENGINE) + u" --game '"_s + scene.gameDir + u"'"_s)) << dry;
+    EXPECT_EQ(snapshotOf(scene.path()), before);
+}
+
+// Standard input is no terminal: nobody can answer "Apply?".
+TEST_F(QuillonCommandLine, WithoutATerminalOrYesNobodyAgreesAndNothingChanges)
+{
+    scene.fillStore();
+    const Snapshot before = snapshotOf(scene.path());
+    const Outcome unasked = quillon({u"--launch"_s, u"Odd TC"_s});
+    EXPECT_EQ(unasked.status, 5) << unasked;
+    EXPECT_TRUE(unasked.err.contains(u"--yes"_s)) << unasked;
+    EXPECT_EQ(snapshotOf(scene.path()), before);
+}
+
+TEST_F(QuillonCommandLine, ADryRunNamesBothVersionsWhenTheTcNeedsAnotherOne)
+{
     TcDefinition old = scene.tcNamed(u"Old TC"_s);
     old.version = u"1.3D"_s;
     scene.fillStore({old});
-    const auto before = snapshotOf(scene.path());
-
-    const Outcome dry = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
-    EXPECT_EQ(dry.status, 0) << shown(dry);
-    EXPECT_TRUE(dry.out.contains(u"e1l1.map → e1l1.map.org"_s) && dry.out.contains(u"GAME.CON → GAME.CON.org"_s)) << shown(dry);
-    EXPECT_TRUE(dry.out.contains(QStringLiteral(OSTREL_FAKE_ENGINE) + u" --game '"_s + scene.gameDir + u"'"_s)) << shown(dry);
-
-    // Standard input is no terminal: nobody can answer "Apply?".
-    const Outcome unasked = quillon(scene, {u"--launch"_s, u"Odd TC"_s});
-    EXPECT_EQ(unasked.status, 5) << shown(unasked);
-    EXPECT_TRUE(unasked.err.contains(u"--yes"_s)) << shown(unasked);
-    EXPECT_EQ(snapshotOf(scene.path()), before);
-
-    // The size of the 1.5 Atomic Edition's group (a sparse file): the plan names both versions.
-    QFile mainGroup(scene.gameDir + u"/DUKE3D.GRP"_s);
-    ASSERT_TRUE(mainGroup.resize(44356548));
-    const Outcome mismatch = quillon(scene, {u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
+    // The size of the 1.5 Atomic Edition's group (a sparse file).
+    ASSERT_TRUE(QFile(scene.gameDir + u"/DUKE3D.GRP"_s).resize(44356548));
+    const Outcome mismatch = quillon({u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
     EXPECT_TRUE(mismatch.out.contains(u"This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5, so the TC may not run."_s))
-        << shown(mismatch);
+        << mismatch;
 }
 
-TEST(QuillonCommandLine, ExitStatusesTellAScriptWhatWentWrong)
+// In arguments and message, {root} stands for the scene's folder and {tcdir} for the TC's.
+struct Refusal {
+    const char *name;
+    QStringList arguments;
+    int status;
+    QString message;
+};
+
+void PrintTo(const Refusal &refusal, std::ostream *out)
 {
-    LaunchScene scene;
-    TcDefinition notAGroup = scene.tcNamed(u"Not a group"_s);
-    notAGroup.groupFile = scene.tc.gameCon;
-    TcDefinition vanished = scene.tcNamed(u"Vanished"_s);
-    vanished.otherFiles = {scene.tcDir + u"/GONE.ART"_s};
-    scene.fillStore({notAGroup, vanished, scene.tcNamed(u"Twice"_s)});
-    // A second listed name that differs only in case: the store cannot tell their keys apart.
-    SqliteSettingsStore(scene.storePath()).SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"TWICE"_s);
-    QFile::link(scene.gameDir, scene.path() + u"/link"_s);
-    const auto before = snapshotOf(scene.gameDir);
-    const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--yes"_s};
-    struct Case {
-        const char *what;
-        QStringList arguments;
-        int status;
-        QString message;
-    };
-    const auto refused = [](const QString &tc, const QString &why) { return u"quillon: The launch of \"%1\" was refused. %2"_s.arg(tc, why); };
-    const QList<Case> cases{
-        {"missing game directory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, scene.path() + u"/nowhere"_s}, 5,
-         refused(u"Vanished"_s, u"The game directory \"%1/nowhere\" does not exist."_s.arg(scene.path()))},
-        {"a game directory that is a link", {u"--launch"_s, u"Odd TC"_s, u"--game-dir"_s, scene.path() + u"/link"_s}, 5,
-         refused(u"Odd TC"_s, u"The game directory \"%1/link\" is a link"_s.arg(scene.path()))},
-        {"a group file that is not one", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5,
-         refused(u"Not a group"_s, u"The group file \"%1\" cannot be used: the file is too short to be a group file (12 bytes)."_s.arg(notAGroup.groupFile))},
-        {"files gone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, refused(u"Vanished"_s, u"The TC's files are missing: "_s + vanished.otherFiles[0])},
-        {"engine not installed", {u"--launch"_s, u"Vanished"_s, u"--program"_s, scene.path() + u"/no engine"_s}, 6,
-         refused(u"Vanished"_s, u"The engine \"%1/no engine\" is not installed or cannot be run."_s.arg(scene.path()))},
-        {"preset not installed", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6,
-         refused(u"Vanished"_s, u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s)},
-        {"name held twice in case", {u"--launch"_s, u"Twice"_s, u"--yes"_s}, 4,
-         refused(u"Twice"_s, u"The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s)},
-        {"unknown TC", {u"--launch"_s, u"Nobody"_s}, 4, u"quillon: No TC called \"Nobody\" is stored."_s},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const Outcome run = quillon(scene, c.arguments);
-        EXPECT_EQ(run.status, c.status) << shown(run);
-        // The TC's folder holds a line break: each line of the message says where it comes from.
-        EXPECT_TRUE(run.err.startsWith(QString(c.message).replace(u"\n"_s, u"\nquillon: "_s))) << shown(run);
-        EXPECT_EQ(run.err.count(u"\n"_s), run.err.count(u"\nquillon: "_s) + 1) << shown(run);
+    *out << refusal.name;
+}
+
+class QuillonRefusal : public QuillonCommandLine, public ::testing::WithParamInterface<Refusal>
+{
+protected:
+    void SetUp() override
+    {
+        TcDefinition notAGroup = scene.tcNamed(u"Not a group"_s);
+        notAGroup.groupFile = scene.tc.gameCon;
+        TcDefinition vanished = scene.tcNamed(u"Vanished"_s);
+        vanished.otherFiles = {scene.tcDir + u"/GONE.ART"_s};
+        scene.fillStore({notAGroup, vanished, scene.tcNamed(u"Twice"_s)});
+        // A second listed name that differs only in case: the store cannot tell their keys apart.
+        SqliteSettingsStore(scene.storePath()).SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"StrayNAME"_s, u"TWICE"_s);
+        QFile::link(scene.gameDir, scene.path() + u"/link"_s);
     }
-    // Refused at the start, where the TC's save folder cannot be made (under a file).
-    writeFile(scene.path() + u"/a file"_s, "not a folder");
-    const Outcome noSaves = quillon(scene, odd, {}, scene.path() + u"/a file/data"_s);
-    EXPECT_EQ(noSaves.status, 5) << shown(noSaves);
-    EXPECT_TRUE(noSaves.err.startsWith(refused(u"Odd TC"_s, u"The folder \"%1/a file/data\" cannot be created"_s.arg(scene.path()))))
-        << shown(noSaves);
+
+    QString inScene(QString text) const { return text.replace(u"{root}"_s, scene.path()).replace(u"{tcdir}"_s, scene.tcDir); }
+};
+
+TEST_P(QuillonRefusal, ExitsWithItsStatusSaysWhyAndChangesNothing)
+{
+    const Snapshot before = snapshotOf(scene.gameDir);
+    QStringList arguments;
+    for (const QString &argument : GetParam().arguments)
+        arguments << inScene(argument);
+    const Outcome run = quillon(arguments);
+    EXPECT_EQ(run.status, GetParam().status) << run;
+    // The TC's folder holds a line break: each line of the message says where it comes from.
+    EXPECT_TRUE(run.err.startsWith(inScene(GetParam().message).replace(u"\n"_s, u"\nquillon: "_s))) << run;
+    EXPECT_EQ(run.err.count(u"\n"_s), run.err.count(u"\nquillon: "_s) + 1) << run;
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
+}
 
-    // The engine starts and fails at once: status 1, the log named, the directory back.
-    const Outcome failed = quillon(scene, odd, "3");
-    EXPECT_EQ(failed.status, 1) << shown(failed);
+INSTANTIATE_TEST_SUITE_P(
+    QuillonCommandLine, QuillonRefusal,
+    ::testing::Values(
+        Refusal{"MissingGameDirectory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, u"{root}/nowhere"_s}, 5,
+                refused(u"Vanished"_s, u"The game directory \"{root}/nowhere\" does not exist."_s)},
+        Refusal{"GameDirectoryIsALink", {u"--launch"_s, u"Odd TC"_s, u"--game-dir"_s, u"{root}/link"_s}, 5,
+                refused(u"Odd TC"_s, u"The game directory \"{root}/link\" is a link"_s)},
+        Refusal{"GroupFileIsNone", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5,
+                refused(u"Not a group"_s, u"The group file \"{tcdir}/GAME.CON\" cannot be used: the file is too short to be a group file (12 bytes)."_s)},
+        Refusal{"FilesGone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, refused(u"Vanished"_s, u"The TC's files are missing: {tcdir}/GONE.ART"_s)},
+        Refusal{"EngineNotInstalled", {u"--launch"_s, u"Vanished"_s, u"--program"_s, u"{root}/no engine"_s}, 6,
+                refused(u"Vanished"_s, u"The engine \"{root}/no engine\" is not installed or cannot be run."_s)},
+        Refusal{"PresetNotInstalled", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6,
+                refused(u"Vanished"_s, u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s)},
+        Refusal{"NameStoredTwiceInCase", {u"--launch"_s, u"Twice"_s, u"--yes"_s}, 4,
+                refused(u"Twice"_s, u"The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s)},
+        Refusal{"UnknownTc", {u"--launch"_s, u"Nobody"_s}, 4, u"quillon: No TC called \"Nobody\" is stored."_s}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Refused at the start, where the TC's save folder cannot be made (under a file).
+TEST_F(QuillonCommandLine, ASaveFolderThatCannotBeMadeRefusesTheLaunchBeforeAnythingChanges)
+{
+    scene.fillStore();
+    const Snapshot before = snapshotOf(scene.gameDir);
+    writeFile(scene.file(u"a file"_s), "not a folder");
+    const Outcome run = quillon(kLaunchOdd, {}, scene.file(u"a file/data"_s));
+    EXPECT_EQ(run.status, 5) << run;
+    EXPECT_TRUE(run.err.startsWith(refused(u"Odd TC"_s, u"The folder \"%1/a file/data\" cannot be created"_s.arg(scene.path())))) << run;
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
+}
+
+TEST_F(QuillonCommandLine, AnEngineThatFailsAtOnceExitsWith1NamesItsLogAndGivesTheDirectoryBack)
+{
+    scene.fillStore();
+    const Snapshot before = snapshotOf(scene.gameDir);
+    const Outcome failed = quillon(kLaunchOdd, "3");
+    EXPECT_EQ(failed.status, 1) << failed;
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
     const qsizetype at = failed.err.indexOf(u"log: "_s);
-    ASSERT_GE(at, 0) << shown(failed);
+    ASSERT_GE(at, 0) << failed;
     const QString log = failed.err.mid(at + 5).section(u'\n', 0, 0);
     EXPECT_TRUE(QFileInfo(log).isFile() && log.startsWith(scene.stateDir() + u"/logs/"_s)) << log.toStdString();
-    EXPECT_EQ(snapshotOf(scene.gameDir), before);
-
-    {
-        SqliteSettingsStore store(scene.storePath());
-        DefinitionStore(store).setCleanupPreference(u"Sometimes"_s);
-    }
-    const Outcome unknown = quillon(scene, odd);
-    EXPECT_EQ(unknown.status, 5) << shown(unknown);
-    EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << shown(unknown);
-
 }
 
-// Whatever keeps the store from being read, every command that reads it waits at most once
-// (for another program's lock) and says why in one message, with status 3; the file is left
-// as it is.
-TEST(QuillonCommandLine, AStoreThatCannotBeReadIsOneMessageAndStatus3)
+TEST_F(QuillonCommandLine, AnUnknownCleanUpPreferenceIsRefused)
 {
-    LaunchScene scene;
-    scene.fillStore();
-    const QString store = scene.storePath();
-    const QString elsewhere = scene.path() + u"/elsewhere.sqlite3"_s;
-    const QStringList odd{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s};
-    const auto run = [&](const char *what, const QStringList &arguments, const QString &because) {
-        SCOPED_TRACE(what);
-        for (const QStringList &command : {QStringList{u"--list"_s}, odd}) {
-            // Once is about 5 s; a wait at every read of the store took eight times as long.
-            const Outcome run = quillon(scene.quillonEnvironment(), command + arguments, 20000);
-            EXPECT_EQ(run.status, 3) << shown(run);
-            EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.count(u'\n') == 1 && run.err.contains(because)) << shown(run);
-            EXPECT_TRUE(run.out.isEmpty()) << shown(run);
-        }
-    };
+    scene.fillStore({}, u"Sometimes"_s);
+    const Outcome unknown = quillon(kLaunchOdd);
+    EXPECT_EQ(unknown.status, 5) << unknown;
+    EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << unknown;
+}
 
-    // Another program holds the store's lock for as long as it runs.
-    QProcess holder;
-    holder.start(u"sqlite3"_s, {store});
+// Whatever keeps the store from being read, it is one message and status 3, and the file is
+// left as it is.
+TEST_F(QuillonCommandLine, AStoreLockedByAnotherProgramIsOneMessageAndStatus3)
+{
+    scene.fillStore();
+    QProcess holder; // holds the store's lock for as long as it runs
+    holder.start(u"sqlite3"_s, {scene.storePath()});
     holder.write("BEGIN EXCLUSIVE; SELECT count(*) FROM settings;\n");
     ASSERT_TRUE(holder.waitForReadyRead(10000)) << "sqlite3 did not take the lock";
-    run("locked", {}, u"\""_s + store + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
+    expectUnreadableStore({}, u"\""_s + scene.storePath() + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
     holder.closeWriteChannel();
     holder.waitForFinished();
+}
 
-    run("not there", {u"--store"_s, elsewhere}, u"The settings store \""_s + elsewhere + u"\" does not exist."_s);
+TEST_F(QuillonCommandLine, AStoreThatIsNotThereIsOneMessageAndStatus3)
+{
+    const QString elsewhere = scene.file(u"elsewhere.sqlite3"_s);
+    expectUnreadableStore({u"--store"_s, elsewhere}, u"The settings store \""_s + elsewhere + u"\" does not exist."_s);
     EXPECT_FALSE(QFileInfo::exists(elsewhere));
+}
+
+TEST_F(QuillonCommandLine, AStoreThatIsAFolderIsOneMessageAndStatus3)
+{
+    const QString elsewhere = scene.file(u"elsewhere.sqlite3"_s);
     QDir().mkpath(elsewhere);
-    run("a folder", {u"--store"_s, elsewhere}, u"it is a folder, not a file. Quillon left it as it is."_s);
+    expectUnreadableStore({u"--store"_s, elsewhere}, u"it is a folder, not a file. Quillon left it as it is."_s);
+}
+
+TEST_F(QuillonCommandLine, ADamagedStoreIsOneMessageAndStatus3)
+{
     const QByteArray damaged = QByteArray("this is not a database").repeated(200);
-    writeFile(store, damaged);
-    run("damaged", {}, u"\""_s + store + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
+    writeFile(scene.storePath(), damaged);
+    expectUnreadableStore({}, u"\""_s + scene.storePath() + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
     EXPECT_EQ(readBytes(scene.storePath()), damaged);
 }
+
+struct StopSignal {
+    const char *name;
+    int signal;
+    bool toTheGameToo;
+    bool again;
+};
+
+void PrintTo(const StopSignal &stop, std::ostream *out)
+{
+    *out << stop.name;
+}
+
+class QuillonSignal : public QuillonCommandLine, public ::testing::WithParamInterface<StopSignal>
+{
+};
 
 // A signal while the game runs ends the game and gives the directory back, however it comes:
 // Ctrl+C and a closed terminal reach the game too, timeout and an impatient player signal
 // again during the give-back. Not the game's error: the status is the signal's, as a shell's.
-TEST(QuillonCommandLine, ASignalEndsTheGameAndTheDirectoryAlwaysComesBack)
+TEST_P(QuillonSignal, EndsTheGameAndTheDirectoryAlwaysComesBack)
 {
-    const struct {
-        const char *what;
-        int signal;
-        bool toTheGameToo;
-        bool again;
-    } cases[] = {
-        {"Ctrl+C in a terminal", SIGINT, true, false},
-        {"the terminal closed", SIGHUP, true, false},
-        {"SIGTERM, and again and again during the give-back", SIGTERM, false, true},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        LaunchScene scene;
-        scene.fillStore();
-        const auto before = snapshotOf(scene.gameDir);
-        QProcess process;
-        QByteArray said = scene.launchUntilTheGameRuns(process, 20000);
-        ASSERT_TRUE(said.contains("the game runs")) << said.toStdString();
-        ASSERT_NE(snapshotOf(scene.gameDir), before);
-        const pid_t quillon = pid_t(process.processId());
-        ::kill(c.toTheGameToo ? -quillon : quillon, c.signal);
-        for (int more = 0; c.again && more < 2000 && process.state() != QProcess::NotRunning; ++more) {
-            ::kill(quillon, c.signal);
-            process.waitForFinished(1);
-        }
-        ASSERT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(10000));
-        said += process.readAll();
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << said.toStdString();
-        EXPECT_EQ(process.exitCode(), 128 + c.signal) << said.toStdString();
-        EXPECT_TRUE(said.contains("interrupted by ") && said.contains("The game directory is back as it was")) << said.toStdString();
-        // Signals that come during the give-back may only be acknowledged (when they arrive
-        // before it is over); one alone never is.
-        if (!c.again) {
-            EXPECT_FALSE(said.contains("still giving the game directory back")) << said.toStdString();
-        }
-        EXPECT_EQ(snapshotOf(scene.gameDir), before);
-        EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
+    const StopSignal &c = GetParam();
+    scene.fillStore();
+    const Snapshot before = snapshotOf(scene.gameDir);
+    QProcess process;
+    QByteArray said = scene.launchUntilTheGameRuns(process, 20000);
+    ASSERT_TRUE(said.contains("the game runs")) << said.toStdString();
+    ASSERT_NE(snapshotOf(scene.gameDir), before);
+    const pid_t quillon = pid_t(process.processId());
+    ::kill(c.toTheGameToo ? -quillon : quillon, c.signal);
+    for (int more = 0; c.again && more < 2000 && process.state() != QProcess::NotRunning; ++more) {
+        ::kill(quillon, c.signal);
+        process.waitForFinished(1);
     }
+    ASSERT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(10000));
+    said += process.readAll();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << said.toStdString();
+    EXPECT_EQ(process.exitCode(), 128 + c.signal) << said.toStdString();
+    EXPECT_TRUE(said.contains("interrupted by ") && said.contains("The game directory is back as it was")) << said.toStdString();
+    // Signals that come during the give-back may only be acknowledged (when they arrive
+    // before it is over); one alone never is.
+    if (!c.again) {
+        EXPECT_FALSE(said.contains("still giving the game directory back")) << said.toStdString();
+    }
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+    EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
 }
 
-TEST(QuillonCommandLine, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
+INSTANTIATE_TEST_SUITE_P(QuillonCommandLine, QuillonSignal,
+                         ::testing::Values(StopSignal{"CtrlCInATerminal", SIGINT, true, false},
+                                           StopSignal{"TheTerminalClosed", SIGHUP, true, false},
+                                           StopSignal{"SigtermAgainAndAgainDuringTheGiveBack", SIGTERM, false, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(QuillonCommandLine, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
 {
-    LaunchScene scene;
     scene.fillStore();
-    const auto before = snapshotOf(scene.gameDir);
+    const Snapshot before = snapshotOf(scene.gameDir);
     OrphanedGame orphan(scene, 60000);
     const qint64 game = orphan.pid();
     ASSERT_GT(game, 0);
-    const auto during = snapshotOf(scene.gameDir);
+    const Snapshot during = snapshotOf(scene.gameDir);
     ASSERT_NE(during, before);
 
-    const Outcome refused = quillon(scene, {u"--restore"_s});
-    EXPECT_EQ(refused.status, 7) << shown(refused);
-    EXPECT_TRUE(refused.err.contains(u"(process %1) is still running"_s.arg(game))) << shown(refused);
-    const Outcome launch = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s});
-    EXPECT_EQ(launch.status, 5) << shown(launch);
-    EXPECT_TRUE(launch.err.contains(u"is still running"_s)) << shown(launch);
+    const Outcome refused = quillon({u"--restore"_s});
+    EXPECT_EQ(refused.status, 7) << refused;
+    EXPECT_TRUE(refused.err.contains(u"(process %1) is still running"_s.arg(game))) << refused;
+    const Outcome launch = quillon(kLaunchOdd);
+    EXPECT_EQ(launch.status, 5) << launch;
+    EXPECT_TRUE(launch.err.contains(u"is still running"_s)) << launch;
     EXPECT_EQ(snapshotOf(scene.gameDir), during);
 
     ASSERT_TRUE(orphan.end());
-    const Outcome restored = quillon(scene, {u"--restore"_s});
-    EXPECT_EQ(restored.status, 0) << shown(restored);
+    const Outcome restored = quillon({u"--restore"_s});
+    EXPECT_EQ(restored.status, 0) << restored;
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
 }
 
-// A give-back that is not complete lists what was not put back, as the window does, and exits
-// with 7; while the game directory is not there, the journal stays for a later --restore.
-TEST(QuillonCommandLine, AGiveBackThatIsNotCompleteSaysWhatIsMissingAndExits7)
+// While the game directory is not there, the journal stays for a later --restore.
+TEST_F(QuillonCommandLine, WhileTheGameDirectoryIsNotThereTheRestoreExitsWith7AndKeepsTheJournal)
 {
-    LaunchScene scene;
-    scene.fillStore();
-    const auto before = snapshotOf(scene.gameDir);
-    // The game directory given relative to a working folder, restored from another one.
-    const Outcome launched = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--no-restore"_s, u"--game-dir"_s,
-                                             QFileInfo(scene.gameDir).fileName()}, {}, {}, scene.path());
-    ASSERT_EQ(launched.status, 0) << shown(launched);
-    EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments()) << "the engine was given a relative path";
-
+    const Snapshot before = snapshotOf(scene.gameDir);
+    ASSERT_NO_FATAL_FAILURE(launchWithoutGivingBack());
     ASSERT_TRUE(QDir().rename(scene.gameDir, scene.gameDir + u" away"_s));
-    const Outcome away = quillon(scene, {u"--restore"_s});
-    EXPECT_EQ(away.status, 7) << shown(away);
-    EXPECT_TRUE(away.err.contains(u"\"%1\" is not there"_s.arg(scene.gameDir))) << shown(away);
-    ASSERT_TRUE(QDir().rename(scene.gameDir + u" away"_s, scene.gameDir));
+    const Outcome away = quillon({u"--restore"_s});
+    EXPECT_EQ(away.status, 7) << away;
+    EXPECT_TRUE(away.err.contains(u"\"%1\" is not there"_s.arg(scene.gameDir))) << away;
 
+    ASSERT_TRUE(QDir().rename(scene.gameDir + u" away"_s, scene.gameDir));
+    const Outcome back = quillon({u"--restore"_s});
+    EXPECT_EQ(back.status, 0) << back;
+    EXPECT_EQ(snapshotOf(scene.gameDir), before);
+}
+
+// A give-back that is not complete lists what was not put back, as the window does.
+TEST_F(QuillonCommandLine, AGiveBackThatIsNotCompleteSaysWhatIsMissingAndExitsWith7)
+{
+    const Snapshot before = snapshotOf(scene.gameDir);
+    ASSERT_NO_FATAL_FAILURE(launchWithoutGivingBack());
     // The player's file renamed aside vanished meanwhile.
     ASSERT_TRUE(QFile::remove(scene.gameDir + u"/e1l1.map.org"_s));
-    const Outcome gone = quillon(scene, {u"--restore"_s});
-    EXPECT_EQ(gone.status, 7) << shown(gone);
-    EXPECT_TRUE(gone.err.contains(u"quillon: Not put back: \"e1l1.map\": it is gone"_s)) << shown(gone);
-    auto expected = before;
+    const Outcome gone = quillon({u"--restore"_s});
+    EXPECT_EQ(gone.status, 7) << gone;
+    EXPECT_TRUE(gone.err.contains(u"quillon: Not put back: \"e1l1.map\": it is gone"_s)) << gone;
+    Snapshot expected = before;
     expected.remove("e1l1.map");
     EXPECT_EQ(snapshotOf(scene.gameDir), expected);
 }
 
-TEST(QuillonCommandLine, WithoutATrashYesNeverAgreesToDeletingFilesForGood)
+TEST_F(QuillonCommandLine, WithoutATrashYesNeverAgreesToDeletingFilesForGood)
 {
-    LaunchScene scene;
     scene.fillStore({}, u"Delete"_s);
     // The desktop trash lives in the data folder, which cannot be made under a file.
-    writeFile(scene.path() + u"/not a folder"_s, "a file");
-    const auto before = snapshotOf(scene.path());
+    writeFile(scene.file(u"not a folder"_s), "a file");
+    const Snapshot before = snapshotOf(scene.path());
 
-    const Outcome run = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s}, {}, scene.path() + u"/not a folder/data"_s);
-    EXPECT_EQ(run.status, 5) << shown(run);
-    EXPECT_TRUE(run.out.contains(u"Deleted for good"_s) && run.out.contains(u"e1l1.map"_s)) << shown(run);
-    EXPECT_TRUE(run.err.contains(u"cannot be recovered"_s) && run.err.contains(u"terminal"_s)) << shown(run);
+    const Outcome run = quillon(kLaunchOdd, {}, scene.file(u"not a folder/data"_s));
+    EXPECT_EQ(run.status, 5) << run;
+    EXPECT_TRUE(run.out.contains(u"Deleted for good"_s) && run.out.contains(u"e1l1.map"_s)) << run;
+    EXPECT_TRUE(run.err.contains(u"cannot be recovered"_s) && run.err.contains(u"terminal"_s)) << run;
     EXPECT_EQ(snapshotOf(scene.path()), before);
 }
 
