@@ -276,10 +276,7 @@ struct Refusal {
     QString message;
 };
 
-void PrintTo(const Refusal &refusal, std::ostream *out)
-{
-    *out << refusal.name;
-}
+void PrintTo(const Refusal &refusal, std::ostream *out) { *out << refusal.name; }
 
 class QuillonRefusal : public QuillonCommandLine, public ::testing::WithParamInterface<Refusal>
 {
@@ -410,10 +407,7 @@ struct StopSignal {
     bool again;
 };
 
-void PrintTo(const StopSignal &stop, std::ostream *out)
-{
-    *out << stop.name;
-}
+void PrintTo(const StopSignal &stop, std::ostream *out) { *out << stop.name; }
 
 class QuillonSignal : public QuillonCommandLine, public ::testing::WithParamInterface<StopSignal>
 {

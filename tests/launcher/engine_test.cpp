@@ -57,53 +57,71 @@ TEST(Engine, PresetsBuildTheirDocumentedCommandLines)
                                            input.tc.otherFiles[0], u"-con"_s, input.tc.gameCon, u"-savedir"_s, save}));
 }
 
-TEST(Engine, DosBoxCopiesTheTcInAndRunsTheGameWithDosNames)
+// DOSBox, on a game directory that holds the game.
+class EngineDosBox : public testing::Test
 {
+protected:
+    void SetUp() override { test::writeFile(input.gameDir + u"/duke3d.exe"_s, "MZ"); }
+    LaunchCommand build(const LaunchInput &in) const { return buildLaunchCommand(dosbox, native(u"dosbox"_s), in); }
+
     test::Sandbox sandbox;
     LaunchInput input = inputFor(sandbox.path());
-    test::writeFile(input.gameDir + u"/duke3d.exe"_s, "MZ");
     const EngineSettings dosbox{EngineKind::DosBox, {}, {}, false};
+};
 
+TEST_F(EngineDosBox, CopiesTheTcInAndRunsTheGameWithDosNames)
+{
     const LaunchCommand command = buildLaunchCommand(dosbox, native(u"/usr/bin/dosbox"_s), input);
     ASSERT_TRUE(command.ok()) << command.error.toStdString();
     EXPECT_EQ(command.arguments, (QStringList{u"-c"_s, u"MOUNT C \"%1\""_s.arg(input.gameDir), u"-c"_s, u"C:"_s, u"-c"_s,
                                               u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-c"_s, u"exit"_s}));
     EXPECT_EQ(command.copyIns, (QList<CopyIn>{{input.tc.groupFile, u"MYTC.GRP"_s}, {input.tc.gameCon, u"MYTC.CON"_s},
                                               {input.tc.otherFiles[0], u"E1L1.MAP"_s}}));
+}
 
-    // Only the group and the con are named on the game's command line: a long name of theirs is
-    // copied in under a free DOS name; any other file is found by its name, which must be one.
+// Only the group and the con are named on the game's command line: a long name of theirs is
+// copied in under a free DOS name; any other file is found by its name, which must be one.
+TEST_F(EngineDosBox, CopiesAGroupOrConOfALongNameInUnderAFreeDosName)
+{
     LaunchInput longNames = input;
     longNames.tc.groupFile = sandbox.path() + u"/tcs/my tc/My TC: Part 2.grp"_s;
     longNames.tc.gameCon = sandbox.path() + u"/tcs/my tc/my game.con"_s;
     test::writeFile(input.gameDir + u"/MYTCPART.GRP"_s, "the player's own");
-    const LaunchCommand renamed = buildLaunchCommand(dosbox, native(u"dosbox"_s), longNames);
+    const LaunchCommand renamed = build(longNames);
     ASSERT_TRUE(renamed.ok()) << renamed.error.toStdString();
     EXPECT_EQ(renamed.arguments.value(5), u"duke3d.exe /xMYGAME.CON /gMYTCPAR1.GRP"_s);
     EXPECT_EQ(renamed.copyIns.mid(0, 2), (QList<CopyIn>{{longNames.tc.groupFile, u"MYTCPAR1.GRP"_s},
                                                         {longNames.tc.gameCon, u"MYGAME.CON"_s}}));
-    LaunchInput longOther = input;
-    longOther.tc.otherFiles = {sandbox.path() + u"/tcs/LONGFILENAME.MAP"_s};
-    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), longOther).error.contains(u"\"LONGFILENAME.MAP\": its name is no DOS 8.3"_s));
+}
 
-    // A con that another con includes must keep its name: refused, naming the con that includes it.
-    LaunchInput included = input;
-    included.tc.gameCon = sandbox.path() + u"/tcs/my tc/GAMECODE1.CON"_s;
-    included.tc.otherFiles = {sandbox.path() + u"/tcs/my tc/DEFS.CON"_s};
-    test::writeFile(included.tc.groupFile, test::grpBytes({{"USER.CON", "// include GAMECODE1.CON\ndefine X 1"}}));
-    test::writeFile(included.tc.otherFiles[0], "/* include gamecode1.con */ define Y 2");
-    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), included).ok()) << "an include in a comment counted";
-    test::writeFile(included.tc.otherFiles[0], "define Y 2\n  include\tgamecode1.con // the TC's code");
-    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), included).error.contains(u"since "_s + included.tc.otherFiles[0] + u" includes it"_s));
-    test::writeFile(included.tc.otherFiles[0], "define Y 2");
-    test::writeFile(included.tc.groupFile, test::grpBytes({{"USER.CON", "include GAMECODE1.CON"}}));
-    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), included).error.contains(u"since USER.CON (in "_s)) << "a con in the group";
+TEST_F(EngineDosBox, RefusesAnyOtherFileOfALongName)
+{
+    input.tc.otherFiles = {sandbox.path() + u"/tcs/LONGFILENAME.MAP"_s};
+    EXPECT_TRUE(build(input).error.contains(u"\"LONGFILENAME.MAP\": its name is no DOS 8.3"_s));
+}
+
+// A con that another con includes must keep its name: refused, naming the con that includes it.
+TEST_F(EngineDosBox, RefusesToRenameAConThatAnotherConIncludes)
+{
+    input.tc.gameCon = sandbox.path() + u"/tcs/my tc/GAMECODE1.CON"_s;
+    input.tc.otherFiles = {sandbox.path() + u"/tcs/my tc/DEFS.CON"_s};
+    test::writeFile(input.tc.groupFile, test::grpBytes({{"USER.CON", "// include GAMECODE1.CON\ndefine X 1"}}));
+    test::writeFile(input.tc.otherFiles[0], "/* include gamecode1.con */ define Y 2");
+    EXPECT_TRUE(build(input).ok()) << "an include in a comment counted";
+    test::writeFile(input.tc.otherFiles[0], "define Y 2\n  include\tgamecode1.con // the TC's code");
+    EXPECT_TRUE(build(input).error.contains(u"since "_s + input.tc.otherFiles[0] + u" includes it"_s));
+    test::writeFile(input.tc.otherFiles[0], "define Y 2");
+    test::writeFile(input.tc.groupFile, test::grpBytes({{"USER.CON", "include GAMECODE1.CON"}}));
+    EXPECT_TRUE(build(input).error.contains(u"since USER.CON (in "_s)) << "a con in the group";
+}
+
+TEST_F(EngineDosBox, RefusesAGameDirectoryItCannotMountOrThatHoldsNoGame)
+{
     LaunchInput quoted = input;
     quoted.gameDir = sandbox.path() + u"/a\"b"_s;
-    EXPECT_FALSE(buildLaunchCommand(dosbox, native(u"dosbox"_s), quoted).ok());
-    LaunchInput noGame = input;
-    noGame.dosExecutable = u"NUKEM.EXE"_s;
-    EXPECT_TRUE(buildLaunchCommand(dosbox, native(u"dosbox"_s), noGame).error.contains(u"NUKEM.EXE"_s));
+    EXPECT_FALSE(build(quoted).ok());
+    input.dosExecutable = u"NUKEM.EXE"_s;
+    EXPECT_TRUE(build(input).error.contains(u"NUKEM.EXE"_s));
 }
 
 // Without a con on its command line, EDuke32 compiles a loose EDUKE.CON in place of GAME.CON:

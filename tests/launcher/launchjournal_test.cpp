@@ -77,50 +77,56 @@ struct Scenario {
     }
 };
 
-TEST(LaunchJournal, ApplyThenRestoreGivesBackEveryByteAlsoWhenTheStepsWereNotRecorded)
+// Unrecorded: a crash between a step and its record. The journal says nothing was done, the
+// disk says otherwise, and restoring must go by the disk (the trash searched through its
+// .trashinfo); the trash folder was there before.
+class LaunchJournalRecorded : public testing::TestWithParam<bool>
 {
-    for (const bool recorded : {true, false}) {
-        // A crash between a step and its record: the journal says nothing was done, the disk
-        // says otherwise, and restoring must go by the disk (the trash searched through its .trashinfo).
-        SCOPED_TRACE(recorded ? "every step recorded" : "steps done but not recorded, the trash folder there before");
-        Scenario s;
-        if (!recorded)
-            fileops::makePrivateFolder(s.fakeTrash);
-        const test::Snapshot before = test::snapshotOf(s.gameDir);
-        const CleanupPlan plan = s.plan();
-        ASSERT_EQ(plan.steps.size(), 6);
-        const ApplyResult applied = s.journal.apply(s.gameDir, u"My \"TC\"\n"_s, plan, s.trash);
-        ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
-        EXPECT_TRUE(applied.leftAlone.isEmpty());
-        EXPECT_EQ(applied.stepsDone, 6);
-        const test::Snapshot during = test::snapshotOf(s.gameDir);
-        EXPECT_EQ(during.value("GAME.CON"), "the TC's GAME.CON");
-        EXPECT_EQ(during.value("GAME.CON.org"), "the player's own GAME.CON");
-        for (const QByteArray &name : kOddNames)
-            EXPECT_FALSE(during.contains(name)) << name.toStdString();
-        const auto pending = s.journal.pending();
-        ASSERT_TRUE(pending.has_value());
-        EXPECT_EQ(pending->gameDir, s.gameDir);
-        EXPECT_EQ(pending->label, u"My \"TC\"\n"_s);
-        EXPECT_FALSE(s.journal.apply(s.gameDir, u"again"_s, plan, s.trash).ok()) << "a second launch before restoring";
+};
 
-        if (!recorded) {
-            QList<QByteArray> lines = test::readBytes(s.journal.path()).split('\n');
-            lines.removeIf([](const QByteArray &line) { return line.startsWith("done ") || line.startsWith("applied"); });
-            test::writeFile(s.journal.path(), lines.join('\n'));
-        }
-        const RestoreReport report = LaunchJournal(s.sandbox.stateDir()).restore(s.trash); // a later program
-        EXPECT_TRUE(report.ok()) << whyNot(report);
-        if (recorded) {
-            EXPECT_EQ(report.stepsUndone, 6);
-        }
-        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-        EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/files"_s).isEmpty());
-        EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/info"_s).isEmpty());
-        EXPECT_EQ(QFileInfo::exists(s.fakeTrash), !recorded) << "only a trash folder the launch made goes";
-        EXPECT_FALSE(s.journal.pending().has_value());
+TEST_P(LaunchJournalRecorded, ApplyThenRestoreGivesBackEveryByte)
+{
+    const bool recorded = GetParam();
+    Scenario s;
+    if (!recorded)
+        fileops::makePrivateFolder(s.fakeTrash);
+    const test::Snapshot before = test::snapshotOf(s.gameDir);
+    const CleanupPlan plan = s.plan();
+    ASSERT_EQ(plan.steps.size(), 6);
+    const ApplyResult applied = s.journal.apply(s.gameDir, u"My \"TC\"\n"_s, plan, s.trash);
+    ASSERT_TRUE(applied.ok()) << applied.error.toStdString();
+    EXPECT_TRUE(applied.leftAlone.isEmpty());
+    EXPECT_EQ(applied.stepsDone, 6);
+    const test::Snapshot during = test::snapshotOf(s.gameDir);
+    EXPECT_EQ(during.value("GAME.CON"), "the TC's GAME.CON");
+    EXPECT_EQ(during.value("GAME.CON.org"), "the player's own GAME.CON");
+    for (const QByteArray &name : kOddNames)
+        EXPECT_FALSE(during.contains(name)) << name.toStdString();
+    const auto pending = s.journal.pending();
+    ASSERT_TRUE(pending.has_value());
+    EXPECT_EQ(pending->gameDir, s.gameDir);
+    EXPECT_EQ(pending->label, u"My \"TC\"\n"_s);
+    EXPECT_FALSE(s.journal.apply(s.gameDir, u"again"_s, plan, s.trash).ok()) << "a second launch before restoring";
+
+    if (!recorded) {
+        QList<QByteArray> lines = test::readBytes(s.journal.path()).split('\n');
+        lines.removeIf([](const QByteArray &line) { return line.startsWith("done ") || line.startsWith("applied"); });
+        test::writeFile(s.journal.path(), lines.join('\n'));
     }
+    const RestoreReport report = LaunchJournal(s.sandbox.stateDir()).restore(s.trash); // a later program
+    EXPECT_TRUE(report.ok()) << whyNot(report);
+    if (recorded) {
+        EXPECT_EQ(report.stepsUndone, 6);
+    }
+    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+    EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/files"_s).isEmpty());
+    EXPECT_TRUE(test::snapshotOf(s.fakeTrash + u"/info"_s).isEmpty());
+    EXPECT_EQ(QFileInfo::exists(s.fakeTrash), !recorded) << "only a trash folder the launch made goes";
+    EXPECT_FALSE(s.journal.pending().has_value());
 }
+
+INSTANTIATE_TEST_SUITE_P(LaunchJournal, LaunchJournalRecorded, testing::Bool(),
+                         [](const auto &info) { return std::string(info.param ? "EveryStep" : "StepsDoneButNotRecorded"); });
 
 TEST(LaunchJournal, TheDesktopTrashWorksWithoutADataFolderAndIsEmptiedOfOurFilesAfterwards)
 {
@@ -239,65 +245,77 @@ TEST(LaunchJournal, FilesThatCannotComeBackAreNamed)
 // restore gives back what it can read and check, names the rest, keeps the journal, and a
 // restore once the cause is gone gives everything back.
 struct Trouble {
-    const char *what;
+    const char *name;
     std::function<void(const QString &journal, const QString &gameDir)> cause;
     bool allBack; // the first restore still gives everything back
     int named;    // files the first restore names as not put back
 };
 
-TEST(LaunchJournal, ADamagedJournalOrAMissingGameDirectoryKeepsTheJournalAndGivesBackWhatCanBeChecked)
-{
-    const auto change = [](const std::function<void(QByteArray &)> &edit) {
-        return [edit](const QString &journal, const QString &) {
-            QByteArray bytes = test::readBytes(journal);
-            edit(bytes);
-            test::writeFile(journal, bytes);
-        };
-    };
-    // Where the line that holds text starts, and where the next one does.
-    const auto lineWith = [](const QByteArray &bytes, const QByteArray &text) {
-        const qsizetype at = bytes.indexOf(text);
-        return std::pair{bytes.lastIndexOf('\n', at) + 1, bytes.indexOf('\n', at) + 1};
-    };
-    const QList<Trouble> troubles{
-        {"a name edited", change([](QByteArray &b) { b.replace("=E1L1.MAP ", "=E1L2.MAP "); }), false, 1},
-        {"the first line edited", change([](QByteArray &b) { b.replace("=TC ", "=TD "); }), false, 6},
-        {"cut inside the plan", change([&](QByteArray &b) { b.truncate(lineWith(b, "planned").first - 20); }), false, 1},
-        {"a step of the plan taken out", change([&](QByteArray &b) {
-             const auto [from, to] = lineWith(b, "plan 2 ");
-             b.remove(from, to - from);
-         }), false, 1},
-        {"emptied", change([](QByteArray &b) { b.clear(); }), false, 0},
-        {"cut after the plan", change([&](QByteArray &b) { b.truncate(lineWith(b, "planned").second + 5); }), true, 0},
-        {"the game directory moved away", [](const QString &, const QString &dir) { QDir().rename(dir, dir + u" away"_s); }, false, 0},
-    };
-    const QString workingFolder = QDir::currentPath();
-    for (const Trouble &trouble : troubles) {
-        SCOPED_TRACE(trouble.what);
-        Scenario s;
-        const test::Snapshot before = test::snapshotOf(s.gameDir);
-        // Given relative, the game directory is found again from any working folder.
-        ASSERT_TRUE(QDir::setCurrent(s.sandbox.path()));
-        ASSERT_TRUE(s.journal.apply(QDir().relativeFilePath(s.gameDir), u"TC"_s, s.plan(), s.trash).ok());
-        ASSERT_TRUE(QDir::setCurrent(workingFolder));
-        const QByteArray written = test::readBytes(s.journal.path());
-        trouble.cause(s.journal.path(), s.gameDir);
+void PrintTo(const Trouble &trouble, std::ostream *out) { *out << trouble.name; }
 
-        LaunchJournal later(s.sandbox.stateDir()); // a later program, which knows only the file
-        const RestoreReport first = later.restore(s.trash);
-        EXPECT_EQ(first.ok(), trouble.allBack) << first.error.toStdString();
-        EXPECT_EQ(first.notRestored.size(), trouble.named) << whyNot(first);
-        EXPECT_EQ(later.pending().has_value(), !trouble.allBack);
-        if (!trouble.allBack) {
-            test::writeFile(s.journal.path(), written);
-            QDir().rename(s.gameDir + u" away"_s, s.gameDir);
-            const RestoreReport report = later.restore(s.trash);
-            EXPECT_TRUE(report.ok()) << whyNot(report);
-        }
-        EXPECT_EQ(test::snapshotOf(s.gameDir), before);
-        EXPECT_FALSE(later.pending().has_value());
-    }
+std::function<void(const QString &, const QString &)> editJournal(const std::function<void(QByteArray &)> &edit)
+{
+    return [edit](const QString &journal, const QString &) {
+        QByteArray bytes = test::readBytes(journal);
+        edit(bytes);
+        test::writeFile(journal, bytes);
+    };
 }
+
+// Where the line that holds text starts, and where the next one does.
+std::pair<qsizetype, qsizetype> lineWith(const QByteArray &bytes, const QByteArray &text)
+{
+    const qsizetype at = bytes.indexOf(text);
+    return std::pair{bytes.lastIndexOf('\n', at) + 1, bytes.indexOf('\n', at) + 1};
+}
+
+class LaunchJournalTrouble : public testing::TestWithParam<Trouble>
+{
+};
+
+TEST_P(LaunchJournalTrouble, KeepsTheJournalAndGivesBackWhatCanBeChecked)
+{
+    const Trouble &trouble = GetParam();
+    Scenario s;
+    const test::Snapshot before = test::snapshotOf(s.gameDir);
+    // Given relative, the game directory is found again from any working folder.
+    const QString workingFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(s.sandbox.path()));
+    const bool applied = s.journal.apply(QDir().relativeFilePath(s.gameDir), u"TC"_s, s.plan(), s.trash).ok();
+    ASSERT_TRUE(QDir::setCurrent(workingFolder));
+    ASSERT_TRUE(applied);
+    const QByteArray written = test::readBytes(s.journal.path());
+    trouble.cause(s.journal.path(), s.gameDir);
+
+    LaunchJournal later(s.sandbox.stateDir()); // a later program, which knows only the file
+    const RestoreReport first = later.restore(s.trash);
+    EXPECT_EQ(first.ok(), trouble.allBack) << first.error.toStdString();
+    EXPECT_EQ(first.notRestored.size(), trouble.named) << whyNot(first);
+    EXPECT_EQ(later.pending().has_value(), !trouble.allBack);
+    if (!trouble.allBack) {
+        test::writeFile(s.journal.path(), written);
+        QDir().rename(s.gameDir + u" away"_s, s.gameDir);
+        const RestoreReport report = later.restore(s.trash);
+        EXPECT_TRUE(report.ok()) << whyNot(report);
+    }
+    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+    EXPECT_FALSE(later.pending().has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LaunchJournal, LaunchJournalTrouble,
+    testing::Values(
+        Trouble{"ANameEdited", editJournal([](QByteArray &b) { b.replace("=E1L1.MAP ", "=E1L2.MAP "); }), false, 1},
+        Trouble{"TheFirstLineEdited", editJournal([](QByteArray &b) { b.replace("=TC ", "=TD "); }), false, 6},
+        Trouble{"CutInsideThePlan", editJournal([](QByteArray &b) { b.truncate(lineWith(b, "planned").first - 20); }), false, 1},
+        Trouble{"AStepOfThePlanTakenOut", editJournal([](QByteArray &b) {
+                    const auto [from, to] = lineWith(b, "plan 2 ");
+                    b.remove(from, to - from);
+                }), false, 1},
+        Trouble{"Emptied", editJournal([](QByteArray &b) { b.clear(); }), false, 0},
+        Trouble{"CutAfterThePlan", editJournal([](QByteArray &b) { b.truncate(lineWith(b, "planned").second + 5); }), true, 0},
+        Trouble{"TheGameDirectoryMovedAway", [](const QString &, const QString &dir) { QDir().rename(dir, dir + u" away"_s); }, false, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // A journal the previous version wrote (its plan recorded step by step, a game directory given
 // as relative) is still given back.
@@ -377,32 +395,38 @@ void cutJournalBefore(const QString &path, const QByteArray &line)
 }
 
 // Where a file system cannot rename without replacing, a move to or from the trash is a link and
-// an unlink; cut between the two, the file is in the game directory and in the trash.
-TEST(LaunchJournal, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnlyInPlace)
+// an unlink; cut between the two, the file is in the game directory and in the trash: by a
+// restore taking it back, or by the apply trashing it (not recorded yet).
+class LaunchJournalLinkCut : public testing::TestWithParam<bool>
 {
-    for (const bool recorded : {true, false}) {
-        SCOPED_TRACE(recorded ? "a restore taking it back" : "the apply trashing it, not recorded");
-        test::Sandbox sandbox;
-        const QString gameDir = sandbox.path() + u"/game"_s;
-        test::writeFile(gameDir + u"/E1L1.MAP"_s, "the player's map");
-        const test::Snapshot before = test::snapshotOf(gameDir);
-        test::FakeTrash trash(sandbox.path() + u"/fake trash"_s);
-        LaunchJournal journal(sandbox.stateDir());
-        ASSERT_TRUE(journal.apply(gameDir, u"TC"_s, planFor(gameDir, {u"E1L1.MAP"_s}), trash).ok());
+};
 
-        if (!recorded)
-            cutJournalBefore(journal.path(), "done 0 ");
-        ASSERT_EQ(::link(fileops::encodePath(sandbox.path() + u"/fake trash/files/E1L1.MAP.1"_s).constData(),
-                         fileops::encodePath(gameDir + u"/E1L1.MAP"_s).constData()),
-                  0);
+TEST_P(LaunchJournalLinkCut, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesTheFileOnlyInPlace)
+{
+    const bool recorded = GetParam();
+    test::Sandbox sandbox;
+    const QString gameDir = sandbox.path() + u"/game"_s;
+    test::writeFile(gameDir + u"/E1L1.MAP"_s, "the player's map");
+    const test::Snapshot before = test::snapshotOf(gameDir);
+    test::FakeTrash trash(sandbox.path() + u"/fake trash"_s);
+    LaunchJournal journal(sandbox.stateDir());
+    ASSERT_TRUE(journal.apply(gameDir, u"TC"_s, planFor(gameDir, {u"E1L1.MAP"_s}), trash).ok());
 
-        const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash);
-        EXPECT_TRUE(report.ok()) << whyNot(report);
-        EXPECT_EQ(test::snapshotOf(gameDir), before);
-        EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/files"_s).isEmpty());
-        EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/info"_s).isEmpty());
-    }
+    if (!recorded)
+        cutJournalBefore(journal.path(), "done 0 ");
+    ASSERT_EQ(::link(fileops::encodePath(sandbox.path() + u"/fake trash/files/E1L1.MAP.1"_s).constData(),
+                     fileops::encodePath(gameDir + u"/E1L1.MAP"_s).constData()),
+              0);
+
+    const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash);
+    EXPECT_TRUE(report.ok()) << whyNot(report);
+    EXPECT_EQ(test::snapshotOf(gameDir), before);
+    EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/files"_s).isEmpty());
+    EXPECT_TRUE(test::snapshotOf(sandbox.path() + u"/fake trash/info"_s).isEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(LaunchJournal, LaunchJournalLinkCut, testing::Bool(),
+                         [](const auto &info) { return std::string(info.param ? "ARestoreTakingItBack" : "TheApplyTrashingIt"); });
 
 // Crashes around a copy in over a player's file, cut between two system calls of the apply or
 // of a restore: the journal holds what was recorded by then, the disk what was done.
