@@ -4,6 +4,8 @@
 
 #include "host/hostsettings.h"
 
+#include <launcher/processinfo.h>
+
 #include <store/definitionstore.h>
 #include <store/sqlitesettingsstore.h>
 
@@ -90,21 +92,6 @@ QList<QByteArray> LaunchScene::recordedArguments() const
     return arguments;
 }
 
-namespace {
-
-// The state and start time of a process (fields 3 and 22 of /proc/PID/stat); empty when it is gone.
-std::pair<QByteArray, QByteArray> stateAndStartOf(qint64 pid)
-{
-    QFile stat(u"/proc/%1/stat"_s.arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 1).simplified().split(' ');
-    return fields.size() > 19 ? std::pair{fields[0], fields[19]} : std::pair<QByteArray, QByteArray>{};
-}
-
-} // namespace
-
 QProcessEnvironment LaunchScene::quillonEnvironment(int sleepMs) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -140,8 +127,8 @@ OrphanedGame::OrphanedGame(const LaunchScene &scene, int sleepMs)
     quillon.kill();
     quillon.waitForFinished();
     m_pid = scene.record().value("pid").toLongLong();
-    m_startTime = stateAndStartOf(m_pid).second;
-    if (!said.contains("the game runs") || m_pid <= 0 || m_startTime.isEmpty()) {
+    m_startTime = processinfo::startTimeOf(m_pid);
+    if (!said.contains("the game runs") || m_pid <= 0 || !m_startTime) {
         ADD_FAILURE() << "the game did not start: " << said.toStdString();
         m_pid = 0;
     }
@@ -151,10 +138,10 @@ bool OrphanedGame::end()
 {
     if (m_pid <= 0)
         return false;
-    // Only the game itself: its PID may since belong to another process.
+    // Only the game itself: its PID may since belong to another process. Gone, or a zombie
+    // nobody reaps, it has no start time.
     for (int waited = 0; waited < 10000; waited += 10) {
-        const auto [state, startTime] = stateAndStartOf(m_pid);
-        if (startTime != m_startTime || state == "Z") {
+        if (processinfo::startTimeOf(m_pid) != m_startTime) {
             m_pid = 0;
             return true;
         }

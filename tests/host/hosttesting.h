@@ -12,6 +12,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include <optional>
+
 class QProcess;
 
 namespace ostrel::test {
@@ -72,7 +74,7 @@ public:
 
 private:
     qint64 m_pid = 0;
-    QByteArray m_startTime;
+    std::optional<quint64> m_startTime;
 };
 
 } // namespace ostrel::test

@@ -1,6 +1,5 @@
 #include "launcher/desktopshortcut.h"
 
-#include "tests/support/sandbox.h"
 #include "tests/support/testfiles.h"
 
 #include <QDeadlineTimer>

@@ -1,9 +1,7 @@
 #include "launcher/grpfile.h"
 
-#include "tests/support/sandbox.h"
 #include "tests/support/testfiles.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -69,14 +67,7 @@ TEST(GrpFile, AGroupFileThatCannotBeOpenedIsRefused)
 // holding on every test run.
 TEST(GrpReaderFuzzCorpus, EverySeedPassesTheHarness)
 {
-    const QDir corpus(QStringLiteral(OSTREL_GRP_CORPUS_DIR));
-    const QStringList seeds = corpus.entryList(QDir::Files, QDir::Name);
-    ASSERT_GE(seeds.size(), 20);
-    for (const QString &seed : seeds) {
-        SCOPED_TRACE(seed.toStdString());
-        const QByteArray bytes = test::readBytes(corpus.filePath(seed));
-        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())), 0);
-    }
+    test::expectEverySeedPasses(QStringLiteral(OSTREL_GRP_CORPUS_DIR), 20, LLVMFuzzerTestOneInput);
 }
 
 } // namespace

@@ -86,15 +86,7 @@ TEST(ScriptBuffer, FailedSaveSaysWhyAndKeepsTheOldFile)
 // holding in every test run, not only in fuzzing sessions.
 TEST(ScriptReaderFuzzCorpus, EverySeedPassesTheHarness)
 {
-    const QDir corpus(QStringLiteral(OSTREL_SCRIPT_CORPUS_DIR));
-    const QStringList seeds = corpus.entryList(QDir::Files, QDir::Name);
-    ASSERT_GE(seeds.size(), 10);
-    for (const QString &seed : seeds) {
-        SCOPED_TRACE(seed.toStdString());
-        const QByteArray bytes = test::readBytes(corpus.filePath(seed));
-        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())),
-                  0);
-    }
+    test::expectEverySeedPasses(QStringLiteral(OSTREL_SCRIPT_CORPUS_DIR), 10, LLVMFuzzerTestOneInput);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "store/memorysettingsstore.h"
 #include "store/sqlitesettingsstore.h"
 #include "tests/support/sandbox.h"
-#include "tests/support/testfiles.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,8 @@
 #include <QDir>
 #include <QFile>
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstring>
+#include <filesystem>
 
 namespace ostrel::test {
 
@@ -43,37 +39,19 @@ void Sandbox::setEnv(const char *name, const std::optional<QByteArray> &value)
         qunsetenv(name);
 }
 
-namespace {
-
-// QDir cannot name files whose names are not UTF-8, so the tree is removed by hand.
-void removeTreeBytes(const QByteArray &path)
-{
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0)
-        return;
-    if (S_ISDIR(st.st_mode)) {
-        ::chmod(path.constData(), 0700);
-        if (DIR *dir = ::opendir(path.constData())) {
-            QList<QByteArray> names;
-            while (const dirent *entry = ::readdir(dir)) {
-                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                    names.append(entry->d_name);
-            }
-            ::closedir(dir);
-            for (const QByteArray &name : names)
-                removeTreeBytes(path + '/' + name);
-        }
-        ::rmdir(path.constData());
-    } else {
-        ::unlink(path.constData());
-    }
-}
-
-} // namespace
-
 void removeTree(const QString &path)
 {
-    removeTreeBytes(QFile::encodeName(path));
+    namespace fs = std::filesystem;
+    // Byte names, which QDir cannot give for names that are not UTF-8; a folder that a test
+    // made unwritable is made writable first, as its entries could not go otherwise.
+    const fs::path top = QFile::encodeName(path).toStdString();
+    std::error_code error, ignored;
+    fs::permissions(top, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (fs::recursive_directory_iterator it(top, error), end; !error && it != end; it.increment(error)) {
+        if (it->symlink_status(ignored).type() == fs::file_type::directory)
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(top, ignored);
 }
 
 } // namespace ostrel::test

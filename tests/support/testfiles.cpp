@@ -3,16 +3,19 @@
 #include "launcher/fileops.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace ostrel::test {
 
@@ -44,49 +47,38 @@ QByteArray checksum(const QString &path)
     return hash.result().toHex();
 }
 
-namespace {
-
-void snapshotInto(Snapshot &snapshot, const QByteArray &folder, const QByteArray &prefix)
-{
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = folder + '/' + name;
-        struct stat st;
-        if (::lstat(path.constData(), &st) != 0)
-            continue;
-        if (S_ISLNK(st.st_mode)) {
-            char target[4096];
-            const ssize_t n = ::readlink(path.constData(), target, sizeof target);
-            snapshot.insert(prefix + name, "<link>" + QByteArray(target, n > 0 ? n : 0));
-        } else if (S_ISDIR(st.st_mode)) {
-            snapshot.insert(prefix + name, "<dir>");
-            snapshotInto(snapshot, path, prefix + name + '/');
-        } else {
-            QByteArray contents;
-            const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-            char buffer[65536];
-            for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-                contents.append(buffer, n);
-            if (fd >= 0)
-                ::close(fd);
-            snapshot.insert(prefix + name, fd >= 0 ? contents : QByteArray("<unreadable>"));
-        }
-    }
-    ::closedir(dir);
-}
-
-} // namespace
-
 Snapshot snapshotOf(const QString &folder)
 {
+    namespace fs = std::filesystem;
     Snapshot snapshot;
-    snapshotInto(snapshot, fileops::encodePath(folder), {});
+    const fs::path top = fileops::encodePath(folder).toStdString();
+    std::error_code error, ignored;
+    for (fs::recursive_directory_iterator it(top, fs::directory_options::skip_permission_denied, error), end; !error && it != end;
+         it.increment(error)) {
+        const QByteArray name = QByteArray::fromStdString(it->path().lexically_relative(top).string());
+        const fs::file_type type = it->symlink_status(ignored).type();
+        if (type == fs::file_type::symlink)
+            snapshot.insert(name, "<link>" + QByteArray::fromStdString(fs::read_symlink(it->path(), ignored).string()));
+        else if (type == fs::file_type::directory)
+            snapshot.insert(name, "<dir>");
+        else if (std::ifstream file(it->path(), std::ios::binary); file)
+            snapshot.insert(name, QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(file), {})));
+        else
+            snapshot.insert(name, "<unreadable>");
+    }
     return snapshot;
+}
+
+void expectEverySeedPasses(const QString &corpus, qsizetype atLeast, int (*harness)(const uint8_t *data, size_t size))
+{
+    const QDir folder(corpus);
+    const QStringList seeds = folder.entryList(QDir::Files, QDir::Name);
+    ASSERT_GE(seeds.size(), atLeast) << corpus.toStdString();
+    for (const QString &seed : seeds) {
+        SCOPED_TRACE(seed.toStdString());
+        const QByteArray bytes = readBytes(folder.filePath(seed));
+        EXPECT_EQ(harness(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())), 0);
+    }
 }
 
 QByteArray grpBytes(const QList<std::pair<QByteArray, QByteArray>> &members)

@@ -23,6 +23,10 @@ QByteArray checksum(const QString &path);
 using Snapshot = QMap<QByteArray, QByteArray>;
 Snapshot snapshotOf(const QString &folder);
 
+/// Runs a fuzz harness on each seed of its corpus, which holds at least atLeast of them: the
+/// checks it aborts on keep holding in every test run, not only in fuzzing sessions.
+void expectEverySeedPasses(const QString &corpus, qsizetype atLeast, int (*harness)(const uint8_t *data, size_t size));
+
 /// A group file's bytes with the given members, names and contents.
 QByteArray grpBytes(const QList<std::pair<QByteArray, QByteArray>> &members);
 /// A group file's bytes with members of the given names, each holding its name.
