@@ -9,6 +9,7 @@
 // unfinished install is left.
 
 #include "tests/installer/installertesting.h"
+#include "tests/support/killloop.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/testfiles.h"
 
@@ -21,11 +22,8 @@
 #include "store/sqlitesettingsstore.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QThread>
 
 #include <cstdio>
 
@@ -35,27 +33,6 @@ using namespace ostrel;
 namespace {
 
 const QString kName = u"Crash TC"_s;
-
-// Starts the installer, waits for its "go", and kills it after delayUs (or lets it end when
-// delayUs is negative). Returns how long it ran after "go", in microseconds, or -1.
-qint64 runAndKill(const QString &program, const QStringList &args, qint64 delayUs)
-{
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(program, args);
-    if (!child.waitForReadyRead(30000)) {
-        std::fprintf(stderr, "the installer did not start: %s\n", qPrintable(child.errorString()));
-        return -1;
-    }
-    QElapsedTimer timer;
-    timer.start();
-    if (delayUs >= 0) {
-        QThread::usleep(quint64(delayUs));
-        child.kill();
-    }
-    child.waitForFinished(-1);
-    return timer.nsecsElapsed() / 1000;
-}
 
 // Sixty files over a few folders, a group, cons and a read-me: an install takes long enough
 // for kills to land inside the unpacking, the flushing and the renaming alike.
@@ -82,14 +59,7 @@ QList<test::TestEntry> crashArchiveEntries()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const auto option = [&](const QString &name, const QString &fallback) {
-        const qsizetype at = args.indexOf(name);
-        return at > 0 && at + 1 < args.size() ? args[at + 1] : fallback;
-    };
-    const int kills = option(u"--kills"_s, u"200"_s).toInt();
-    const quint32 seed = option(u"--seed"_s, QString::number(QRandomGenerator::system()->generate())).toUInt();
-    const QString applier = option(u"--applier"_s, QCoreApplication::applicationDirPath() + u"/install_crash_apply"_s);
+    const auto [kills, seed, applier] = test::killLoopOptions(app.arguments(), u"--applier"_s, u"install_crash_apply"_s);
 
     const test::Sandbox root;
     const QString archive = test::writeArchive(root.file(u"downloads"_s), u"crash.zip"_s, test::ArchiveFormat::Zip, crashArchiveEntries());
@@ -117,7 +87,7 @@ int main(int argc, char **argv)
     };
 
     // A whole install, unkilled: how long it takes, and what a complete TC folder holds.
-    const qint64 installUs = runAndKill(applier, applyArgs, -1);
+    const qint64 installUs = test::runAndKill(applier, applyArgs, -1);
     if (installUs < 0 || !QFile::exists(folder + u"/CRASH.GRP"_s))
         return 2;
     test::Snapshot complete = test::snapshotOf(folder);
@@ -128,7 +98,7 @@ int main(int argc, char **argv)
 
     int halfInstalled = 0, missing = 0, outsideFiles = 0, finished = 0, leftovers = 0;
     for (int kill = 0; kill < kills; ++kill) {
-        if (runAndKill(applier, applyArgs, random.bounded(installUs * 5 / 4 + 1)) < 0)
+        if (test::runAndKill(applier, applyArgs, random.bounded(installUs * 5 / 4 + 1)) < 0)
             return 2;
 
         // The next start: the clean-up, then the store as the control reads it.

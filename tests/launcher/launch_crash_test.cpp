@@ -12,6 +12,7 @@
 // and missing directory was refused as it should be.
 
 #include "tests/launcher/crashscenario.h"
+#include "tests/support/killloop.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/testfiles.h"
 
@@ -20,53 +21,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QThread>
 
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 
-namespace {
-
-// Starts the applier, waits for its "go", and kills it after delayUs (or lets it end when
-// delayUs is negative). Returns how long it ran after "go", in microseconds, or -1.
-qint64 runAndKill(const QString &program, const QStringList &args, qint64 delayUs)
-{
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(program, args);
-    if (!child.waitForReadyRead(30000)) {
-        std::fprintf(stderr, "the applier did not start: %s\n", qPrintable(child.errorString()));
-        return -1;
-    }
-    QElapsedTimer timer;
-    timer.start();
-    if (delayUs >= 0) {
-        QThread::usleep(quint64(delayUs));
-        child.kill(); // SIGKILL
-    }
-    child.waitForFinished(-1);
-    return timer.nsecsElapsed() / 1000;
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const auto option = [&](const QString &name, const QString &fallback) {
-        const qsizetype at = args.indexOf(name);
-        return at > 0 && at + 1 < args.size() ? args[at + 1] : fallback;
-    };
-    const int kills = option(u"--kills"_s, u"200"_s).toInt();
-    const quint32 seed = option(u"--seed"_s, QString::number(QRandomGenerator::system()->generate())).toUInt();
-    const QString applier = option(u"--applier"_s, QCoreApplication::applicationDirPath() + u"/launch_crash_apply"_s);
+    const auto [kills, seed, applier] = test::killLoopOptions(app.arguments(), u"--applier"_s, u"launch_crash_apply"_s);
 
     const test::Sandbox root; // never the player's own trash: the applier inherits it
     const QString gameDir = root.file(u"game dir"_s);
@@ -86,8 +52,8 @@ int main(int argc, char **argv)
 
     // How long a whole apply and a whole restore take, so the kills spread over them.
     freshGameDir();
-    const qint64 applyUs = runAndKill(applier, {u"apply"_s, gameDir, tcDir, stateDir}, -1);
-    const qint64 restoreUs = runAndKill(applier, {u"restore"_s, stateDir}, -1);
+    const qint64 applyUs = test::runAndKill(applier, {u"apply"_s, gameDir, tcDir, stateDir}, -1);
+    const qint64 restoreUs = test::runAndKill(applier, {u"restore"_s, stateDir}, -1);
     if (applyUs < 0 || restoreUs < 0)
         return 2;
     std::printf("an apply takes %lld us, a restore %lld us\n", applyUs, restoreUs);
@@ -95,11 +61,11 @@ int main(int argc, char **argv)
     int lost = 0, leftOver = 0, trashed = 0, restoresKilled = 0, damaged = 0, movedAway = 0, mishandled = 0;
     for (int kill = 0; kill < kills; ++kill) {
         const test::Snapshot before = freshGameDir();
-        if (runAndKill(applier, {u"apply"_s, gameDir, tcDir, stateDir}, random.bounded(applyUs * 5 / 4 + 1)) < 0)
+        if (test::runAndKill(applier, {u"apply"_s, gameDir, tcDir, stateDir}, random.bounded(applyUs * 5 / 4 + 1)) < 0)
             return 2;
         if (random.bounded(2) == 0 && QFile::exists(stateDir + u"/launch.journal"_s)) {
             ++restoresKilled;
-            if (runAndKill(applier, {u"restore"_s, stateDir}, random.bounded(restoreUs * 5 / 4 + 1)) < 0)
+            if (test::runAndKill(applier, {u"restore"_s, stateDir}, random.bounded(restoreUs * 5 / 4 + 1)) < 0)
                 return 2;
         }
         const QString journalPath = stateDir + u"/launch.journal"_s;

@@ -6,6 +6,7 @@
 // Prints "N kills, D damaged" and exits with 0 only when nothing was damaged.
 
 #include "taggedsave.h"
+#include "tests/support/killloop.h"
 #include "tests/support/sandbox.h"
 
 #include "store/sqlitesettingsstore.h"
@@ -48,14 +49,7 @@ QString integrityOf(const QString &path)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const auto option = [&](const QString &name, const QString &fallback) {
-        const qsizetype at = args.indexOf(name);
-        return at > 0 && at + 1 < args.size() ? args[at + 1] : fallback;
-    };
-    const int kills = option(u"--kills"_s, u"200"_s).toInt();
-    const quint32 seed = option(u"--seed"_s, QString::number(QRandomGenerator::system()->generate())).toUInt();
-    const QString writerPath = option(u"--writer"_s, QCoreApplication::applicationDirPath() + u"/store_writer"_s);
+    const auto [kills, seed, writerPath] = test::killLoopOptions(app.arguments(), u"--writer"_s, u"store_writer"_s);
     const test::Sandbox folder; // never the user's own store
     const QString storePath = folder.file(u"settings.sqlite3"_s);
     QRandomGenerator random(seed);
