@@ -2,6 +2,8 @@
 
 #include "hosttesting.h"
 
+#include "tests/support/crcfile.h"
+
 #include <store/definitionstore.h>
 #include <store/settingsstore.h>
 #include <store/sqlitesettingsstore.h>
@@ -196,11 +198,12 @@ TEST(QuillonCommandLine, DryRunAndAnUnansweredQuestionChangeNothing)
     EXPECT_TRUE(unasked.err.contains(u"--yes"_s)) << shown(unasked);
     EXPECT_EQ(snapshotOf(scene.path()), before);
 
-    // The size of the 1.5 Atomic Edition's group (a sparse file): the plan names both versions.
-    QFile mainGroup(scene.gameDir + u"/DUKE3D.GRP"_s);
-    ASSERT_TRUE(mainGroup.resize(44356548));
+    // The 1.5 Atomic Edition's group: the plan names the game and both versions.
+    ASSERT_TRUE(writeFileWithCrc(scene.gameDir + u"/DUKE3D.GRP"_s, 44356548, 0xFD3DCFF1));
     const Outcome mismatch = quillon(scene, {u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
-    EXPECT_TRUE(mismatch.out.contains(u"This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5, so the TC may not run."_s))
+    EXPECT_TRUE(mismatch.out.contains(u"Game: Duke Nukem 3D 1.5 Atomic Edition (CRC FD3DCFF1)\n"_s)
+                && mismatch.out.contains(u"This TC is made for Duke Nukem 3D 1.3D, and the game directory holds Duke Nukem 3D "
+                                         "1.5 Atomic Edition."_s))
         << shown(mismatch);
 }
 

@@ -24,9 +24,12 @@ namespace ostrel::test {
 
 LaunchScene::LaunchScene()
 {
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
+    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
         m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt});
     }
+    // The panel looks for the game in the home's Steam and GOG folders: the scene's, never the user's.
+    QDir().mkpath(home());
+    qputenv("HOME", QFile::encodeName(home()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(path() + u"/config"_s));
     qputenv("XDG_DATA_HOME", QFile::encodeName(path() + u"/data"_s));
     qputenv("XDG_STATE_HOME", QFile::encodeName(path() + u"/state"_s));

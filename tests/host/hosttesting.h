@@ -20,7 +20,7 @@ class QProcess;
 
 namespace ostrel::test {
 
-/// A temporary folder that XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_STATE_HOME point into for
+/// A temporary folder that HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_STATE_HOME point into for
 /// its lifetime, with a game directory and a TC whose folder and group file names hold what
 /// a shell would mangle (spaces, quotes, $( ), a newline), and a store file that holds it.
 ///
@@ -33,6 +33,7 @@ public:
     ~LaunchScene();
 
     QString path() const { return m_dir.path(); }
+    QString home() const { return path() + QStringLiteral("/home"); }
     QString storePath() const { return path() + QStringLiteral("/config/ostrel/settings.sqlite3"); }
     QString stateDir() const { return path() + QStringLiteral("/state/quillon"); }
     QString recordPath() const { return path() + QStringLiteral("/record"); }
