@@ -58,6 +58,15 @@ const QList<OptionSpec> &optionSpecs()
          "clean-up plan and the exact command, ask \"Apply? [y/N]\", clean up the game directory, run the game, wait "
          "for it, give the game directory back and print where the game's log is. Ctrl+C, SIGTERM or closing the "
          "terminal while the game runs ends the game and gives the directory back."_s},
+        {OptionSpec::WithoutWindow, {u"find-games"_s}, {},
+         u"Print the installs of Duke Nukem 3D found in every Steam library of the native and the Flatpak Steam, "
+         "in GOG installs, in the folders added in the launcher's panel and in its game directory, one a line: "
+         "the folder, the release, the main group's CRC-32 and where it was found, separated by tabs. A folder is "
+         "written as --list writes a name."_s},
+        {OptionSpec::WithoutWindow, {u"create-shortcut"_s}, u"NAME"_s,
+         u"Write a desktop entry titled NAME into the applications folder ($XDG_DATA_HOME/applications) that runs "
+         "quillon --launch NAME --window: the launcher window opens with the stored TC NAME chosen and begins its "
+         "launch, with the preview and any question. An earlier shortcut of the TC is replaced."_s},
         {OptionSpec::WithoutWindow, {u"restore"_s}, {},
          u"Give back a game directory left changed by a launch that did not finish (a crash, --no-restore)."_s},
         {OptionSpec::WithoutWindow, {u"v"_s, u"version"_s}, {}, u"Print the version."_s},
@@ -65,9 +74,14 @@ const QList<OptionSpec> &optionSpecs()
         {OptionSpec::WithLaunch, {u"dry-run"_s}, {}, u"Print the plan and the command; change nothing."_s},
         {OptionSpec::WithLaunch, {u"y"_s, u"yes"_s}, {},
          u"Apply without asking. Without it, Quillon asks on a terminal and refuses when standard input is not one. "
-         "Deleting files for good (when the game directory has no trash) is never agreed by --yes."_s},
+         "Two questions are never answered by --yes: launching a TC made for another version of the game than the "
+         "one installed, and deleting files for good (when the game directory has no trash); without a terminal "
+         "the launch is refused."_s},
         {OptionSpec::WithLaunch, {u"no-restore"_s}, {},
          u"Leave the game directory as the game left it (quillon --restore gives it back later)."_s},
+        {OptionSpec::WithLaunch, {u"window"_s}, {},
+         u"Launch in the launcher window: the TC is chosen there and its launch begins as if Launch were clicked, "
+         "with the panel's settings. Only --store goes with it."_s},
         {OptionSpec::WithLaunch, {u"game-dir"_s}, u"DIR"_s, u"For this run: the game directory."_s},
         {OptionSpec::WithLaunch, {u"engine"_s}, u"KIND"_s, u"For this run: eduke32, raze, dosbox or custom."_s},
         {OptionSpec::WithLaunch, {u"program"_s}, u"PATH"_s,
@@ -123,7 +137,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                              restore = option(u"restore"_s), dryRun = option(u"dry-run"_s), yes = option(u"yes"_s),
                              noRestore = option(u"no-restore"_s), gameDir = option(u"game-dir"_s),
                              engine = option(u"engine"_s), program = option(u"program"_s),
-                             argumentTemplate = option(u"arguments"_s);
+                             argumentTemplate = option(u"arguments"_s), findGames = option(u"find-games"_s),
+                             createShortcut = option(u"create-shortcut"_s), window = option(u"window"_s);
     const auto wrong = [&](const QString &why) {
         line.error = why;
         return line;
@@ -136,19 +151,21 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.mode = Mode::Help;
         return line;
     }
-    for (const QCommandLineOption &once : {store, quitAfter, launch, gameDir, engine, program, argumentTemplate}) {
+    for (const QCommandLineOption &once : {store, quitAfter, launch, gameDir, engine, program, argumentTemplate, createShortcut}) {
         if (parser.values(once).size() > 1)
             return wrong(u"--%1 is given more than once."_s.arg(once.names().constLast()));
     }
 
-    const int modes = int(parser.isSet(version)) + int(parser.isSet(list)) + int(parser.isSet(launch)) + int(parser.isSet(restore));
+    const int modes = int(parser.isSet(version)) + int(parser.isSet(list)) + int(parser.isSet(launch)) + int(parser.isSet(restore))
+        + int(parser.isSet(findGames)) + int(parser.isSet(createShortcut));
     if (modes > 1)
-        return wrong(u"give only one of --version, --list, --launch and --restore."_s);
+        return wrong(u"give only one of --version, --list, --launch, --restore, --find-games and --create-shortcut."_s);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return wrong(u"give at most one TC script file."_s);
     if (modes == 1 && !files.isEmpty())
-        return wrong(u"a TC script file cannot be combined with --version, --list, --launch or --restore."_s);
+        return wrong(u"a TC script file cannot be combined with --version, --list, --launch, --restore, --find-games or "
+                     "--create-shortcut."_s);
 
     if (parser.isSet(version))
         line.mode = Mode::Version;
@@ -158,19 +175,34 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.mode = Mode::Launch;
     else if (parser.isSet(restore))
         line.mode = Mode::Restore;
+    else if (parser.isSet(findGames))
+        line.mode = Mode::FindGames;
+    else if (parser.isSet(createShortcut))
+        line.mode = Mode::CreateShortcut;
     else if (!files.isEmpty())
         line.mode = Mode::Script;
 
     line.storePath = parser.value(store);
     if (!files.isEmpty())
         line.scriptFile = files.constFirst();
-    line.tcName = parser.value(launch);
+    line.tcName = line.mode == Mode::CreateShortcut ? parser.value(createShortcut) : parser.value(launch);
     if (line.mode == Mode::Launch && line.tcName.isEmpty())
         return wrong(u"--launch needs the name of a TC."_s);
+    if (line.mode == Mode::CreateShortcut && line.tcName.isEmpty())
+        return wrong(u"--create-shortcut needs the name of a TC."_s);
 
-    for (const QCommandLineOption &launchOnly : {dryRun, yes, noRestore, gameDir, engine, program, argumentTemplate}) {
+    for (const QCommandLineOption &launchOnly : {dryRun, yes, noRestore, gameDir, engine, program, argumentTemplate, window}) {
         if (parser.isSet(launchOnly) && line.mode != Mode::Launch)
             return wrong(u"--%1 goes with --launch."_s.arg(launchOnly.names().constLast()));
+    }
+    if (parser.isSet(window)) {
+        // The window's launch is the panel's: its settings, its questions, its give-back.
+        for (const QCommandLineOption &consoleOnly : {dryRun, yes, noRestore, gameDir, engine, program, argumentTemplate}) {
+            if (parser.isSet(consoleOnly))
+                return wrong(u"--%1 does not go with --window, which launches with the panel's settings."_s.arg(
+                    consoleOnly.names().constLast()));
+        }
+        line.mode = Mode::Window;
     }
     line.dryRun = parser.isSet(dryRun);
     line.yes = parser.isSet(yes);

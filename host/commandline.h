@@ -22,13 +22,15 @@ struct CommandLine {
         List,    ///< the stored TC names
         Launch,  ///< launch one TC without a window
         Restore, ///< finish restoring a game directory left by an earlier launch
+        FindGames,      ///< the installs of the game found
+        CreateShortcut, ///< a desktop entry that launches one TC
     };
 
     Mode mode = Mode::Window;
     QString error;     ///< the command line is wrong, in words for the user (exit status 2)
     QString storePath; ///< empty: the per-user store
     QString scriptFile;
-    QString tcName;
+    QString tcName;    ///< --launch and --create-shortcut; in the window with --launch --window
     bool dryRun = false;
     bool yes = false;
     bool noRestore = false;

@@ -111,6 +111,10 @@ int ConsoleRun::exec()
         return launch();
     case CommandLine::Mode::Restore:
         return restore();
+    case CommandLine::Mode::FindGames:
+        return findGames();
+    case CommandLine::Mode::CreateShortcut:
+        return createShortcut();
     case CommandLine::Mode::Window:
     case CommandLine::Mode::Script:
         break;
@@ -152,6 +156,16 @@ QString listedName(const QString &name)
 }
 
 } // namespace
+
+void ConsoleRun::out(const QString &text)
+{
+    ostrel::out(text);
+}
+
+QString ConsoleRun::oneLine(const QString &text)
+{
+    return listedName(text);
+}
 
 // Checked once, before anything is read: a store that another program holds is waited for
 // once, not at every read, and a store that cannot be read is one message.
@@ -241,8 +255,20 @@ int ConsoleRun::launch()
 // exit status.
 int ConsoleRun::askBeforeLaunching(const PreparedLaunch &prepared, bool onlyForGood) const
 {
-    if (!prepared.version.matches)
-        say(u"warning: %1"_s.arg(versionMismatchText(prepared)));
+    if (prepared.version.fit == VersionFit::AskFirst) {
+        // A TC that may break on this game does not start unseen from a script: --yes does not
+        // agree to it, only the player on a terminal.
+        say(versionQuestionText(prepared));
+        if (!onTerminal()) {
+            say(u"refused: a TC made for another version of the game is launched only when agreed on a terminal; "
+                "nothing was changed."_s);
+            return kExitRefused;
+        }
+        if (!agrees(u"Launch it anyway?"_s)) {
+            say(u"nothing was changed."_s);
+            return kExitRefused;
+        }
+    }
     if (onlyForGood) {
         // Files that cannot come back need the player's own word; --yes does not give it.
         say(u"%1 The files listed under \"Deleted for good\" cannot be recovered."_s.arg(prepared.trashUnavailableReason));

@@ -8,8 +8,8 @@ class SqliteSettingsStore;
 struct LaunchOutcome;
 struct PreparedLaunch;
 
-/// The modes of quillon without a window: help, version, the stored names, a launch and a
-/// restore, on standard output (what was asked for) and standard error ("quillon: ...").
+/// The modes of quillon without a window: help, version, the stored names, a launch, a
+/// restore, the installs of the game and a TC's desktop shortcut, on standard output (what was asked for) and standard error ("quillon: ...").
 /// Needs a QCoreApplication, never a display.
 class ConsoleRun
 {
@@ -21,6 +21,11 @@ public:
 
     /// Writes a message to standard error, each of its lines as "quillon: LINE".
     static void say(const QString &text);
+    /// Writes text to standard output as it is.
+    static void out(const QString &text);
+    /// text on one line whatever it holds (a backslash as \\, a line break as \n, a tab as \t,
+    /// other control characters as \xHH), as printf's %b reads it back.
+    static QString oneLine(const QString &text);
 
 private:
     bool storeReadable(const SqliteSettingsStore &store) const;
@@ -29,6 +34,9 @@ private:
     int askBeforeLaunching(const PreparedLaunch &prepared, bool onlyForGood) const;
     int reportOutcome(const LaunchOutcome &outcome, int signal) const;
     int restore();
+    // The game's installs and the TCs' shortcuts (consolerun_games.cpp)
+    int findGames();
+    int createShortcut();
 
     CommandLine m_line;
 };

@@ -14,6 +14,7 @@ enum ExitStatus {
     kExitRefused = 5,
     kExitEngineNotStarted = 6,
     kExitNotRestored = 7,
+    kExitNotWritten = 8,
     /// Plus the signal's number, as a shell counts it.
     kExitInterrupted = 128,
 };
@@ -32,9 +33,11 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {u"3", u"the settings store cannot be read, or the one --store names does not exist"},
     {u"4", u"no such TC, or the name is ambiguous"},
     {u"5", u"the launch was refused (the game directory, the group file, files gone, an unknown clean-up "
-           u"preference, an earlier launch not given back, ...) or declined"},
+           u"preference, an earlier launch not given back, the shareware game, a TC made for another version "
+           u"without a terminal to ask, ...) or declined"},
     {u"6", u"the engine is not installed or could not be started"},
     {u"7", u"a game directory could not be fully given back (what was not is printed)"},
+    {u"8", u"the desktop shortcut could not be made or written"},
     {u"128 + N", u"interrupted by signal N while the game ran (130: Ctrl+C, 143: SIGTERM, 129: the terminal "
                  u"closed); the game was ended and the directory given back"},
 };

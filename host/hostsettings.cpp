@@ -4,6 +4,9 @@
 
 #include <store/settingsstore.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 using namespace Qt::StringLiterals;
 
 namespace ostrel {
@@ -14,6 +17,7 @@ const QString kApp = kApplication.toString();
 // The host's own section: the control owns "DefinedTCs" and "TCSettings".
 const QString kSection = kHostName.toString();
 const QString kGameDir = u"Game Directory"_s;
+const QString kAddedGameFolders = u"Added Game Folders"_s;
 const QString kEngine = u"Engine"_s;
 const QString kProgram = u"Engine Program"_s;
 const QString kArguments = u"Engine Arguments"_s;
@@ -32,6 +36,22 @@ bool flagOf(const QString &stored, bool fallback)
     if (stored == u"0"_s)
         return false;
     return fallback;
+}
+
+// A JSON array of strings: a path may hold any character a separator could be.
+QString folderList(const QStringList &folders)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(folders)).toJson(QJsonDocument::Compact));
+}
+
+QStringList foldersOf(const QString &stored)
+{
+    QStringList folders;
+    for (const QJsonValue &value : QJsonDocument::fromJson(stored.toUtf8()).array()) {
+        if (value.isString() && !value.toString().isEmpty())
+            folders << value.toString();
+    }
+    return folders;
 }
 
 } // namespace
@@ -67,6 +87,7 @@ HostSettings HostSettings::read(const SettingsStore &store)
         return store.GetSetting(kApp, kSection, key, fallback);
     };
     settings.gameDir = get(kGameDir, settings.gameDir);
+    settings.addedGameFolders = foldersOf(get(kAddedGameFolders, {}));
     settings.engine = engineKindFromName(get(kEngine, {})).value_or(settings.engine);
     settings.program = get(kProgram, settings.program);
     settings.argumentTemplate = get(kArguments, settings.argumentTemplate);
@@ -83,6 +104,7 @@ bool HostSettings::write(SettingsStore &store, QString *error) const
                 store.SaveSetting(kApp, kSection, key, value);
             };
             set(kGameDir, gameDir);
+            set(kAddedGameFolders, folderList(addedGameFolders));
             set(kEngine, engineKindName(engine));
             set(kProgram, program);
             set(kArguments, argumentTemplate);
@@ -106,6 +128,15 @@ LaunchSetup HostSettings::launchSetup() const
     setup.engine.argumentTemplate = argumentTemplate;
     setup.engine.preferFlatpak = preferFlatpak;
     return setup;
+}
+
+GameSearchPlaces HostSettings::gameSearchPlaces() const
+{
+    GameSearchPlaces places = GameSearchPlaces::fromEnvironment();
+    places.addedFolders = addedGameFolders;
+    if (!gameDir.isEmpty())
+        places.addedFolders << gameDir;
+    return places;
 }
 
 } // namespace ostrel

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <launcher/gamefinder.h>
 #include <launcher/launchpolicy.h>
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -15,6 +17,7 @@ class SettingsStore;
 /// definitions and the clean-up preference that the control owns.
 struct HostSettings {
     QString gameDir;
+    QStringList addedGameFolders; ///< chosen with "Other folder…", searched besides Steam and GOG
     EngineKind engine = EngineKind::EDuke32;
     QString program;           ///< empty: the preset's program on PATH, or its Flatpak app
     QString argumentTemplate = QStringLiteral("-g {group} [-x {con}]");
@@ -29,6 +32,9 @@ struct HostSettings {
 
     /// The game directory and the engine as the launcher takes them.
     LaunchSetup launchSetup() const;
+    /// Where to look for the game: Steam and GOG in the environment's home, the added folders
+    /// and the chosen game directory, so that the choice is listed with its release.
+    GameSearchPlaces gameSearchPlaces() const;
 
     friend bool operator==(const HostSettings &, const HostSettings &) = default;
 };

@@ -2,7 +2,10 @@
 
 #include <store/appnames.h>
 
+#include "host/gamedirchooser.h"
 #include "host/pathdialogs.h"
+
+#include <launcher/maingroupcache.h>
 
 #include <platform/formshower.h>
 #include <platform/messageboxes.h>
@@ -28,6 +31,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace ostrel {
@@ -48,6 +53,7 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     , m_services(services)
     , m_pathDialogs(std::move(pathDialogs))
     , m_launcher(new Launcher(*m_services.store, m_trash, stateDir, this))
+    , cboGameDir(new GameDirChooser(MainGroupCache::fileIn(stateDir)))
 {
     createWidgets();
     m_saved = HostSettings::read(*m_services.store);
@@ -59,9 +65,11 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     connect(lstTCs->verticalScrollBar(), &QScrollBar::valueChanged, this, &LauncherPanel::markVisibleItems);
     lstTCs->installEventFilter(this);
     lstTCs->viewport()->installEventFilter(this);
-    connect(cmdGameDir, &QToolButton::clicked, this, &LauncherPanel::chooseGameDir);
+    connect(cboGameDir, &GameDirChooser::folderChosen, this, &LauncherPanel::keepChosenGameDir);
+    connect(cboGameDir, &GameDirChooser::otherFolderRequested, this, &LauncherPanel::chooseOtherGameDir);
+    connect(cmdShortcut, &QPushButton::clicked, this, &LauncherPanel::createShortcut);
     connect(cmdProgram, &QToolButton::clicked, this, &LauncherPanel::chooseProgram);
-    for (QLineEdit *field : {txtGameDir, txtProgram, txtArguments})
+    for (QLineEdit *field : {txtProgram, txtArguments})
         connect(field, &QLineEdit::editingFinished, this, &LauncherPanel::saveSettings);
     connect(cboEngine, &QComboBox::activated, this, [this] {
         updateControls();
@@ -104,14 +112,12 @@ void LauncherPanel::createWidgets()
     lstTCs->setIconSize(QSize(smallIcon, smallIcon));
     lblCount = new QLabel;
     lblCount->setObjectName(u"lblCount"_s);
+    cmdShortcut = new QPushButton(u"Create &shortcut"_s);
+    cmdShortcut->setObjectName(u"cmdShortcut"_s);
+    cmdShortcut->setToolTip(u"Put the chosen TC in the desktop's application menu: it opens Quillon with the TC chosen "
+                            "and begins its launch"_s);
 
-    txtGameDir = new QLineEdit;
-    txtGameDir->setObjectName(u"txtGameDir"_s);
-    txtGameDir->setPlaceholderText(u"The folder that holds DUKE3D.GRP"_s);
-    cmdGameDir = new QToolButton;
-    cmdGameDir->setObjectName(u"cmdGameDir"_s);
-    cmdGameDir->setText(u"..."_s);
-    cmdGameDir->setToolTip(u"Choose the game directory"_s);
+    cboGameDir->setObjectName(u"cboGameDir"_s);
     cboEngine = new QComboBox;
     cboEngine->setObjectName(u"cboEngine"_s);
     for (EngineKind kind : {EngineKind::EDuke32, EngineKind::Raze, EngineKind::DosBox, EngineKind::Custom})
@@ -168,11 +174,14 @@ void LauncherPanel::createWidgets()
     auto *tcColumn = new QVBoxLayout(tcs);
     tcColumn->addWidget(txtFilter);
     tcColumn->addWidget(lstTCs, 1);
-    tcColumn->addWidget(lblCount);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(lblCount, 1);
+    countRow->addWidget(cmdShortcut);
+    tcColumn->addLayout(countRow);
 
     auto *game = new QGroupBox(u"Game and engine"_s);
     auto *form = new QFormLayout(game);
-    form->addRow(labelFor(u"Game &directory:"_s, txtGameDir), withButton(txtGameDir, cmdGameDir));
+    form->addRow(labelFor(u"Game &directory:"_s, cboGameDir), cboGameDir);
     form->addRow(u"&Engine:"_s, cboEngine);
     form->addRow(labelFor(u"&Program:"_s, txtProgram), withButton(txtProgram, cmdProgram));
     form->addRow(u"&Arguments:"_s, txtArguments);
@@ -194,12 +203,13 @@ void LauncherPanel::createWidgets()
 
 void LauncherPanel::showSettings(const HostSettings &settings)
 {
-    txtGameDir->setText(settings.gameDir);
+    cboGameDir->setFolder(settings.gameDir);
+    m_addedGameFolders = settings.addedGameFolders;
     cboEngine->setCurrentIndex(cboEngine->findData(int(settings.engine)));
     txtProgram->setText(settings.program);
     txtArguments->setText(settings.argumentTemplate);
     // A long path shows its start, where the player recognises it.
-    for (QLineEdit *field : {txtGameDir, txtProgram, txtArguments})
+    for (QLineEdit *field : {txtProgram, txtArguments})
         field->setCursorPosition(0);
     const QSignalBlocker flatpak(chkFlatpak);
     const QSignalBlocker restore(chkRestore);
@@ -211,7 +221,8 @@ void LauncherPanel::showSettings(const HostSettings &settings)
 HostSettings LauncherPanel::shownSettings() const
 {
     HostSettings settings;
-    settings.gameDir = txtGameDir->text().trimmed();
+    settings.gameDir = cboGameDir->folder();
+    settings.addedGameFolders = m_addedGameFolders;
     settings.engine = EngineKind(cboEngine->currentData().toInt());
     settings.program = txtProgram->text().trimmed();
     settings.argumentTemplate = txtArguments->text();
@@ -306,16 +317,6 @@ void LauncherPanel::markVisibleItems()
     }
 }
 
-void LauncherPanel::chooseGameDir()
-{
-    const QString start = txtGameDir->text().isEmpty() ? QDir::homePath() : txtGameDir->text();
-    if (const auto folder = m_pathDialogs->chooseFolder(this, u"Game directory"_s, start)) {
-        txtGameDir->setText(QDir::toNativeSeparators(*folder));
-        txtGameDir->setCursorPosition(0);
-        saveSettings();
-    }
-}
-
 void LauncherPanel::chooseProgram()
 {
     const QString start = txtProgram->text().contains(u'/') ? QFileInfo(txtProgram->text()).absolutePath() : QDir::homePath();
@@ -334,6 +335,7 @@ void LauncherPanel::updateControls()
     chkFlatpak->setEnabled(!custom);
     const bool running = isRunning();
     cmdLaunch->setEnabled(!running && !lstTCs->selectedItems().isEmpty());
+    cmdShortcut->setEnabled(!lstTCs->selectedItems().isEmpty());
     cmdRestore->setEnabled(!running && m_launcher->pending().has_value());
     cmdShowLog->setEnabled(!m_launcher->lastLogPath().isEmpty());
 }
@@ -347,10 +349,16 @@ void LauncherPanel::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     markVisibleItems();
-    // Once the window is up, so the question has a window to belong to.
+    // Once the window is up, so the question has a window to belong to; a launch asked for on
+    // the command line after it, so that the answer counts.
     if (!m_pendingOffered) {
         m_pendingOffered = true;
-        QTimer::singleShot(0, this, &LauncherPanel::offerPendingRestore);
+        searchForGames();
+        QTimer::singleShot(0, this, [this] {
+            offerPendingRestore();
+            if (!m_launchWhenShown.isEmpty())
+                launchNamed(std::exchange(m_launchWhenShown, QString()));
+        });
     }
 }
 

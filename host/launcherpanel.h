@@ -23,11 +23,13 @@ class QToolButton;
 
 namespace ostrel {
 
+class GameDirChooser;
 class PathDialogs;
 
 /// The launcher beside the TC manager: the stored TCs (filtered, those whose group file is
-/// gone marked), the game directory and the engine, and the launch itself: the checks and
-/// questions, the preview, the running game, and the game directory given back.
+/// gone marked) and their desktop shortcuts, the game directory (a choice of the installs
+/// found) and the engine, and the launch itself: the checks and questions, the preview, the
+/// running game, and the game directory given back.
 ///
 /// Message boxes and the preview go through the platform services (messages, forms), the
 /// folder and program pickers through PathDialogs, so tests answer them.
@@ -44,6 +46,9 @@ public:
     void reloadTCNames();
     /// Whether a game runs.
     bool isRunning() const;
+    /// Chooses the stored TC tcName and begins its launch once the panel is shown, after the
+    /// question of a launch left to give back (quillon --launch NAME --window).
+    void launchWhenShown(const QString &tcName);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -57,7 +62,10 @@ private:
     void saveSettings();
     void applyFilter();
     void markVisibleItems();
-    void chooseGameDir();
+    void chooseOtherGameDir();
+    void searchForGames();
+    void keepChosenGameDir();
+    void createShortcut();
     void chooseProgram();
     void updateControls();
     void warn(const QString &text);
@@ -70,6 +78,7 @@ private:
     void offerPendingRestore();
     void followPending();
     void showLastLog();
+    void launchNamed(const QString &tcName);
     static QString restoreStatus(const RestoreReport &report);
     void warnOfRestore(const RestoreReport &report);
 
@@ -80,12 +89,14 @@ private:
     HostSettings m_saved;
     bool m_pendingOffered = false;
     bool m_waitingForEarlierGame = false; ///< the give-back is offered once that game has ended
+    QStringList m_addedGameFolders;
+    QString m_launchWhenShown;
 
     QLineEdit *txtFilter;
     QListWidget *lstTCs;
     QLabel *lblCount;
-    QLineEdit *txtGameDir;
-    QToolButton *cmdGameDir;
+    QPushButton *cmdShortcut;
+    GameDirChooser *cboGameDir;
     QComboBox *cboEngine;
     QLineEdit *txtProgram;
     QToolButton *cmdProgram;

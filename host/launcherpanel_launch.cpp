@@ -13,6 +13,7 @@
 #include <platform/messageboxes.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -31,8 +32,9 @@ constexpr int kTailLines = 40;
 // Every answer the player must give before anything changes; false when they decline.
 bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode)
 {
-    if (!launch.version.matches
-        && !m_services.messages->question(this, kHostName.toString(), versionMismatchText(launch) + u"\n\nLaunch it anyway?"_s, false))
+    if (launch.version.fit == VersionFit::AskFirst
+        && !m_services.messages->question(this, kHostName.toString(), versionQuestionText(launch) + u"\n\nLaunch it anyway?"_s,
+                                          false))
         return false;
     *mode = DeleteMode::ToTrash;
     if (launch.hasTrashSteps && !launch.trashAvailable) {
@@ -84,6 +86,29 @@ void LauncherPanel::launchSelected()
     }
     lblStatus->setText(u"Starting \"%1\"..."_s.arg(launch.prepared.label));
     updateControls();
+}
+
+void LauncherPanel::launchWhenShown(const QString &tcName)
+{
+    m_launchWhenShown = tcName;
+}
+
+// As the player would: the TC chosen in the list (the filter cleared, should it hide it), then
+// Launch.
+void LauncherPanel::launchNamed(const QString &tcName)
+{
+    txtFilter->clear();
+    QList<QListWidgetItem *> items = lstTCs->findItems(tcName, Qt::MatchExactly);
+    if (items.isEmpty())
+        items = lstTCs->findItems(tcName, Qt::MatchFixedString);
+    if (items.size() != 1) {
+        // The launcher tells a name that is not stored from one stored twice.
+        warn(m_launcher->prepare(tcName, shownSettings().launchSetup()).message);
+        return;
+    }
+    lstTCs->setCurrentItem(items.constFirst());
+    lstTCs->scrollToItem(items.constFirst());
+    launchSelected();
 }
 
 void LauncherPanel::showOutcome(const LaunchOutcome &outcome)

@@ -4,6 +4,7 @@
 #include "host/consolerun.h"
 #include "host/exitstatus.h"
 #include "host/hostwindow.h"
+#include "host/launcherpanel.h"
 
 #include "platform/platformservices.h"
 #include "form/scriptviewer.h"
@@ -85,6 +86,8 @@ int main(int argc, char **argv)
     }
 
     HostWindow window(services);
+    if (!line.tcName.isEmpty())
+        window.launcher()->launchWhenShown(line.tcName);
     window.show();
     return app.exec();
 }

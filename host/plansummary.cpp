@@ -8,17 +8,13 @@ namespace ostrel {
 
 namespace {
 
-QString versionName(GameVersion version)
+QString installedGameText(const MainGroupIdentity &installed)
 {
-    switch (version) {
-    case GameVersion::V13D:
-        return u"1.3D"_s;
-    case GameVersion::V14Or15:
-        return u"1.4/1.5"_s;
-    case GameVersion::Unknown:
-        break;
-    }
-    return u"of an unknown version"_s;
+    if (!installed.ok())
+        return u"not identified: %1"_s.arg(installed.error);
+    if (installed.edition == GameEdition::Unknown)
+        return describeMainGroup(installed);
+    return u"Duke Nukem 3D %1 (CRC %2)"_s.arg(gameEditionName(installed.edition), crcText(installed.crc));
 }
 
 } // namespace
@@ -45,17 +41,18 @@ PlanSummary PlanSummary::of(const PreparedLaunch &launch, DeleteMode mode)
     for (const LeftAlone &left : launch.plan.leftAlone)
         summary.leftAlone << left.name + u": "_s + left.reason;
     summary.command = launch.command.displayCommand();
-    if (!launch.version.matches)
-        summary.notes << versionMismatchText(launch);
-    else if (!launch.version.known && !launch.version.message.isEmpty())
-        summary.notes << launch.version.message;
+    summary.game = installedGameText(launch.installed);
+    if (launch.version.fit == VersionFit::AskFirst)
+        summary.notes << versionQuestionText(launch);
+    else if (!launch.version.warning.isEmpty())
+        summary.notes << launch.version.warning;
     summary.notes << launch.warnings << launch.command.notes;
     return summary;
 }
 
 QString PlanSummary::text() const
 {
-    QString out;
+    QString out = u"Game: "_s + game + u'\n';
     const auto part = [&](const QString &heading, const QStringList &lines) {
         out += heading + u":\n"_s;
         if (lines.isEmpty())
@@ -73,11 +70,10 @@ QString PlanSummary::text() const
     return out;
 }
 
-QString versionMismatchText(const PreparedLaunch &launch)
+QString versionQuestionText(const PreparedLaunch &launch)
 {
-    return u"%1 The game in %2 is %3, so the TC may not run."_s.arg(launch.version.message, launch.gameDir,
-                                                                     versionName(launch.installedVersion));
+    const VersionDecision &version = launch.version;
+    return version.warning.isEmpty() ? version.reason : version.reason + u' ' + version.warning;
 }
-
 
 } // namespace ostrel

@@ -16,6 +16,7 @@ struct PlanSummary {
     QStringList renamed;   ///< "NAME → NEW NAME"
     QStringList copiedIn;  ///< "NAME (from SOURCE)"
     QStringList leftAlone; ///< "NAME: why"
+    QString game;           ///< the installed game as identified: "Duke Nukem 3D 1.5 Atomic Edition (CRC ...)"
     QString deletedHeading; ///< "Deleted (to the trash)" or "Deleted for good ..."
     QString command;        ///< the exact command, for display and copying
     QStringList notes;      ///< the version check, warnings and the engine's notes
@@ -26,9 +27,8 @@ struct PlanSummary {
     QString text() const;
 };
 
-/// "This TC needs Duke Nukem 3D 1.3D. The game in DIR is 1.4/1.5, so the TC may not run.": a
-/// version that does not match, as the window asks and the command line warns.
-QString versionMismatchText(const PreparedLaunch &launch);
-
+/// Why the TC may not run on the installed game, and what to know of that game: what the
+/// window asks and the command line says before a launch the player must agree to.
+QString versionQuestionText(const PreparedLaunch &launch);
 
 } // namespace ostrel

@@ -69,6 +69,12 @@ PreviewDialog::PreviewDialog(const PreparedLaunch &launch, DeleteMode mode, QWid
     intro->setWordWrap(true);
     intro->setText(introText);
     column->addWidget(intro);
+    auto *game = new QLabel;
+    game->setObjectName(u"previewGame"_s);
+    game->setTextFormat(Qt::PlainText);
+    game->setWordWrap(true);
+    game->setText(u"The game there: "_s + summary.game);
+    column->addWidget(game);
 
     auto *grid = new QGridLayout;
     grid->addWidget(planPart(u"previewDeleted"_s, summary.deletedHeading, summary.deleted), 0, 0);

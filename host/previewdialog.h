@@ -10,7 +10,7 @@ namespace ostrel {
 
 struct PreparedLaunch;
 
-/// What a launch will do, before it does anything: the files the clean-up deletes, renames,
+/// What a launch will do, before it does anything: the game as identified, the files the clean-up deletes, renames,
 /// copies in and leaves alone (and why), the exact command with a "Copy" button, and what
 /// the player should know. "Launch" accepts, "Cancel" rejects; the dialog changes nothing.
 class PreviewDialog : public QDialog

@@ -1,6 +1,9 @@
 #include "launcher/desktopshortcut.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -102,7 +105,7 @@ DesktopShortcut refused(const QString &why)
 
 } // namespace
 
-DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program)
+DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program, const QStringList &extraArguments)
 {
     if (tcName.isEmpty())
         return refused(u"A TC without a name gets no shortcut."_s);
@@ -111,7 +114,12 @@ DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program
     if (program.isEmpty() || program.contains(u'=') || !isWritableText(program))
         return refused(u"The program \"%1\" cannot be named in a desktop entry."_s.arg(program));
 
-    const QString exec = execArgument(program, false) + u" --launch "_s + execArgument(tcName, true);
+    QString exec = execArgument(program, false) + u" --launch "_s + execArgument(tcName, true);
+    for (const QString &argument : extraArguments) {
+        if (!isWritableText(argument))
+            return refused(u"The argument \"%1\" cannot be written in a desktop entry."_s.arg(argument));
+        exec += u' ' + execArgument(argument, false);
+    }
     DesktopShortcut shortcut;
     shortcut.fileName = fileNameFor(tcName);
     shortcut.text = (u"[Desktop Entry]\n"
@@ -129,6 +137,34 @@ DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program
                        "Categories=Game;ActionGame;\n"_s)
                         .toUtf8();
     return shortcut;
+}
+
+QString userApplicationsFolder()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    // A relative XDG_DATA_HOME is ignored, as the desktops ignore it.
+    if (!QDir::isAbsolutePath(dataHome))
+        dataHome = QDir::homePath() + u"/.local/share"_s;
+    return dataHome + u"/applications"_s;
+}
+
+WrittenShortcut writeDesktopShortcut(const DesktopShortcut &shortcut, const QString &folder)
+{
+    WrittenShortcut written;
+    if (!shortcut.ok()) {
+        written.error = shortcut.error;
+        return written;
+    }
+    written.path = QDir(folder).filePath(shortcut.fileName);
+    if (!QDir().mkpath(folder)) {
+        written.error = u"The folder %1 cannot be made."_s.arg(folder);
+        return written;
+    }
+    written.replaced = QFileInfo::exists(written.path);
+    QSaveFile file(written.path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(shortcut.text) != shortcut.text.size() || !file.commit())
+        written.error = u"The shortcut %1 cannot be written: %2"_s.arg(written.path, file.errorString());
+    return written;
 }
 
 } // namespace ostrel

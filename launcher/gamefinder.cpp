@@ -38,21 +38,6 @@ QByteArray readCapped(const QString &path, qint64 cap, QString *error)
     return file.readAll();
 }
 
-// The main group in a folder, in whatever case its name has; empty when there is none. An
-// exact "DUKE3D.GRP" wins over other spellings when a folder holds several.
-QString mainGroupIn(const QString &folder)
-{
-    QStringList matches;
-    for (const QString &name : fileops::namesIn(folder)) {
-        if (name.compare(kMainGroup, Qt::CaseInsensitive) == 0 && QFileInfo(folder + u'/' + name).isFile())
-            matches.append(name);
-    }
-    if (matches.isEmpty())
-        return {};
-    std::sort(matches.begin(), matches.end());
-    return folder + u'/' + (matches.contains(kMainGroup) ? kMainGroup : matches.first());
-}
-
 class Search
 {
 public:
@@ -166,6 +151,20 @@ private:
 };
 
 } // namespace
+
+// An exact "DUKE3D.GRP" wins over other spellings when a folder holds several.
+QString mainGroupIn(const QString &folder)
+{
+    QStringList matches;
+    for (const QString &name : fileops::namesIn(folder)) {
+        if (name.compare(kMainGroup, Qt::CaseInsensitive) == 0 && QFileInfo(folder + u'/' + name).isFile())
+            matches.append(name);
+    }
+    if (matches.isEmpty())
+        return {};
+    std::sort(matches.begin(), matches.end());
+    return folder + u'/' + (matches.contains(kMainGroup) ? kMainGroup : matches.first());
+}
 
 QString installSourceName(InstallSource source)
 {

@@ -40,6 +40,9 @@ struct GameSearch {
     QStringList problems;        ///< what could not be read (a library list, a folder), for the player
 };
 
+/// The path of the main group (DUKE3D.GRP in any case) in folder; empty when it holds none.
+QString mainGroupIn(const QString &folder);
+
 /// Looks where players have Duke Nukem 3D: every library of the native and the Flatpak Steam
 /// (Megaton Edition's gameroot and the World Tour), GOG installs (in ~/GOG Games and those that
 /// a desktop entry names) and the added folders. A folder counts when it holds DUKE3D.GRP in

@@ -1,6 +1,7 @@
 #include "launcher/launcher.h"
 
 #include "launcher/fileops.h"
+#include "launcher/maingroupcache.h"
 #include "launcher/processinfo.h"
 #include "launcher/trash.h"
 
@@ -61,7 +62,7 @@ Launcher::~Launcher()
 
 StoredLaunch Launcher::prepare(const QString &tcName, const LaunchSetup &setup) const
 {
-    return prepareStoredLaunch(m_store, tcName, setup, m_pending, m_trash);
+    return prepareStoredLaunch(m_store, tcName, setup, m_pending, m_trash, MainGroupCache::fileIn(m_stateDir));
 }
 
 bool Launcher::isRunning() const

@@ -42,7 +42,7 @@ QString launchRefusedText(const QString &tcName, const QString &reason)
 }
 
 StoredLaunch prepareStoredLaunch(SettingsStore &store, const QString &tcName, const LaunchSetup &setup,
-                                 const std::optional<PendingJournal> &pending, Trash &trash)
+                                 const std::optional<PendingJournal> &pending, Trash &trash, const QString &mainGroupCache)
 {
     // An unreadable store reads as empty: say so rather than "no such TC".
     if (const QString problem = store.readProblem(); !problem.isEmpty())
@@ -84,6 +84,7 @@ StoredLaunch prepareStoredLaunch(SettingsStore &store, const QString &tcName, co
     request.gameDir = setup.gameDir;
     request.preference = preference;
     request.engine = setup.engine;
+    request.mainGroupCache = mainGroupCache;
     StoredLaunch launch;
     launch.prepared = prepareLaunch(request, trash);
     if (!launch.prepared.ok())

@@ -41,9 +41,11 @@ struct LaunchSetup {
 
 /// The road from a stored TC to a launch ready to preview, the same for every front: the store,
 /// the name, the clean-up preference, a launch not given back yet (pending), then
-/// prepareLaunch(). Changes nothing on disk or in the store.
+/// prepareLaunch(). Changes nothing on disk or in the store. mainGroupCache: where identified
+/// main groups are remembered; empty: the default.
 StoredLaunch prepareStoredLaunch(SettingsStore &store, const QString &tcName, const LaunchSetup &setup,
-                                 const std::optional<PendingJournal> &pending, Trash &trash);
+                                 const std::optional<PendingJournal> &pending, Trash &trash,
+                                 const QString &mainGroupCache = {});
 
 /// "The launch of "NAME" was refused. REASON": read on its own (a line among a script's output,
 /// a message box), a refusal names the TC and says that nothing was launched.

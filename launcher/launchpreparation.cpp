@@ -2,6 +2,7 @@
 
 #include "launcher/fileops.h"
 #include "launcher/grpfile.h"
+#include "launcher/maingroupcache.h"
 #include "launcher/trash.h"
 
 #include <QDir>
@@ -20,6 +21,27 @@ PreparedLaunch refused(const QString &why)
     PreparedLaunch launch;
     launch.error = why;
     return launch;
+}
+
+// Through the cache, so that a launch reads a main group only once for as long as it is
+// unchanged.
+MainGroupIdentity identifyInstalledGame(const QString &gameDir, const QList<DirectoryEntry> &listing,
+                                        const LaunchRequest &request)
+{
+    QString mainGroup;
+    for (const DirectoryEntry &entry : listing) {
+        if (entry.kind != EntryKind::File || entry.name.compare(request.mainGroup, Qt::CaseInsensitive) != 0)
+            continue;
+        // The exact name wins when the folder holds it in several cases, as the engines find it.
+        if (mainGroup.isEmpty() || entry.name == request.mainGroup)
+            mainGroup = entry.name;
+    }
+    if (mainGroup.isEmpty()) {
+        MainGroupIdentity none;
+        none.error = u"The game directory holds no %1."_s.arg(request.mainGroup);
+        return none;
+    }
+    return MainGroupCache(request.mainGroupCache).identify(gameDir + u'/' + mainGroup);
 }
 
 } // namespace
@@ -69,11 +91,10 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
     launch.gameDir = gameDir;
     launch.label = tc.name;
 
-    for (const DirectoryEntry &entry : listing) {
-        if (entry.kind == EntryKind::File && entry.name.compare(request.mainGroup, Qt::CaseInsensitive) == 0)
-            launch.installedVersion = gameVersionFromMainGroupSize(entry.size);
-    }
-    launch.version = checkGameVersion(tc.version, launch.installedVersion);
+    launch.installed = identifyInstalledGame(gameDir, listing, request);
+    launch.version = decideVersionFit(tc.version, launch.installed);
+    if (launch.version.fit == VersionFit::Refused)
+        return refused(launch.version.reason);
     if (!tc.textFile.isEmpty() && !QFileInfo(tc.textFile).isFile())
         launch.warnings << u"The TC's text file \"%1\" is missing."_s.arg(tc.textFile);
 

@@ -2,6 +2,8 @@
 
 #include "launcher/cleanupplan.h"
 #include "launcher/engine.h"
+#include "launcher/maingroup.h"
+#include "launcher/versionfit.h"
 
 #include "store/tcdefinition.h"
 
@@ -21,6 +23,8 @@ struct LaunchRequest {
     CleanupPreference preference = CleanupPreference::Rename;
     EngineSettings engine;
     QString saveRoot; ///< empty: $XDG_DATA_HOME/quillon/saves
+    /// Where identified main groups are remembered (see MainGroupCache); empty: the default.
+    QString mainGroupCache;
     QStringList flatpakAppFolders = defaultFlatpakAppFolders();
 };
 
@@ -40,8 +44,12 @@ struct PreparedLaunch {
     /// starts with DeleteMode::RemoveForGood only if they agree.
     bool trashAvailable = true;
     QString trashUnavailableReason;
-    GameVersion installedVersion = GameVersion::Unknown;
-    VersionCheck version; ///< warn "needs X" when !version.matches
+    /// The game directory's main group as identified by size and CRC-32; its error says why
+    /// it could not be (none there, unreadable).
+    MainGroupIdentity installed;
+    /// Whether the TC runs on that game: AskFirst asks the player before anything else (a
+    /// front that cannot ask refuses); Refused never comes here, the launch is refused.
+    VersionDecision version;
     QStringList warnings; ///< e.g. the TC's text file is missing
 
     bool ok() const { return error.isEmpty(); }
@@ -49,8 +57,9 @@ struct PreparedLaunch {
 
 /// Finds the engine, reads the TC's group directory and the game directory, builds the engine's
 /// command and plans the clean-up. Changes nothing. The reasons of a refusal are about this TC, and do
-/// not repeat its name. Refuses a game directory that does not exist, a
-/// group file that is not one, a definition whose files are gone and an engine not installed.
+/// not repeat its name. Refuses a game directory that does not exist, a game no TC runs on
+/// (the shareware game), a group file that is not one, a definition whose files are gone and an
+/// engine not installed.
 PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash);
 
 } // namespace ostrel

@@ -45,8 +45,13 @@ std::optional<FileStamp> stampOf(const QString &path, int *error = nullptr)
 } // namespace
 
 MainGroupCache::MainGroupCache(const QString &file)
-    : m_file(file.isEmpty() ? LaunchJournal::defaultStateDir() + u"/maingroups"_s : file)
+    : m_file(file.isEmpty() ? fileIn(LaunchJournal::defaultStateDir()) : file)
 {
+}
+
+QString MainGroupCache::fileIn(const QString &stateDir)
+{
+    return stateDir + u"/maingroups"_s;
 }
 
 MainGroupIdentity MainGroupCache::identify(const QString &path, CrcOfUnknownSizes unknownSizes)
@@ -67,7 +72,8 @@ MainGroupIdentity MainGroupCache::identify(const QString &path, CrcOfUnknownSize
     }
     qint64 mtimeNs = 0;
     const MainGroupIdentity identity = identifyMainGroup(key, unknownSizes, &mtimeNs);
-    if (identity.ok()) {
+    // Only what took a read is worth a write: an unknown size is told again by stat alone.
+    if (identity.ok() && identity.hasCrc) {
         m_entries.insert(key, Entry{identity.size, mtimeNs, identity.crc, identity.hasCrc});
         save();
     }

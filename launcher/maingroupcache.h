@@ -13,11 +13,16 @@ namespace ostrel {
 class MainGroupCache
 {
 public:
-    /// file: where the results are kept; empty: $XDG_STATE_HOME/quillon/maingroups.
+    /// file: where the results are kept; empty: fileIn() the default state folder
+    /// ($XDG_STATE_HOME/quillon).
     explicit MainGroupCache(const QString &file = {});
+
+    /// The file of the results in a state folder: stateDir/maingroups.
+    static QString fileIn(const QString &stateDir);
 
     /// The identity of the main group at path: remembered when the file's size and modification
     /// time are those it had when it was read, otherwise read now, then remembered and saved.
+    /// A size that no release has is told without reading the file, and is not remembered.
     MainGroupIdentity identify(const QString &path, CrcOfUnknownSizes unknownSizes = CrcOfUnknownSizes::Skip);
 
     QString file() const { return m_file; }

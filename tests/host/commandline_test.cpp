@@ -2,6 +2,9 @@
 
 #include "hosttesting.h"
 
+#include "tests/support/crcfile.h"
+
+#include <store/definitionstore.h>
 #include <store/settingsstore.h>
 #include <store/sqlitesettingsstore.h>
 
@@ -261,10 +264,12 @@ TEST_F(QuillonCommandLine, ADryRunNamesBothVersionsWhenTheTcNeedsAnotherOne)
     TcDefinition old = scene.tcNamed(u"Old TC"_s);
     old.version = u"1.3D"_s;
     scene.fillStore({old});
-    // The size of the 1.5 Atomic Edition's group (a sparse file).
-    ASSERT_TRUE(QFile(scene.gameDir + u"/DUKE3D.GRP"_s).resize(44356548));
+    // The 1.5 Atomic Edition's group: the plan names the game and both versions.
+    ASSERT_TRUE(writeFileWithCrc(scene.gameDir + u"/DUKE3D.GRP"_s, 44356548, 0xFD3DCFF1));
     const Outcome mismatch = quillon({u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
-    EXPECT_TRUE(mismatch.out.contains(u"This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5, so the TC may not run."_s))
+    EXPECT_TRUE(mismatch.out.contains(u"Game: Duke Nukem 3D 1.5 Atomic Edition (CRC FD3DCFF1)\n"_s)
+                && mismatch.out.contains(u"This TC is made for Duke Nukem 3D 1.3D, and the game directory holds Duke Nukem 3D "
+                                         "1.5 Atomic Edition."_s))
         << mismatch;
 }
 

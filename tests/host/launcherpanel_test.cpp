@@ -4,11 +4,13 @@
 #include "hosttesting.h"
 
 #include <launcher/launcher.h>
+#include "host/gamedirchooser.h"
 #include "host/hostsettings.h"
 #include "host/hostwindow.h"
 #include "host/launcherpanel.h"
 #include "host/pathdialogs.h"
 
+#include "tests/support/crcfile.h"
 #include "tests/support/formtesting.h"
 
 #include <launcher/trash.h>
@@ -89,6 +91,10 @@ struct QuillonWindow {
         if (!QTest::qWaitForWindowExposed(&window))
             ADD_FAILURE() << "the window was not shown";
         QTest::qWait(20); // the start-up questions come once the window is up
+        // The list of the game's installs is filled once its search has ended.
+        auto *games = window.findChild<GameDirChooser *>(u"cboGameDir"_s);
+        if (!games || !QTest::qWaitFor([&] { return !games->isSearching(); }, 20000))
+            ADD_FAILURE() << "the search for the game's installs did not end";
     }
 
     template<typename T>
@@ -127,8 +133,9 @@ TEST_F(LauncherPanel, ThePlayerSetsUpTheEngineAndTheStoreKeepsIt)
     EXPECT_FALSE(l.find<QFrame>(u"fraStoreProblem"_s)->isVisible());
 
     l.paths->answers = {scene.gameDir, QStringLiteral(OSTREL_FAKE_ENGINE)};
-    clickOn(l.find<QToolButton>(u"cmdGameDir"_s));
-    EXPECT_EQ(l.find<QLineEdit>(u"txtGameDir"_s)->text(), scene.gameDir);
+    auto *gameDir = l.find<QComboBox>(u"cboGameDir"_s);
+    chooseItem(gameDir, gameDir->count() - 1); // "Other folder…"
+    EXPECT_TRUE(gameDir->currentText().endsWith(u"Duke Nukem 3D"_s)) << gameDir->currentText().toStdString();
     auto *arguments = l.find<QLineEdit>(u"txtArguments"_s);
     EXPECT_FALSE(arguments->isEnabled());
     chooseItem(l.find<QComboBox>(u"cboEngine"_s), 3);
@@ -230,7 +237,7 @@ TEST_F(LauncherPanel, AnEngineThatFailsShowsTheEndOfItsLog)
 }
 
 // Three TCs: Odd TC, "Gone TC" whose group file is not there, and "Another" for the game's
-// 1.3D, on a game of the 1.5 Atomic Edition's size (a sparse file).
+// 1.3D, on the World Tour's group: the size of the Atomic Edition's, another CRC.
 class LauncherPanelList : public LauncherPanel
 {
 protected:
@@ -240,7 +247,7 @@ protected:
         TcDefinition other = scene.tcNamed(u"Another"_s);
         other.version = u"1.3D"_s;
         scene.fillStore({gone, other});
-        ASSERT_TRUE(QFile(scene.gameDir + u"/DUKE3D.GRP"_s).resize(44356548));
+        ASSERT_TRUE(writeFileWithCrc(scene.gameDir + u"/DUKE3D.GRP"_s, 44356548, 0x982AFE4A));
     }
 
     TcDefinition gone = scene.tcNamed(u"Gone TC"_s);
@@ -282,8 +289,11 @@ TEST_F(LauncherPanelList, ATcForAnotherVersionOfTheGameIsLaunchedOnlyIfThePlayer
     QuillonWindow l(scene);
     l.choose(u"Another"_s);
     l.launch();
-    ASSERT_EQ(l.messages().size(), 1) << l.messages().join(u'\n').toStdString();
-    EXPECT_TRUE(l.messages()[0].startsWith(u"Quillon? This TC needs Duke Nukem 3D 1.3D. The game in "_s + scene.gameDir + u" is 1.4/1.5"_s));
+    const QStringList said = l.messages();
+    ASSERT_EQ(said.size(), 1) << said.join(u'\n').toStdString();
+    EXPECT_EQ(said[0], u"Quillon? This TC is made for Duke Nukem 3D 1.3D, and the game directory holds the 20th Anniversary "
+                       "World Tour's main group. The game is the 20th Anniversary World Tour, whose main group is not the "
+                       "Atomic Edition's: TCs made before it may not run on it.\n\nLaunch it anyway?"_s);
     EXPECT_EQ(l.fakes.forms->shown, 0);
 }
 
@@ -311,7 +321,8 @@ TEST_F(LauncherPanel, AStoreThatCannotBeReadIsShownAtTheTopAndLeftAsItIs)
     EXPECT_FALSE(l.status().contains(u"No TC is stored yet"_s)) << "the TCs may well be there";
     // Leaving a field writes the settings: the store refuses, and says so.
     l.paths->answers = {scene.gameDir};
-    clickOn(l.find<QToolButton>(u"cmdGameDir"_s));
+    auto *gameDir = l.find<QComboBox>(u"cboGameDir"_s);
+    chooseItem(gameDir, gameDir->count() - 1); // "Other folder…"
     EXPECT_EQ(l.messages().size(), 1);
     EXPECT_EQ(readBytes(scene.storePath()), damaged);
 }

@@ -26,6 +26,7 @@ public:
     QString path() const { return m_dir.path(); }
     /// path() + "/" + name
     QString file(const QString &name) const { return path() + u'/' + name; }
+    QString home() const { return file(QStringLiteral("home")); }
     QString dataHome() const { return file(QStringLiteral("data")); }
     /// Quillon's own folder in XDG_STATE_HOME: its journal, logs and caches.
     QString stateDir() const { return file(QStringLiteral("state/quillon")); }
