@@ -99,6 +99,36 @@ std::optional<Stat> lstatPath(const QString &path)
     return s;
 }
 
+QString absolutePath(const QString &path)
+{
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+bool openFile(QFile &file, const QString &path, int flags, unsigned permissions)
+{
+    const int fd = ::open(encodePath(path).constData(), flags, permissions);
+    if (fd < 0)
+        return false;
+    QIODevice::OpenMode mode = QIODevice::Unbuffered;
+    switch (flags & O_ACCMODE) {
+    case O_RDONLY:
+        mode |= QIODevice::ReadOnly;
+        break;
+    case O_WRONLY:
+        mode |= QIODevice::WriteOnly;
+        break;
+    default:
+        mode |= QIODevice::ReadWrite;
+    }
+    if (flags & O_APPEND)
+        mode |= QIODevice::Append;
+    if (file.open(fd, mode, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    errno = EBADF;
+    return false;
+}
+
 int renameNoReplace(const QString &from, const QString &to)
 {
     const QByteArray src = encodePath(from);

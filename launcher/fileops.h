@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class QFile;
+
 namespace ostrel::fileops {
 
 /// The bytes of a path on disk. Like QFile::encodeName, except that the characters
@@ -30,6 +32,13 @@ struct Stat {
     quint64 inode = 0;
 };
 std::optional<Stat> lstatPath(const QString &path);
+
+/// The path made absolute against the working folder and cleaned; empty stays empty.
+QString absolutePath(const QString &path);
+
+/// Opens path with the flags of open(2) (O_EXCL, O_NOFOLLOW, O_APPEND, ..., on the path's bytes
+/// on disk) as file, unbuffered; file then owns the descriptor. False, with errno, when it fails.
+bool openFile(QFile &file, const QString &path, int flags, unsigned permissions = 0);
 
 /// Renames within one file system and fails with EEXIST rather than replace the target.
 /// Returns 0 or the errno.

@@ -1,6 +1,7 @@
 #include "launcher/launchjournal.h"
 
 #include "launcher/fileops.h"
+#include "launcher/journalreader.h"
 #include "launcher/processinfo.h"
 #include "launcher/trash.h"
 
@@ -23,236 +24,6 @@ using namespace Qt::StringLiterals;
 namespace ostrel {
 
 namespace {
-
-constexpr char kMagic[] = "quillon-journal";
-// The first format had no plan ahead of the steps and a 16-bit check; it is still read.
-constexpr int kFirstFormat = 1;
-constexpr int kFormat = 2;
-
-// A path or text field: its bytes on disk, percent-encoded, behind '=' (which the encoding
-// never leaves bare), so an empty value is still a field and spaces never split one.
-QByteArray textField(const QString &text)
-{
-    return '=' + fileops::encodePath(text).toPercentEncoding();
-}
-
-QString fromTextField(const QByteArray &field)
-{
-    return fileops::decodePath(QByteArray::fromPercentEncoding(field.mid(1)));
-}
-
-// What ends each line: 32 bits of its SHA-256, enough that an edited line never passes for a
-// good one (the first format's CRC-16 lets one in 65,536 through).
-QByteArray checkOf(int format, QByteArrayView line)
-{
-    if (format == kFirstFormat)
-        return QByteArray::number(qChecksum(line), 16);
-    return QCryptographicHash::hash(line, QCryptographicHash::Sha256).toHex().first(8);
-}
-
-QByteArray lineOf(const QList<QByteArray> &fields)
-{
-    const QByteArray line = fields.join(' ');
-    return line + " *" + checkOf(kFormat, line) + '\n';
-}
-
-QString absolutePath(const QString &path)
-{
-    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
-}
-
-// One step as the journal recorded it.
-struct JournalStep {
-    QByteArray kind; // rename, trash, remove, copyin
-    QString name;
-    QString newName;
-    QString source;
-    QString tempName;
-    qint64 size = 0;
-    qint64 mtimeNs = 0;
-    QByteArray sha256;
-    // A copy in: the player's file renamed aside to make room, as the rename step records it.
-    bool displaces = false;
-    qint64 displacedSize = 0;
-    qint64 displacedMtimeNs = 0;
-    bool begun = false;
-    bool done = false;
-    bool skipped = false;
-    QString trashedPath;
-    QString infoPath;
-};
-
-// A step from the fields of its line: "plan" (or the first format's "step"), index, kind, ...
-std::optional<JournalStep> stepFrom(const QList<QByteArray> &f)
-{
-    JournalStep step;
-    step.kind = f.value(2);
-    if ((step.kind == "trash" || step.kind == "remove") && f.size() == 6) {
-        step.name = fromTextField(f[3]);
-        step.size = f[4].toLongLong();
-        step.mtimeNs = f[5].toLongLong();
-    } else if (step.kind == "rename" && f.size() == 7) {
-        step.name = fromTextField(f[3]);
-        step.newName = fromTextField(f[4]);
-        step.size = f[5].toLongLong();
-        step.mtimeNs = f[6].toLongLong();
-    } else if (step.kind == "copyin" && (f.size() == 8 || f.size() == 10)) {
-        step.name = fromTextField(f[3]);
-        step.source = fromTextField(f[4]);
-        step.tempName = fromTextField(f[5]);
-        step.size = f[6].toLongLong();
-        step.sha256 = f[7];
-        step.displaces = f.size() == 10 && f[8] != "-";
-        step.displacedSize = f.value(8).toLongLong();
-        step.displacedMtimeNs = f.value(9).toLongLong();
-    } else {
-        return std::nullopt;
-    }
-    return step;
-}
-
-// Where a step may have left the player's file, for a report that cannot give it back.
-QString whereaboutsOf(const JournalStep &step)
-{
-    if (step.kind == "rename")
-        return u"renamed to \"%1\" in the game directory"_s.arg(step.newName);
-    if (step.kind == "trash")
-        return step.trashedPath.isEmpty() ? u"moved to the trash"_s : u"moved to the trash as \"%1\""_s.arg(step.trashedPath);
-    if (step.kind == "remove")
-        return u"deleted for good"_s;
-    return u"the TC's file, copied in under this name"_s;
-}
-
-struct JournalContents {
-    int format = kFormat;
-    bool headerOk = false;
-    bool headerless = false; // a first-format journal cut before its first line was whole: nothing was done yet
-    QString gameDir;
-    QString label;
-    QDateTime started;
-    QMap<int, JournalStep> steps;
-    QList<EngineProcess> engines;
-    QString trashFolderMade;
-    QStringList damage;          // why the journal cannot be trusted; empty when it can
-    QList<LeftAlone> unreadable; // steps only a damaged line names, or none
-    bool kept = false;           // the launch left the directory as the game left it, as told
-};
-
-// Reads a journal. Only its last line may be torn: a crash cuts an append short, and a line
-// without its newline was never acted on. Anything else that is not as it was written (a line
-// that fails its check, a plan cut short or a step missing from it) is damage.
-JournalContents readJournal(const QByteArray &bytes)
-{
-    JournalContents contents;
-    contents.format = bytes.startsWith("quillon-journal 1 ") ? kFirstFormat : kFormat;
-    QList<QByteArray> lines = bytes.split('\n');
-    const QByteArray torn = lines.takeLast();
-    if (lines.isEmpty()) {
-        // The first format created the file empty and wrote its first line after; the journal
-        // of today appears whole with its plan, so it is never cut short by a crash.
-        if (contents.format == kFirstFormat || torn == "quillon-journal 1")
-            contents.headerless = true;
-        else
-            contents.damage << (bytes.isEmpty() ? u"it is empty"_s : u"it ends inside its first line"_s);
-        return contents;
-    }
-
-    bool planned = contents.format == kFirstFormat;
-    int plannedSteps = 0;
-    QMap<int, LeftAlone> unreadable;
-    // The step a damaged or torn line names, as far as it can be read: never acted on, but
-    // named to the player, who may find the file by it.
-    const auto nameDamagedStep = [&](const QByteArray &line, qsizetype k) {
-        const qsizetype mark = line.lastIndexOf(" *");
-        const QList<QByteArray> f = (mark >= 0 ? line.first(mark) : line).split(' ');
-        if ((f[0] != "plan" && f[0] != "step") || f.size() < 4)
-            return;
-        const auto step = stepFrom(f);
-        unreadable.insert(f[1].toInt(), {fromTextField(f[3]), u"the journal's record of it (line %1) is damaged, so it was not "
-                                                              "given back; as far as that line can be read, it was %2"_s
-                                                                  .arg(k + 1)
-                                                                  .arg(step ? whereaboutsOf(*step) : u"moved"_s)});
-    };
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        const QByteArray &line = lines[k];
-        const qsizetype mark = line.lastIndexOf(" *");
-        const bool checked = mark >= 0 && line.mid(mark + 2) == checkOf(contents.format, QByteArrayView(line).first(mark));
-        const QList<QByteArray> f = (mark >= 0 ? line.first(mark) : line).split(' ');
-        if (k == 0) {
-            // Read even when damaged, to name the launch to the player; never acted on then.
-            if (f.size() >= 5 && f[0] == kMagic) {
-                contents.gameDir = absolutePath(fromTextField(f[2]));
-                contents.label = fromTextField(f[3]);
-                contents.started = QDateTime::fromMSecsSinceEpoch(f[4].toLongLong());
-            }
-            contents.headerOk = checked && f.value(0) == kMagic && f.value(1) == QByteArray::number(contents.format)
-                                && f.size() >= (contents.format == kFirstFormat ? 5 : 6);
-            plannedSteps = contents.headerOk && contents.format == kFormat ? f[5].toInt() : 0;
-            if (!contents.headerOk)
-                contents.damage << (checked ? u"its first line is not one this version can read"_s
-                                            : u"its first line does not match its check"_s);
-            continue;
-        }
-        if (!checked) {
-            contents.damage << u"line %1 does not match its check"_s.arg(k + 1);
-            nameDamagedStep(line, k);
-            continue;
-        }
-        const int index = f.value(1).toInt();
-        const auto step = contents.steps.find(index);
-        const bool stepKnown = planned && step != contents.steps.end();
-        bool known = true;
-        if (f[0] == "plan" && !planned && step == contents.steps.end()) {
-            const auto planStep = stepFrom(f);
-            if ((known = planStep.has_value()))
-                contents.steps.insert(index, *planStep);
-        } else if (f[0] == "trashdir" && planned && f.size() == 2) {
-            contents.trashFolderMade = fromTextField(f[1]);
-        } else if (f[0] == "planned" && !planned) {
-            planned = true;
-        } else if (f[0] == "step" && contents.format == kFirstFormat) {
-            auto begun = stepFrom(f);
-            if ((known = begun.has_value())) {
-                begun->begun = true;
-                contents.steps.insert(index, *begun);
-            }
-        } else if ((f[0] == "begin" || f[0] == "done" || f[0] == "skip") && planned) {
-            // A step whose own line is damaged is named as such; its progress tells nothing more.
-            if (stepKnown && f[0] == "begin")
-                step->begun = true;
-            if (stepKnown && f[0] == "skip")
-                step->skipped = true;
-            if (stepKnown && f[0] == "done") {
-                step->done = true;
-                if (f.size() >= 4) {
-                    step->trashedPath = fromTextField(f[2]);
-                    step->infoPath = fromTextField(f[3]);
-                }
-            }
-        } else if (f[0] == "engine" && planned && f.size() >= 3) {
-            contents.engines.append({f[1].toLongLong(), f[2].toULongLong()});
-        } else if (f[0] == "kept" && planned) {
-            contents.kept = true;
-        } else {
-            known = f[0] == "applied" && planned;
-        }
-        if (!known)
-            contents.damage << u"line %1 is not one this version can read"_s.arg(k + 1);
-    }
-    if (!planned) {
-        contents.damage << (torn.isEmpty() ? u"it ends before the end of its plan"_s : u"it ends inside its plan"_s);
-        nameDamagedStep(torn, lines.size());
-    }
-    for (int index = 0; index < plannedSteps; ++index) {
-        if (!contents.steps.contains(index) && !unreadable.contains(index)) {
-            contents.damage << u"step %1 of its plan is missing"_s.arg(index + 1);
-            unreadable.insert(index, {u"(step %1)"_s.arg(index + 1),
-                                      u"the journal's record of this step is missing, so what it moved was not given back"_s});
-        }
-    }
-    contents.unreadable = unreadable.values();
-    return contents;
-}
 
 // The game a journal's launch started, while it still runs: same PID, same start time.
 std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
@@ -406,41 +177,24 @@ QString changesUndoneText(int steps)
     return steps == 1 ? u"1 change undone"_s : u"%1 changes undone"_s.arg(steps);
 }
 
-// Appends a line to the journal open as fd and makes it durable.
-bool appendTo(int fd, const QByteArray &line)
+// Appends a line to the journal at path durably, after making the journal whole again from
+// written when it was damaged or removed since apply().
+bool appendDurably(const QString &path, QByteArray &written, const JournalLine &line, QString *error)
 {
-    for (qsizetype written = 0; written < line.size();) {
-        const ssize_t n = ::write(fd, line.constData() + written, size_t(line.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += n;
+    if (!written.isEmpty() && fileops::readSmallFile(path) != written)
+        fileops::writeWholeFile(path, written, true);
+    JournalAppender journal(path, written);
+    if (!journal.isOpen()) {
+        if (error)
+            *error = u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path, fileops::errorText(journal.error()));
+        return false;
     }
-    return ::fsync(fd) == 0;
-}
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
+    if (!journal.append(line)) {
+        if (error)
+            *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path, fileops::errorText(journal.error()));
+        return false;
     }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-int openForAppend(const QString &path)
-{
-    return ::open(fileops::encodePath(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    return true;
 }
 
 } // namespace
@@ -499,43 +253,14 @@ std::optional<PendingJournal> LaunchJournal::pending() const
                           engine ? engine->pid : 0, contents.kept};
 }
 
-bool LaunchJournal::appendLine(int fd, const QList<QByteArray> &fields)
-{
-    const QByteArray line = lineOf(fields);
-    if (!appendTo(fd, line))
-        return false;
-    m_written += line;
-    return true;
-}
-
-bool LaunchJournal::appendRecord(const QList<QByteArray> &fields, QString *error)
-{
-    // A journal damaged or removed since apply() is first made whole again from this record.
-    if (!m_written.isEmpty() && fileops::readSmallFile(path()) != m_written)
-        fileops::writeWholeFile(path(), m_written, true);
-    const FileDescriptor journal(openForAppend(path()));
-    if (journal.get() < 0) {
-        if (error)
-            *error = u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path(), fileops::errorText(errno));
-        return false;
-    }
-    // The journal's lines so far were each written whole, so this one starts a line.
-    if (!appendLine(journal.get(), fields)) {
-        if (error)
-            *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path(), fileops::errorText(errno));
-        return false;
-    }
-    return true;
-}
-
 bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
 {
-    return appendRecord({"engine", QByteArray::number(engine.pid), QByteArray::number(engine.startTime)}, error);
+    return appendDurably(path(), m_written, EngineLine{engine}, error);
 }
 
 bool LaunchJournal::recordKept(QString *error)
 {
-    return appendRecord({"kept"}, error);
+    return appendDurably(path(), m_written, KeptLine{}, error);
 }
 
 ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,
@@ -558,17 +283,18 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
     // The whole plan goes first, so that every file the launch may move is named before any
     // moves, whatever becomes of the lines that follow. Copies in get their digests and
     // temporary names now.
-    const QString absoluteGameDir = absolutePath(gameDir);
+    const QString absoluteGameDir = fileops::absolutePath(gameDir);
     const QString dir = absoluteGameDir + u'/';
     QList<std::optional<fileops::Digest>> digests(plan.steps.size());
     QStringList tempNames(plan.steps.size());
-    QByteArray planLines = lineOf({kMagic, QByteArray::number(kFormat), textField(absoluteGameDir), textField(label),
-                                   QByteArray::number(QDateTime::currentMSecsSinceEpoch()), QByteArray::number(plan.steps.size())});
+    QByteArray planLines =
+        journalLine(JournalHeader{absoluteGameDir, label, QDateTime::currentMSecsSinceEpoch(), int(plan.steps.size())});
     for (int i = 0; i < plan.steps.size(); ++i) {
         const CleanupStep &step = plan.steps[i];
-        const QByteArray index = QByteArray::number(i);
-        const QByteArray size = QByteArray::number(step.size);
-        const QByteArray mtime = QByteArray::number(step.mtimeNs);
+        PlannedStep planned;
+        planned.name = step.name;
+        planned.size = step.size;
+        planned.mtimeNs = step.mtimeNs;
         switch (step.action) {
         case StepAction::CopyIn: {
             digests[i] = fileops::digestOf(step.source);
@@ -576,29 +302,34 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
             for (int n = 1; fileops::lstatPath(dir + tempName); ++n)
                 tempName = u".quillon-copy-%1-%2.tmp"_s.arg(i).arg(n);
             tempNames[i] = tempName;
+            planned.kind = JournalStepKind::CopyIn;
+            planned.source = step.source;
+            planned.tempName = tempName;
+            planned.size = digests[i] ? digests[i]->size : -1;
+            planned.mtimeNs = 0;
+            planned.sha256 = digests[i] ? digests[i]->sha256 : QByteArray();
             // Also here, so that the copy is told from the player's file it displaces (which
             // may hold the very same bytes) even when the rename's own line is lost.
-            QByteArray displacedSize = "-", displacedMtime = "-";
             for (const CleanupStep &aside : plan.steps) {
                 if (aside.action == StepAction::Rename && aside.name.compare(step.name, Qt::CaseInsensitive) == 0) {
-                    displacedSize = QByteArray::number(aside.size);
-                    displacedMtime = QByteArray::number(aside.mtimeNs);
+                    planned.displaces = true;
+                    planned.displacedSize = aside.size;
+                    planned.displacedMtimeNs = aside.mtimeNs;
                 }
             }
-            planLines += lineOf({"plan", index, "copyin", textField(step.name), textField(step.source), textField(tempName),
-                                 digests[i] ? QByteArray::number(digests[i]->size) : "-1", digests[i] ? digests[i]->sha256 : "-",
-                                 displacedSize, displacedMtime});
             break;
         }
         case StepAction::Rename:
-            planLines += lineOf({"plan", index, "rename", textField(step.name), textField(step.newName), size, mtime});
+            planned.kind = JournalStepKind::Rename;
+            planned.newName = step.newName;
             break;
         case StepAction::Trash:
-            planLines += lineOf({"plan", index, mode == DeleteMode::ToTrash ? "trash" : "remove", textField(step.name), size, mtime});
+            planned.kind = mode == DeleteMode::ToTrash ? JournalStepKind::Trash : JournalStepKind::Remove;
             break;
         }
+        planLines += journalLine(PlanLine{i, planned});
     }
-    planLines += lineOf({"planned"});
+    planLines += journalLine(PlanEndLine{});
     if (const int error = fileops::writeWholeFile(path(), planLines, false)) {
         if (error == EEXIST)
             return earlierLaunch(pending() ? pending()->gameDir : gameDir);
@@ -607,10 +338,10 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
     }
     m_written = planLines;
 
-    const FileDescriptor journal(openForAppend(path()));
-    const auto record = [&](const QList<QByteArray> &fields) { return journal.get() >= 0 && appendLine(journal.get(), fields); };
+    JournalAppender journal(path(), m_written);
+    const auto record = [&](const JournalLine &line) { return journal.append(line); };
     const auto journalBroken = [&] {
-        result.error = u"The launch journal \"%1\" cannot be written: %2. The launch stops here."_s.arg(path(), fileops::errorText(errno));
+        result.error = u"The launch journal \"%1\" cannot be written: %2. The launch stops here."_s.arg(path(), fileops::errorText(journal.error()));
         return result;
     };
     // A volume's trash folder (.Trash-$uid, or $uid in an administrator's .Trash) that a move
@@ -629,11 +360,10 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
     };
     for (int i = 0; i < plan.steps.size(); ++i) {
         const CleanupStep &step = plan.steps[i];
-        const QByteArray index = QByteArray::number(i);
         const QString path = dir + step.name;
         const auto leaveAlone = [&](const QString &why) {
             result.leftAlone.append({step.name, why});
-            return record({"skip", index});
+            return record(StepSkippedLine{i});
         };
 
         if (step.action == StepAction::CopyIn) {
@@ -644,7 +374,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
                 continue;
             }
             const QString temp = dir + tempNames[i];
-            if (!record({"begin", index}))
+            if (!record(StepBegunLine{i}))
                 return journalBroken();
             QString error;
             const auto copied = copyNew(step.source, temp, &error);
@@ -661,7 +391,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
                     return journalBroken();
                 continue;
             }
-            if (!record({"done", index}))
+            if (!record(StepDoneLine{i}))
                 return journalBroken();
             ++result.stepsDone;
             continue;
@@ -672,7 +402,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
                 return journalBroken();
             continue;
         }
-        if (!record({"begin", index}))
+        if (!record(StepBegunLine{i}))
             return journalBroken();
 
         if (step.action == StepAction::Rename) {
@@ -681,7 +411,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
                     return journalBroken();
                 continue;
             }
-            if (!record({"done", index}))
+            if (!record(StepDoneLine{i}))
                 return journalBroken();
             ++result.stepsDone;
             continue;
@@ -693,7 +423,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
                     return journalBroken();
                 continue;
             }
-            if (!record({"done", index}))
+            if (!record(StepDoneLine{i}))
                 return journalBroken();
             result.removedForGood.append(step.name);
             ++result.stepsDone;
@@ -708,10 +438,10 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
         }
         // Also when the file left for somewhere that is no trash and could not come back:
         // the path is recorded, so restoring puts it back.
-        if (!record({"done", index, textField(trashed.trashedPath), textField(trashed.infoPath)}))
+        if (!record(StepDoneLine{i, true, trashed.trashedPath, trashed.infoPath}))
             return journalBroken();
         if (const QString made = trashed.ok ? trashFolderMade(trashed.trashedPath) : QString();
-            !made.isEmpty() && !record({"trashdir", textField(made)})) {
+            !made.isEmpty() && !record(TrashFolderLine{made})) {
             return journalBroken();
         }
         if (!trashed.ok)
@@ -719,7 +449,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
         else
             ++result.stepsDone;
     }
-    if (!record({"applied"}))
+    if (!record(AppliedLine{}))
         return journalBroken();
     return result;
 }
@@ -797,7 +527,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     const auto renamesOf = [&](const QString &name) {
         QList<JournalStep> renames;
         for (const JournalStep &step : journal.steps) {
-            if (step.kind == "rename" && step.name.compare(name, Qt::CaseInsensitive) == 0)
+            if (step.kind == JournalStepKind::Rename && step.name.compare(name, Qt::CaseInsensitive) == 0)
                 renames.append(step);
         }
         return renames;
@@ -831,7 +561,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
             continue;
         const QString original = dir + step.name;
 
-        if (step.kind == "copyin") {
+        if (step.kind == JournalStepKind::CopyIn) {
             if (const auto temp = fileops::lstatPath(dir + step.tempName); temp && temp->regular)
                 ::unlink(fileops::encodePath(dir + step.tempName).constData());
             const auto there = fileops::lstatPath(original);
@@ -839,7 +569,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
                 || (step.displaces && sameFile(there, step.displacedSize, step.displacedMtimeNs))) {
                 continue;
             }
-            if (journal.format == kFirstFormat && !journal.damage.isEmpty()) {
+            if (journal.firstFormat && !journal.damage.isEmpty()) {
                 // The lost line may be the record of the player's file this copy displaced.
                 notRestored(step.name, u"it may be the TC's file copied in, or the player's own file with the same bytes: "
                                        "the journal is damaged, so it was left as it is"_s);
@@ -858,13 +588,13 @@ RestoreReport LaunchJournal::restore(Trash &trash)
             continue;
         }
 
-        if (step.kind == "remove") {
+        if (step.kind == JournalStepKind::Remove) {
             if (step.done || (step.begun && !fileops::lstatPath(original)))
                 report.removedForGood.append(step.name);
             continue;
         }
 
-        if (step.kind == "rename") {
+        if (step.kind == JournalStepKind::Rename) {
             const QString renamed = dir + step.newName;
             const auto from = fileops::lstatPath(original);
             const auto to = fileops::lstatPath(renamed);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launcher/cleanupplan.h"
+#include "launcher/processinfo.h"
 
 #include <QDateTime>
 #include <QList>
@@ -50,13 +51,6 @@ struct RestoreReport {
     /// What the player needs beyond the headline, a line each: why it failed, each file not put
     /// back and where it is, the files deleted for good at the launch, the notes.
     QStringList details() const;
-};
-
-/// The game's process as a launch started it: the PID, and its start time (clock ticks after
-/// boot), which tells it apart from a later process that reuses the PID.
-struct EngineProcess {
-    qint64 pid = 0;
-    quint64 startTime = 0;
 };
 
 /// A journal left by a launch that was not restored.
@@ -132,9 +126,6 @@ public:
     RestoreReport restore(Trash &trash);
 
 private:
-    bool appendLine(int fd, const QList<QByteArray> &fields);
-    bool appendRecord(const QList<QByteArray> &fields, QString *error);
-
     QString m_stateDir;
     QByteArray m_written; ///< the journal's lines as this object wrote them; empty once restored
 };
