@@ -99,6 +99,16 @@ std::optional<Stat> lstatPath(const QString &path)
     return s;
 }
 
+bool sameFile(const std::optional<Stat> &st, qint64 size, qint64 mtimeNs)
+{
+    return st && st->regular && st->size == size && st->mtimeNs == mtimeNs;
+}
+
+bool sameInode(const std::optional<Stat> &a, const std::optional<Stat> &b)
+{
+    return a && b && a->device == b->device && a->inode == b->inode;
+}
+
 QString absolutePath(const QString &path)
 {
     return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));

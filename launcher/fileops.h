@@ -33,6 +33,14 @@ struct Stat {
 };
 std::optional<Stat> lstatPath(const QString &path);
 
+/// Whether st is a regular file with this size and modification time: still the file that was
+/// recorded, as far as a launch can tell without reading it.
+bool sameFile(const std::optional<Stat> &st, qint64 size, qint64 mtimeNs);
+
+/// Whether a and b are two names of one file: what a rename by link and unlink leaves when it
+/// is cut between the two.
+bool sameInode(const std::optional<Stat> &a, const std::optional<Stat> &b);
+
 /// The path made absolute against the working folder and cleaned; empty stays empty.
 QString absolutePath(const QString &path);
 

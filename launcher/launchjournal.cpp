@@ -4,6 +4,7 @@
 #include "launcher/journalreader.h"
 #include "launcher/processinfo.h"
 #include "launcher/trash.h"
+#include "launcher/trashlookup.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -33,17 +34,6 @@ std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
             return engine;
     }
     return std::nullopt;
-}
-
-bool sameFile(const std::optional<fileops::Stat> &st, qint64 size, qint64 mtimeNs)
-{
-    return st && st->regular && st->size == size && st->mtimeNs == mtimeNs;
-}
-
-// Two names of one file: what a rename by link and unlink leaves when it is cut between the two.
-bool sameInode(const std::optional<fileops::Stat> &a, const std::optional<fileops::Stat> &b)
-{
-    return a && b && a->device == b->device && a->inode == b->inode;
 }
 
 // Copies source to a new file target (never over one), hashing what it writes.
@@ -94,82 +84,6 @@ std::optional<fileops::Digest> copyNew(const QString &source, const QString &tar
         return std::nullopt;
     digest.sha256 = hash.result().toHex();
     return digest;
-}
-
-// Whether a .trashinfo in a trash folder may belong to original. Qt creates the .trashinfo
-// empty, renames the file into files/, and only then writes the original path into it, so a
-// crash between the steps leaves an empty one named after the file.
-bool infoMayName(const QString &infoFolder, const QString &infoName, const QByteArray &originalBytes, const QString &originalName)
-{
-    if (!infoName.endsWith(u".trashinfo"_s))
-        return false;
-    const QByteArray content = fileops::readSmallFile(infoFolder + u'/' + infoName);
-    // Qt 6.4 writes the path as it is, not percent-encoded, so a name with a newline spans
-    // two lines: look for it whole first.
-    if (content.contains(QByteArray("Path=" + originalBytes + '\n')))
-        return true;
-    bool hasPath = false;
-    for (const QByteArray &line : content.split('\n')) {
-        if (!line.startsWith("Path="))
-            continue;
-        hasPath = true;
-        // On another volume the path is relative to that volume's top folder.
-        const QByteArray recorded = QByteArray::fromPercentEncoding(line.mid(5).trimmed());
-        if (recorded == originalBytes || (!recorded.startsWith('/') && originalBytes.endsWith(QByteArray('/' + recorded))))
-            return true;
-    }
-    return !hasPath && infoName.startsWith(originalName);
-}
-
-// The trashed file a crash left unrecorded: the file in files/ of an info that names original,
-// still with the size and modification time the journal recorded.
-QStringList findInTrash(const QString &original, qint64 size, qint64 mtimeNs, Trash &trash)
-{
-    const QByteArray originalBytes = fileops::encodePath(original);
-    const QString originalName = QFileInfo(original).fileName();
-    for (const QString &folder : trash.trashFoldersFor(QFileInfo(original).path())) {
-        const QString infoFolder = folder + u"/info"_s;
-        for (const QString &infoName : fileops::namesIn(infoFolder)) {
-            if (!infoMayName(infoFolder, infoName, originalBytes, originalName))
-                continue;
-            const QString trashed = folder + u"/files/"_s + infoName.chopped(int(qstrlen(".trashinfo")));
-            if (sameFile(fileops::lstatPath(trashed), size, mtimeNs))
-                return {trashed, infoFolder + u'/' + infoName};
-        }
-    }
-    return {};
-}
-
-// Removes the .trashinfo files a crash left for original without a file in files/: the trash
-// would list them as entries that cannot be restored.
-void removeOrphanInfos(const QString &original, Trash &trash)
-{
-    const QByteArray originalBytes = fileops::encodePath(original);
-    const QString originalName = QFileInfo(original).fileName();
-    for (const QString &folder : trash.trashFoldersFor(QFileInfo(original).path())) {
-        const QString infoFolder = folder + u"/info"_s;
-        for (const QString &infoName : fileops::namesIn(infoFolder)) {
-            if (infoMayName(infoFolder, infoName, originalBytes, originalName)
-                && !fileops::lstatPath(folder + u"/files/"_s + infoName.chopped(int(qstrlen(".trashinfo"))))) {
-                ::unlink(fileops::encodePath(infoFolder + u'/' + infoName).constData());
-            }
-        }
-    }
-}
-
-// A volume's trash folder the launch created goes again once nothing is in it: the player never
-// asked for it, and it would sit at the top of their drive.
-void removeTrashFolderIfEmpty(const QString &folder)
-{
-    if (folder.isEmpty())
-        return;
-    for (const QString &name : fileops::namesIn(folder)) {
-        if ((name != u"files" && name != u"info") || !fileops::namesIn(folder + u'/' + name).isEmpty())
-            return;
-    }
-    // rmdir takes only empty folders, so a file trashed meanwhile by another program stays.
-    for (const QString &part : {u"/files"_s, u"/info"_s, QString()})
-        ::rmdir(fileops::encodePath(folder + part).constData());
 }
 
 QString changesUndoneText(int steps)
@@ -344,16 +258,9 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
         result.error = u"The launch journal \"%1\" cannot be written: %2. The launch stops here."_s.arg(path(), fileops::errorText(journal.error()));
         return result;
     };
-    // A volume's trash folder (.Trash-$uid, or $uid in an administrator's .Trash) that a move
-    // creates is recorded, so that the restore removes it again once it is empty.
-    QStringList trashFoldersToMake;
-    for (const QString &folder : trash.trashFoldersFor(absoluteGameDir)) {
-        const QFileInfo info(folder);
-        if ((info.fileName().startsWith(u".Trash"_s) || QFileInfo(info.path()).fileName() == u".Trash")
-            && !fileops::lstatPath(folder)) {
-            trashFoldersToMake << folder;
-        }
-    }
+    // A volume's trash folder that a move creates is recorded, so that the restore removes it
+    // again once it is empty.
+    QStringList trashFoldersToMake = trashFoldersNotYetMade(trash, absoluteGameDir);
     const auto trashFolderMade = [&](const QString &trashedPath) {
         const QString folder = QFileInfo(QFileInfo(trashedPath).path()).path();
         return trashFoldersToMake.removeAll(folder) > 0 ? folder : QString();
@@ -397,7 +304,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
             continue;
         }
 
-        if (!sameFile(fileops::lstatPath(path), step.size, step.mtimeNs)) {
+        if (!fileops::sameFile(fileops::lstatPath(path), step.size, step.mtimeNs)) {
             if (!leaveAlone(u"changed or gone since the clean-up was planned; left as it is"_s))
                 return journalBroken();
             continue;
@@ -539,7 +446,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     // the TC's very bytes.
     const auto isPlayersFile = [&](const QString &name, const std::optional<fileops::Stat> &there) {
         for (const JournalStep &aside : renamesOf(name)) {
-            if (sameFile(there, aside.size, aside.mtimeNs) || sameInode(there, fileops::lstatPath(dir + aside.newName)))
+            if (fileops::sameFile(there, aside.size, aside.mtimeNs) || fileops::sameInode(there, fileops::lstatPath(dir + aside.newName)))
                 return true;
         }
         return false;
@@ -566,7 +473,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
                 ::unlink(fileops::encodePath(dir + step.tempName).constData());
             const auto there = fileops::lstatPath(original);
             if (!there || isPlayersFile(step.name, there)
-                || (step.displaces && sameFile(there, step.displacedSize, step.displacedMtimeNs))) {
+                || (step.displaces && fileops::sameFile(there, step.displacedSize, step.displacedMtimeNs))) {
                 continue;
             }
             if (journal.firstFormat && !journal.damage.isEmpty()) {
@@ -606,7 +513,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
                 }
                 continue;
             }
-            if (sameInode(from, to)) {
+            if (fileops::sameInode(from, to)) {
                 // The player's file is whole under its own name; only the other name is left.
                 if (::unlink(fileops::encodePath(renamed).constData()) == 0)
                     ++report.stepsUndone;
@@ -636,14 +543,14 @@ RestoreReport LaunchJournal::restore(Trash &trash)
             // .trashinfo went), or cut between the link and the unlink of a move to or from
             // the trash: then the trash holds a second name of the file that is here.
             if (trashed.isEmpty() && !step.done && step.begun) {
-                const QStringList found = findInTrash(original, step.size, step.mtimeNs, trash);
-                if (!found.isEmpty() && sameInode(here, fileops::lstatPath(found[0]))) {
-                    trashed = found[0];
-                    info = found[1];
+                const auto found = findInTrash(trash, original, step.size, step.mtimeNs);
+                if (found && fileops::sameInode(here, fileops::lstatPath(found->path))) {
+                    trashed = found->path;
+                    info = found->infoPath;
                 }
             }
             const auto inTrash = trashed.isEmpty() ? std::nullopt : fileops::lstatPath(trashed);
-            if (sameInode(here, inTrash)) {
+            if (fileops::sameInode(here, inTrash)) {
                 ::unlink(fileops::encodePath(trashed).constData());
                 if (!info.isEmpty())
                     ::unlink(fileops::encodePath(info).constData());
@@ -654,19 +561,19 @@ RestoreReport LaunchJournal::restore(Trash &trash)
             } else if (!info.isEmpty()) {
                 ::unlink(fileops::encodePath(info).constData());
             } else if (!step.done && step.begun) {
-                removeOrphanInfos(original, trash);
+                removeOrphanInfos(trash, original);
             }
             continue;
         }
         if (trashed.isEmpty() || !fileops::lstatPath(trashed)) {
-            const QStringList found = findInTrash(original, step.size, step.mtimeNs, trash);
-            if (found.isEmpty()) {
+            const auto found = findInTrash(trash, original, step.size, step.mtimeNs);
+            if (!found) {
                 if (step.begun)
                     notRestored(step.name, u"it is gone from the game directory and was not found in the trash"_s);
                 continue;
             }
-            trashed = found[0];
-            info = found[1];
+            trashed = found->path;
+            info = found->infoPath;
         }
         if (const int error = fileops::renameNoReplace(trashed, original)) {
             notRestored(step.name, u"it could not be taken back from \"%1\": %2"_s.arg(trashed, fileops::errorText(error)));
