@@ -84,4 +84,9 @@ struct Digest {
 };
 std::optional<Digest> digestOf(const QString &path);
 
+/// Copies source to target, a new file (never over one), and makes the copy durable (fsync),
+/// hashing what it writes. On failure error says why, for the player; a partial target is left
+/// for the caller to remove.
+std::optional<Digest> copyToNewFile(const QString &source, const QString &target, QString *error);
+
 } // namespace ostrel::fileops

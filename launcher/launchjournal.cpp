@@ -6,13 +6,8 @@
 #include "launcher/trash.h"
 #include "launcher/trashlookup.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QHash>
-#include <QMap>
-#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,56 +29,6 @@ std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
             return engine;
     }
     return std::nullopt;
-}
-
-// Copies source to a new file target (never over one), hashing what it writes.
-std::optional<fileops::Digest> copyNew(const QString &source, const QString &target, QString *error)
-{
-    const int in = ::open(fileops::encodePath(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        *error = u"\"%1\" cannot be read: %2"_s.arg(source, fileops::errorText(errno));
-        return std::nullopt;
-    }
-    const int out = ::open(fileops::encodePath(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        *error = u"\"%1\" cannot be created: %2"_s.arg(target, fileops::errorText(errno));
-        ::close(in);
-        return std::nullopt;
-    }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    fileops::Digest digest;
-    char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        hash.addData(QByteArrayView(buffer, got));
-        digest.size += got;
-        for (ssize_t written = 0; ok && written < got;) {
-            const ssize_t n = ::write(out, buffer + written, size_t(got - written));
-            if (n < 0 && errno == EINTR)
-                continue;
-            ok = n > 0;
-            written += n > 0 ? n : 0;
-        }
-        if (!ok)
-            break;
-    }
-    // The copy must be whole on disk before its name appears in the game directory.
-    ok = ok && ::fsync(out) == 0;
-    if (!ok)
-        *error = u"\"%1\" cannot be copied: %2"_s.arg(source, fileops::errorText(errno));
-    ::close(in);
-    ::close(out);
-    if (!ok)
-        return std::nullopt;
-    digest.sha256 = hash.result().toHex();
-    return digest;
 }
 
 QString changesUndoneText(int steps)
@@ -284,7 +229,7 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
             if (!record(StepBegunLine{i}))
                 return journalBroken();
             QString error;
-            const auto copied = copyNew(step.source, temp, &error);
+            const auto copied = fileops::copyToNewFile(step.source, temp, &error);
             int renamed = -1;
             if (copied && *copied == *sourceDigest)
                 renamed = fileops::renameNoReplace(temp, path);
