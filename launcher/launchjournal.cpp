@@ -1,5 +1,6 @@
 #include "launcher/launchjournal.h"
 
+#include "launcher/cleanuprestore.h"
 #include "launcher/fileops.h"
 #include "launcher/journalreader.h"
 #include "launcher/processinfo.h"
@@ -31,9 +32,11 @@ std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
     return std::nullopt;
 }
 
-QString changesUndoneText(int steps)
+// A restore that stops and keeps the journal: nothing more can be given back, and why.
+RestoreReport keptBecause(RestoreReport report, const QString &why)
 {
-    return steps == 1 ? u"1 change undone"_s : u"%1 changes undone"_s.arg(steps);
+    report.error = why;
+    return report;
 }
 
 // Appends a line to the journal at path durably, after making the journal whole again from
@@ -57,29 +60,6 @@ bool appendDurably(const QString &path, QByteArray &written, const JournalLine &
 }
 
 } // namespace
-
-QString RestoreReport::headline() const
-{
-    if (ok())
-        return u"The game directory is back as it was (%1)."_s.arg(changesUndoneText(stepsUndone));
-    if (stepsUndone > 0)
-        return u"The game directory could not be fully given back (%1)."_s.arg(changesUndoneText(stepsUndone));
-    return u"The game directory could not be given back."_s;
-}
-
-QStringList RestoreReport::details() const
-{
-    QStringList lines;
-    if (!error.isEmpty())
-        lines << error;
-    for (const LeftAlone &left : notRestored)
-        lines << u"Not put back: \"%1\": %2."_s.arg(left.name, left.reason);
-    if (!removedForGood.isEmpty()) {
-        lines << u"Deleted for good at the launch, as agreed (they cannot be recovered): %1."_s.arg(
-            u"\""_s + removedForGood.join(u"\", \""_s) + u"\""_s);
-    }
-    return lines + notes;
-}
 
 LaunchJournal::LaunchJournal(const QString &stateDir)
     : m_stateDir(stateDir)
@@ -309,10 +289,6 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
 RestoreReport LaunchJournal::restore(Trash &trash)
 {
     RestoreReport report;
-    const auto keepJournal = [&](const QString &why) {
-        report.error = why;
-        return report;
-    };
     const bool onDisk = fileops::lstatPath(path()).has_value();
     if (!onDisk && m_written.isEmpty()) {
         report.error = u"There is no launch to restore."_s;
@@ -324,16 +300,16 @@ RestoreReport LaunchJournal::restore(Trash &trash)
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
         else if (m_written.isEmpty())
-            return keepJournal(u"The launch journal \"%1\" cannot be read: %2."_s.arg(path(), file.errorString()));
+            return keptBecause(report, u"The launch journal \"%1\" cannot be read: %2."_s.arg(path(), file.errorString()));
     }
     if (!m_written.isEmpty() && bytes != m_written) {
         // This object wrote every line of the journal and kept them: what the file says now
         // is not the launch's record, and the record is written again before anything moves.
         report.notes << (onDisk ? u"The launch journal \"%1\" was changed while the game ran; the game directory was given "
-                                  "back from the launcher's own record of the launch."_s
-                                : u"The launch journal \"%1\" was removed while the game ran; the game directory was given "
-                                  "back from the launcher's own record of the launch."_s)
-                              .arg(path());
+                                          "back from the launcher's own record of the launch."_s
+                                        : u"The launch journal \"%1\" was removed while the game ran; the game directory was given "
+                                          "back from the launcher's own record of the launch."_s)
+                                      .arg(path());
         fileops::makePrivateFolder(m_stateDir);
         if (const int error = fileops::writeWholeFile(path(), m_written, true))
             report.notes << u"The journal could not be written again: %1."_s.arg(fileops::errorText(error));
@@ -344,8 +320,8 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     // it is writing could go; its process outlives a launcher that was killed.
     if (const auto engine = runningEngineOf(journal)) {
         report.gameStillRunning = engine->pid;
-        return keepJournal(u"The game started for \"%1\" (process %2) is still running; give the game directory back once it "
-                           "has ended. Nothing was changed."_s.arg(journal.label).arg(engine->pid));
+        return keptBecause(report, u"The game started for \"%1\" (process %2) is still running; give the game directory back once it "
+                                   "has ended. Nothing was changed."_s.arg(journal.label).arg(engine->pid));
     }
     if (journal.headerless) {
         // The first line was made durable before the first step, so nothing needs undoing.
@@ -362,180 +338,23 @@ RestoreReport LaunchJournal::restore(Trash &trash)
                                                       "it was %1"_s.arg(whereaboutsOf(step))});
         }
         report.notRestored += journal.unreadable;
-        return keepJournal(u"The launch journal \"%1\" is damaged (%2), so it cannot say which game directory the launch "
-                           "changed, and nothing was given back. It was kept. %3"_s.arg(path(), journal.damage.join(u"; "_s), keptAdvice));
+        return keptBecause(report, u"The launch journal \"%1\" is damaged (%2), so it cannot say which game directory the launch "
+                                   "changed, and nothing was given back. It was kept. %3"_s.arg(path(), journal.damage.join(u"; "_s), keptAdvice));
     }
     // An unmounted drive or a folder moved away: everything would look gone, and the journal
     // is the only record of where the player's files are.
     const QString gameDir = QDir::cleanPath(journal.gameDir);
     if (const auto there = fileops::lstatPath(gameDir); !there || !there->directory) {
-        return keepJournal(u"The game directory \"%1\" is not there (a drive that is not mounted, or a folder moved or "
-                           "renamed?), so nothing was given back. The journal was kept: give the game directory back once "
-                           "the folder is there again."_s.arg(gameDir));
+        return keptBecause(report, u"The game directory \"%1\" is not there (a drive that is not mounted, or a folder moved or "
+                                   "renamed?), so nothing was given back. The journal was kept: give the game directory back once "
+                                   "the folder is there again."_s.arg(gameDir));
     }
 
-    const QString dir = gameDir + u'/';
-    const auto notRestored = [&](const QString &name, const QString &why) { report.notRestored.append({name, why}); };
-    const auto renamesOf = [&](const QString &name) {
-        QList<JournalStep> renames;
-        for (const JournalStep &step : journal.steps) {
-            if (step.kind == JournalStepKind::Rename && step.name.compare(name, Qt::CaseInsensitive) == 0)
-                renames.append(step);
-        }
-        return renames;
-    };
-    // Whether what is under a copy's name is the player's file it displaced, put back by a
-    // restore cut short or never moved: it still has the size and modification time recorded
-    // before it was renamed (a rename keeps both, a copy made now cannot have them), or it is
-    // one file with its other name. Asked before the content, since the player's file may hold
-    // the TC's very bytes.
-    const auto isPlayersFile = [&](const QString &name, const std::optional<fileops::Stat> &there) {
-        for (const JournalStep &aside : renamesOf(name)) {
-            if (fileops::sameFile(there, aside.size, aside.mtimeNs) || fileops::sameInode(there, fileops::lstatPath(dir + aside.newName)))
-                return true;
-        }
-        return false;
-    };
-    // A restore renames the player's file back only onto a free name, so once it has left its
-    // other name, what is under its own name came back with it, however it was changed since.
-    const auto playersFileLeftItsOtherName = [&](const QString &name) {
-        for (const JournalStep &aside : renamesOf(name)) {
-            if (!aside.skipped && !fileops::lstatPath(dir + aside.newName))
-                return true;
-        }
-        return false;
-    };
-
-    const QList<int> order = journal.steps.keys();
-    for (auto it = order.crbegin(); it != order.crend(); ++it) {
-        const JournalStep &step = journal.steps[*it];
-        if (step.skipped)
-            continue;
-        const QString original = dir + step.name;
-
-        if (step.kind == JournalStepKind::CopyIn) {
-            if (const auto temp = fileops::lstatPath(dir + step.tempName); temp && temp->regular)
-                ::unlink(fileops::encodePath(dir + step.tempName).constData());
-            const auto there = fileops::lstatPath(original);
-            if (!there || isPlayersFile(step.name, there)
-                || (step.displaces && fileops::sameFile(there, step.displacedSize, step.displacedMtimeNs))) {
-                continue;
-            }
-            if (journal.firstFormat && !journal.damage.isEmpty()) {
-                // The lost line may be the record of the player's file this copy displaced.
-                notRestored(step.name, u"it may be the TC's file copied in, or the player's own file with the same bytes: "
-                                       "the journal is damaged, so it was left as it is"_s);
-                continue;
-            }
-            // Only the launch's own copy goes: anything else under that name is not ours to remove.
-            const auto digest = there->regular ? fileops::digestOf(original) : std::nullopt;
-            if (digest && digest->size == step.size && digest->sha256 == step.sha256) {
-                if (::unlink(fileops::encodePath(original).constData()) == 0)
-                    ++report.stepsUndone;
-                else
-                    notRestored(step.name, u"the copy of the TC's file could not be removed: %1"_s.arg(fileops::errorText(errno)));
-            } else if (step.done && !playersFileLeftItsOtherName(step.name)) {
-                notRestored(step.name, u"the TC's file copied in was changed since (by the game?), so it was kept"_s);
-            }
-            continue;
-        }
-
-        if (step.kind == JournalStepKind::Remove) {
-            if (step.done || (step.begun && !fileops::lstatPath(original)))
-                report.removedForGood.append(step.name);
-            continue;
-        }
-
-        if (step.kind == JournalStepKind::Rename) {
-            const QString renamed = dir + step.newName;
-            const auto from = fileops::lstatPath(original);
-            const auto to = fileops::lstatPath(renamed);
-            if (!to) {
-                // Never renamed, or already back; unless it is under neither name.
-                if (!from && step.begun) {
-                    notRestored(step.name, u"it is gone: neither \"%1\" nor \"%2\" is in the game directory"_s
-                                               .arg(step.name, step.newName));
-                }
-                continue;
-            }
-            if (fileops::sameInode(from, to)) {
-                // The player's file is whole under its own name; only the other name is left.
-                if (::unlink(fileops::encodePath(renamed).constData()) == 0)
-                    ++report.stepsUndone;
-                else
-                    notRestored(step.name, u"it is also still named \"%1\": %2"_s.arg(step.newName, fileops::errorText(errno)));
-                continue;
-            }
-            if (from) {
-                if (step.done) {
-                    notRestored(step.name, u"a new \"%1\" is in the game directory, so the player's file stays as \"%2\""_s
-                                               .arg(step.name, step.newName));
-                }
-                continue;
-            }
-            if (const int error = fileops::renameNoReplace(renamed, original))
-                notRestored(step.name, u"still named \"%1\": %2"_s.arg(step.newName, fileops::errorText(error)));
-            else
-                ++report.stepsUndone;
-            continue;
-        }
-
-        // trash
-        QString trashed = step.trashedPath;
-        QString info = step.infoPath;
-        if (const auto here = fileops::lstatPath(original)) {
-            // Never trashed, or already back (a crash may have cut the restore before the
-            // .trashinfo went), or cut between the link and the unlink of a move to or from
-            // the trash: then the trash holds a second name of the file that is here.
-            if (trashed.isEmpty() && !step.done && step.begun) {
-                const auto found = findInTrash(trash, original, step.size, step.mtimeNs);
-                if (found && fileops::sameInode(here, fileops::lstatPath(found->path))) {
-                    trashed = found->path;
-                    info = found->infoPath;
-                }
-            }
-            const auto inTrash = trashed.isEmpty() ? std::nullopt : fileops::lstatPath(trashed);
-            if (fileops::sameInode(here, inTrash)) {
-                ::unlink(fileops::encodePath(trashed).constData());
-                if (!info.isEmpty())
-                    ::unlink(fileops::encodePath(info).constData());
-                ++report.stepsUndone;
-            } else if (inTrash) {
-                notRestored(step.name, u"a new \"%1\" is in the game directory; the player's file stays in the trash as \"%2\""_s
-                                           .arg(step.name, trashed));
-            } else if (!info.isEmpty()) {
-                ::unlink(fileops::encodePath(info).constData());
-            } else if (!step.done && step.begun) {
-                removeOrphanInfos(trash, original);
-            }
-            continue;
-        }
-        if (trashed.isEmpty() || !fileops::lstatPath(trashed)) {
-            const auto found = findInTrash(trash, original, step.size, step.mtimeNs);
-            if (!found) {
-                if (step.begun)
-                    notRestored(step.name, u"it is gone from the game directory and was not found in the trash"_s);
-                continue;
-            }
-            trashed = found->path;
-            info = found->infoPath;
-        }
-        if (const int error = fileops::renameNoReplace(trashed, original)) {
-            notRestored(step.name, u"it could not be taken back from \"%1\": %2"_s.arg(trashed, fileops::errorText(error)));
-            continue;
-        }
-        if (!info.isEmpty())
-            ::unlink(fileops::encodePath(info).constData());
-        ++report.stepsUndone;
-    }
-
-    report.notRestored += journal.unreadable;
-    fileops::syncFolder(gameDir);
-    removeTrashFolderIfEmpty(journal.trashFolderMade);
+    restoreSteps(journal, gameDir, trash, report);
     if (!journal.damage.isEmpty()) {
-        return keepJournal(u"The launch journal \"%1\" is damaged (%2), so it cannot be trusted to name everything the launch "
-                           "changed. What it could still read was checked and given back; it was kept. %3"_s
-                               .arg(path(), journal.damage.join(u"; "_s), keptAdvice));
+        return keptBecause(report, u"The launch journal \"%1\" is damaged (%2), so it cannot be trusted to name everything the launch "
+                                   "changed. What it could still read was checked and given back; it was kept. %3"_s
+                                       .arg(path(), journal.damage.join(u"; "_s), keptAdvice));
     }
     // Even when something could not be put back: the report says where it is, and keeping the
     // journal would only block every later launch.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "launcher/cleanupplan.h"
+#include "launcher/cleanuprestore.h"
 #include "launcher/processinfo.h"
 
 #include <QDateTime>
@@ -30,27 +31,6 @@ struct ApplyResult {
     /// False when the journal could not be written. Steps already done are in the journal,
     /// so restore() still puts them back.
     bool ok() const { return error.isEmpty(); }
-};
-
-/// What restoring did.
-struct RestoreReport {
-    QString error;                ///< why nothing (or not everything) could be given back: no journal, the
-                                  ///< game still runs, the game directory is not there, the journal is damaged
-    int stepsUndone = 0;
-    QList<LeftAlone> notRestored; ///< what could not be put back, and where it is
-    QStringList removedForGood;   ///< removed for good at the launch, by the player's choice
-    QStringList notes;            ///< what the player should know though everything came back
-    /// The process of the launch's game, which still runs: the restore was refused and nothing
-    /// changed (0 otherwise).
-    qint64 gameStillRunning = 0;
-
-    bool ok() const { return error.isEmpty() && notRestored.isEmpty(); }
-
-    /// One sentence for the player: back as it was, or not fully given back.
-    QString headline() const;
-    /// What the player needs beyond the headline, a line each: why it failed, each file not put
-    /// back and where it is, the files deleted for good at the launch, the notes.
-    QStringList details() const;
 };
 
 /// A journal left by a launch that was not restored.
