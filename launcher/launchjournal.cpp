@@ -1,17 +1,15 @@
 #include "launcher/launchjournal.h"
 
+#include "launcher/cleanupapply.h"
 #include "launcher/cleanuprestore.h"
 #include "launcher/fileops.h"
 #include "launcher/journalreader.h"
 #include "launcher/processinfo.h"
 #include "launcher/trash.h"
-#include "launcher/trashlookup.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,6 +28,13 @@ std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
             return engine;
     }
     return std::nullopt;
+}
+
+ApplyResult refusedForEarlierLaunch(const QString &gameDir)
+{
+    ApplyResult result;
+    result.error = u"The changes of an earlier launch to \"%1\" have not been put back yet; restore them first."_s.arg(gameDir);
+    return result;
 }
 
 // A restore that stops and keeps the journal: nothing more can be given back, and why.
@@ -110,180 +115,29 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
         result.error = plan.error;
         return result;
     }
-    const auto earlierLaunch = [&](const QString &where) {
-        result.error = u"The changes of an earlier launch to \"%1\" have not been put back yet; restore them first."_s.arg(where);
-        return result;
-    };
     if (const auto left = pending())
-        return earlierLaunch(left->gameDir);
+        return refusedForEarlierLaunch(left->gameDir);
     if (!fileops::makePrivateFolder(m_stateDir, &result.error))
         return result;
 
     // The whole plan goes first, so that every file the launch may move is named before any
-    // moves, whatever becomes of the lines that follow. Copies in get their digests and
-    // temporary names now.
+    // moves, whatever becomes of the lines that follow.
     const QString absoluteGameDir = fileops::absolutePath(gameDir);
-    const QString dir = absoluteGameDir + u'/';
-    QList<std::optional<fileops::Digest>> digests(plan.steps.size());
-    QStringList tempNames(plan.steps.size());
+    const QList<PlannedStep> steps = plannedStepsOf(absoluteGameDir, plan, mode);
     QByteArray planLines =
-        journalLine(JournalHeader{absoluteGameDir, label, QDateTime::currentMSecsSinceEpoch(), int(plan.steps.size())});
-    for (int i = 0; i < plan.steps.size(); ++i) {
-        const CleanupStep &step = plan.steps[i];
-        PlannedStep planned;
-        planned.name = step.name;
-        planned.size = step.size;
-        planned.mtimeNs = step.mtimeNs;
-        switch (step.action) {
-        case StepAction::CopyIn: {
-            digests[i] = fileops::digestOf(step.source);
-            QString tempName = u".quillon-copy-%1.tmp"_s.arg(i);
-            for (int n = 1; fileops::lstatPath(dir + tempName); ++n)
-                tempName = u".quillon-copy-%1-%2.tmp"_s.arg(i).arg(n);
-            tempNames[i] = tempName;
-            planned.kind = JournalStepKind::CopyIn;
-            planned.source = step.source;
-            planned.tempName = tempName;
-            planned.size = digests[i] ? digests[i]->size : -1;
-            planned.mtimeNs = 0;
-            planned.sha256 = digests[i] ? digests[i]->sha256 : QByteArray();
-            // Also here, so that the copy is told from the player's file it displaces (which
-            // may hold the very same bytes) even when the rename's own line is lost.
-            for (const CleanupStep &aside : plan.steps) {
-                if (aside.action == StepAction::Rename && aside.name.compare(step.name, Qt::CaseInsensitive) == 0) {
-                    planned.displaces = true;
-                    planned.displacedSize = aside.size;
-                    planned.displacedMtimeNs = aside.mtimeNs;
-                }
-            }
-            break;
-        }
-        case StepAction::Rename:
-            planned.kind = JournalStepKind::Rename;
-            planned.newName = step.newName;
-            break;
-        case StepAction::Trash:
-            planned.kind = mode == DeleteMode::ToTrash ? JournalStepKind::Trash : JournalStepKind::Remove;
-            break;
-        }
-        planLines += journalLine(PlanLine{i, planned});
-    }
+        journalLine(JournalHeader{absoluteGameDir, label, QDateTime::currentMSecsSinceEpoch(), int(steps.size())});
+    for (int i = 0; i < steps.size(); ++i)
+        planLines += journalLine(PlanLine{i, steps[i]});
     planLines += journalLine(PlanEndLine{});
     if (const int error = fileops::writeWholeFile(path(), planLines, false)) {
         if (error == EEXIST)
-            return earlierLaunch(pending() ? pending()->gameDir : gameDir);
+            return refusedForEarlierLaunch(pending() ? pending()->gameDir : gameDir);
         result.error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path(), fileops::errorText(error));
         return result;
     }
     m_written = planLines;
-
     JournalAppender journal(path(), m_written);
-    const auto record = [&](const JournalLine &line) { return journal.append(line); };
-    const auto journalBroken = [&] {
-        result.error = u"The launch journal \"%1\" cannot be written: %2. The launch stops here."_s.arg(path(), fileops::errorText(journal.error()));
-        return result;
-    };
-    // A volume's trash folder that a move creates is recorded, so that the restore removes it
-    // again once it is empty.
-    QStringList trashFoldersToMake = trashFoldersNotYetMade(trash, absoluteGameDir);
-    const auto trashFolderMade = [&](const QString &trashedPath) {
-        const QString folder = QFileInfo(QFileInfo(trashedPath).path()).path();
-        return trashFoldersToMake.removeAll(folder) > 0 ? folder : QString();
-    };
-    for (int i = 0; i < plan.steps.size(); ++i) {
-        const CleanupStep &step = plan.steps[i];
-        const QString path = dir + step.name;
-        const auto leaveAlone = [&](const QString &why) {
-            result.leftAlone.append({step.name, why});
-            return record(StepSkippedLine{i});
-        };
-
-        if (step.action == StepAction::CopyIn) {
-            const auto &sourceDigest = digests[i];
-            if (!sourceDigest) {
-                if (!leaveAlone(u"the TC's file \"%1\" cannot be read, so it was not copied in"_s.arg(step.source)))
-                    return journalBroken();
-                continue;
-            }
-            const QString temp = dir + tempNames[i];
-            if (!record(StepBegunLine{i}))
-                return journalBroken();
-            QString error;
-            const auto copied = fileops::copyToNewFile(step.source, temp, &error);
-            int renamed = -1;
-            if (copied && *copied == *sourceDigest)
-                renamed = fileops::renameNoReplace(temp, path);
-            if (renamed != 0) {
-                ::unlink(fileops::encodePath(temp).constData());
-                const QString why = !copied                    ? error
-                                    : *copied != *sourceDigest ? u"the TC's file changed while it was copied"_s
-                                    : renamed == EEXIST        ? u"a file of that name appeared in the game directory"_s
-                                                               : fileops::errorText(renamed);
-                if (!leaveAlone(u"not copied in: %1"_s.arg(why)))
-                    return journalBroken();
-                continue;
-            }
-            if (!record(StepDoneLine{i}))
-                return journalBroken();
-            ++result.stepsDone;
-            continue;
-        }
-
-        if (!fileops::sameFile(fileops::lstatPath(path), step.size, step.mtimeNs)) {
-            if (!leaveAlone(u"changed or gone since the clean-up was planned; left as it is"_s))
-                return journalBroken();
-            continue;
-        }
-        if (!record(StepBegunLine{i}))
-            return journalBroken();
-
-        if (step.action == StepAction::Rename) {
-            if (const int error = fileops::renameNoReplace(path, dir + step.newName)) {
-                if (!leaveAlone(u"could not be renamed to \"%1\": %2"_s.arg(step.newName, fileops::errorText(error))))
-                    return journalBroken();
-                continue;
-            }
-            if (!record(StepDoneLine{i}))
-                return journalBroken();
-            ++result.stepsDone;
-            continue;
-        }
-
-        if (mode == DeleteMode::RemoveForGood) {
-            if (::unlink(fileops::encodePath(path).constData()) != 0) {
-                if (!leaveAlone(u"could not be removed: %1"_s.arg(fileops::errorText(errno))))
-                    return journalBroken();
-                continue;
-            }
-            if (!record(StepDoneLine{i}))
-                return journalBroken();
-            result.removedForGood.append(step.name);
-            ++result.stepsDone;
-            continue;
-        }
-
-        const TrashOutcome trashed = trash.moveToTrash(path);
-        if (!trashed.ok && trashed.trashedPath.isEmpty()) {
-            if (!leaveAlone(trashed.error))
-                return journalBroken();
-            continue;
-        }
-        // Also when the file left for somewhere that is no trash and could not come back:
-        // the path is recorded, so restoring puts it back.
-        if (!record(StepDoneLine{i, true, trashed.trashedPath, trashed.infoPath}))
-            return journalBroken();
-        if (const QString made = trashed.ok ? trashFolderMade(trashed.trashedPath) : QString();
-            !made.isEmpty() && !record(TrashFolderLine{made})) {
-            return journalBroken();
-        }
-        if (!trashed.ok)
-            result.leftAlone.append({step.name, trashed.error});
-        else
-            ++result.stepsDone;
-    }
-    if (!record(AppliedLine{}))
-        return journalBroken();
-    return result;
+    return applySteps(absoluteGameDir, steps, journal, trash);
 }
 
 RestoreReport LaunchJournal::restore(Trash &trash)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "launcher/cleanupapply.h"
 #include "launcher/cleanupplan.h"
 #include "launcher/cleanuprestore.h"
 #include "launcher/processinfo.h"
@@ -14,24 +15,6 @@
 namespace ostrel {
 
 class Trash;
-
-/// How Trash steps are carried out.
-enum class DeleteMode {
-    ToTrash,     ///< the desktop trash; a file the trash refuses stays where it is
-    RemoveForGood ///< unlink, for a game directory without a trash, once the player agreed
-};
-
-/// What applying a plan did.
-struct ApplyResult {
-    QString error;              ///< the journal could not be started or written; see below
-    int stepsDone = 0;
-    QList<LeftAlone> leftAlone; ///< steps not carried out: file changed since the plan, trash refused, ...
-    QStringList removedForGood; ///< names unlinked under DeleteMode::RemoveForGood: they cannot come back
-
-    /// False when the journal could not be written. Steps already done are in the journal,
-    /// so restore() still puts them back.
-    bool ok() const { return error.isEmpty(); }
-};
 
 /// A journal left by a launch that was not restored.
 struct PendingJournal {
