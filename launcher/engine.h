@@ -11,6 +11,8 @@
 
 namespace ostrel {
 
+struct EngineInstall;
+
 /// The engines the launcher knows how to start.
 enum class EngineKind {
     EDuke32, ///< an EDuke32-style port: -g group, -x con, -j search folder, -nosetup, -cfg
@@ -32,15 +34,6 @@ struct EngineSettings {
     /// arguments, whatever it holds.
     QString argumentTemplate;
     bool preferFlatpak = false; ///< use the Flatpak app even when a program is on PATH
-};
-
-/// Where an engine was found.
-struct EngineInstall {
-    enum class Kind { NotFound, Native, Flatpak };
-    Kind kind = Kind::NotFound;
-    QString program;   ///< the engine's executable (Native) or flatpak's (Flatpak)
-    QString flatpakId; ///< Flatpak only
-    QString error;     ///< why it was not found, for the player
 };
 
 /// What a launch needs besides the engine.
@@ -79,18 +72,6 @@ struct LaunchCommand {
     /// working folder. For display and copying only; it is never executed.
     QString displayCommand(Layout layout = Layout::OneLine) const;
 };
-
-/// The program names looked for on PATH for a preset (empty for Custom).
-QStringList engineProgramNames(EngineKind kind);
-/// The Flatpak application ids of a preset, most likely first (empty for Custom).
-QStringList engineFlatpakIds(EngineKind kind);
-/// The folders Flatpak installs applications in: /var/lib/flatpak/app and
-/// $XDG_DATA_HOME/flatpak/app.
-QStringList defaultFlatpakAppFolders();
-
-/// Finds the engine: settings.program when given, else the preset's names on PATH
-/// (QStandardPaths::findExecutable), else an installed Flatpak app (in flatpakAppFolders).
-EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
 
 /// Builds the command for a launch. A Flatpak engine is started as `flatpak run` with access to
 /// exactly the folders the launch needs (the game directory, the TC's folders read-only, the

@@ -1,4 +1,5 @@
 #include "launcher/engine.h"
+#include "launcher/enginediscovery.h"
 #include "launcher/gameversion.h"
 #include "launcher/launchpreparation.h"
 
