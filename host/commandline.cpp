@@ -2,6 +2,7 @@
 
 #include "host/hostsettings.h"
 
+#include <launcher/argumenttemplate.h>
 #include <store/sqlitesettingsstore.h>
 
 #include <QCommandLineParser>

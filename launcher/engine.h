@@ -4,7 +4,6 @@
 
 #include "store/tcdefinition.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -77,18 +76,6 @@ struct LaunchCommand {
 /// exactly the folders the launch needs (the game directory, the TC's folders read-only, the
 /// save folder).
 LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
-
-/// Expands a Custom argument template (see EngineSettings::argumentTemplate). Unknown
-/// placeholders, unbalanced brackets and quotes, and an empty placeholder outside brackets
-/// are errors.
-QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
-
-/// What is wrong with an argument template whatever the TC (unknown placeholders, unbalanced
-/// brackets and quotes), in words for the player; empty when nothing is.
-QString argumentTemplateProblem(const QString &argumentTemplate);
-
-/// One argument quoted for a POSIX shell (single quotes unless it is plainly safe).
-QString shellQuoted(const QString &argument);
 
 /// A TC name as a folder name: letters, digits, space, '.', '_' and '-' kept, anything else
 /// '_', with a short hash of the name added when something was replaced, so two TCs never

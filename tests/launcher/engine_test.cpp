@@ -1,3 +1,4 @@
+#include "launcher/argumenttemplate.h"
 #include "launcher/engine.h"
 #include "launcher/enginediscovery.h"
 #include "launcher/gameversion.h"
