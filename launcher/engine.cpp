@@ -1,16 +1,14 @@
 #include "launcher/engine.h"
 
 #include "launcher/argumenttemplate.h"
+#include "launcher/dosnames.h"
 #include "launcher/enginediscovery.h"
-#include "launcher/grpfile.h"
 #include "launcher/shellquoting.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -47,76 +45,6 @@ QStringList tcFolders(const TcDefinition &tc)
     for (const QString &file : tc.otherFiles)
         add(file);
     return folders;
-}
-
-// DOS sees 8.3 names: up to 8 characters, an optional dot and up to 3 more, of the characters a
-// FAT directory allows.
-bool isDosName(const QString &name)
-{
-    static const QRegularExpression dos(u"^[A-Za-z0-9_!#$%&'()@^`{}~-]{1,8}(\\.[A-Za-z0-9_!#$%&'()@^`{}~-]{1,3})?$"_s);
-    return dos.match(name).hasMatch();
-}
-
-// A DOS name for a file that the DOS game is given by name, made from its own name and free
-// among taken (upper case). Only letters and digits are kept and no '~' is added, so it never
-// meets the short names DOSBox makes up for the long names in the game directory.
-QString freeDosName(const QString &name, const QSet<QString> &taken)
-{
-    const auto dosPart = [](QStringView text, qsizetype length) {
-        QString part;
-        for (const QChar c : text) {
-            if (part.size() < length && c.isLetterOrNumber() && c.unicode() < 128)
-                part += c.toUpper();
-        }
-        return part;
-    };
-    const qsizetype dot = name.lastIndexOf(u'.');
-    QString stem = dosPart(dot > 0 ? QStringView(name).first(dot) : QStringView(name), 8);
-    const QString extension = dot > 0 ? dosPart(QStringView(name).sliced(dot + 1), 3) : QString();
-    if (stem.isEmpty())
-        stem = u"TC"_s;
-    const QString dotted = extension.isEmpty() ? QString() : u'.' + extension;
-    QString candidate = stem + dotted;
-    for (int n = 1; taken.contains(candidate) && n < 100000; ++n) {
-        const QString number = QString::number(n);
-        candidate = stem.first(std::min(stem.size(), 8 - number.size())) + number + dotted;
-    }
-    return candidate;
-}
-
-// The con language's "include NAME", outside comments. DOS compares names without regard to case.
-bool includes(const QByteArray &con, const QString &name)
-{
-    static const QRegularExpression comments(u"//[^\n]*|/\\*.*?(\\*/|$)"_s, QRegularExpression::DotMatchesEverythingOption);
-    const QStringList words = QString::fromLatin1(con).remove(comments).split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
-        if (words[i].compare(u"include"_s, Qt::CaseInsensitive) == 0 && words[i + 1].compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
-// The first of the TC's other cons, loose or in its group, that includes the file called name.
-QString includerOf(const QString &name, const TcDefinition &tc)
-{
-    // A con is a few hundred kilobytes at most; anything far larger is no con of a game.
-    constexpr qint64 kMostConBytes = 16 * 1024 * 1024;
-    for (const QString &file : tc.otherFiles) {
-        QFile con(file);
-        if (file.endsWith(u".con"_s, Qt::CaseInsensitive) && con.open(QIODevice::ReadOnly) && includes(con.read(kMostConBytes), name))
-            return file;
-    }
-    const GrpDirectory group = readGrpDirectory(tc.groupFile);
-    QFile groupFile(tc.groupFile);
-    if (!group.ok() || !groupFile.open(QIODevice::ReadOnly))
-        return {};
-    for (const GrpMember &member : group.members) {
-        if (!member.name.endsWith(u".con"_s, Qt::CaseInsensitive) || !groupFile.seek(qint64(member.offset)))
-            continue;
-        if (includes(groupFile.read(std::min<qint64>(member.size, kMostConBytes)), name))
-            return u"%1 (in %2)"_s.arg(member.name, tc.groupFile);
-    }
-    return {};
 }
 
 LaunchCommand failed(const QString &why)
@@ -266,7 +194,7 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         QString conName, groupName;
         if (!tc.gameCon.isEmpty()) {
             if (!isDosName(nameOf(tc.gameCon))) {
-                if (const QString includer = includerOf(nameOf(tc.gameCon), tc); !includer.isEmpty())
+                if (const QString includer = conThatIncludes(nameOf(tc.gameCon), tc); !includer.isEmpty())
                     return failed(u"The DOS game cannot open the TC's con \"%1\": its name is no DOS 8.3 name, and the con cannot "
                                   "be copied in under another, since %2 includes it by that name."_s.arg(nameOf(tc.gameCon), includer));
             }
