@@ -3,6 +3,7 @@
 #include "host/exitstatus.h"
 #include "host/hostsettings.h"
 
+#include <launcher/argumenttemplate.h>
 #include <store/sqlitesettingsstore.h>
 
 #include <QCommandLineParser>

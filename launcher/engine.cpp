@@ -1,12 +1,14 @@
 #include "launcher/engine.h"
 
-#include "launcher/grpfile.h"
+#include "launcher/argumenttemplate.h"
+#include "launcher/dosnames.h"
+#include "launcher/enginediscovery.h"
+#include "launcher/shellquoting.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QHash>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -45,99 +47,6 @@ QStringList tcFolders(const TcDefinition &tc)
     return folders;
 }
 
-// DOS sees 8.3 names: up to 8 characters, an optional dot and up to 3 more, of the characters a
-// FAT directory allows.
-bool isDosName(const QString &name)
-{
-    static const QRegularExpression dos(u"^[A-Za-z0-9_!#$%&'()@^`{}~-]{1,8}(\\.[A-Za-z0-9_!#$%&'()@^`{}~-]{1,3})?$"_s);
-    return dos.match(name).hasMatch();
-}
-
-// A DOS name for a file that the DOS game is given by name, made from its own name and free
-// among taken (upper case). Only letters and digits are kept and no '~' is added, so it never
-// meets the short names DOSBox makes up for the long names in the game directory.
-QString freeDosName(const QString &name, const QSet<QString> &taken)
-{
-    const auto dosPart = [](QStringView text, qsizetype length) {
-        QString part;
-        for (const QChar c : text) {
-            if (part.size() < length && c.isLetterOrNumber() && c.unicode() < 128)
-                part += c.toUpper();
-        }
-        return part;
-    };
-    const qsizetype dot = name.lastIndexOf(u'.');
-    QString stem = dosPart(dot > 0 ? QStringView(name).first(dot) : QStringView(name), 8);
-    const QString extension = dot > 0 ? dosPart(QStringView(name).sliced(dot + 1), 3) : QString();
-    if (stem.isEmpty())
-        stem = u"TC"_s;
-    const QString dotted = extension.isEmpty() ? QString() : u'.' + extension;
-    QString candidate = stem + dotted;
-    for (int n = 1; taken.contains(candidate) && n < 100000; ++n) {
-        const QString number = QString::number(n);
-        candidate = stem.first(std::min(stem.size(), 8 - number.size())) + number + dotted;
-    }
-    return candidate;
-}
-
-// The con language's "include NAME", outside comments. DOS compares names without regard to case.
-bool includes(const QByteArray &con, const QString &name)
-{
-    static const QRegularExpression comments(u"//[^\n]*|/\\*.*?(\\*/|$)"_s, QRegularExpression::DotMatchesEverythingOption);
-    const QStringList words = QString::fromLatin1(con).remove(comments).split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
-        if (words[i].compare(u"include"_s, Qt::CaseInsensitive) == 0 && words[i + 1].compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
-// The first of the TC's other cons, loose or in its group, that includes the file called name.
-QString includerOf(const QString &name, const TcDefinition &tc)
-{
-    // A con is a few hundred kilobytes at most; anything far larger is no con of a game.
-    constexpr qint64 kMostConBytes = 16 * 1024 * 1024;
-    for (const QString &file : tc.otherFiles) {
-        QFile con(file);
-        if (file.endsWith(u".con"_s, Qt::CaseInsensitive) && con.open(QIODevice::ReadOnly) && includes(con.read(kMostConBytes), name))
-            return file;
-    }
-    const GrpDirectory group = readGrpDirectory(tc.groupFile);
-    QFile groupFile(tc.groupFile);
-    if (!group.ok() || !groupFile.open(QIODevice::ReadOnly))
-        return {};
-    for (const GrpMember &member : group.members) {
-        if (!member.name.endsWith(u".con"_s, Qt::CaseInsensitive) || !groupFile.seek(qint64(member.offset)))
-            continue;
-        if (includes(groupFile.read(std::min<qint64>(member.size, kMostConBytes)), name))
-            return u"%1 (in %2)"_s.arg(member.name, tc.groupFile);
-    }
-    return {};
-}
-
-QString engineTitle(EngineKind kind)
-{
-    switch (kind) {
-    case EngineKind::EDuke32:
-        return u"EDuke32"_s;
-    case EngineKind::Raze:
-        return u"Raze"_s;
-    case EngineKind::DosBox:
-        return u"DOSBox"_s;
-    case EngineKind::Custom:
-        break;
-    }
-    return u"The custom engine"_s;
-}
-
-// "a", "a and b", "a, b and c".
-QString spokenList(const QStringList &items)
-{
-    if (items.size() < 2)
-        return items.value(0);
-    return items.first(items.size() - 1).join(u", "_s) + u" and "_s + items.constLast();
-}
-
 LaunchCommand failed(const QString &why)
 {
     LaunchCommand command;
@@ -167,98 +76,6 @@ QString LaunchCommand::displayCommand(Layout layout) const
         run += u' ' + shellQuoted(argument);
     }
     return workingDir.isEmpty() ? run : u"cd "_s + shellQuoted(workingDir) + u" && "_s + run;
-}
-
-QStringList engineProgramNames(EngineKind kind)
-{
-    switch (kind) {
-    case EngineKind::EDuke32:
-        return {u"eduke32"_s};
-    case EngineKind::Raze:
-        return {u"raze"_s};
-    case EngineKind::DosBox:
-        return {u"dosbox"_s, u"dosbox-staging"_s, u"dosbox-x"_s};
-    case EngineKind::Custom:
-        break;
-    }
-    return {};
-}
-
-QStringList engineFlatpakIds(EngineKind kind)
-{
-    switch (kind) {
-    case EngineKind::EDuke32:
-        return {u"com.eduke32.EDuke32"_s};
-    case EngineKind::Raze:
-        return {u"org.zdoom.Raze"_s};
-    case EngineKind::DosBox:
-        // DOSBox Staging and DOSBox-X take the same -c options.
-        return {u"io.github.dosbox-staging"_s, u"com.dosbox_x.DOSBox-X"_s};
-    case EngineKind::Custom:
-        break;
-    }
-    return {};
-}
-
-QStringList defaultFlatpakAppFolders()
-{
-    return {u"/var/lib/flatpak/app"_s,
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/flatpak/app"_s};
-}
-
-EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders)
-{
-    EngineInstall install;
-    if (!settings.program.isEmpty()) {
-        const QString found = settings.program.contains(u'/') ? (QFileInfo(settings.program).isExecutable() && QFileInfo(settings.program).isFile() ? settings.program : QString())
-                                                              : QStandardPaths::findExecutable(settings.program);
-        if (found.isEmpty()) {
-            install.error = u"The engine \"%1\" is not installed or cannot be run."_s.arg(settings.program);
-            return install;
-        }
-        install.kind = EngineInstall::Kind::Native;
-        install.program = found;
-        return install;
-    }
-    if (settings.kind == EngineKind::Custom) {
-        install.error = u"The custom engine has no program."_s;
-        return install;
-    }
-
-    QString native;
-    for (const QString &name : engineProgramNames(settings.kind)) {
-        native = QStandardPaths::findExecutable(name);
-        if (!native.isEmpty())
-            break;
-    }
-    QString flatpakId;
-    for (const QString &id : engineFlatpakIds(settings.kind)) {
-        for (const QString &folder : flatpakAppFolders) {
-            if (QFileInfo(folder + u'/' + id).isDir())
-                flatpakId = id;
-        }
-        if (!flatpakId.isEmpty())
-            break;
-    }
-    const QString flatpak = flatpakId.isEmpty() ? QString() : QStandardPaths::findExecutable(u"flatpak"_s);
-    if (!flatpak.isEmpty() && (settings.preferFlatpak || native.isEmpty())) {
-        install.kind = EngineInstall::Kind::Flatpak;
-        install.program = flatpak;
-        install.flatpakId = flatpakId;
-    } else if (!native.isEmpty()) {
-        install.kind = EngineInstall::Kind::Native;
-        install.program = native;
-    } else {
-        const QStringList programs = engineProgramNames(settings.kind);
-        const QStringList apps = engineFlatpakIds(settings.kind);
-        install.error = u"%1 was not found: %2, and %3."_s.arg(
-            engineTitle(settings.kind),
-            programs.size() == 1 ? u"%1 is not on PATH"_s.arg(programs.constFirst())
-                                 : u"none of %1 is on PATH"_s.arg(spokenList(programs)),
-            apps.size() == 1 ? u"its Flatpak app %1 is not installed"_s.arg(apps.constFirst())
-                             : u"none of its Flatpak apps, %1, is installed"_s.arg(spokenList(apps)));
-    }
-    return install;
 }
 
 QString defaultSaveRoot()
@@ -297,197 +114,6 @@ QString safeFolderName(const QString &tcName)
         safe += u'-' + QString::fromLatin1(hash);
     }
     return safe;
-}
-
-QString shellQuoted(const QString &argument)
-{
-    static const QRegularExpression plain(u"^[A-Za-z0-9_@%+=:,./-]+$"_s);
-    if (plain.match(argument).hasMatch())
-        return argument;
-    QString quoted = argument;
-    quoted.replace(u"'"_s, u"'\\''"_s);
-    return u'\'' + quoted + u'\'';
-}
-
-namespace {
-
-const QStringList kPlaceholders{u"gamedir"_s, u"maingroup"_s, u"group"_s, u"con"_s, u"tcdir"_s, u"savedir"_s};
-
-// The template's arguments with the values in, or the problem with the template in words.
-QStringList expandTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *problemOut)
-{
-    struct Token {
-        QString text;
-        int group = -1;
-    };
-    QList<Token> tokens;
-    Token current;
-    bool started = false;
-    bool inQuote = false;
-    bool closeAfter = false;
-    int quoteCount = 0;
-    int group = -1;
-    int groups = 0;
-    QString problem;
-    const auto flush = [&] {
-        if (started)
-            tokens.append(current);
-        current = Token{};
-        started = false;
-        if (closeAfter)
-            group = -1;
-        closeAfter = false;
-    };
-    const auto append = [&](QChar c) {
-        if (closeAfter && problem.isEmpty())
-            problem = u"\"]\" must end an argument."_s;
-        if (!started)
-            current.group = group;
-        current.text += c;
-        started = true;
-    };
-    // The quoting of QProcess::splitCommand, plus [ ] around optional arguments.
-    for (const QChar c : argumentTemplate) {
-        if (c == u'"') {
-            ++quoteCount;
-            if (quoteCount == 3) {
-                quoteCount = 0;
-                append(c);
-            }
-            continue;
-        }
-        if (quoteCount) {
-            if (quoteCount == 1)
-                inQuote = !inQuote;
-            quoteCount = 0;
-        }
-        if (!inQuote && c.isSpace()) {
-            flush();
-        } else if (!inQuote && c == u'[' && !started) {
-            if (group >= 0 && problem.isEmpty())
-                problem = u"Brackets cannot be nested."_s;
-            group = groups++;
-        } else if (!inQuote && c == u']') {
-            if (group < 0 && problem.isEmpty())
-                problem = u"\"]\" without \"[\"."_s;
-            closeAfter = true;
-            if (!started)
-                current.group = group;
-        } else {
-            append(c);
-        }
-    }
-    if (quoteCount == 1)
-        inQuote = !inQuote;
-    flush();
-    if (inQuote && problem.isEmpty())
-        problem = u"A quote is not closed."_s;
-    if (group >= 0 && problem.isEmpty())
-        problem = u"\"[\" without \"]\"."_s;
-
-    static const QRegularExpression placeholder(u"\\{([A-Za-z_]+)\\}"_s);
-    QSet<int> droppedGroups;
-    for (const Token &token : std::as_const(tokens)) {
-        for (auto it = placeholder.globalMatch(token.text); it.hasNext();) {
-            const QString name = it.next().captured(1);
-            if (!values.contains(name)) {
-                if (problem.isEmpty())
-                    problem = u"Unknown placeholder {%1}."_s.arg(name);
-            } else if (values.value(name).isEmpty()) {
-                if (token.group >= 0)
-                    droppedGroups.insert(token.group);
-                else if (problem.isEmpty())
-                    problem = u"{%1} is empty for this TC; put the option in brackets, e.g. [-x {%1}], so it is left out."_s.arg(name);
-            }
-        }
-    }
-    if (!problem.isEmpty()) {
-        *problemOut = problem;
-        return {};
-    }
-
-    QStringList arguments;
-    for (const Token &token : std::as_const(tokens)) {
-        if (token.group >= 0 && droppedGroups.contains(token.group))
-            continue;
-        // One pass over the text, so a value that looks like a placeholder stays as it is.
-        QString out;
-        qsizetype at = 0;
-        for (auto it = placeholder.globalMatch(token.text); it.hasNext();) {
-            const QRegularExpressionMatch m = it.next();
-            out += QStringView(token.text).sliced(at, m.capturedStart() - at);
-            out += values.value(m.captured(1));
-            at = m.capturedEnd();
-        }
-        out += QStringView(token.text).sliced(at);
-        arguments.append(out);
-    }
-    return arguments;
-}
-
-} // namespace
-
-QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
-{
-    QString problem;
-    const QStringList arguments = expandTemplate(argumentTemplate, values, &problem);
-    if (!problem.isEmpty() && error)
-        *error = u"The argument template cannot be used: %1"_s.arg(problem);
-    return arguments;
-}
-
-QString argumentTemplateProblem(const QString &argumentTemplate)
-{
-    QHash<QString, QString> values;
-    for (const QString &name : kPlaceholders)
-        values.insert(name, u"x"_s);
-    QString problem;
-    expandTemplate(argumentTemplate, values, &problem);
-    return problem;
-}
-
-GameVersion gameVersionFromMainGroupSize(qint64 size)
-{
-    switch (size) {
-    case 26524524:
-        return GameVersion::V13D;
-    case 44348015: // 1.4 (Plutonium Pak)
-    case 44356548: // 1.5 (Atomic Edition), also the 20th anniversary's
-        return GameVersion::V14Or15;
-    default:
-        return GameVersion::Unknown;
-    }
-}
-
-VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed)
-{
-    VersionCheck check;
-    const QString version = tcVersion.trimmed();
-    enum { Needs13, Needs14, Either, Unknown } needs = Unknown;
-    if (version.compare(u"1.3D"_s, Qt::CaseInsensitive) == 0)
-        needs = Needs13;
-    else if (version.compare(u"1.4/1.5 Atomic"_s, Qt::CaseInsensitive) == 0)
-        needs = Needs14;
-    else if (version.compare(u"1.3D and 1.4/1.5"_s, Qt::CaseInsensitive) == 0)
-        needs = Either;
-
-    if (needs == Either) {
-        check.known = true;
-        return check;
-    }
-    if (needs == Unknown) {
-        check.message = u"The TC's version \"%1\" is none of 1.3D, 1.4/1.5 Atomic or 1.3D and 1.4/1.5."_s.arg(tcVersion);
-        return check;
-    }
-    if (installed == GameVersion::Unknown) {
-        check.message = u"The installed game's version cannot be told from the size of its group file."_s;
-        return check;
-    }
-    check.known = true;
-    check.matches = (needs == Needs13) == (installed == GameVersion::V13D);
-    if (!check.matches)
-        check.message = needs == Needs13 ? u"This TC needs Duke Nukem 3D 1.3D."_s : u"This TC needs Duke Nukem 3D 1.4/1.5 Atomic."_s;
-    return check;
 }
 
 LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input)
@@ -568,7 +194,7 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         QString conName, groupName;
         if (!tc.gameCon.isEmpty()) {
             if (!isDosName(nameOf(tc.gameCon))) {
-                if (const QString includer = includerOf(nameOf(tc.gameCon), tc); !includer.isEmpty())
+                if (const QString includer = conThatIncludes(nameOf(tc.gameCon), tc); !includer.isEmpty())
                     return failed(u"The DOS game cannot open the TC's con \"%1\": its name is no DOS 8.3 name, and the con cannot "
                                   "be copied in under another, since %2 includes it by that name."_s.arg(nameOf(tc.gameCon), includer));
             }

@@ -4,12 +4,13 @@
 
 #include "store/tcdefinition.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace ostrel {
+
+struct EngineInstall;
 
 /// The engines the launcher knows how to start.
 enum class EngineKind {
@@ -32,15 +33,6 @@ struct EngineSettings {
     /// arguments, whatever it holds.
     QString argumentTemplate;
     bool preferFlatpak = false; ///< use the Flatpak app even when a program is on PATH
-};
-
-/// Where an engine was found.
-struct EngineInstall {
-    enum class Kind { NotFound, Native, Flatpak };
-    Kind kind = Kind::NotFound;
-    QString program;   ///< the engine's executable (Native) or flatpak's (Flatpak)
-    QString flatpakId; ///< Flatpak only
-    QString error;     ///< why it was not found, for the player
 };
 
 /// What a launch needs besides the engine.
@@ -80,34 +72,10 @@ struct LaunchCommand {
     QString displayCommand(Layout layout = Layout::OneLine) const;
 };
 
-/// The program names looked for on PATH for a preset (empty for Custom).
-QStringList engineProgramNames(EngineKind kind);
-/// The Flatpak application ids of a preset, most likely first (empty for Custom).
-QStringList engineFlatpakIds(EngineKind kind);
-/// The folders Flatpak installs applications in: /var/lib/flatpak/app and
-/// $XDG_DATA_HOME/flatpak/app.
-QStringList defaultFlatpakAppFolders();
-
-/// Finds the engine: settings.program when given, else the preset's names on PATH
-/// (QStandardPaths::findExecutable), else an installed Flatpak app (in flatpakAppFolders).
-EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
-
 /// Builds the command for a launch. A Flatpak engine is started as `flatpak run` with access to
 /// exactly the folders the launch needs (the game directory, the TC's folders read-only, the
 /// save folder).
 LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
-
-/// Expands a Custom argument template (see EngineSettings::argumentTemplate). Unknown
-/// placeholders, unbalanced brackets and quotes, and an empty placeholder outside brackets
-/// are errors.
-QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error);
-
-/// What is wrong with an argument template whatever the TC (unknown placeholders, unbalanced
-/// brackets and quotes), in words for the player; empty when nothing is.
-QString argumentTemplateProblem(const QString &argumentTemplate);
-
-/// One argument quoted for a POSIX shell (single quotes unless it is plainly safe).
-QString shellQuoted(const QString &argument);
 
 /// A TC name as a folder name: letters, digits, space, '.', '_' and '-' kept, anything else
 /// '_', with a short hash of the name added when something was replaced, so two TCs never
@@ -116,21 +84,5 @@ QString safeFolderName(const QString &tcName);
 
 /// $XDG_DATA_HOME/quillon/saves.
 QString defaultSaveRoot();
-
-/// The installed game's version as its main group file's size tells it.
-enum class GameVersion { Unknown, V13D, V14Or15 };
-
-/// DUKE3D.GRP is 26,524,524 bytes in 1.3D, 44,348,015 in 1.4 and 44,356,548 in 1.5 Atomic
-/// (also the 20th anniversary's); any other size is Unknown.
-GameVersion gameVersionFromMainGroupSize(qint64 size);
-
-/// Whether a TC made for tcVersion ("1.3D", "1.4/1.5 Atomic" or "1.3D and 1.4/1.5", any case)
-/// runs on the installed version.
-struct VersionCheck {
-    bool matches = true;  ///< false only when both are known and differ
-    bool known = false;   ///< both versions are known
-    QString message;      ///< "This TC needs ..." when it does not match, or why it cannot be told
-};
-VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed);
 
 } // namespace ostrel

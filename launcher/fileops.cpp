@@ -99,6 +99,46 @@ std::optional<Stat> lstatPath(const QString &path)
     return s;
 }
 
+bool sameFile(const std::optional<Stat> &st, qint64 size, qint64 mtimeNs)
+{
+    return st && st->regular && st->size == size && st->mtimeNs == mtimeNs;
+}
+
+bool sameInode(const std::optional<Stat> &a, const std::optional<Stat> &b)
+{
+    return a && b && a->device == b->device && a->inode == b->inode;
+}
+
+QString absolutePath(const QString &path)
+{
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+bool openFile(QFile &file, const QString &path, int flags, unsigned permissions)
+{
+    const int fd = ::open(encodePath(path).constData(), flags, permissions);
+    if (fd < 0)
+        return false;
+    QIODevice::OpenMode mode = QIODevice::Unbuffered;
+    switch (flags & O_ACCMODE) {
+    case O_RDONLY:
+        mode |= QIODevice::ReadOnly;
+        break;
+    case O_WRONLY:
+        mode |= QIODevice::WriteOnly;
+        break;
+    default:
+        mode |= QIODevice::ReadWrite;
+    }
+    if (flags & O_APPEND)
+        mode |= QIODevice::Append;
+    if (file.open(fd, mode, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    errno = EBADF;
+    return false;
+}
+
 int renameNoReplace(const QString &from, const QString &to)
 {
     const QByteArray src = encodePath(from);
@@ -237,29 +277,65 @@ QByteArray readSmallFile(const QString &path)
     return bytes;
 }
 
-std::optional<Digest> digestOf(const QString &path)
+namespace {
+
+// Reads in to its end, hashing it, and writes what it reads to out as well when there is one.
+std::optional<Digest> readHashing(QFile &in, QFile *out, QString *why)
 {
-    const int fd = ::open(encodePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return std::nullopt;
     QCryptographicHash hash(QCryptographicHash::Sha256);
     Digest digest;
-    char buffer[65536];
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const qint64 got = in.read(buffer.data(), buffer.size());
         if (got < 0) {
-            ::close(fd);
+            *why = in.errorString();
             return std::nullopt;
         }
         if (got == 0)
             break;
-        hash.addData(QByteArrayView(buffer, got));
+        hash.addData(QByteArrayView(buffer.constData(), got));
         digest.size += got;
+        if (out && out->write(buffer.constData(), got) != got) {
+            *why = out->errorString();
+            return std::nullopt;
+        }
     }
-    ::close(fd);
     digest.sha256 = hash.result().toHex();
+    return digest;
+}
+
+} // namespace
+
+std::optional<Digest> digestOf(const QString &path)
+{
+    QFile file;
+    if (!openFile(file, path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW))
+        return std::nullopt;
+    QString why;
+    return readHashing(file, nullptr, &why);
+}
+
+std::optional<Digest> copyToNewFile(const QString &source, const QString &target, QString *error)
+{
+    QFile in;
+    if (!openFile(in, source, O_RDONLY | O_CLOEXEC)) {
+        *error = u"\"%1\" cannot be read: %2"_s.arg(source, errorText(errno));
+        return std::nullopt;
+    }
+    QFile out;
+    if (!openFile(out, target, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)) {
+        *error = u"\"%1\" cannot be created: %2"_s.arg(target, errorText(errno));
+        return std::nullopt;
+    }
+    QString why;
+    std::optional<Digest> digest = readHashing(in, &out, &why);
+    // The copy must be whole on disk before its name appears in the game directory.
+    if (digest && ::fsync(out.handle()) != 0) {
+        why = errorText(errno);
+        digest.reset();
+    }
+    if (!digest)
+        *error = u"\"%1\" cannot be copied: %2"_s.arg(source, why);
     return digest;
 }
 

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class QFile;
+
 namespace ostrel::fileops {
 
 /// The bytes of a path on disk. Like QFile::encodeName, except that the characters
@@ -30,6 +32,21 @@ struct Stat {
     quint64 inode = 0;
 };
 std::optional<Stat> lstatPath(const QString &path);
+
+/// Whether st is a regular file with this size and modification time: still the file that was
+/// recorded, as far as a launch can tell without reading it.
+bool sameFile(const std::optional<Stat> &st, qint64 size, qint64 mtimeNs);
+
+/// Whether a and b are two names of one file: what a rename by link and unlink leaves when it
+/// is cut between the two.
+bool sameInode(const std::optional<Stat> &a, const std::optional<Stat> &b);
+
+/// The path made absolute against the working folder and cleaned; empty stays empty.
+QString absolutePath(const QString &path);
+
+/// Opens path with the flags of open(2) (O_EXCL, O_NOFOLLOW, O_APPEND, ..., on the path's bytes
+/// on disk) as file, unbuffered; file then owns the descriptor. False, with errno, when it fails.
+bool openFile(QFile &file, const QString &path, int flags, unsigned permissions = 0);
 
 /// Renames within one file system and fails with EEXIST rather than replace the target.
 /// Returns 0 or the errno.
@@ -66,5 +83,10 @@ struct Digest {
     friend bool operator==(const Digest &, const Digest &) = default;
 };
 std::optional<Digest> digestOf(const QString &path);
+
+/// Copies source to target, a new file (never over one), and makes the copy durable (fsync),
+/// hashing what it writes. On failure error says why, for the player; a partial target is left
+/// for the caller to remove.
+std::optional<Digest> copyToNewFile(const QString &source, const QString &target, QString *error);
 
 } // namespace ostrel::fileops

@@ -1,19 +1,15 @@
 #include "launcher/launchjournal.h"
 
+#include "launcher/cleanupapply.h"
+#include "launcher/cleanuprestore.h"
 #include "launcher/fileops.h"
+#include "launcher/journalreader.h"
 #include "launcher/processinfo.h"
 #include "launcher/trash.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QHash>
-#include <QMap>
-#include <QUrl>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,236 +19,6 @@ using namespace Qt::StringLiterals;
 namespace ostrel {
 
 namespace {
-
-constexpr char kMagic[] = "quillon-journal";
-// The first format had no plan ahead of the steps and a 16-bit check; it is still read.
-constexpr int kFirstFormat = 1;
-constexpr int kFormat = 2;
-
-// A path or text field: its bytes on disk, percent-encoded, behind '=' (which the encoding
-// never leaves bare), so an empty value is still a field and spaces never split one.
-QByteArray textField(const QString &text)
-{
-    return '=' + fileops::encodePath(text).toPercentEncoding();
-}
-
-QString fromTextField(const QByteArray &field)
-{
-    return fileops::decodePath(QByteArray::fromPercentEncoding(field.mid(1)));
-}
-
-// What ends each line: 32 bits of its SHA-256, enough that an edited line never passes for a
-// good one (the first format's CRC-16 lets one in 65,536 through).
-QByteArray checkOf(int format, QByteArrayView line)
-{
-    if (format == kFirstFormat)
-        return QByteArray::number(qChecksum(line), 16);
-    return QCryptographicHash::hash(line, QCryptographicHash::Sha256).toHex().first(8);
-}
-
-QByteArray lineOf(const QList<QByteArray> &fields)
-{
-    const QByteArray line = fields.join(' ');
-    return line + " *" + checkOf(kFormat, line) + '\n';
-}
-
-QString absolutePath(const QString &path)
-{
-    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
-}
-
-// One step as the journal recorded it.
-struct JournalStep {
-    QByteArray kind; // rename, trash, remove, copyin
-    QString name;
-    QString newName;
-    QString source;
-    QString tempName;
-    qint64 size = 0;
-    qint64 mtimeNs = 0;
-    QByteArray sha256;
-    // A copy in: the player's file renamed aside to make room, as the rename step records it.
-    bool displaces = false;
-    qint64 displacedSize = 0;
-    qint64 displacedMtimeNs = 0;
-    bool begun = false;
-    bool done = false;
-    bool skipped = false;
-    QString trashedPath;
-    QString infoPath;
-};
-
-// A step from the fields of its line: "plan" (or the first format's "step"), index, kind, ...
-std::optional<JournalStep> stepFrom(const QList<QByteArray> &f)
-{
-    JournalStep step;
-    step.kind = f.value(2);
-    if ((step.kind == "trash" || step.kind == "remove") && f.size() == 6) {
-        step.name = fromTextField(f[3]);
-        step.size = f[4].toLongLong();
-        step.mtimeNs = f[5].toLongLong();
-    } else if (step.kind == "rename" && f.size() == 7) {
-        step.name = fromTextField(f[3]);
-        step.newName = fromTextField(f[4]);
-        step.size = f[5].toLongLong();
-        step.mtimeNs = f[6].toLongLong();
-    } else if (step.kind == "copyin" && (f.size() == 8 || f.size() == 10)) {
-        step.name = fromTextField(f[3]);
-        step.source = fromTextField(f[4]);
-        step.tempName = fromTextField(f[5]);
-        step.size = f[6].toLongLong();
-        step.sha256 = f[7];
-        step.displaces = f.size() == 10 && f[8] != "-";
-        step.displacedSize = f.value(8).toLongLong();
-        step.displacedMtimeNs = f.value(9).toLongLong();
-    } else {
-        return std::nullopt;
-    }
-    return step;
-}
-
-// Where a step may have left the player's file, for a report that cannot give it back.
-QString whereaboutsOf(const JournalStep &step)
-{
-    if (step.kind == "rename")
-        return u"renamed to \"%1\" in the game directory"_s.arg(step.newName);
-    if (step.kind == "trash")
-        return step.trashedPath.isEmpty() ? u"moved to the trash"_s : u"moved to the trash as \"%1\""_s.arg(step.trashedPath);
-    if (step.kind == "remove")
-        return u"deleted for good"_s;
-    return u"the TC's file, copied in under this name"_s;
-}
-
-struct JournalContents {
-    int format = kFormat;
-    bool headerOk = false;
-    bool headerless = false; // a first-format journal cut before its first line was whole: nothing was done yet
-    QString gameDir;
-    QString label;
-    QDateTime started;
-    QMap<int, JournalStep> steps;
-    QList<EngineProcess> engines;
-    QString trashFolderMade;
-    QStringList damage;          // why the journal cannot be trusted; empty when it can
-    QList<LeftAlone> unreadable; // steps only a damaged line names, or none
-    bool kept = false;           // the launch left the directory as the game left it, as told
-};
-
-// Reads a journal. Only its last line may be torn: a crash cuts an append short, and a line
-// without its newline was never acted on. Anything else that is not as it was written (a line
-// that fails its check, a plan cut short or a step missing from it) is damage.
-JournalContents readJournal(const QByteArray &bytes)
-{
-    JournalContents contents;
-    contents.format = bytes.startsWith("quillon-journal 1 ") ? kFirstFormat : kFormat;
-    QList<QByteArray> lines = bytes.split('\n');
-    const QByteArray torn = lines.takeLast();
-    if (lines.isEmpty()) {
-        // The first format created the file empty and wrote its first line after; the journal
-        // of today appears whole with its plan, so it is never cut short by a crash.
-        if (contents.format == kFirstFormat || torn == "quillon-journal 1")
-            contents.headerless = true;
-        else
-            contents.damage << (bytes.isEmpty() ? u"it is empty"_s : u"it ends inside its first line"_s);
-        return contents;
-    }
-
-    bool planned = contents.format == kFirstFormat;
-    int plannedSteps = 0;
-    QMap<int, LeftAlone> unreadable;
-    // The step a damaged or torn line names, as far as it can be read: never acted on, but
-    // named to the player, who may find the file by it.
-    const auto nameDamagedStep = [&](const QByteArray &line, qsizetype k) {
-        const qsizetype mark = line.lastIndexOf(" *");
-        const QList<QByteArray> f = (mark >= 0 ? line.first(mark) : line).split(' ');
-        if ((f[0] != "plan" && f[0] != "step") || f.size() < 4)
-            return;
-        const auto step = stepFrom(f);
-        unreadable.insert(f[1].toInt(), {fromTextField(f[3]), u"the journal's record of it (line %1) is damaged, so it was not "
-                                                              "given back; as far as that line can be read, it was %2"_s
-                                                                  .arg(k + 1)
-                                                                  .arg(step ? whereaboutsOf(*step) : u"moved"_s)});
-    };
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        const QByteArray &line = lines[k];
-        const qsizetype mark = line.lastIndexOf(" *");
-        const bool checked = mark >= 0 && line.mid(mark + 2) == checkOf(contents.format, QByteArrayView(line).first(mark));
-        const QList<QByteArray> f = (mark >= 0 ? line.first(mark) : line).split(' ');
-        if (k == 0) {
-            // Read even when damaged, to name the launch to the player; never acted on then.
-            if (f.size() >= 5 && f[0] == kMagic) {
-                contents.gameDir = absolutePath(fromTextField(f[2]));
-                contents.label = fromTextField(f[3]);
-                contents.started = QDateTime::fromMSecsSinceEpoch(f[4].toLongLong());
-            }
-            contents.headerOk = checked && f.value(0) == kMagic && f.value(1) == QByteArray::number(contents.format)
-                                && f.size() >= (contents.format == kFirstFormat ? 5 : 6);
-            plannedSteps = contents.headerOk && contents.format == kFormat ? f[5].toInt() : 0;
-            if (!contents.headerOk)
-                contents.damage << (checked ? u"its first line is not one this version can read"_s
-                                            : u"its first line does not match its check"_s);
-            continue;
-        }
-        if (!checked) {
-            contents.damage << u"line %1 does not match its check"_s.arg(k + 1);
-            nameDamagedStep(line, k);
-            continue;
-        }
-        const int index = f.value(1).toInt();
-        const auto step = contents.steps.find(index);
-        const bool stepKnown = planned && step != contents.steps.end();
-        bool known = true;
-        if (f[0] == "plan" && !planned && step == contents.steps.end()) {
-            const auto planStep = stepFrom(f);
-            if ((known = planStep.has_value()))
-                contents.steps.insert(index, *planStep);
-        } else if (f[0] == "trashdir" && planned && f.size() == 2) {
-            contents.trashFolderMade = fromTextField(f[1]);
-        } else if (f[0] == "planned" && !planned) {
-            planned = true;
-        } else if (f[0] == "step" && contents.format == kFirstFormat) {
-            auto begun = stepFrom(f);
-            if ((known = begun.has_value())) {
-                begun->begun = true;
-                contents.steps.insert(index, *begun);
-            }
-        } else if ((f[0] == "begin" || f[0] == "done" || f[0] == "skip") && planned) {
-            // A step whose own line is damaged is named as such; its progress tells nothing more.
-            if (stepKnown && f[0] == "begin")
-                step->begun = true;
-            if (stepKnown && f[0] == "skip")
-                step->skipped = true;
-            if (stepKnown && f[0] == "done") {
-                step->done = true;
-                if (f.size() >= 4) {
-                    step->trashedPath = fromTextField(f[2]);
-                    step->infoPath = fromTextField(f[3]);
-                }
-            }
-        } else if (f[0] == "engine" && planned && f.size() >= 3) {
-            contents.engines.append({f[1].toLongLong(), f[2].toULongLong()});
-        } else if (f[0] == "kept" && planned) {
-            contents.kept = true;
-        } else {
-            known = f[0] == "applied" && planned;
-        }
-        if (!known)
-            contents.damage << u"line %1 is not one this version can read"_s.arg(k + 1);
-    }
-    if (!planned) {
-        contents.damage << (torn.isEmpty() ? u"it ends before the end of its plan"_s : u"it ends inside its plan"_s);
-        nameDamagedStep(torn, lines.size());
-    }
-    for (int index = 0; index < plannedSteps; ++index) {
-        if (!contents.steps.contains(index) && !unreadable.contains(index)) {
-            contents.damage << u"step %1 of its plan is missing"_s.arg(index + 1);
-            unreadable.insert(index, {u"(step %1)"_s.arg(index + 1),
-                                      u"the journal's record of this step is missing, so what it moved was not given back"_s});
-        }
-    }
-    contents.unreadable = unreadable.values();
-    return contents;
-}
 
 // The game a journal's launch started, while it still runs: same PID, same start time.
 std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
@@ -264,209 +30,41 @@ std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
     return std::nullopt;
 }
 
-bool sameFile(const std::optional<fileops::Stat> &st, qint64 size, qint64 mtimeNs)
+ApplyResult refusedForEarlierLaunch(const QString &gameDir)
 {
-    return st && st->regular && st->size == size && st->mtimeNs == mtimeNs;
+    ApplyResult result;
+    result.error = u"The changes of an earlier launch to \"%1\" have not been put back yet; restore them first."_s.arg(gameDir);
+    return result;
 }
 
-// Two names of one file: what a rename by link and unlink leaves when it is cut between the two.
-bool sameInode(const std::optional<fileops::Stat> &a, const std::optional<fileops::Stat> &b)
+// A restore that stops and keeps the journal: nothing more can be given back, and why.
+RestoreReport keptBecause(RestoreReport report, const QString &why)
 {
-    return a && b && a->device == b->device && a->inode == b->inode;
+    report.error = why;
+    return report;
 }
 
-// Copies source to a new file target (never over one), hashing what it writes.
-std::optional<fileops::Digest> copyNew(const QString &source, const QString &target, QString *error)
+// Appends a line to the journal at path durably, after making the journal whole again from
+// written when it was damaged or removed since apply().
+bool appendDurably(const QString &path, QByteArray &written, const JournalLine &line, QString *error)
 {
-    const int in = ::open(fileops::encodePath(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        *error = u"\"%1\" cannot be read: %2"_s.arg(source, fileops::errorText(errno));
-        return std::nullopt;
-    }
-    const int out = ::open(fileops::encodePath(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        *error = u"\"%1\" cannot be created: %2"_s.arg(target, fileops::errorText(errno));
-        ::close(in);
-        return std::nullopt;
-    }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    fileops::Digest digest;
-    char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        hash.addData(QByteArrayView(buffer, got));
-        digest.size += got;
-        for (ssize_t written = 0; ok && written < got;) {
-            const ssize_t n = ::write(out, buffer + written, size_t(got - written));
-            if (n < 0 && errno == EINTR)
-                continue;
-            ok = n > 0;
-            written += n > 0 ? n : 0;
-        }
-        if (!ok)
-            break;
-    }
-    // The copy must be whole on disk before its name appears in the game directory.
-    ok = ok && ::fsync(out) == 0;
-    if (!ok)
-        *error = u"\"%1\" cannot be copied: %2"_s.arg(source, fileops::errorText(errno));
-    ::close(in);
-    ::close(out);
-    if (!ok)
-        return std::nullopt;
-    digest.sha256 = hash.result().toHex();
-    return digest;
-}
-
-// Whether a .trashinfo in a trash folder may belong to original. Qt creates the .trashinfo
-// empty, renames the file into files/, and only then writes the original path into it, so a
-// crash between the steps leaves an empty one named after the file.
-bool infoMayName(const QString &infoFolder, const QString &infoName, const QByteArray &originalBytes, const QString &originalName)
-{
-    if (!infoName.endsWith(u".trashinfo"_s))
+    if (!written.isEmpty() && fileops::readSmallFile(path) != written)
+        fileops::writeWholeFile(path, written, true);
+    JournalAppender journal(path, written);
+    if (!journal.isOpen()) {
+        if (error)
+            *error = u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path, fileops::errorText(journal.error()));
         return false;
-    const QByteArray content = fileops::readSmallFile(infoFolder + u'/' + infoName);
-    // Qt 6.4 writes the path as it is, not percent-encoded, so a name with a newline spans
-    // two lines: look for it whole first.
-    if (content.contains(QByteArray("Path=" + originalBytes + '\n')))
-        return true;
-    bool hasPath = false;
-    for (const QByteArray &line : content.split('\n')) {
-        if (!line.startsWith("Path="))
-            continue;
-        hasPath = true;
-        // On another volume the path is relative to that volume's top folder.
-        const QByteArray recorded = QByteArray::fromPercentEncoding(line.mid(5).trimmed());
-        if (recorded == originalBytes || (!recorded.startsWith('/') && originalBytes.endsWith(QByteArray('/' + recorded))))
-            return true;
     }
-    return !hasPath && infoName.startsWith(originalName);
-}
-
-// The trashed file a crash left unrecorded: the file in files/ of an info that names original,
-// still with the size and modification time the journal recorded.
-QStringList findInTrash(const QString &original, qint64 size, qint64 mtimeNs, Trash &trash)
-{
-    const QByteArray originalBytes = fileops::encodePath(original);
-    const QString originalName = QFileInfo(original).fileName();
-    for (const QString &folder : trash.trashFoldersFor(QFileInfo(original).path())) {
-        const QString infoFolder = folder + u"/info"_s;
-        for (const QString &infoName : fileops::namesIn(infoFolder)) {
-            if (!infoMayName(infoFolder, infoName, originalBytes, originalName))
-                continue;
-            const QString trashed = folder + u"/files/"_s + infoName.chopped(int(qstrlen(".trashinfo")));
-            if (sameFile(fileops::lstatPath(trashed), size, mtimeNs))
-                return {trashed, infoFolder + u'/' + infoName};
-        }
+    if (!journal.append(line)) {
+        if (error)
+            *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path, fileops::errorText(journal.error()));
+        return false;
     }
-    return {};
-}
-
-// Removes the .trashinfo files a crash left for original without a file in files/: the trash
-// would list them as entries that cannot be restored.
-void removeOrphanInfos(const QString &original, Trash &trash)
-{
-    const QByteArray originalBytes = fileops::encodePath(original);
-    const QString originalName = QFileInfo(original).fileName();
-    for (const QString &folder : trash.trashFoldersFor(QFileInfo(original).path())) {
-        const QString infoFolder = folder + u"/info"_s;
-        for (const QString &infoName : fileops::namesIn(infoFolder)) {
-            if (infoMayName(infoFolder, infoName, originalBytes, originalName)
-                && !fileops::lstatPath(folder + u"/files/"_s + infoName.chopped(int(qstrlen(".trashinfo"))))) {
-                ::unlink(fileops::encodePath(infoFolder + u'/' + infoName).constData());
-            }
-        }
-    }
-}
-
-// A volume's trash folder the launch created goes again once nothing is in it: the player never
-// asked for it, and it would sit at the top of their drive.
-void removeTrashFolderIfEmpty(const QString &folder)
-{
-    if (folder.isEmpty())
-        return;
-    for (const QString &name : fileops::namesIn(folder)) {
-        if ((name != u"files" && name != u"info") || !fileops::namesIn(folder + u'/' + name).isEmpty())
-            return;
-    }
-    // rmdir takes only empty folders, so a file trashed meanwhile by another program stays.
-    for (const QString &part : {u"/files"_s, u"/info"_s, QString()})
-        ::rmdir(fileops::encodePath(folder + part).constData());
-}
-
-QString changesUndoneText(int steps)
-{
-    return steps == 1 ? u"1 change undone"_s : u"%1 changes undone"_s.arg(steps);
-}
-
-// Appends a line to the journal open as fd and makes it durable.
-bool appendTo(int fd, const QByteArray &line)
-{
-    for (qsizetype written = 0; written < line.size();) {
-        const ssize_t n = ::write(fd, line.constData() + written, size_t(line.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += n;
-    }
-    return ::fsync(fd) == 0;
-}
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-int openForAppend(const QString &path)
-{
-    return ::open(fileops::encodePath(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    return true;
 }
 
 } // namespace
-
-QString RestoreReport::headline() const
-{
-    if (ok())
-        return u"The game directory is back as it was (%1)."_s.arg(changesUndoneText(stepsUndone));
-    if (stepsUndone > 0)
-        return u"The game directory could not be fully given back (%1)."_s.arg(changesUndoneText(stepsUndone));
-    return u"The game directory could not be given back."_s;
-}
-
-QStringList RestoreReport::details() const
-{
-    QStringList lines;
-    if (!error.isEmpty())
-        lines << error;
-    for (const LeftAlone &left : notRestored)
-        lines << u"Not put back: \"%1\": %2."_s.arg(left.name, left.reason);
-    if (!removedForGood.isEmpty()) {
-        lines << u"Deleted for good at the launch, as agreed (they cannot be recovered): %1."_s.arg(
-            u"\""_s + removedForGood.join(u"\", \""_s) + u"\""_s);
-    }
-    return lines + notes;
-}
 
 LaunchJournal::LaunchJournal(const QString &stateDir)
     : m_stateDir(stateDir)
@@ -499,43 +97,14 @@ std::optional<PendingJournal> LaunchJournal::pending() const
                           engine ? engine->pid : 0, contents.kept};
 }
 
-bool LaunchJournal::appendLine(int fd, const QList<QByteArray> &fields)
-{
-    const QByteArray line = lineOf(fields);
-    if (!appendTo(fd, line))
-        return false;
-    m_written += line;
-    return true;
-}
-
-bool LaunchJournal::appendRecord(const QList<QByteArray> &fields, QString *error)
-{
-    // A journal damaged or removed since apply() is first made whole again from this record.
-    if (!m_written.isEmpty() && fileops::readSmallFile(path()) != m_written)
-        fileops::writeWholeFile(path(), m_written, true);
-    const FileDescriptor journal(openForAppend(path()));
-    if (journal.get() < 0) {
-        if (error)
-            *error = u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path(), fileops::errorText(errno));
-        return false;
-    }
-    // The journal's lines so far were each written whole, so this one starts a line.
-    if (!appendLine(journal.get(), fields)) {
-        if (error)
-            *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path(), fileops::errorText(errno));
-        return false;
-    }
-    return true;
-}
-
 bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
 {
-    return appendRecord({"engine", QByteArray::number(engine.pid), QByteArray::number(engine.startTime)}, error);
+    return appendDurably(path(), m_written, EngineLine{engine}, error);
 }
 
 bool LaunchJournal::recordKept(QString *error)
 {
-    return appendRecord({"kept"}, error);
+    return appendDurably(path(), m_written, KeptLine{}, error);
 }
 
 ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,
@@ -546,191 +115,34 @@ ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, c
         result.error = plan.error;
         return result;
     }
-    const auto earlierLaunch = [&](const QString &where) {
-        result.error = u"The changes of an earlier launch to \"%1\" have not been put back yet; restore them first."_s.arg(where);
-        return result;
-    };
     if (const auto left = pending())
-        return earlierLaunch(left->gameDir);
+        return refusedForEarlierLaunch(left->gameDir);
     if (!fileops::makePrivateFolder(m_stateDir, &result.error))
         return result;
 
     // The whole plan goes first, so that every file the launch may move is named before any
-    // moves, whatever becomes of the lines that follow. Copies in get their digests and
-    // temporary names now.
-    const QString absoluteGameDir = absolutePath(gameDir);
-    const QString dir = absoluteGameDir + u'/';
-    QList<std::optional<fileops::Digest>> digests(plan.steps.size());
-    QStringList tempNames(plan.steps.size());
-    QByteArray planLines = lineOf({kMagic, QByteArray::number(kFormat), textField(absoluteGameDir), textField(label),
-                                   QByteArray::number(QDateTime::currentMSecsSinceEpoch()), QByteArray::number(plan.steps.size())});
-    for (int i = 0; i < plan.steps.size(); ++i) {
-        const CleanupStep &step = plan.steps[i];
-        const QByteArray index = QByteArray::number(i);
-        const QByteArray size = QByteArray::number(step.size);
-        const QByteArray mtime = QByteArray::number(step.mtimeNs);
-        switch (step.action) {
-        case StepAction::CopyIn: {
-            digests[i] = fileops::digestOf(step.source);
-            QString tempName = u".quillon-copy-%1.tmp"_s.arg(i);
-            for (int n = 1; fileops::lstatPath(dir + tempName); ++n)
-                tempName = u".quillon-copy-%1-%2.tmp"_s.arg(i).arg(n);
-            tempNames[i] = tempName;
-            // Also here, so that the copy is told from the player's file it displaces (which
-            // may hold the very same bytes) even when the rename's own line is lost.
-            QByteArray displacedSize = "-", displacedMtime = "-";
-            for (const CleanupStep &aside : plan.steps) {
-                if (aside.action == StepAction::Rename && aside.name.compare(step.name, Qt::CaseInsensitive) == 0) {
-                    displacedSize = QByteArray::number(aside.size);
-                    displacedMtime = QByteArray::number(aside.mtimeNs);
-                }
-            }
-            planLines += lineOf({"plan", index, "copyin", textField(step.name), textField(step.source), textField(tempName),
-                                 digests[i] ? QByteArray::number(digests[i]->size) : "-1", digests[i] ? digests[i]->sha256 : "-",
-                                 displacedSize, displacedMtime});
-            break;
-        }
-        case StepAction::Rename:
-            planLines += lineOf({"plan", index, "rename", textField(step.name), textField(step.newName), size, mtime});
-            break;
-        case StepAction::Trash:
-            planLines += lineOf({"plan", index, mode == DeleteMode::ToTrash ? "trash" : "remove", textField(step.name), size, mtime});
-            break;
-        }
-    }
-    planLines += lineOf({"planned"});
+    // moves, whatever becomes of the lines that follow.
+    const QString absoluteGameDir = fileops::absolutePath(gameDir);
+    const QList<PlannedStep> steps = plannedStepsOf(absoluteGameDir, plan, mode);
+    QByteArray planLines =
+        journalLine(JournalHeader{absoluteGameDir, label, QDateTime::currentMSecsSinceEpoch(), int(steps.size())});
+    for (int i = 0; i < steps.size(); ++i)
+        planLines += journalLine(PlanLine{i, steps[i]});
+    planLines += journalLine(PlanEndLine{});
     if (const int error = fileops::writeWholeFile(path(), planLines, false)) {
         if (error == EEXIST)
-            return earlierLaunch(pending() ? pending()->gameDir : gameDir);
+            return refusedForEarlierLaunch(pending() ? pending()->gameDir : gameDir);
         result.error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path(), fileops::errorText(error));
         return result;
     }
     m_written = planLines;
-
-    const FileDescriptor journal(openForAppend(path()));
-    const auto record = [&](const QList<QByteArray> &fields) { return journal.get() >= 0 && appendLine(journal.get(), fields); };
-    const auto journalBroken = [&] {
-        result.error = u"The launch journal \"%1\" cannot be written: %2. The launch stops here."_s.arg(path(), fileops::errorText(errno));
-        return result;
-    };
-    // A volume's trash folder (.Trash-$uid, or $uid in an administrator's .Trash) that a move
-    // creates is recorded, so that the restore removes it again once it is empty.
-    QStringList trashFoldersToMake;
-    for (const QString &folder : trash.trashFoldersFor(absoluteGameDir)) {
-        const QFileInfo info(folder);
-        if ((info.fileName().startsWith(u".Trash"_s) || QFileInfo(info.path()).fileName() == u".Trash")
-            && !fileops::lstatPath(folder)) {
-            trashFoldersToMake << folder;
-        }
-    }
-    const auto trashFolderMade = [&](const QString &trashedPath) {
-        const QString folder = QFileInfo(QFileInfo(trashedPath).path()).path();
-        return trashFoldersToMake.removeAll(folder) > 0 ? folder : QString();
-    };
-    for (int i = 0; i < plan.steps.size(); ++i) {
-        const CleanupStep &step = plan.steps[i];
-        const QByteArray index = QByteArray::number(i);
-        const QString path = dir + step.name;
-        const auto leaveAlone = [&](const QString &why) {
-            result.leftAlone.append({step.name, why});
-            return record({"skip", index});
-        };
-
-        if (step.action == StepAction::CopyIn) {
-            const auto &sourceDigest = digests[i];
-            if (!sourceDigest) {
-                if (!leaveAlone(u"the TC's file \"%1\" cannot be read, so it was not copied in"_s.arg(step.source)))
-                    return journalBroken();
-                continue;
-            }
-            const QString temp = dir + tempNames[i];
-            if (!record({"begin", index}))
-                return journalBroken();
-            QString error;
-            const auto copied = copyNew(step.source, temp, &error);
-            int renamed = -1;
-            if (copied && *copied == *sourceDigest)
-                renamed = fileops::renameNoReplace(temp, path);
-            if (renamed != 0) {
-                ::unlink(fileops::encodePath(temp).constData());
-                const QString why = !copied                    ? error
-                                    : *copied != *sourceDigest ? u"the TC's file changed while it was copied"_s
-                                    : renamed == EEXIST        ? u"a file of that name appeared in the game directory"_s
-                                                               : fileops::errorText(renamed);
-                if (!leaveAlone(u"not copied in: %1"_s.arg(why)))
-                    return journalBroken();
-                continue;
-            }
-            if (!record({"done", index}))
-                return journalBroken();
-            ++result.stepsDone;
-            continue;
-        }
-
-        if (!sameFile(fileops::lstatPath(path), step.size, step.mtimeNs)) {
-            if (!leaveAlone(u"changed or gone since the clean-up was planned; left as it is"_s))
-                return journalBroken();
-            continue;
-        }
-        if (!record({"begin", index}))
-            return journalBroken();
-
-        if (step.action == StepAction::Rename) {
-            if (const int error = fileops::renameNoReplace(path, dir + step.newName)) {
-                if (!leaveAlone(u"could not be renamed to \"%1\": %2"_s.arg(step.newName, fileops::errorText(error))))
-                    return journalBroken();
-                continue;
-            }
-            if (!record({"done", index}))
-                return journalBroken();
-            ++result.stepsDone;
-            continue;
-        }
-
-        if (mode == DeleteMode::RemoveForGood) {
-            if (::unlink(fileops::encodePath(path).constData()) != 0) {
-                if (!leaveAlone(u"could not be removed: %1"_s.arg(fileops::errorText(errno))))
-                    return journalBroken();
-                continue;
-            }
-            if (!record({"done", index}))
-                return journalBroken();
-            result.removedForGood.append(step.name);
-            ++result.stepsDone;
-            continue;
-        }
-
-        const TrashOutcome trashed = trash.moveToTrash(path);
-        if (!trashed.ok && trashed.trashedPath.isEmpty()) {
-            if (!leaveAlone(trashed.error))
-                return journalBroken();
-            continue;
-        }
-        // Also when the file left for somewhere that is no trash and could not come back:
-        // the path is recorded, so restoring puts it back.
-        if (!record({"done", index, textField(trashed.trashedPath), textField(trashed.infoPath)}))
-            return journalBroken();
-        if (const QString made = trashed.ok ? trashFolderMade(trashed.trashedPath) : QString();
-            !made.isEmpty() && !record({"trashdir", textField(made)})) {
-            return journalBroken();
-        }
-        if (!trashed.ok)
-            result.leftAlone.append({step.name, trashed.error});
-        else
-            ++result.stepsDone;
-    }
-    if (!record({"applied"}))
-        return journalBroken();
-    return result;
+    JournalAppender journal(path(), m_written);
+    return applySteps(absoluteGameDir, steps, journal, trash);
 }
 
 RestoreReport LaunchJournal::restore(Trash &trash)
 {
     RestoreReport report;
-    const auto keepJournal = [&](const QString &why) {
-        report.error = why;
-        return report;
-    };
     const bool onDisk = fileops::lstatPath(path()).has_value();
     if (!onDisk && m_written.isEmpty()) {
         report.error = u"There is no launch to restore."_s;
@@ -742,16 +154,16 @@ RestoreReport LaunchJournal::restore(Trash &trash)
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
         else if (m_written.isEmpty())
-            return keepJournal(u"The launch journal \"%1\" cannot be read: %2."_s.arg(path(), file.errorString()));
+            return keptBecause(report, u"The launch journal \"%1\" cannot be read: %2."_s.arg(path(), file.errorString()));
     }
     if (!m_written.isEmpty() && bytes != m_written) {
         // This object wrote every line of the journal and kept them: what the file says now
         // is not the launch's record, and the record is written again before anything moves.
         report.notes << (onDisk ? u"The launch journal \"%1\" was changed while the game ran; the game directory was given "
-                                  "back from the launcher's own record of the launch."_s
-                                : u"The launch journal \"%1\" was removed while the game ran; the game directory was given "
-                                  "back from the launcher's own record of the launch."_s)
-                              .arg(path());
+                                          "back from the launcher's own record of the launch."_s
+                                        : u"The launch journal \"%1\" was removed while the game ran; the game directory was given "
+                                          "back from the launcher's own record of the launch."_s)
+                                      .arg(path());
         fileops::makePrivateFolder(m_stateDir);
         if (const int error = fileops::writeWholeFile(path(), m_written, true))
             report.notes << u"The journal could not be written again: %1."_s.arg(fileops::errorText(error));
@@ -762,8 +174,8 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     // it is writing could go; its process outlives a launcher that was killed.
     if (const auto engine = runningEngineOf(journal)) {
         report.gameStillRunning = engine->pid;
-        return keepJournal(u"The game started for \"%1\" (process %2) is still running; give the game directory back once it "
-                           "has ended. Nothing was changed."_s.arg(journal.label).arg(engine->pid));
+        return keptBecause(report, u"The game started for \"%1\" (process %2) is still running; give the game directory back once it "
+                                   "has ended. Nothing was changed."_s.arg(journal.label).arg(engine->pid));
     }
     if (journal.headerless) {
         // The first line was made durable before the first step, so nothing needs undoing.
@@ -780,180 +192,23 @@ RestoreReport LaunchJournal::restore(Trash &trash)
                                                       "it was %1"_s.arg(whereaboutsOf(step))});
         }
         report.notRestored += journal.unreadable;
-        return keepJournal(u"The launch journal \"%1\" is damaged (%2), so it cannot say which game directory the launch "
-                           "changed, and nothing was given back. It was kept. %3"_s.arg(path(), journal.damage.join(u"; "_s), keptAdvice));
+        return keptBecause(report, u"The launch journal \"%1\" is damaged (%2), so it cannot say which game directory the launch "
+                                   "changed, and nothing was given back. It was kept. %3"_s.arg(path(), journal.damage.join(u"; "_s), keptAdvice));
     }
     // An unmounted drive or a folder moved away: everything would look gone, and the journal
     // is the only record of where the player's files are.
     const QString gameDir = QDir::cleanPath(journal.gameDir);
     if (const auto there = fileops::lstatPath(gameDir); !there || !there->directory) {
-        return keepJournal(u"The game directory \"%1\" is not there (a drive that is not mounted, or a folder moved or "
-                           "renamed?), so nothing was given back. The journal was kept: give the game directory back once "
-                           "the folder is there again."_s.arg(gameDir));
+        return keptBecause(report, u"The game directory \"%1\" is not there (a drive that is not mounted, or a folder moved or "
+                                   "renamed?), so nothing was given back. The journal was kept: give the game directory back once "
+                                   "the folder is there again."_s.arg(gameDir));
     }
 
-    const QString dir = gameDir + u'/';
-    const auto notRestored = [&](const QString &name, const QString &why) { report.notRestored.append({name, why}); };
-    const auto renamesOf = [&](const QString &name) {
-        QList<JournalStep> renames;
-        for (const JournalStep &step : journal.steps) {
-            if (step.kind == "rename" && step.name.compare(name, Qt::CaseInsensitive) == 0)
-                renames.append(step);
-        }
-        return renames;
-    };
-    // Whether what is under a copy's name is the player's file it displaced, put back by a
-    // restore cut short or never moved: it still has the size and modification time recorded
-    // before it was renamed (a rename keeps both, a copy made now cannot have them), or it is
-    // one file with its other name. Asked before the content, since the player's file may hold
-    // the TC's very bytes.
-    const auto isPlayersFile = [&](const QString &name, const std::optional<fileops::Stat> &there) {
-        for (const JournalStep &aside : renamesOf(name)) {
-            if (sameFile(there, aside.size, aside.mtimeNs) || sameInode(there, fileops::lstatPath(dir + aside.newName)))
-                return true;
-        }
-        return false;
-    };
-    // A restore renames the player's file back only onto a free name, so once it has left its
-    // other name, what is under its own name came back with it, however it was changed since.
-    const auto playersFileLeftItsOtherName = [&](const QString &name) {
-        for (const JournalStep &aside : renamesOf(name)) {
-            if (!aside.skipped && !fileops::lstatPath(dir + aside.newName))
-                return true;
-        }
-        return false;
-    };
-
-    const QList<int> order = journal.steps.keys();
-    for (auto it = order.crbegin(); it != order.crend(); ++it) {
-        const JournalStep &step = journal.steps[*it];
-        if (step.skipped)
-            continue;
-        const QString original = dir + step.name;
-
-        if (step.kind == "copyin") {
-            if (const auto temp = fileops::lstatPath(dir + step.tempName); temp && temp->regular)
-                ::unlink(fileops::encodePath(dir + step.tempName).constData());
-            const auto there = fileops::lstatPath(original);
-            if (!there || isPlayersFile(step.name, there)
-                || (step.displaces && sameFile(there, step.displacedSize, step.displacedMtimeNs))) {
-                continue;
-            }
-            if (journal.format == kFirstFormat && !journal.damage.isEmpty()) {
-                // The lost line may be the record of the player's file this copy displaced.
-                notRestored(step.name, u"it may be the TC's file copied in, or the player's own file with the same bytes: "
-                                       "the journal is damaged, so it was left as it is"_s);
-                continue;
-            }
-            // Only the launch's own copy goes: anything else under that name is not ours to remove.
-            const auto digest = there->regular ? fileops::digestOf(original) : std::nullopt;
-            if (digest && digest->size == step.size && digest->sha256 == step.sha256) {
-                if (::unlink(fileops::encodePath(original).constData()) == 0)
-                    ++report.stepsUndone;
-                else
-                    notRestored(step.name, u"the copy of the TC's file could not be removed: %1"_s.arg(fileops::errorText(errno)));
-            } else if (step.done && !playersFileLeftItsOtherName(step.name)) {
-                notRestored(step.name, u"the TC's file copied in was changed since (by the game?), so it was kept"_s);
-            }
-            continue;
-        }
-
-        if (step.kind == "remove") {
-            if (step.done || (step.begun && !fileops::lstatPath(original)))
-                report.removedForGood.append(step.name);
-            continue;
-        }
-
-        if (step.kind == "rename") {
-            const QString renamed = dir + step.newName;
-            const auto from = fileops::lstatPath(original);
-            const auto to = fileops::lstatPath(renamed);
-            if (!to) {
-                // Never renamed, or already back; unless it is under neither name.
-                if (!from && step.begun) {
-                    notRestored(step.name, u"it is gone: neither \"%1\" nor \"%2\" is in the game directory"_s
-                                               .arg(step.name, step.newName));
-                }
-                continue;
-            }
-            if (sameInode(from, to)) {
-                // The player's file is whole under its own name; only the other name is left.
-                if (::unlink(fileops::encodePath(renamed).constData()) == 0)
-                    ++report.stepsUndone;
-                else
-                    notRestored(step.name, u"it is also still named \"%1\": %2"_s.arg(step.newName, fileops::errorText(errno)));
-                continue;
-            }
-            if (from) {
-                if (step.done) {
-                    notRestored(step.name, u"a new \"%1\" is in the game directory, so the player's file stays as \"%2\""_s
-                                               .arg(step.name, step.newName));
-                }
-                continue;
-            }
-            if (const int error = fileops::renameNoReplace(renamed, original))
-                notRestored(step.name, u"still named \"%1\": %2"_s.arg(step.newName, fileops::errorText(error)));
-            else
-                ++report.stepsUndone;
-            continue;
-        }
-
-        // trash
-        QString trashed = step.trashedPath;
-        QString info = step.infoPath;
-        if (const auto here = fileops::lstatPath(original)) {
-            // Never trashed, or already back (a crash may have cut the restore before the
-            // .trashinfo went), or cut between the link and the unlink of a move to or from
-            // the trash: then the trash holds a second name of the file that is here.
-            if (trashed.isEmpty() && !step.done && step.begun) {
-                const QStringList found = findInTrash(original, step.size, step.mtimeNs, trash);
-                if (!found.isEmpty() && sameInode(here, fileops::lstatPath(found[0]))) {
-                    trashed = found[0];
-                    info = found[1];
-                }
-            }
-            const auto inTrash = trashed.isEmpty() ? std::nullopt : fileops::lstatPath(trashed);
-            if (sameInode(here, inTrash)) {
-                ::unlink(fileops::encodePath(trashed).constData());
-                if (!info.isEmpty())
-                    ::unlink(fileops::encodePath(info).constData());
-                ++report.stepsUndone;
-            } else if (inTrash) {
-                notRestored(step.name, u"a new \"%1\" is in the game directory; the player's file stays in the trash as \"%2\""_s
-                                           .arg(step.name, trashed));
-            } else if (!info.isEmpty()) {
-                ::unlink(fileops::encodePath(info).constData());
-            } else if (!step.done && step.begun) {
-                removeOrphanInfos(original, trash);
-            }
-            continue;
-        }
-        if (trashed.isEmpty() || !fileops::lstatPath(trashed)) {
-            const QStringList found = findInTrash(original, step.size, step.mtimeNs, trash);
-            if (found.isEmpty()) {
-                if (step.begun)
-                    notRestored(step.name, u"it is gone from the game directory and was not found in the trash"_s);
-                continue;
-            }
-            trashed = found[0];
-            info = found[1];
-        }
-        if (const int error = fileops::renameNoReplace(trashed, original)) {
-            notRestored(step.name, u"it could not be taken back from \"%1\": %2"_s.arg(trashed, fileops::errorText(error)));
-            continue;
-        }
-        if (!info.isEmpty())
-            ::unlink(fileops::encodePath(info).constData());
-        ++report.stepsUndone;
-    }
-
-    report.notRestored += journal.unreadable;
-    fileops::syncFolder(gameDir);
-    removeTrashFolderIfEmpty(journal.trashFolderMade);
+    restoreSteps(journal, gameDir, trash, report);
     if (!journal.damage.isEmpty()) {
-        return keepJournal(u"The launch journal \"%1\" is damaged (%2), so it cannot be trusted to name everything the launch "
-                           "changed. What it could still read was checked and given back; it was kept. %3"_s
-                               .arg(path(), journal.damage.join(u"; "_s), keptAdvice));
+        return keptBecause(report, u"The launch journal \"%1\" is damaged (%2), so it cannot be trusted to name everything the launch "
+                                   "changed. What it could still read was checked and given back; it was kept. %3"_s
+                                       .arg(path(), journal.damage.join(u"; "_s), keptAdvice));
     }
     // Even when something could not be put back: the report says where it is, and keeping the
     // journal would only block every later launch.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "launcher/cleanupapply.h"
 #include "launcher/cleanupplan.h"
+#include "launcher/cleanuprestore.h"
+#include "launcher/processinfo.h"
 
 #include <QDateTime>
 #include <QList>
@@ -12,52 +15,6 @@
 namespace ostrel {
 
 class Trash;
-
-/// How Trash steps are carried out.
-enum class DeleteMode {
-    ToTrash,     ///< the desktop trash; a file the trash refuses stays where it is
-    RemoveForGood ///< unlink, for a game directory without a trash, once the player agreed
-};
-
-/// What applying a plan did.
-struct ApplyResult {
-    QString error;              ///< the journal could not be started or written; see below
-    int stepsDone = 0;
-    QList<LeftAlone> leftAlone; ///< steps not carried out: file changed since the plan, trash refused, ...
-    QStringList removedForGood; ///< names unlinked under DeleteMode::RemoveForGood: they cannot come back
-
-    /// False when the journal could not be written. Steps already done are in the journal,
-    /// so restore() still puts them back.
-    bool ok() const { return error.isEmpty(); }
-};
-
-/// What restoring did.
-struct RestoreReport {
-    QString error;                ///< why nothing (or not everything) could be given back: no journal, the
-                                  ///< game still runs, the game directory is not there, the journal is damaged
-    int stepsUndone = 0;
-    QList<LeftAlone> notRestored; ///< what could not be put back, and where it is
-    QStringList removedForGood;   ///< removed for good at the launch, by the player's choice
-    QStringList notes;            ///< what the player should know though everything came back
-    /// The process of the launch's game, which still runs: the restore was refused and nothing
-    /// changed (0 otherwise).
-    qint64 gameStillRunning = 0;
-
-    bool ok() const { return error.isEmpty() && notRestored.isEmpty(); }
-
-    /// One sentence for the player: back as it was, or not fully given back.
-    QString headline() const;
-    /// What the player needs beyond the headline, a line each: why it failed, each file not put
-    /// back and where it is, the files deleted for good at the launch, the notes.
-    QStringList details() const;
-};
-
-/// The game's process as a launch started it: the PID, and its start time (clock ticks after
-/// boot), which tells it apart from a later process that reuses the PID.
-struct EngineProcess {
-    qint64 pid = 0;
-    quint64 startTime = 0;
-};
 
 /// A journal left by a launch that was not restored.
 struct PendingJournal {
@@ -132,9 +89,6 @@ public:
     RestoreReport restore(Trash &trash);
 
 private:
-    bool appendLine(int fd, const QList<QByteArray> &fields);
-    bool appendRecord(const QList<QByteArray> &fields, QString *error);
-
     QString m_stateDir;
     QByteArray m_written; ///< the journal's lines as this object wrote them; empty once restored
 };

@@ -2,6 +2,7 @@
 
 #include "launcher/cleanupplan.h"
 #include "launcher/engine.h"
+#include "launcher/enginediscovery.h"
 #include "launcher/maingroup.h"
 #include "launcher/versionfit.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/engine.h"
+#include "launcher/gameversion.h"
 #include "launcher/maingroup.h"
 
 #include <QString>

@@ -1,4 +1,7 @@
+#include "launcher/argumenttemplate.h"
 #include "launcher/engine.h"
+#include "launcher/enginediscovery.h"
+#include "launcher/gameversion.h"
 #include "launcher/launchpreparation.h"
 
 #include "tests/launcher/launchertesting.h"
