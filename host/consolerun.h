@@ -4,6 +4,7 @@
 
 namespace ostrel {
 
+class SettingsStore;
 class SqliteSettingsStore;
 struct LaunchOutcome;
 struct PreparedLaunch;
@@ -23,12 +24,17 @@ public:
     static void say(const QString &text);
 
 private:
+    static void out(const QString &text);
+    static bool onTerminal();
+    static bool agrees(const QString &question);
     bool storeReadable(const SqliteSettingsStore &store) const;
+    static void removeUnfinishedInstalls(SettingsStore &store);
     int list();
     int launch();
     int askBeforeLaunching(const PreparedLaunch &prepared, bool onlyForGood) const;
     int reportOutcome(const LaunchOutcome &outcome, int signal) const;
     int restore();
+    int addTc(); // consolerun_add.cpp
 
     CommandLine m_line;
 };
