@@ -61,6 +61,7 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     lstTCs->viewport()->installEventFilter(this);
     connect(cmdGameDir, &QToolButton::clicked, this, &LauncherPanel::chooseGameDir);
     connect(cmdProgram, &QToolButton::clicked, this, &LauncherPanel::chooseProgram);
+    connect(cmdAddTc, &QPushButton::clicked, this, &LauncherPanel::chooseArchive);
     for (QLineEdit *field : {txtGameDir, txtProgram, txtArguments})
         connect(field, &QLineEdit::editingFinished, this, &LauncherPanel::saveSettings);
     connect(cboEngine, &QComboBox::activated, this, [this] {
@@ -104,6 +105,11 @@ void LauncherPanel::createWidgets()
     lstTCs->setIconSize(QSize(smallIcon, smallIcon));
     lblCount = new QLabel;
     lblCount->setObjectName(u"lblCount"_s);
+    cmdAddTc = new QPushButton(u"Add TC f&rom archive…"_s);
+    cmdAddTc->setObjectName(u"cmdAddTc"_s);
+    cmdAddTc->setToolTip(u"Add a TC from its downloaded archive (.zip, .7z, .rar, .tar...) or a .grpinfo file: see "
+                         "what Quillon finds in it, then add it into a folder of its own. Dropping the archive on "
+                         "the window does the same."_s);
 
     txtGameDir = new QLineEdit;
     txtGameDir->setObjectName(u"txtGameDir"_s);
@@ -168,7 +174,10 @@ void LauncherPanel::createWidgets()
     auto *tcColumn = new QVBoxLayout(tcs);
     tcColumn->addWidget(txtFilter);
     tcColumn->addWidget(lstTCs, 1);
-    tcColumn->addWidget(lblCount);
+    auto *belowList = new QHBoxLayout;
+    belowList->addWidget(lblCount, 1);
+    belowList->addWidget(cmdAddTc);
+    tcColumn->addLayout(belowList);
 
     auto *game = new QGroupBox(u"Game and engine"_s);
     auto *form = new QFormLayout(game);
@@ -250,7 +259,8 @@ void LauncherPanel::reloadTCNames()
     // of where to begin. Not when the store cannot be read: the window says that instead.
     const QString firstSteps = u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom "
                                "Group\" (the first button of its toolbar), or \"Define TC using supplied script\" for a "
-                               ".tcs file. Then choose the game directory and the engine here, and launch it."_s;
+                               ".tcs file; or add a downloaded TC: drop its archive on this window, or click \"Add TC "
+                               "from archive…\". Then choose the game directory and the engine here, and launch it."_s;
     if (names.isEmpty() && lblStatus->text().isEmpty() && m_services.store->readProblem().isEmpty())
         lblStatus->setText(firstSteps);
     else if (!names.isEmpty() && lblStatus->text() == firstSteps)

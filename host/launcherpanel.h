@@ -44,6 +44,13 @@ public:
     void reloadTCNames();
     /// Whether a game runs.
     bool isRunning() const;
+    /// Chooses the first of the TCs just added (the list read again already) and says what
+    /// adding came to.
+    void showAddedTcs(const QStringList &names, const QString &status);
+
+Q_SIGNALS:
+    /// The player chose an archive (or a .grpinfo) with "Add TC from archive...".
+    void addTcRequested(const QString &source);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -59,6 +66,7 @@ private:
     void markVisibleItems();
     void chooseGameDir();
     void chooseProgram();
+    void chooseArchive();
     void updateControls();
     void warn(const QString &text);
 
@@ -84,6 +92,7 @@ private:
     QLineEdit *txtFilter;
     QListWidget *lstTCs;
     QLabel *lblCount;
+    QPushButton *cmdAddTc;
     QLineEdit *txtGameDir;
     QToolButton *cmdGameDir;
     QComboBox *cboEngine;
