@@ -8,6 +8,7 @@
 #include "host/hostwindow.h"
 #include "host/launcherpanel.h"
 #include "host/pathdialogs.h"
+#include "host/tcremovals.h"
 
 #include "tests/support/formtesting.h"
 
@@ -16,6 +17,7 @@
 #include <installer/tcroot.h>
 #include <launcher/desktopshortcut.h>
 #include <store/definitionstore.h>
+#include <store/memorysettingsstore.h>
 #include <store/sqlitesettingsstore.h>
 
 #include <QComboBox>
@@ -282,6 +284,38 @@ TEST(AddTcWindow, DeletingAnInstalledTcOffersToTrashItsFolderAndItsShortcut)
     EXPECT_TRUE(QFile::exists(applications + desktopShortcutFor(u"Beach"_s).fileName));
     EXPECT_EQ(remove(u"Odd TC"_s, {true}).size(), 1);
     EXPECT_TRUE(w.panelNames().isEmpty());
+}
+
+// A store that cannot be read lists no names: they are unknown then, not deleted.
+class StoreThatStopsReading : public MemorySettingsStore
+{
+public:
+    QString readProblem() const override { return unreadable ? u"it is not a database"_s : QString(); }
+    std::optional<SettingRows> GetAllSettings(const QString &application, const QString &section) const override
+    {
+        return unreadable ? std::nullopt : MemorySettingsStore::GetAllSettings(application, section);
+    }
+    bool unreadable = false;
+};
+
+TEST(AddTcWindow, TcsAreNotTakenForDeletedWhileTheStoreCannotBeRead)
+{
+    LaunchScene scene;
+    const QString root = scene.path() + u"/tcs"_s;
+    StoreThatStopsReading store;
+    InspectOptions options;
+    options.tcRoot = root;
+    const QString zip = writeTestArchive(scene.path(), u"Cove.zip"_s, ArchiveFormat::Zip, harbourEntries());
+    ASSERT_TRUE(installTc(inspectTcSource(zip, store, options).tcs.value(0), store).ok());
+    TcRemovals removals(store, root, scene.path());
+    store.unreadable = true;
+    EXPECT_TRUE(removals.update().isEmpty());
+    store.unreadable = false;
+    EXPECT_TRUE(removals.update().isEmpty());
+    DefinitionStore(store).remove(u"Cove"_s);
+    const QList<RemovedTc> removed = removals.update();
+    ASSERT_EQ(removed.size(), 1);
+    EXPECT_EQ(removed.first().name + u'|' + removed.first().installedFolder, u"Cove|"_s + root + u"/Cove"_s);
 }
 
 } // namespace
