@@ -163,6 +163,7 @@ void AddTcDialog::createWidgets(const QString &position)
     lstAddOther->setObjectName(u"lstAddOther"_s);
     lstAddSkipped = new QListWidget;
     lstAddSkipped->setObjectName(u"lstAddSkipped"_s);
+    lblAddNotForTheGame = valueLabel(u"lblAddNotForTheGame"_s);
     lblAddProblems = valueLabel(u"lblAddProblems"_s);
     lblAddProblems->setFrameShape(QFrame::StyledPanel);
     lblAddProblems->setAutoFillBackground(true);
@@ -202,6 +203,7 @@ void AddTcDialog::createWidgets(const QString &position)
     lists->addWidget(listPart(u"Other files"_s, lstAddOther));
     lists->addWidget(listPart(u"Skipped"_s, lstAddSkipped));
     column->addLayout(lists, 1);
+    column->addWidget(lblAddNotForTheGame);
     column->addWidget(lblAddProblems);
     column->addWidget(lblAddNotes);
 
@@ -210,7 +212,7 @@ void AddTcDialog::createWidgets(const QString &position)
     buttons->addWidget(cmdAddTcAdd);
     buttons->addWidget(cmdAddTcCancel);
     column->addLayout(buttons);
-    resize(720, 600);
+    resize(720, 540);
 }
 
 void AddTcDialog::inspectAgain()
@@ -243,6 +245,8 @@ void AddTcDialog::showInspection()
     lblAddVersionWhy->setText(summary.versionWhy);
     fillList(lstAddOther, summary.otherFiles);
     fillList(lstAddSkipped, summary.skipped);
+    lblAddNotForTheGame->setText(u"Also unpacked into the folder, but not for the game: %1"_s.arg(summary.notForTheGame.join(u", "_s)));
+    lblAddNotForTheGame->setVisible(!summary.notForTheGame.isEmpty());
     lblAddProblems->setText(summary.problems.isEmpty() ? QString() : u"Cannot be added as it is:\n• "_s + summary.problems.join(u"\n• "_s));
     lblAddProblems->setVisible(!summary.problems.isEmpty());
     lblAddNotes->setText(summary.notes.isEmpty() ? QString() : u"• "_s + summary.notes.join(u"\n• "_s));

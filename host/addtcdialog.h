@@ -55,6 +55,7 @@ private:
     QLabel *lblAddVersionWhy;
     QListWidget *lstAddOther;
     QListWidget *lstAddSkipped;
+    QLabel *lblAddNotForTheGame;
     QLabel *lblAddProblems;
     QLabel *lblAddNotes;
     QPushButton *cmdAddTcAdd;

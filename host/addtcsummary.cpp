@@ -42,6 +42,12 @@ AddTcSummary AddTcSummary::of(const TcInspection &inspection)
     std::tie(summary.con, summary.conWhy) = chosenText(inspection.con, u"(none: the game's own, or the one in the group)"_s);
     summary.readMe = inspection.readMe.isEmpty() ? u"(none)"_s : inspection.readMe;
     summary.otherFiles = inspection.otherFiles;
+    const QStringList listed = QStringList{inspection.group.file, inspection.con.file, inspection.readMe} + inspection.otherFiles;
+    for (const PlannedEntry &entry : inspection.plan) {
+        const QString file = QString::fromUtf8(entry.target);
+        if (!entry.folder && !listed.contains(file))
+            summary.notForTheGame << file;
+    }
     summary.version = inspection.version;
     summary.versionWhy = inspection.versionWhy;
     for (const SkippedEntry &entry : inspection.skipped)
@@ -59,6 +65,7 @@ QString AddTcSummary::text() const
     text += u"Game con: "_s + withWhy(con, conWhy) + u'\n';
     text += u"Read-me: "_s + readMe + u'\n';
     text += section(u"Other files"_s, otherFiles);
+    text += section(u"Also unpacked, not for the game"_s, notForTheGame);
     text += u"Version: "_s + withWhy(version, versionWhy) + u'\n';
     text += section(u"Skipped"_s, skipped);
     if (!problems.isEmpty())

@@ -19,6 +19,7 @@ struct AddTcSummary {
     QString conWhy;
     QString readMe;   ///< "(none)" when there is none
     QStringList otherFiles;
+    QStringList notForTheGame; ///< unpacked into the folder too, but no file of the definition
     QString version;
     QString versionWhy;
     QStringList skipped;  ///< "NAME: why"
