@@ -127,17 +127,19 @@ TEST(AddTcWindow, TheButtonPreviewsTheArchiveAndTheTcIsInBothListsAtOnce)
     EXPECT_EQ(snapshotOf(scene.path()), before) << "Cancel wrote something";
     EXPECT_TRUE(w.status().contains(u"Nothing was added"_s)) << w.status().toStdString();
 
-    // The player's name and version: the preview follows them before anything is written.
-    QString folderShown;
+    // The player's version and name: the preview follows them before anything is written, and
+    // a name typed just before Add counts.
+    bool folderFollowed = false;
     w.fakes.forms->onShow = [&](QDialog *preview) {
-        typeName(preview, u"Harbour Redux"_s);
         chooseItem(child<QComboBox>(preview, u"cboAddVersion"_s), 0);
-        folderShown = textOf(preview, u"lblAddFolder"_s);
+        typeName(preview, u"Harbour Redu"_s);
+        folderFollowed = QTest::qWaitFor([&] { return textOf(preview, u"lblAddFolder"_s) == folder + u"Harbour Redu"_s; }, 3000);
+        QTest::keyClicks(child<QLineEdit>(preview, u"txtAddName"_s), u"x"_s);
         clickOn(child<QPushButton>(preview, u"cmdAddTcAdd"_s));
     };
     w.paths->archives = {zip};
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
-    EXPECT_EQ(folderShown, folder + u"Harbour Redux"_s);
+    EXPECT_TRUE(folderFollowed);
     EXPECT_EQ(w.panelNames(), (QStringList{u"Odd TC"_s, u"Harbour Redux"_s}));
     EXPECT_EQ(w.panelChoice(), u"Harbour Redux"_s);
     EXPECT_EQ(w.managerNames(), (QStringList{u"Odd TC"_s, u"Harbour Redux"_s}));
