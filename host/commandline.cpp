@@ -4,9 +4,12 @@
 #include "host/hostsettings.h"
 
 #include <launcher/argumenttemplate.h>
+#include <installer/tcinspection.h>
 #include <store/sqlitesettingsstore.h>
 
 #include <QCommandLineParser>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -38,9 +41,29 @@ QStringList withoutQtOptions(const QStringList &arguments)
     return kept;
 }
 
+// After --add-tc, "--version VERSION" is the TC's version, not a request for Quillon's: the
+// parser knows it under a name of its own.
+const QString kTcVersionOption = u"tc-version"_s;
+
+QStringList withTcVersionNamed(QStringList arguments)
+{
+    const bool adding = std::any_of(arguments.cbegin(), arguments.cend(), [](const QString &argument) {
+        return argument == u"--add-tc" || argument.startsWith(u"--add-tc="_s);
+    });
+    for (qsizetype i = 1; adding && i < arguments.size(); ++i) {
+        if (arguments[i] == u"--")
+            break;
+        if (arguments[i] == u"--version" && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
+            arguments[i] = u"--"_s + kTcVersionOption;
+        else if (arguments[i].startsWith(u"--version="_s))
+            arguments[i] = u"--"_s + kTcVersionOption + arguments[i].mid(9);
+    }
+    return arguments;
+}
+
 // Every option once, with what --help says of it, in the help's order and groups.
 struct OptionSpec {
-    enum Group { WithoutWindow, WithLaunch, Other };
+    enum Group { WithoutWindow, WithLaunch, WithAddTc, Other };
     Group group;
     QStringList names;
     QString valueName;
@@ -68,16 +91,21 @@ const QList<OptionSpec> &optionSpecs()
          u"Write a desktop entry titled NAME into the applications folder ($XDG_DATA_HOME/applications) that runs "
          "quillon --launch NAME --window: the launcher window opens with the stored TC NAME chosen and begins its "
          "launch, with the preview and any question. An earlier shortcut of the TC is replaced."_s},
+        {OptionSpec::WithoutWindow, {u"add-tc"_s}, u"ARCHIVE"_s,
+         u"Add the TC of ARCHIVE (.zip, .7z, .rar, .tar, .tar.gz, ...) into a folder of its own under %1: print "
+         "what Quillon found (the name, the folder, the group file, the game con, the read-me, the other files, "
+         "the version and why, what is skipped and why), ask \"Add? [y/N]\", unpack it and store its definition. "
+         "A .grpinfo file adds each TC it describes whose files are beside it."_s.arg(u"$XDG_DATA_HOME/quillon/tcs"_s)},
         {OptionSpec::WithoutWindow, {u"restore"_s}, {},
          u"Give back a game directory left changed by a launch that did not finish (a crash, --no-restore)."_s},
         {OptionSpec::WithoutWindow, {u"v"_s, u"version"_s}, {}, u"Print the version."_s},
         {OptionSpec::WithoutWindow, {u"h"_s, u"help"_s, u"?"_s}, {}, u"Print this help."_s},
         {OptionSpec::WithLaunch, {u"dry-run"_s}, {}, u"Print the plan and the command; change nothing."_s},
         {OptionSpec::WithLaunch, {u"y"_s, u"yes"_s}, {},
-         u"Apply without asking. Without it, Quillon asks on a terminal and refuses when standard input is not one. "
-         "Two questions are never answered by --yes: launching a TC made for another version of the game than the "
-         "one installed, and deleting files for good (when the game directory has no trash); without a terminal "
-         "the launch is refused."_s},
+         u"Apply (with --add-tc: add) without asking. Without it, Quillon asks on a terminal and refuses when "
+         "standard input is not one. Two questions are never answered by --yes: launching a TC made for another "
+         "version of the game than the one installed, and deleting files for good (when the game directory has no "
+         "trash); without a terminal the launch is refused."_s},
         {OptionSpec::WithLaunch, {u"no-restore"_s}, {},
          u"Leave the game directory as the game left it (quillon --restore gives it back later)."_s},
         {OptionSpec::WithLaunch, {u"window"_s}, {},
@@ -90,6 +118,12 @@ const QList<OptionSpec> &optionSpecs()
         {OptionSpec::WithLaunch, {u"arguments"_s}, u"TEMPLATE"_s,
          u"For this run: the custom engine's arguments, with the placeholders {gamedir} {maingroup} {group} {con} "
          "{tcdir} {savedir}; \"[-x {con}]\" is left out whole when {con} is empty."_s},
+        {OptionSpec::WithAddTc, {u"name"_s}, u"NAME"_s, u"The TC's name, instead of the one Quillon finds."_s},
+        {OptionSpec::WithAddTc, {kTcVersionOption}, u"VERSION"_s,
+         u"The version of the game the TC needs: \"1.3D\", \"1.4/1.5 Atomic\" or \"1.3D and 1.4/1.5\"."_s},
+        {OptionSpec::WithAddTc, {u"group"_s}, u"FILE"_s,
+         u"The TC's group file, as the preview lists it (needed when Quillon cannot tell)."_s},
+        {OptionSpec::WithAddTc, {u"con"_s}, u"FILE"_s, u"The TC's game con, as the preview lists it (likewise)."_s},
         {OptionSpec::Other, {u"store"_s}, u"FILE"_s,
          u"Use the settings store FILE, which must exist, instead of the per-user store (%1)."_s.arg(
              SqliteSettingsStore::defaultPath())},
@@ -139,12 +173,15 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                              noRestore = option(u"no-restore"_s), gameDir = option(u"game-dir"_s),
                              engine = option(u"engine"_s), program = option(u"program"_s),
                              argumentTemplate = option(u"arguments"_s), findGames = option(u"find-games"_s),
-                             createShortcut = option(u"create-shortcut"_s), window = option(u"window"_s);
+                             createShortcut = option(u"create-shortcut"_s), window = option(u"window"_s),
+                             addTc = option(u"add-tc"_s), addName = option(u"name"_s),
+                             addVersion = option(kTcVersionOption), addGroup = option(u"group"_s),
+                             addCon = option(u"con"_s);
     const auto wrong = [&](const QString &why) {
         line.error = why;
         return line;
     };
-    if (!parser.parse(withoutQtOptions(arguments)))
+    if (!parser.parse(withTcVersionNamed(withoutQtOptions(arguments))))
         return wrong(parser.errorText() + u" See quillon --help."_s);
     // Help wins over anything else on the line, mistakes included, as a user asking for it
     // is about to fix them.
@@ -152,21 +189,23 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.mode = Mode::Help;
         return line;
     }
-    for (const QCommandLineOption &once : {store, quitAfter, launch, gameDir, engine, program, argumentTemplate, createShortcut}) {
+    for (const QCommandLineOption &once : {store, quitAfter, launch, gameDir, engine, program, argumentTemplate,
+                                           createShortcut, addTc, addName, addVersion, addGroup, addCon}) {
         if (parser.values(once).size() > 1)
             return wrong(u"--%1 is given more than once."_s.arg(once.names().constLast()));
     }
 
     const int modes = int(parser.isSet(version)) + int(parser.isSet(list)) + int(parser.isSet(launch)) + int(parser.isSet(restore))
-        + int(parser.isSet(findGames)) + int(parser.isSet(createShortcut));
+        + int(parser.isSet(findGames)) + int(parser.isSet(createShortcut)) + int(parser.isSet(addTc));
     if (modes > 1)
-        return wrong(u"give only one of --version, --list, --launch, --restore, --find-games and --create-shortcut."_s);
+        return wrong(u"give only one of --version, --list, --launch, --add-tc, --restore, --find-games and "
+                     "--create-shortcut."_s);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return wrong(u"give at most one TC script file."_s);
     if (modes == 1 && !files.isEmpty())
-        return wrong(u"a TC script file cannot be combined with --version, --list, --launch, --restore, --find-games or "
-                     "--create-shortcut."_s);
+        return wrong(u"a TC script file cannot be combined with --version, --list, --launch, --add-tc, --restore, "
+                     "--find-games or --create-shortcut."_s);
 
     if (parser.isSet(version))
         line.mode = Mode::Version;
@@ -180,6 +219,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.mode = Mode::FindGames;
     else if (parser.isSet(createShortcut))
         line.mode = Mode::CreateShortcut;
+    else if (parser.isSet(addTc))
+        line.mode = Mode::AddTc;
     else if (!files.isEmpty())
         line.mode = Mode::Script;
 
@@ -192,9 +233,35 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (line.mode == Mode::CreateShortcut && line.tcName.isEmpty())
         return wrong(u"--create-shortcut needs the name of a TC."_s);
 
-    for (const QCommandLineOption &launchOnly : {dryRun, yes, noRestore, gameDir, engine, program, argumentTemplate, window}) {
+    for (const QCommandLineOption &launchOnly : {dryRun, noRestore, gameDir, engine, program, argumentTemplate, window}) {
         if (parser.isSet(launchOnly) && line.mode != Mode::Launch)
             return wrong(u"--%1 goes with --launch."_s.arg(launchOnly.names().constLast()));
+    }
+    if (parser.isSet(yes) && line.mode != Mode::Launch && line.mode != Mode::AddTc)
+        return wrong(u"--yes goes with --launch or --add-tc."_s);
+    for (const QCommandLineOption &addOnly : {addName, addVersion, addGroup, addCon}) {
+        if (parser.isSet(addOnly) && line.mode != Mode::AddTc)
+            return wrong(u"--%1 goes with --add-tc."_s.arg(addOnly.names().constLast() == kTcVersionOption ? u"version"_s
+                                                                                                            : addOnly.names().constLast()));
+    }
+    if (line.mode == Mode::AddTc) {
+        line.addSource = parser.value(addTc);
+        if (line.addSource.isEmpty())
+            return wrong(u"--add-tc needs the archive of a TC."_s);
+        line.addName = parser.value(addName);
+        line.addGroup = parser.value(addGroup);
+        line.addCon = parser.value(addCon);
+        if (parser.isSet(addName) && line.addName.trimmed().isEmpty())
+            return wrong(u"--name needs a name."_s);
+        if (parser.isSet(addVersion)) {
+            for (const QStringView known : {kVersion13D, kVersionAtomic, kVersionBoth}) {
+                if (parser.value(addVersion).trimmed().compare(known, Qt::CaseInsensitive) == 0)
+                    line.addVersion = known.toString();
+            }
+            if (line.addVersion.isEmpty())
+                return wrong(u"--version takes \"1.3D\", \"1.4/1.5 Atomic\" or \"1.3D and 1.4/1.5\", not \"%1\"."_s.arg(
+                    parser.value(addVersion)));
+        }
     }
     if (parser.isSet(window)) {
         // The window's launch is the panel's: its settings, its questions, its give-back.
@@ -263,7 +330,7 @@ when the editor is closed.
 )"_s;
     constexpr int kWidth = 88, kColumn = 25;
     const QString headings[] = {u"Modes without a window (no display needed):"_s, u"With --launch:"_s,
-                                u"Other options:"_s};
+                                u"With --add-tc:"_s, u"Other options:"_s};
     for (int group = OptionSpec::WithoutWindow; group <= OptionSpec::Other; ++group) {
         help += u'\n' + headings[group] + u'\n';
         for (const OptionSpec &spec : optionSpecs()) {
@@ -272,7 +339,7 @@ when the editor is closed.
             QStringList names;
             for (const QString &name : spec.names) {
                 if (name != u"?")
-                    names << (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+                    names << (name.size() == 1 ? u"-"_s : u"--"_s) + (name == kTcVersionOption ? u"version"_s : name);
             }
             const QString head = u"  "_s + names.join(u", "_s) + (spec.valueName.isEmpty() ? QString() : u' ' + spec.valueName);
             const QString text = wrapped(spec.description, kWidth - kColumn, QString(kColumn, u' '));

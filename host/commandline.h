@@ -24,6 +24,7 @@ struct CommandLine {
         Restore, ///< finish restoring a game directory left by an earlier launch
         FindGames,      ///< the installs of the game found
         CreateShortcut, ///< a desktop entry that launches one TC
+        AddTc,   ///< add the TC of an archive (or the TCs of a .grpinfo) without a window
     };
 
     Mode mode = Mode::Window;
@@ -39,6 +40,11 @@ struct CommandLine {
     std::optional<EngineKind> engine;
     std::optional<QString> program;
     std::optional<QString> argumentTemplate;
+    QString addSource;  ///< the archive or .grpinfo of --add-tc
+    QString addName;    ///< --name; empty: worked out
+    QString addVersion; ///< --version after --add-tc, as the store keeps it; empty: worked out
+    QString addGroup;   ///< --group; empty: worked out
+    QString addCon;     ///< --con; empty: worked out
 
     /// Reads arguments (the program's name first). Qt's own options for a window
     /// (-platform NAME, -style NAME, ...) are set aside for the application object.

@@ -5,6 +5,8 @@
 #include "host/hostsettings.h"
 #include "host/plansummary.h"
 
+#include <installer/tcinstaller.h>
+#include <installer/tcroot.h>
 #include <launcher/launcher.h>
 #include <launcher/trash.h>
 #include <store/definitionstore.h>
@@ -23,12 +25,6 @@ namespace ostrel {
 
 namespace {
 
-void out(const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
-}
-
 
 // Each line on its own says where it comes from, also among a script's other output.
 void say(const QString &text)
@@ -37,23 +33,6 @@ void say(const QString &text)
     for (const QString &line : text.split(u'\n'))
         lines += u"quillon: "_s + line + u'\n';
     std::fputs(lines.toLocal8Bit().constData(), stderr);
-}
-
-bool onTerminal()
-{
-    return ::isatty(STDIN_FILENO) == 1;
-}
-
-// Asks on the terminal; only "y" or "yes" agrees.
-bool agrees(const QString &question)
-{
-    std::fputs((question + u" [y/N] "_s).toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-    char answer[64] = {};
-    if (!std::fgets(answer, sizeof answer, stdin))
-        return false;
-    const QString text = QString::fromLocal8Bit(answer).trimmed();
-    return text.compare(u"y"_s, Qt::CaseInsensitive) == 0 || text.compare(u"yes"_s, Qt::CaseInsensitive) == 0;
 }
 
 int statusFor(LaunchRefusal refusal)
@@ -91,6 +70,38 @@ void ConsoleRun::say(const QString &text)
     ostrel::say(text);
 }
 
+void ConsoleRun::out(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+bool ConsoleRun::onTerminal()
+{
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+// Asks on the terminal; only "y" or "yes" agrees.
+bool ConsoleRun::agrees(const QString &question)
+{
+    std::fputs((question + u" [y/N] "_s).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    char answer[64] = {};
+    if (!std::fgets(answer, sizeof answer, stdin))
+        return false;
+    const QString text = QString::fromLocal8Bit(answer).trimmed();
+    return text.compare(u"y"_s, Qt::CaseInsensitive) == 0 || text.compare(u"yes"_s, Qt::CaseInsensitive) == 0;
+}
+
+// What an install cut short left in the TCs' folder goes before TCs are read: a TC folder
+// whose definition was never saved must not be taken for one. Nothing at all to do (one
+// lstat) while Quillon has installed no TC.
+void ConsoleRun::removeUnfinishedInstalls(SettingsStore &store)
+{
+    for (const QString &problem : ostrel::removeUnfinishedInstalls(defaultTcRoot(), store).problems)
+        say(problem);
+}
+
 ConsoleRun::ConsoleRun(const CommandLine &line)
     : m_line(line)
 {
@@ -115,6 +126,8 @@ int ConsoleRun::exec()
         return findGames();
     case CommandLine::Mode::CreateShortcut:
         return createShortcut();
+    case CommandLine::Mode::AddTc:
+        return addTc();
     case CommandLine::Mode::Window:
     case CommandLine::Mode::Script:
         break;
@@ -157,11 +170,6 @@ QString listedName(const QString &name)
 
 } // namespace
 
-void ConsoleRun::out(const QString &text)
-{
-    ostrel::out(text);
-}
-
 QString ConsoleRun::oneLine(const QString &text)
 {
     return listedName(text);
@@ -189,6 +197,7 @@ int ConsoleRun::list()
     SqliteSettingsStore store(m_line.storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : m_line.storePath);
     if (!storeReadable(store))
         return kExitStoreUnreadable;
+    removeUnfinishedInstalls(store);
     QString names;
     int empty = 0;
     for (const QString &name : DefinitionStore(store).names()) {
@@ -207,6 +216,7 @@ int ConsoleRun::launch()
     SqliteSettingsStore store(m_line.storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : m_line.storePath);
     if (!storeReadable(store))
         return kExitStoreUnreadable;
+    removeUnfinishedInstalls(store);
     HostSettings settings = HostSettings::read(store);
     m_line.applyOverrides(settings);
     DesktopTrash trash;

@@ -4,6 +4,7 @@
 
 namespace ostrel {
 
+class SettingsStore;
 class SqliteSettingsStore;
 struct LaunchOutcome;
 struct PreparedLaunch;
@@ -28,7 +29,10 @@ public:
     static QString oneLine(const QString &text);
 
 private:
+    static bool onTerminal();
+    static bool agrees(const QString &question);
     bool storeReadable(const SqliteSettingsStore &store) const;
+    static void removeUnfinishedInstalls(SettingsStore &store);
     int list();
     int launch();
     int askBeforeLaunching(const PreparedLaunch &prepared, bool onlyForGood) const;
@@ -37,6 +41,7 @@ private:
     // The game's installs and the TCs' shortcuts (consolerun_games.cpp)
     int findGames();
     int createShortcut();
+    int addTc(); // consolerun_add.cpp
 
     CommandLine m_line;
 };

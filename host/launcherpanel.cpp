@@ -69,6 +69,7 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     connect(cboGameDir, &GameDirChooser::otherFolderRequested, this, &LauncherPanel::chooseOtherGameDir);
     connect(cmdShortcut, &QPushButton::clicked, this, &LauncherPanel::createShortcut);
     connect(cmdProgram, &QToolButton::clicked, this, &LauncherPanel::chooseProgram);
+    connect(cmdAddTc, &QPushButton::clicked, this, &LauncherPanel::chooseArchive);
     for (QLineEdit *field : {txtProgram, txtArguments})
         connect(field, &QLineEdit::editingFinished, this, &LauncherPanel::saveSettings);
     connect(cboEngine, &QComboBox::activated, this, [this] {
@@ -116,6 +117,11 @@ void LauncherPanel::createWidgets()
     cmdShortcut->setObjectName(u"cmdShortcut"_s);
     cmdShortcut->setToolTip(u"Put the chosen TC in the desktop's application menu: it opens Quillon with the TC chosen "
                             "and begins its launch"_s);
+    cmdAddTc = new QPushButton(u"Add TC f&rom archive…"_s);
+    cmdAddTc->setObjectName(u"cmdAddTc"_s);
+    cmdAddTc->setToolTip(u"Add a TC from its downloaded archive (.zip, .7z, .rar, .tar...) or a .grpinfo file: see "
+                         "what Quillon finds in it, then add it into a folder of its own. Dropping the archive on "
+                         "the window does the same."_s);
 
     cboGameDir->setObjectName(u"cboGameDir"_s);
     cboEngine = new QComboBox;
@@ -174,10 +180,11 @@ void LauncherPanel::createWidgets()
     auto *tcColumn = new QVBoxLayout(tcs);
     tcColumn->addWidget(txtFilter);
     tcColumn->addWidget(lstTCs, 1);
-    auto *countRow = new QHBoxLayout;
-    countRow->addWidget(lblCount, 1);
-    countRow->addWidget(cmdShortcut);
-    tcColumn->addLayout(countRow);
+    auto *belowList = new QHBoxLayout;
+    belowList->addWidget(lblCount, 1);
+    belowList->addWidget(cmdAddTc);
+    belowList->addWidget(cmdShortcut);
+    tcColumn->addLayout(belowList);
 
     auto *game = new QGroupBox(u"Game and engine"_s);
     auto *form = new QFormLayout(game);
@@ -261,7 +268,8 @@ void LauncherPanel::reloadTCNames()
     // of where to begin. Not when the store cannot be read: the window says that instead.
     const QString firstSteps = u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom "
                                "Group\" (the first button of its toolbar), or \"Define TC using supplied script\" for a "
-                               ".tcs file. Then choose the game directory and the engine here, and launch it."_s;
+                               ".tcs file; or add a downloaded TC: drop its archive on this window, or click \"Add TC "
+                               "from archive…\". Then choose the game directory and the engine here, and launch it."_s;
     if (names.isEmpty() && lblStatus->text().isEmpty() && m_services.store->readProblem().isEmpty())
         lblStatus->setText(firstSteps);
     else if (!names.isEmpty() && lblStatus->text() == firstSteps)

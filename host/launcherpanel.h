@@ -49,6 +49,13 @@ public:
     /// Chooses the stored TC tcName and begins its launch once the panel is shown, after the
     /// question of a launch left to give back (quillon --launch NAME --window).
     void launchWhenShown(const QString &tcName);
+    /// Chooses the first of the TCs just added (the list read again already) and says what
+    /// adding came to.
+    void showAddedTcs(const QStringList &names, const QString &status);
+
+Q_SIGNALS:
+    /// The player chose an archive (or a .grpinfo) with "Add TC from archive...".
+    void addTcRequested(const QString &source);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -67,6 +74,7 @@ private:
     void keepChosenGameDir();
     void createShortcut();
     void chooseProgram();
+    void chooseArchive();
     void updateControls();
     void warn(const QString &text);
 
@@ -96,6 +104,7 @@ private:
     QListWidget *lstTCs;
     QLabel *lblCount;
     QPushButton *cmdShortcut;
+    QPushButton *cmdAddTc;
     GameDirChooser *cboGameDir;
     QComboBox *cboEngine;
     QLineEdit *txtProgram;

@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+using namespace Qt::StringLiterals;
+
 namespace ostrel {
 
 namespace {
@@ -18,6 +20,14 @@ public:
     std::optional<QString> chooseProgram(QWidget *parent, const QString &title, const QString &start) override
     {
         const QString file = QFileDialog::getOpenFileName(parent, title, start);
+        return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+    }
+
+    std::optional<QString> chooseArchive(QWidget *parent, const QString &title, const QString &start) override
+    {
+        const QString file = QFileDialog::getOpenFileName(
+            parent, title, start,
+            u"TC archives (*.zip *.7z *.rar *.tar *.tar.* *.tgz *.tbz2 *.txz *.pk3 *.grpinfo);;All files (*)"_s);
         return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
     }
 };

@@ -619,10 +619,14 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
         nameAndPlace(result, options, nullptr, infoName, nameFromArchiveFileName(infoName), u"the file's name"_s);
         return {result};
     }
-    for (const GrpInfo &block : info.blocks) {
+    for (qsizetype index = 0; index < info.blocks.size(); ++index) {
+        if (options.grpInfoBlock >= 0 && options.grpInfoBlock != index)
+            continue;
+        const GrpInfo &block = info.blocks[index];
         TcInspection result;
         result.source = folder.path;
         result.limits = options.limits;
+        result.grpInfoBlock = int(index);
         for (const QString &problem : info.problems)
             result.notes << u"%1: %2"_s.arg(infoName, problem);
         const QString blockName = block.name.isEmpty() ? infoName : u"\"%1\" in %2"_s.arg(block.name, infoName);
@@ -685,19 +689,41 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
         const GrpInfoChoice choice{&block, infoName};
         chooseVersion(FileSet({}), choice, options.version, result);
         keepDefinitionFilesNameable(FileSet({}), result);
-        nameAndPlace(result, info.blocks.size() == 1 ? options : InspectOptions{options.tcRoot, {}, {}, {}, {}, {}}, &block, infoName,
+        const bool nameApplies = info.blocks.size() == 1 || options.grpInfoBlock == index;
+        nameAndPlace(result, nameApplies ? options : InspectOptions{options.tcRoot, {}, {}, {}, {}, {}}, &block, infoName,
                      nameFromArchiveFileName(infoName), u"the file's name"_s);
         inspections << result;
     }
     return inspections;
 }
 
+namespace {
+
+const char *const kSourceExtensions[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.lz4", ".tar.lzma", ".tgz", ".tbz2",
+                                         ".txz", ".tar", ".zip", ".7z", ".rar", ".pk3", ".grpinfo"};
+
+} // namespace
+
+bool isTcSourceFileName(const QString &path)
+{
+    // Any compression of a tar: libarchive reads the filters it knows, and says so of the rest.
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype lastDot = name.lastIndexOf(u'.');
+    if (lastDot > 0 && name.left(lastDot).endsWith(u".tar"_s, Qt::CaseInsensitive))
+        return true;
+    return std::any_of(std::begin(kSourceExtensions), std::end(kSourceExtensions),
+                       [&](const char *extension) { return name.endsWith(QLatin1StringView(extension), Qt::CaseInsensitive); });
+}
+
+bool isGrpInfoFileName(const QString &path)
+{
+    return path.endsWith(u".grpinfo"_s, Qt::CaseInsensitive);
+}
+
 QString nameFromArchiveFileName(const QString &path)
 {
     QString name = QFileInfo(path).fileName();
-    static const char *const extensions[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.lz4", ".tar.lzma", ".tgz", ".tbz2",
-                                             ".txz", ".tar", ".zip", ".7z", ".rar", ".pk3", ".grpinfo"};
-    for (const char *extension : extensions) {
+    for (const char *extension : kSourceExtensions) {
         if (name.endsWith(QLatin1StringView(extension), Qt::CaseInsensitive)) {
             name.chop(qsizetype(std::strlen(extension)));
             break;

@@ -19,6 +19,9 @@ struct InspectOptions {
     QString groupFile; ///< a file of the TC (relative, as the inspection lists it); empty: worked out
     QString gameCon;   ///< likewise; empty: worked out
     ArchiveLimits limits;
+    /// For a .grpinfo of several TCs: only the block of this index, to which name applies as
+    /// well; -1: every block (a name only for a .grpinfo of one TC).
+    int grpInfoBlock = -1;
 };
 
 /// A file Quillon chose for a field of the definition, and why; or the files it could not
@@ -63,6 +66,7 @@ struct TcInspection {
     QStringList problems; ///< reasons it cannot be installed
     QStringList notes;    ///< what the player should know
     QList<PlannedEntry> plan;
+    int grpInfoBlock = -1;   ///< the block of the .grpinfo it comes from; -1 for an archive
     qint64 unpackedSize = 0; ///< declared, of the planned files
     ArchiveLimits limits;    ///< held again while unpacking
 
@@ -92,6 +96,12 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
 /// The TC name made of an archive's file name: without its folder and its extensions
 /// (".zip", ".tar.gz", ...).
 QString nameFromArchiveFileName(const QString &path);
+
+/// Whether a file's name is one of a TC archive (.zip, .7z, .rar, .tar and its compressed
+/// forms, .pk3) or of a .grpinfo: what the player may hand over to be added.
+bool isTcSourceFileName(const QString &path);
+/// Whether a file's name ends in .grpinfo.
+bool isGrpInfoFileName(const QString &path);
 
 /// Whether a file of the TC is one the game never reads: read-mes and other documents,
 /// programs, installers, batch files, configurations, group info.

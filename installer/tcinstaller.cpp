@@ -284,6 +284,27 @@ QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions
     return inspections;
 }
 
+TcSource inspectTcSource(const QString &path, SettingsStore &store, const InspectOptions &options)
+{
+    TcSource source;
+    const QList<TcInspection> found = isGrpInfoFileName(path) ? inspectGrpInfoFile(path, options) : QList{inspectArchive(path, options)};
+    const QString storeProblem = store.readProblem();
+    const QStringList names = storeProblem.isEmpty() ? DefinitionStore(store).names() : QStringList();
+    for (TcInspection inspection : found) {
+        // A group info's TC whose group is not there is not the player's to fix: it is left out.
+        if (inspection.grpInfoBlock >= 0 && inspection.group.file.isEmpty() && inspection.group.candidates.isEmpty()) {
+            source.leftOut << u"\"%1\": %2"_s.arg(inspection.name, inspection.problems.join(u' '));
+            continue;
+        }
+        if (!storeProblem.isEmpty())
+            inspection.problems << u"The TC cannot be added while the settings store cannot be read: %1"_s.arg(storeProblem);
+        else if (std::any_of(names.cbegin(), names.cend(), SameDefinitionName(inspection.name)))
+            inspection.problems << kNameTakenMessage.toString();
+        source.tcs << inspection;
+    }
+    return source;
+}
+
 InstallResult installTc(const TcInspection &inspection, SettingsStore &store)
 {
     InstallResult result;
@@ -427,6 +448,20 @@ std::optional<QString> installedTcFolder(const TcDefinition &definition, const Q
     if (!marker || !SameDefinitionName(marker->name)(definition.name))
         return std::nullopt;
     return folder;
+}
+
+QList<InstalledTc> installedTcs(const QString &tcRoot)
+{
+    QList<InstalledTc> installed;
+    for (const QString &name : fileops::namesIn(tcRoot)) {
+        const QString folder = tcRoot + u'/' + name;
+        const auto stat = fileops::lstatPath(folder);
+        if (name.startsWith(u'.') || !stat || !stat->directory)
+            continue;
+        if (const auto marker = readMarker(folder); marker && marker->installed)
+            installed.append({folder, marker->name});
+    }
+    return installed;
 }
 
 } // namespace ostrel

@@ -23,6 +23,18 @@ QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions
 /// The message the control shows for a name the store already holds in any letter case.
 inline constexpr QStringView kNameTakenMessage = u"TC and Custom Group names must be unique. Save aborted.";
 
+/// What a file the player hands over holds: an archive is one TC, a .grpinfo one per block.
+struct TcSource {
+    /// Each TC to add, checked against the store as well (a name it holds in any letter case,
+    /// a store that cannot be read); nothing is written.
+    QList<TcInspection> tcs;
+    /// The TCs of a .grpinfo whose group file is not beside it, each with why; they are left out.
+    QStringList leftOut;
+};
+
+/// Inspects the archive or the .grpinfo at path (by its name) for the store.
+TcSource inspectTcSource(const QString &path, SettingsStore &store, const InspectOptions &options = {});
+
 /// What an install did.
 struct InstallResult {
     QString error;          ///< empty on success
@@ -54,5 +66,14 @@ CleanupReport removeUnfinishedInstalls(const QString &tcRoot, SettingsStore &sto
 /// The folder Quillon installed that holds the definition's group file, if it is one: a
 /// folder directly in tcRoot, marked as installed for a definition of that name.
 std::optional<QString> installedTcFolder(const TcDefinition &definition, const QString &tcRoot);
+
+/// A folder Quillon installed a TC into, and the name of the definition it was installed for.
+struct InstalledTc {
+    QString folder;
+    QString name;
+};
+
+/// The folders directly in tcRoot whose install was finished, as their records say.
+QList<InstalledTc> installedTcs(const QString &tcRoot);
 
 } // namespace ostrel

@@ -60,6 +60,7 @@ struct AnsweredFolders : PathDialogs {
         return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
     }
     std::optional<QString> chooseProgram(QWidget *, const QString &, const QString &) override { return std::nullopt; }
+    std::optional<QString> chooseArchive(QWidget *, const QString &, const QString &) override { return std::nullopt; }
     QStringList answers;
 };
 

@@ -46,6 +46,7 @@ namespace {
 struct AnsweredPaths : PathDialogs {
     std::optional<QString> chooseFolder(QWidget *, const QString &, const QString &) override { return next(); }
     std::optional<QString> chooseProgram(QWidget *, const QString &, const QString &) override { return next(); }
+    std::optional<QString> chooseArchive(QWidget *, const QString &, const QString &) override { return next(); }
     std::optional<QString> next() { return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst()); }
     QStringList answers;
 };
