@@ -62,7 +62,7 @@ QStringList withTcVersionNamed(QStringList arguments)
 }
 
 // Every option once, with what --help says of it, in the help's order and groups.
-struct OptionSpec {
+struct CommandOption {
     enum Group { WithoutWindow, WithLaunch, WithAddTc, Other };
     Group group;
     QStringList names;
@@ -70,72 +70,72 @@ struct OptionSpec {
     QString description;
 };
 
-const QList<OptionSpec> &optionSpecs()
+const QList<CommandOption> &commandOptions()
 {
-    static const QList<OptionSpec> specs{
-        {OptionSpec::WithoutWindow, {u"list"_s}, {},
+    static const QList<CommandOption> options{
+        {CommandOption::WithoutWindow, {u"list"_s}, {},
          u"Print the stored TC names, one a line, in store order. In a name, a backslash is written \\\\, a line "
          "break \\n, a carriage return \\r, a tab \\t and any other control character as \\xHH (its UTF-8 bytes), "
          "as printf %b reads them back; an empty name is an empty line."_s},
-        {OptionSpec::WithoutWindow, {u"launch"_s}, u"NAME"_s,
+        {CommandOption::WithoutWindow, {u"launch"_s}, u"NAME"_s,
          u"Launch the TC called NAME with the engine and game directory of the launcher's settings: print the "
          "clean-up plan and the exact command, ask \"Apply? [y/N]\", clean up the game directory, run the game, wait "
          "for it, give the game directory back and print where the game's log is. Ctrl+C, SIGTERM or closing the "
          "terminal while the game runs ends the game and gives the directory back."_s},
-        {OptionSpec::WithoutWindow, {u"find-games"_s}, {},
+        {CommandOption::WithoutWindow, {u"find-games"_s}, {},
          u"Print the installs of Duke Nukem 3D found in every Steam library of the native and the Flatpak Steam, "
          "in GOG installs, in the folders added in the launcher's panel and in its game directory, one a line: "
          "the folder, the release, the main group's CRC-32 and where it was found, separated by tabs. A folder is "
          "written as --list writes a name."_s},
-        {OptionSpec::WithoutWindow, {u"create-shortcut"_s}, u"NAME"_s,
+        {CommandOption::WithoutWindow, {u"create-shortcut"_s}, u"NAME"_s,
          u"Write a desktop entry titled NAME into the applications folder ($XDG_DATA_HOME/applications) that runs "
          "quillon --launch NAME --window: the launcher window opens with the stored TC NAME chosen and begins its "
          "launch, with the preview and any question. An earlier shortcut of the TC is replaced."_s},
-        {OptionSpec::WithoutWindow, {u"add-tc"_s}, u"ARCHIVE"_s,
+        {CommandOption::WithoutWindow, {u"add-tc"_s}, u"ARCHIVE"_s,
          u"Add the TC of ARCHIVE (.zip, .7z, .rar, .tar, .tar.gz, ...) into a folder of its own under %1: print "
          "what Quillon found (the name, the folder, the group file, the game con, the read-me, the other files, "
          "the version and why, what is skipped and why), ask \"Add? [y/N]\", unpack it and store its definition. "
          "A .grpinfo file adds each TC it describes whose files are beside it."_s.arg(u"$XDG_DATA_HOME/quillon/tcs"_s)},
-        {OptionSpec::WithoutWindow, {u"restore"_s}, {},
+        {CommandOption::WithoutWindow, {u"restore"_s}, {},
          u"Give back a game directory left changed by a launch that did not finish (a crash, --no-restore)."_s},
-        {OptionSpec::WithoutWindow, {u"v"_s, u"version"_s}, {}, u"Print the version."_s},
-        {OptionSpec::WithoutWindow, {u"h"_s, u"help"_s, u"?"_s}, {}, u"Print this help."_s},
-        {OptionSpec::WithLaunch, {u"dry-run"_s}, {}, u"Print the plan and the command; change nothing."_s},
-        {OptionSpec::WithLaunch, {u"y"_s, u"yes"_s}, {},
+        {CommandOption::WithoutWindow, {u"v"_s, u"version"_s}, {}, u"Print the version."_s},
+        {CommandOption::WithoutWindow, {u"h"_s, u"help"_s, u"?"_s}, {}, u"Print this help."_s},
+        {CommandOption::WithLaunch, {u"dry-run"_s}, {}, u"Print the plan and the command; change nothing."_s},
+        {CommandOption::WithLaunch, {u"y"_s, u"yes"_s}, {},
          u"Apply (with --add-tc: add) without asking. Without it, Quillon asks on a terminal and refuses when "
          "standard input is not one. Two questions are never answered by --yes: launching a TC made for another "
          "version of the game than the one installed, and deleting files for good (when the game directory has no "
          "trash); without a terminal the launch is refused."_s},
-        {OptionSpec::WithLaunch, {u"no-restore"_s}, {},
+        {CommandOption::WithLaunch, {u"no-restore"_s}, {},
          u"Leave the game directory as the game left it (quillon --restore gives it back later)."_s},
-        {OptionSpec::WithLaunch, {u"window"_s}, {},
+        {CommandOption::WithLaunch, {u"window"_s}, {},
          u"Launch in the launcher window: the TC is chosen there and its launch begins as if Launch were clicked, "
          "with the panel's settings. Only --store goes with it."_s},
-        {OptionSpec::WithLaunch, {u"game-dir"_s}, u"DIR"_s, u"For this run: the game directory."_s},
-        {OptionSpec::WithLaunch, {u"engine"_s}, u"KIND"_s, u"For this run: eduke32, raze, dosbox or custom."_s},
-        {OptionSpec::WithLaunch, {u"program"_s}, u"PATH"_s,
+        {CommandOption::WithLaunch, {u"game-dir"_s}, u"DIR"_s, u"For this run: the game directory."_s},
+        {CommandOption::WithLaunch, {u"engine"_s}, u"KIND"_s, u"For this run: eduke32, raze, dosbox or custom."_s},
+        {CommandOption::WithLaunch, {u"program"_s}, u"PATH"_s,
          u"For this run: the engine program (a path or a name on PATH)."_s},
-        {OptionSpec::WithLaunch, {u"arguments"_s}, u"TEMPLATE"_s,
+        {CommandOption::WithLaunch, {u"arguments"_s}, u"TEMPLATE"_s,
          u"For this run: the custom engine's arguments, with the placeholders {gamedir} {maingroup} {group} {con} "
          "{tcdir} {savedir}; \"[-x {con}]\" is left out whole when {con} is empty."_s},
-        {OptionSpec::WithAddTc, {u"name"_s}, u"NAME"_s, u"The TC's name, instead of the one Quillon finds."_s},
-        {OptionSpec::WithAddTc, {kTcVersionOption}, u"VERSION"_s,
+        {CommandOption::WithAddTc, {u"name"_s}, u"NAME"_s, u"The TC's name, instead of the one Quillon finds."_s},
+        {CommandOption::WithAddTc, {kTcVersionOption}, u"VERSION"_s,
          u"The version of the game the TC needs: \"1.3D\", \"1.4/1.5 Atomic\" or \"1.3D and 1.4/1.5\"."_s},
-        {OptionSpec::WithAddTc, {u"group"_s}, u"FILE"_s,
+        {CommandOption::WithAddTc, {u"group"_s}, u"FILE"_s,
          u"The TC's group file, as the preview lists it (needed when Quillon cannot tell)."_s},
-        {OptionSpec::WithAddTc, {u"con"_s}, u"FILE"_s, u"The TC's game con, as the preview lists it (likewise)."_s},
-        {OptionSpec::Other, {u"store"_s}, u"FILE"_s,
+        {CommandOption::WithAddTc, {u"con"_s}, u"FILE"_s, u"The TC's game con, as the preview lists it (likewise)."_s},
+        {CommandOption::Other, {u"store"_s}, u"FILE"_s,
          u"Use the settings store FILE, which must exist, instead of the per-user store (%1)."_s.arg(
              SqliteSettingsStore::defaultPath())},
-        {OptionSpec::Other, {u"quit-after"_s}, u"MS"_s,
+        {CommandOption::Other, {u"quit-after"_s}, u"MS"_s,
          u"Close every window, naming it on standard output, and quit after MS milliseconds (for tests and demos)."_s},
     };
-    return specs;
+    return options;
 }
 
-QCommandLineOption optionOf(const OptionSpec &spec)
+QCommandLineOption optionOf(const CommandOption &entry)
 {
-    return QCommandLineOption(spec.names, spec.description, spec.valueName);
+    return QCommandLineOption(entry.names, entry.description, entry.valueName);
 }
 
 // The words of text in lines of at most width characters, each after indent.
@@ -159,14 +159,14 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     CommandLine line;
     QCommandLineParser parser;
     const auto option = [&](const QString &name) {
-        for (const OptionSpec &spec : optionSpecs()) {
-            if (spec.names.contains(name))
-                return optionOf(spec);
+        for (const CommandOption &entry : commandOptions()) {
+            if (entry.names.contains(name))
+                return optionOf(entry);
         }
         Q_UNREACHABLE();
     };
-    for (const OptionSpec &spec : optionSpecs())
-        parser.addOption(optionOf(spec));
+    for (const CommandOption &entry : commandOptions())
+        parser.addOption(optionOf(entry));
     const QCommandLineOption help = option(u"help"_s), version = option(u"version"_s), store = option(u"store"_s),
                              quitAfter = option(u"quit-after"_s), list = option(u"list"_s), launch = option(u"launch"_s),
                              restore = option(u"restore"_s), dryRun = option(u"dry-run"_s), yes = option(u"yes"_s),
@@ -331,18 +331,18 @@ when the editor is closed.
     constexpr int kWidth = 88, kColumn = 25;
     const QString headings[] = {u"Modes without a window (no display needed):"_s, u"With --launch:"_s,
                                 u"With --add-tc:"_s, u"Other options:"_s};
-    for (int group = OptionSpec::WithoutWindow; group <= OptionSpec::Other; ++group) {
+    for (int group = CommandOption::WithoutWindow; group <= CommandOption::Other; ++group) {
         help += u'\n' + headings[group] + u'\n';
-        for (const OptionSpec &spec : optionSpecs()) {
-            if (spec.group != group)
+        for (const CommandOption &entry : commandOptions()) {
+            if (entry.group != group)
                 continue;
             QStringList names;
-            for (const QString &name : spec.names) {
+            for (const QString &name : entry.names) {
                 if (name != u"?")
                     names << (name.size() == 1 ? u"-"_s : u"--"_s) + (name == kTcVersionOption ? u"version"_s : name);
             }
-            const QString head = u"  "_s + names.join(u", "_s) + (spec.valueName.isEmpty() ? QString() : u' ' + spec.valueName);
-            const QString text = wrapped(spec.description, kWidth - kColumn, QString(kColumn, u' '));
+            const QString head = u"  "_s + names.join(u", "_s) + (entry.valueName.isEmpty() ? QString() : u' ' + entry.valueName);
+            const QString text = wrapped(entry.description, kWidth - kColumn, QString(kColumn, u' '));
             help += head.size() < kColumn - 1 ? QString(head + text.mid(head.size())) : QString(head + u'\n' + text);
         }
     }
