@@ -56,30 +56,6 @@ QStringList foldersOf(const QString &stored)
 
 } // namespace
 
-QString engineKindName(EngineKind kind)
-{
-    switch (kind) {
-    case EngineKind::EDuke32:
-        return u"EDuke32"_s;
-    case EngineKind::Raze:
-        return u"Raze"_s;
-    case EngineKind::DosBox:
-        return u"DOSBox"_s;
-    case EngineKind::Custom:
-        break;
-    }
-    return u"Custom"_s;
-}
-
-std::optional<EngineKind> engineKindFromName(const QString &name)
-{
-    for (EngineKind kind : {EngineKind::EDuke32, EngineKind::Raze, EngineKind::DosBox, EngineKind::Custom}) {
-        if (name.compare(engineKindName(kind), Qt::CaseInsensitive) == 0)
-            return kind;
-    }
-    return std::nullopt;
-}
-
 HostSettings HostSettings::read(const SettingsStore &store)
 {
     HostSettings settings;

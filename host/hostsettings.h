@@ -39,9 +39,5 @@ struct HostSettings {
     friend bool operator==(const HostSettings &, const HostSettings &) = default;
 };
 
-/// The name of an engine kind as stored and shown: "EDuke32", "Raze", "DOSBox", "Custom".
-QString engineKindName(EngineKind kind);
-/// The engine kind of a name, compared without regard to case; nullopt for any other text.
-std::optional<EngineKind> engineKindFromName(const QString &name);
 
 } // namespace ostrel

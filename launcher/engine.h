@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace ostrel {
 
 struct EngineInstall;
@@ -19,6 +21,11 @@ enum class EngineKind {
     DosBox,  ///< the original DOS game under DOSBox; the TC's files are copied in
     Custom,  ///< a program and an argument template the player edits
 };
+
+/// The name of an engine kind as stored and shown: "EDuke32", "Raze", "DOSBox", "Custom".
+QString engineKindName(EngineKind kind);
+/// The engine kind of a name, compared without regard to case; nullopt for any other text.
+std::optional<EngineKind> engineKindFromName(const QString &name);
 
 /// The engine the player chose and how to find it.
 struct EngineSettings {

@@ -13,17 +13,7 @@ namespace {
 
 QString engineTitle(EngineKind kind)
 {
-    switch (kind) {
-    case EngineKind::EDuke32:
-        return u"EDuke32"_s;
-    case EngineKind::Raze:
-        return u"Raze"_s;
-    case EngineKind::DosBox:
-        return u"DOSBox"_s;
-    case EngineKind::Custom:
-        break;
-    }
-    return u"The custom engine"_s;
+    return kind == EngineKind::Custom ? u"The custom engine"_s : engineKindName(kind);
 }
 
 // "a", "a and b", "a, b and c".
