@@ -33,7 +33,7 @@ std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
 ApplyResult refusedForEarlierLaunch(const QString &gameDir)
 {
     ApplyResult result;
-    result.error = u"The changes of an earlier launch to \"%1\" have not been put back yet; restore them first."_s.arg(gameDir);
+    result.error = u"The changes of an earlier launch to \"%1\" have not been given back yet; give the game directory back first."_s.arg(gameDir);
     return result;
 }
 
@@ -145,7 +145,7 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     RestoreReport report;
     const bool onDisk = fileops::lstatPath(path()).has_value();
     if (!onDisk && m_written.isEmpty()) {
-        report.error = u"There is no launch to restore."_s;
+        report.error = u"No game directory is waiting to be given back."_s;
         return report;
     }
     QByteArray bytes;
