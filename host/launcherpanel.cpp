@@ -105,10 +105,15 @@ void LauncherPanel::createWidgets()
     txtFilter = new QLineEdit;
     txtFilter->setObjectName(u"txtFilter"_s);
     txtFilter->setPlaceholderText(u"Filter the TCs"_s);
-    txtFilter->setClearButtonEnabled(true);
+    // The clear button shows only over text, and making it loads the style's icon images: it
+    // is made with the first text typed, not at every start.
+    connect(txtFilter, &QLineEdit::textEdited, txtFilter, [this] { txtFilter->setClearButtonEnabled(true); },
+            Qt::SingleShotConnection);
     lstTCs = new QListWidget;
     lstTCs->setObjectName(u"lstTCs"_s);
     lstTCs->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One line of text each, the warning sign or none: one height, measured once.
+    lstTCs->setUniformItemSizes(true);
     const int smallIcon = style()->pixelMetric(QStyle::PM_SmallIconSize);
     lstTCs->setIconSize(QSize(smallIcon, smallIcon));
     lblCount = new QLabel;
