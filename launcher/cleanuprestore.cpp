@@ -2,9 +2,12 @@
 
 #include "launcher/fileops.h"
 #include "launcher/journalreader.h"
+#include "launcher/savemoves.h"
 #include "launcher/trashlookup.h"
 
 #include <unistd.h>
+
+#include <QMap>
 
 #include <cerrno>
 
@@ -37,8 +40,11 @@ public:
     }
 
     void undo(const JournalStep &step);
+    /// Tells where the TC's saves went back to, once every step is undone.
+    void noteSavesBack();
 
 private:
+    void takeSavesBack(const JournalStep &step);
     void undoCopyIn(const JournalStep &step);
     void undoRename(const JournalStep &step);
     void noteRemovedForGood(const JournalStep &step);
@@ -55,6 +61,7 @@ private:
     const QString m_dir;
     Trash &m_trash;
     RestoreReport &m_report;
+    QMap<QString, QStringList> m_savesBack; ///< by save folder
 };
 
 void StepRestorer::undo(const JournalStep &step)
@@ -74,6 +81,33 @@ void StepRestorer::undo(const JournalStep &step)
     case JournalStepKind::Trash:
         undoTrash(step);
         break;
+    case JournalStepKind::Save:
+        takeSavesBack(step);
+        break;
+    }
+}
+
+// Once the step is begun, whatever is under its name in the game directory is the TC's: its
+// save moved in, or one the game wrote. A step not begun took nothing for the TC, and the
+// player's own file may still be there.
+void StepRestorer::takeSavesBack(const JournalStep &step)
+{
+    if (!step.begun)
+        return;
+    const savemoves::TakenBack taken = savemoves::takeBack(m_dir.chopped(1), step.saveDir, step.name, step.tempName);
+    m_report.stepsUndone += int(taken.names.size());
+    m_report.notRestored += taken.problems;
+    m_report.notes += taken.notes;
+    m_savesBack[step.saveDir] += taken.names;
+    if (step.size >= 0 && taken.names.isEmpty() && taken.problems.isEmpty() && !fileops::lstatPath(step.saveDir + u'/' + step.name))
+        notRestored(step.name, u"the TC's save is gone: it is neither in the game directory nor in its save folder \"%1\""_s.arg(step.saveDir));
+}
+
+void StepRestorer::noteSavesBack()
+{
+    for (auto it = m_savesBack.cbegin(); it != m_savesBack.cend(); ++it) {
+        if (!it->isEmpty())
+            m_report.notes << u"The TC's saves went back to its save folder \"%1\": %2."_s.arg(it.key(), it->join(u", "_s));
     }
 }
 
@@ -270,6 +304,7 @@ void restoreSteps(const JournalContents &journal, const QString &gameDir, Trash 
     const QList<int> order = journal.steps.keys();
     for (auto index = order.crbegin(); index != order.crend(); ++index)
         restorer.undo(journal.steps.value(*index));
+    restorer.noteSavesBack();
     report.notRestored += journal.unreadable;
     fileops::syncFolder(gameDir);
     removeTrashFolderIfEmpty(journal.trashFolderMade);

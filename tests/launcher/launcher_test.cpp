@@ -1,3 +1,4 @@
+#include "launcher/fileops.h"
 #include "launcher/launchpreparation.h"
 #include "launcher/launcher.h"
 #include "store/memorysettingsstore.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -185,6 +187,57 @@ TEST(Launcher, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
         EXPECT_FALSE(QFile::exists(journal));
     }
 }
+
+// The DOS game writes its saves in the game directory: the TC's go in for the game and come
+// back with what it wrote, new ones too; the player's own saves there are set aside meanwhile,
+// neither seen by the game nor written over. With the save folder on the game directory's drive
+// (renames) and on another (copies, then removals).
+class LauncherDosSaves : public testing::TestWithParam<bool>
+{
+};
+
+TEST_P(LauncherDosSaves, TheTcsSavesGoInForTheGameAndComeBackWithWhatItWrote)
+{
+    TcAndGameDir s;
+    std::optional<QTemporaryDir> otherDrive;
+    if (GetParam()) {
+        otherDrive.emplace(u"/dev/shm/quillon-saves-XXXXXX"_s);
+        const auto there = otherDrive->isValid() ? fileops::lstatPath(otherDrive->path()) : std::nullopt;
+        if (!there || there->device == fileops::lstatPath(s.gameDir)->device)
+            GTEST_SKIP() << "no other file system at /dev/shm";
+        s.request.saveRoot = otherDrive->path();
+    }
+    const QString saves = (GetParam() ? otherDrive->path() : s.sandbox.dataHome() + u"/quillon/saves"_s) + u"/Odd TC"_s;
+    test::writeFile(s.gameDir + u"/DUKE3D.EXE"_s, "MZ");
+    test::writeFile(s.gameDir + u"/game0.sav"_s, "the player's own slot 0");
+    test::writeFile(s.gameDir + u"/GAME0.SAV.org"_s, "set aside by the player");
+    test::writeFile(saves + u"/GAME0.SAV"_s, "the TC's slot 0, as it was");
+    test::writeFile(saves + u"/GAME1.SAV"_s, "the TC's slot 1");
+    const test::Snapshot before = test::snapshotOf(s.gameDir);
+    s.request.engine = EngineSettings{EngineKind::DosBox, QStringLiteral(OSTREL_FAKE_ENGINE), {}, false};
+    qputenv("FAKE_ENGINE_SAVES", "GAME0.SAV=CHANGED;GAME4.SAV=a new save");
+
+    Launcher launcher(s.store, s.trash, s.sandbox.stateDir());
+    const PreparedLaunch launch = prepareLaunch(s.request, s.trash);
+    QString error;
+    ASSERT_TRUE(launcher.start(launch, DeleteMode::ToTrash, &error)) << error.toStdString();
+    const auto outcome = waitForOutcome(launcher);
+    qunsetenv("FAKE_ENGINE_SAVES");
+    ASSERT_TRUE(outcome.has_value() && outcome->restore.has_value());
+    EXPECT_TRUE(outcome->restore->ok()) << outcome->restore->details().join(u'\n').toStdString();
+    EXPECT_TRUE(outcome->restore->notes.contains(u"The TC's saves went back to its save folder \"%1\": GAME4.SAV, GAME1.SAV, GAME0.SAV."_s.arg(saves)))
+        << outcome->restore->notes.join(u'\n').toStdString();
+    const auto facts = s.record();
+    EXPECT_EQ(facts.values("saw"), QList<QByteArray>{"GAME0.SAV=the TC's slot 0, as it was"});
+    EXPECT_TRUE(facts.values("entry").contains("GAME1.SAV") && facts.values("entry").contains("game0.sav.1.org"));
+    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+    EXPECT_EQ(test::snapshotOf(saves), (test::Snapshot{{"GAME0.SAV", "CHANGEDs slot 0, as it was"},
+                                                       {"GAME1.SAV", "the TC's slot 1"},
+                                                       {"GAME4.SAV", "a new save"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, LauncherDosSaves, testing::Values(false, true),
+                         [](const auto &info) { return info.param ? "SaveFolderOnAnotherDrive" : "SaveFolderBesideTheGame"; });
 
 TEST(Launcher, BadInputIsRefusedWithAClearMessageAndNothingChanged)
 {
