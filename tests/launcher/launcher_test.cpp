@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QLockFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -21,6 +23,7 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/time.h>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -238,6 +241,26 @@ TEST_P(LauncherDosSaves, TheTcsSavesGoInForTheGameAndComeBackWithWhatItWrote)
 
 INSTANTIATE_TEST_SUITE_P(Launcher, LauncherDosSaves, testing::Values(false, true),
                          [](const auto &info) { return info.param ? "SaveFolderOnAnotherDrive" : "SaveFolderBesideTheGame"; });
+
+// A launcher killed as it made its lock file, or as it removed a stale one (QLockFile holds a
+// .rmlock meanwhile), leaves that file empty: the next launcher goes ahead all the same, while a
+// lock that another launcher holds still refuses.
+TEST(Launcher, AnEmptyLockFileLeftByAKilledLauncherBlocksNothing)
+{
+    TcAndGameDir s;
+    const QString lockFile = s.sandbox.stateDir() + u"/launch.lock"_s;
+    const timeval made[2] = {{::time(nullptr) - 5, 0}, {::time(nullptr) - 5, 0}};
+    // No process has a number that high (pid_max is at most 2^22).
+    for (const QByteArray &lock : QList<QByteArray>{{}, "99999999\nquillon\n" + QSysInfo::machineHostName().toUtf8() + '\n'}) {
+        test::writeFile(lockFile, lock);
+        const QString empty = lock.isEmpty() ? lockFile : test::writeFile(lockFile + u".rmlock"_s, "");
+        ASSERT_EQ(::utimes(QFile::encodeName(empty).constData(), made), 0);
+        EXPECT_EQ(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error, u"There is no launch to restore."_s);
+    }
+    QLockFile held(lockFile);
+    ASSERT_TRUE(held.tryLock(0));
+    EXPECT_TRUE(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error.startsWith(u"Another launch is running"_s));
+}
 
 TEST(Launcher, BadInputIsRefusedWithAClearMessageAndNothingChanged)
 {
