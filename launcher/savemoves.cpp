@@ -92,7 +92,8 @@ QString moveIn(const QString &saveDir, const QString &gameDir, const QString &na
     return {};
 }
 
-TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString &name, const QString &tempName)
+TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString &name, const QString &tempName,
+                   const QStringList &leave)
 {
     TakenBack taken;
     removeIfFile(gameDir + u'/' + tempName);
@@ -103,7 +104,7 @@ TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString
     }
     removeIfFile(saveDir + u'/' + tempName);
     for (const QString &found : fileops::namesIn(gameDir)) {
-        if (found.compare(name, Qt::CaseInsensitive) != 0)
+        if (found.compare(name, Qt::CaseInsensitive) != 0 || leave.contains(found))
             continue;
         const QString from = gameDir + u'/' + found;
         if (const auto st = fileops::lstatPath(from); !st || !st->regular) {

@@ -24,12 +24,14 @@ struct TakenBack {
     QStringList notes;         ///< what the player should know though every save is in the folder
 };
 
-/// Moves every file the game left in gameDir under name, in any letter case, to saveDir (made
+/// Moves every file the game left in gameDir under name, in any letter case (but those in
+/// leave: the player's own, put back by a give-back cut short), to saveDir (made
 /// when it is gone): a rename, else a copy made durable under tempName and renamed into place
 /// before the original goes. Where saveDir already holds a file of that name, one with the same
 /// bytes (a move cut short) only loses the copy in gameDir; another is kept, and the game's is
 /// put beside it as NAME.1, NAME.2, ... Safe to run again after a crash at any point: it also
 /// removes what a copy cut short left under tempName in either folder.
-TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString &name, const QString &tempName);
+TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString &name, const QString &tempName,
+                   const QStringList &leave = {});
 
 } // namespace ostrel::savemoves
