@@ -4,7 +4,7 @@
 // a game does, in its working folder, what FAKE_ENGINE_SAVES lists ("NAME=TEXT;NAME=TEXT"): a
 // file of that name is changed in place (TEXT written over its start, in one write, recording
 // "saw" NAME=its bytes before), any other is created with TEXT, pausing FAKE_ENGINE_SAVE_PAUSE_MS
-// before each. Then it prints to both output channels (the launch's log), sleeps
+// before each, and recording "wrote" NAME=TEXT once it is written. Then it prints to both output channels (the launch's log), sleeps
 // FAKE_ENGINE_SLEEP_MS and exits with FAKE_ENGINE_EXIT.
 
 #include <dirent.h>
@@ -74,9 +74,12 @@ void writeSaves(const char *list, FILE *record)
         }
         const int fd = ::open(name.c_str(), exists ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL, 0644);
         if (fd >= 0) {
-            if (::pwrite(fd, text.data(), text.size(), 0) != ssize_t(text.size()))
-                std::fprintf(stderr, "fake engine: %s was not written whole\n", name.c_str());
+            const bool whole = ::pwrite(fd, text.data(), text.size(), 0) == ssize_t(text.size());
             ::close(fd);
+            if (whole && record) {
+                std::fprintf(record, "wrote %s\n", hex(entry).c_str());
+                std::fflush(record);
+            }
         }
     }
 }
