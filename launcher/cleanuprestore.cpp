@@ -5,9 +5,9 @@
 #include "launcher/savemoves.h"
 #include "launcher/trashlookup.h"
 
-#include <unistd.h>
-
 #include <QMap>
+
+#include <unistd.h>
 
 #include <cerrno>
 

@@ -45,7 +45,8 @@ Landing land(const QString &from, const QString &to, const QString &temp, QStrin
     const auto source = fileops::lstatPath(from);
     const auto target = fileops::lstatPath(to);
     if (target) {
-        if (fileops::sameInode(source, target) || (target->regular && fileops::digestOf(to) == fileops::digestOf(from))) {
+        const auto there = target->regular ? fileops::digestOf(to) : std::nullopt;
+        if (fileops::sameInode(source, target) || (there && there == fileops::digestOf(from))) {
             if (::unlink(fileops::encodePath(from).constData()) != 0) {
                 *why = fileops::errorText(errno);
                 return Landing::Failed;
