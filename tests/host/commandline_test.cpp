@@ -224,7 +224,7 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     const Outcome run = ::quillon(env, kLaunchOdd + QStringList{u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
     ASSERT_EQ(run.status, 0) << run;
     EXPECT_TRUE(run.out.contains(u"Saves: Kept apart in \""_s + saves + u"\": the DOS game writes them in the game directory"_s)
-                && run.out.contains(u"The TC's saves moved in: GAME0.SAV, GAME2.SAV. The player's own saves there are set aside "
+                && run.out.contains(u"The TC's saves to move in: GAME0.SAV, GAME2.SAV. The player's own saves there, set aside "
                                     "meanwhile: GAME0.SAV."_s)) << run;
 
     QFile seenFile(scene.gameDir + u"/SEEN.TXT"_s);
