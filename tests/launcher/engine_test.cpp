@@ -60,29 +60,13 @@ TEST(Engine, PresetsBuildTheirDocumentedCommandLines)
     EXPECT_EQ(raze.arguments, (QStringList{u"-gamegrp"_s, u"/r/duke 3d/DUKE3D.GRP"_s, u"-file"_s, input.tc.groupFile, u"-file"_s,
                                            input.tc.otherFiles[0], u"-con"_s, input.tc.gameCon, u"-savedir"_s, save}));
     EXPECT_EQ(raze.workingDir, u"/r/duke 3d"_s);
-}
-
-// What the preview says of the saves: where they go, and whether they are kept apart.
-TEST(Engine, EachEngineSaysWhereItsSavesGo)
-{
-    const LaunchInput input = inputFor(u"/r"_s);
-    const QString save = u"/r/saves/"_s + safeFolderName(input.tc.name);
-    const struct {
-        EngineSettings engine;
-        QString folder;
-        const char *says;
-    } cases[] = {
-        {{EngineKind::EDuke32, {}, {}, false}, save, "EDuke32 runs there (-usecwd)"},
-        {{EngineKind::Raze, {}, {}, false}, save, "Raze writes them there (-savedir)"},
-        {{EngineKind::Custom, u"port"_s, u"-g {group} -save {savedir}"_s, false}, save, "given to the engine as {savedir}"},
-        {{EngineKind::Custom, u"port"_s, u"-g {group}"_s, false}, {}, "not kept apart: the arguments do not pass {savedir}"},
-    };
-    for (const auto &c : cases) {
-        const LaunchCommand command = buildLaunchCommand(c.engine, native(u"/usr/bin/port"_s), input);
-        EXPECT_EQ(command.saves.folder, c.folder) << c.says;
-        EXPECT_EQ(command.saves.keptApart, !c.folder.isEmpty()) << c.says;
-        EXPECT_TRUE(command.saves.slotNames.isEmpty()) << c.says;
-        EXPECT_TRUE(command.saves.summary.contains(QString::fromUtf8(c.says))) << command.saves.summary.toStdString();
+    // What the preview says of the saves: where they go, and whether they are kept apart.
+    EXPECT_TRUE(eduke.saves.keptApart && eduke.saves.folder == save && eduke.saves.summary.contains(u"EDuke32 runs there (-usecwd)"_s));
+    EXPECT_TRUE(raze.saves.keptApart && raze.saves.folder == save && raze.saves.summary.contains(u"(-savedir)"_s));
+    for (const QString &arguments : {u"-g {group} -save {savedir}"_s, u"-g {group}"_s}) {
+        const SavePlacement custom = buildLaunchCommand({EngineKind::Custom, u"port"_s, arguments, false}, native(u"port"_s), input).saves;
+        EXPECT_EQ(custom.keptApart, arguments.contains(u"{savedir}"_s));
+        EXPECT_TRUE(custom.summary.contains(custom.keptApart ? u"given to the engine as {savedir}"_s : u"do not pass {savedir}"_s));
     }
 }
 

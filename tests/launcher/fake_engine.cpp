@@ -2,9 +2,9 @@
 // FAKE_ENGINE_RECORD, one hex-encoded line per fact: "arg" for each argument, "cwd" for its
 // working folder, "entry" for each name in that folder, "pid" for its process. Then it saves as
 // a game does, in its working folder, what FAKE_ENGINE_SAVES lists ("NAME=TEXT;NAME=TEXT"): a
-// file of that name is changed in place (TEXT written over its start, in one write, recording
-// "saw" NAME=its bytes before), any other is created with TEXT, pausing FAKE_ENGINE_SAVE_PAUSE_MS
-// before each, and recording "wrote" NAME=TEXT once it is written. Then it prints to both output channels (the launch's log), sleeps
+// file of that name is changed in place (TEXT written over its start, in one write), any other
+// is created with TEXT, pausing FAKE_ENGINE_SAVE_PAUSE_MS before each and recording "wrote"
+// NAME=TEXT once it is written. Then it prints to both output channels (the launch's log), sleeps
 // FAKE_ENGINE_SLEEP_MS and exits with FAKE_ENGINE_EXIT.
 
 #include <dirent.h>
@@ -32,23 +32,6 @@ std::string hex(const char *text)
     return out;
 }
 
-std::string hex(const std::string &text)
-{
-    return hex(text.c_str());
-}
-
-std::string contentOf(const std::string &name)
-{
-    std::string bytes;
-    if (FILE *in = std::fopen(name.c_str(), "rb")) {
-        char buffer[4096];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-            bytes.append(buffer, got);
-        std::fclose(in);
-    }
-    return bytes;
-}
-
 // Each save in one write(2), so that a kill leaves it as it was or as the game meant it (or, for
 // a new one, empty).
 void writeSaves(const char *list, FILE *record)
@@ -67,17 +50,12 @@ void writeSaves(const char *list, FILE *record)
         if (pause)
             std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(pause)));
         struct stat st;
-        const bool exists = ::lstat(name.c_str(), &st) == 0;
-        if (exists && record) {
-            std::fprintf(record, "saw %s\n", hex(name + '=' + contentOf(name)).c_str());
-            std::fflush(record);
-        }
-        const int fd = ::open(name.c_str(), exists ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL, 0644);
+        const int fd = ::open(name.c_str(), ::lstat(name.c_str(), &st) == 0 ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL, 0644);
         if (fd >= 0) {
             const bool whole = ::pwrite(fd, text.data(), text.size(), 0) == ssize_t(text.size());
             ::close(fd);
             if (whole && record) {
-                std::fprintf(record, "wrote %s\n", hex(entry).c_str());
+                std::fprintf(record, "wrote %s\n", hex(entry.c_str()).c_str());
                 std::fflush(record);
             }
         }

@@ -230,10 +230,10 @@ TEST_P(LauncherDosSaves, TheTcsSavesGoInForTheGameAndComeBackWithWhatItWrote)
     EXPECT_TRUE(outcome->restore->ok()) << outcome->restore->details().join(u'\n').toStdString();
     EXPECT_TRUE(outcome->restore->notes.contains(u"The TC's saves went back to its save folder \"%1\": GAME4.SAV, GAME1.SAV, GAME0.SAV."_s.arg(saves)))
         << outcome->restore->notes.join(u'\n').toStdString();
-    const auto facts = s.record();
-    EXPECT_EQ(facts.values("saw"), QList<QByteArray>{"GAME0.SAV=the TC's slot 0, as it was"});
-    EXPECT_TRUE(facts.values("entry").contains("GAME1.SAV") && facts.values("entry").contains("game0.sav.1.org"));
+    const QList<QByteArray> seen = s.record().values("entry");
+    EXPECT_TRUE(seen.contains("GAME1.SAV") && seen.contains("game0.sav.1.org"));
     EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+    // The game changed the TC's save, not the player's.
     EXPECT_EQ(test::snapshotOf(saves), (test::Snapshot{{"GAME0.SAV", "CHANGEDs slot 0, as it was"},
                                                        {"GAME1.SAV", "the TC's slot 1"},
                                                        {"GAME4.SAV", "a new save"}}));
