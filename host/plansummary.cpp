@@ -17,6 +17,27 @@ QString installedGameText(const MainGroupIdentity &installed)
     return u"Duke Nukem 3D %1 (CRC %2)"_s.arg(gameEditionName(installed.edition), crcText(installed.crc));
 }
 
+// The engine's placement, and for the DOS game which saves move in and which of the player's
+// are set aside meanwhile.
+QString savesText(const PreparedLaunch &launch)
+{
+    const SavePlacement &saves = launch.command.saves;
+    QString text = saves.summary.isEmpty() ? QString() : saves.summary.front().toUpper() + saves.summary.mid(1);
+    if (saves.slotNames.isEmpty())
+        return text;
+    QStringList movedIn, setAside;
+    for (const CleanupStep &step : launch.plan.steps) {
+        if (step.action == StepAction::Save && !step.source.isEmpty())
+            movedIn << step.name;
+        else if (step.action == StepAction::Rename && saves.slotNames.contains(step.name, Qt::CaseInsensitive))
+            setAside << step.name;
+    }
+    text += movedIn.isEmpty() ? u" The TC has no saves yet."_s : u" The TC's saves to move in: %1."_s.arg(movedIn.join(u", "_s));
+    if (!setAside.isEmpty())
+        text += u" The player's own saves there, set aside meanwhile: %1."_s.arg(setAside.join(u", "_s));
+    return text;
+}
+
 } // namespace
 
 PlanSummary PlanSummary::of(const PreparedLaunch &launch, DeleteMode mode)
@@ -40,6 +61,7 @@ PlanSummary PlanSummary::of(const PreparedLaunch &launch, DeleteMode mode)
     }
     for (const LeftAlone &left : launch.plan.leftAlone)
         summary.leftAlone << left.name + u": "_s + left.reason;
+    summary.saves = savesText(launch);
     summary.command = launch.command.displayCommand();
     summary.game = installedGameText(launch.installed);
     if (launch.version.fit == VersionFit::AskFirst)
@@ -64,6 +86,7 @@ QString PlanSummary::text() const
     part(u"Renamed (given back their names afterwards)"_s, renamed);
     part(u"Copied in (removed afterwards)"_s, copiedIn);
     part(u"Left alone"_s, leftAlone);
+    out += u"Saves: "_s + saves + u'\n';
     out += u"Command:\n  "_s + command + u'\n';
     if (!notes.isEmpty())
         part(u"Notes"_s, notes);

@@ -18,6 +18,7 @@ struct PlanSummary {
     QStringList leftAlone; ///< "NAME: why"
     QString game;           ///< the installed game as identified: "Duke Nukem 3D 1.5 Atomic Edition (CRC ...)"
     QString deletedHeading; ///< "Deleted (to the trash)" or "Deleted for good ..."
+    QString saves;          ///< where the launch's saves go, and whether they are kept apart (or why not)
     QString command;        ///< the exact command, for display and copying
     QStringList notes;      ///< the version check, warnings and the engine's notes
 

@@ -75,6 +75,12 @@ PreviewDialog::PreviewDialog(const PreparedLaunch &launch, DeleteMode mode, QWid
     game->setWordWrap(true);
     game->setText(u"The game there: "_s + summary.game);
     column->addWidget(game);
+    auto *saves = new QLabel;
+    saves->setObjectName(u"previewSaves"_s);
+    saves->setTextFormat(Qt::PlainText);
+    saves->setWordWrap(true);
+    saves->setText(u"Saves: "_s + summary.saves);
+    column->addWidget(saves);
 
     auto *grid = new QGridLayout;
     grid->addWidget(planPart(u"previewDeleted"_s, summary.deletedHeading, summary.deleted), 0, 0);

@@ -2,6 +2,7 @@
 
 #include "launcher/fileops.h"
 #include "launcher/journalformat.h"
+#include "launcher/savemoves.h"
 #include "launcher/trash.h"
 #include "launcher/trashlookup.h"
 
@@ -29,6 +30,7 @@ public:
 private:
     bool take(int index, const PlannedStep &step);
     bool copyIn(int index, const PlannedStep &step);
+    bool moveSaveIn(int index, const PlannedStep &step);
     bool rename(int index, const PlannedStep &step);
     bool removeForGood(int index, const PlannedStep &step);
     bool moveToTrash(int index, const PlannedStep &step);
@@ -69,6 +71,8 @@ bool StepApplier::take(int index, const PlannedStep &step)
 {
     if (step.kind == JournalStepKind::CopyIn)
         return copyIn(index, step);
+    if (step.kind == JournalStepKind::Save)
+        return moveSaveIn(index, step);
     if (!fileops::sameFile(fileops::lstatPath(m_dir + step.name), step.size, step.mtimeNs))
         return leaveAlone(index, step, u"changed or gone since the clean-up was planned; left as it is"_s);
     if (!m_journal.append(StepBegunLine{index}))
@@ -81,6 +85,7 @@ bool StepApplier::take(int index, const PlannedStep &step)
     case JournalStepKind::Trash:
         return moveToTrash(index, step);
     case JournalStepKind::CopyIn:
+    case JournalStepKind::Save:
         break;
     }
     return true;
@@ -107,6 +112,25 @@ bool StepApplier::copyIn(int index, const PlannedStep &step)
                         : renamed == EEXIST  ? u"a file of that name appeared in the game directory"_s
                                              : fileops::errorText(renamed);
     return leaveAlone(index, step, u"not copied in: %1"_s.arg(why));
+}
+
+// From the moment the step is begun, whatever is under its name in the game directory is the
+// TC's: so nothing may be there before (the player's own save was set aside by an earlier step).
+bool StepApplier::moveSaveIn(int index, const PlannedStep &step)
+{
+    for (const QString &name : fileops::namesIn(m_dir)) {
+        if (name.compare(step.name, Qt::CaseInsensitive) == 0)
+            return leaveAlone(index, step, u"a file of that name is in the game directory, so the TC's saves cannot be kept apart from it"_s);
+    }
+    if (step.size >= 0 && !fileops::sameFile(fileops::lstatPath(step.saveDir + u'/' + step.name), step.size, step.mtimeNs))
+        return leaveAlone(index, step, u"the TC's save in \"%1\" changed or went since the launch was planned"_s.arg(step.saveDir));
+    if (!m_journal.append(StepBegunLine{index}))
+        return false;
+    if (step.size < 0)
+        return done(index);
+    if (const QString why = savemoves::moveIn(step.saveDir, m_dir.chopped(1), step.name, step.copies, step.tempName); !why.isEmpty())
+        return leaveAlone(index, step, u"the TC's save could not be moved into the game directory: %1"_s.arg(why));
+    return done(index);
 }
 
 bool StepApplier::rename(int index, const PlannedStep &step)
@@ -206,6 +230,16 @@ QList<PlannedStep> plannedStepsOf(const QString &gameDir, const CleanupPlan &pla
             break;
         case StepAction::Trash:
             planned.kind = mode == DeleteMode::ToTrash ? JournalStepKind::Trash : JournalStepKind::Remove;
+            break;
+        case StepAction::Save:
+            planned.kind = JournalStepKind::Save;
+            planned.saveDir = step.saveDir;
+            planned.copies = step.copies;
+            // Free in both folders: a copy goes into the game directory, and one back into the
+            // save folder when the game ends.
+            planned.tempName = u".quillon-save-%1.tmp"_s.arg(i);
+            for (int n = 1; fileops::lstatPath(dir + planned.tempName) || fileops::lstatPath(step.saveDir + u'/' + planned.tempName); ++n)
+                planned.tempName = u".quillon-save-%1-%2.tmp"_s.arg(i).arg(n);
             break;
         }
         steps.append(planned);

@@ -1,6 +1,7 @@
 #include "launcher/cleanupplan.h"
 
 #include "launcher/fileops.h"
+#include "launcher/saveplan.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,9 @@ CleanupPlan planCleanup(const CleanupInput &input)
     QSet<QString> mainGroups;
     for (const QString &name : input.mainGroupNames)
         mainGroups.insert(name.toUpper());
+    QSet<QString> saveNames;
+    for (const QString &name : input.saves.slotNames)
+        saveNames.insert(name.toUpper());
 
     // Copies in, by upper-case target name; a TC file already in place needs no copy.
     QHash<QString, CopyIn> copies;
@@ -135,7 +139,7 @@ CleanupPlan planCleanup(const CleanupInput &input)
         const QString upper = entry.name.toUpper();
         const auto copy = copies.constFind(upper);
         const bool inTheWay = copy != copies.cend();
-        if (!inTheWay && !duplicates.contains(upper))
+        if ((!inTheWay && !duplicates.contains(upper)) || saveNames.contains(upper))
             continue;
 
         const QString path = gameDir + u'/' + entry.name;
@@ -177,13 +181,8 @@ CleanupPlan planCleanup(const CleanupInput &input)
         } else {
             continue;
         }
-        if (step.action == StepAction::Rename) {
-            QString candidate = entry.name + u".org"_s;
-            for (int n = 1; takenSet.contains(candidate.toUpper()); ++n)
-                candidate = entry.name + u'.' + QString::number(n) + u".org"_s;
-            takenSet.insert(candidate.toUpper());
-            step.newName = candidate;
-        }
+        if (step.action == StepAction::Rename)
+            step.newName = freeAsideName(entry.name, takenSet);
         plan.steps.append(step);
     }
 
@@ -197,6 +196,7 @@ CleanupPlan planCleanup(const CleanupInput &input)
         step.reason = u"the engine reads the TC's files only from the game directory; removed again afterwards"_s;
         plan.steps.append(step);
     }
+    planSaveMoves(listing, input.saves, takenSet, plan);
     return plan;
 }
 

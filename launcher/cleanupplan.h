@@ -34,6 +34,17 @@ struct CopyIn {
     friend bool operator==(const CopyIn &, const CopyIn &) = default;
 };
 
+/// What planning the moves of a TC's saves depends on, for an engine that writes its saves in
+/// the game directory; nothing is read from disk while planning.
+struct SaveMovesInput {
+    QString saveDir;                   ///< the TC's own save folder
+    QList<DirectoryEntry> saveListing; ///< its entries; empty when it does not exist yet
+    QStringList slotNames;             ///< the names the engine writes its saves under; empty: no moves
+    bool sameFileSystem = true;        ///< whether saveDir is on the game directory's file system
+
+    friend bool operator==(const SaveMovesInput &, const SaveMovesInput &) = default;
+};
+
 /// Everything the clean-up plan depends on; nothing is read from disk while planning.
 struct CleanupInput {
     QString gameDir;
@@ -43,6 +54,7 @@ struct CleanupInput {
     QStringList mainGroupNames;      ///< the game's own group file(s), e.g. DUKE3D.GRP
     CleanupPreference preference = CleanupPreference::Rename;
     QList<CopyIn> copyIns;
+    SaveMovesInput saves;
 };
 
 /// What a step does to a file in the game directory.
@@ -50,6 +62,10 @@ enum class StepAction {
     Trash,  ///< moved to the desktop trash (or removed for good where there is none and the player agreed)
     Rename, ///< renamed within the game directory, never over another file
     CopyIn, ///< a TC file copied in under name
+    /// One of the names the engine writes saves under, taken for the TC for the game: its save of
+    /// that name moved in from saveDir (source), if it has one, and whatever the game leaves
+    /// under the name moved back to saveDir afterwards.
+    Save,
 };
 
 /// One step of a clean-up, on a name as it is on disk.
@@ -57,8 +73,10 @@ struct CleanupStep {
     StepAction action = StepAction::Rename;
     QString name;     ///< the file in the game directory (for CopyIn: the name it gets)
     QString newName;  ///< Rename only
-    QString source;   ///< CopyIn only: the TC's file
-    qint64 size = 0;  ///< as planned, so a file changed since can be left alone
+    QString source;   ///< CopyIn: the TC's file; Save: the TC's save, empty when it has none
+    QString saveDir;  ///< Save only: the TC's save folder
+    bool copies = false; ///< Save only: the folder is on another file system: copied, then removed
+    qint64 size = 0;  ///< as planned, so a file changed since can be left alone (Save: of source)
     qint64 mtimeNs = 0;
     QString reason;   ///< for the player
 
@@ -73,7 +91,8 @@ struct LeftAlone {
     friend bool operator==(const LeftAlone &, const LeftAlone &) = default;
 };
 
-/// The steps for one launch: renames and trashing first, then the copies in.
+/// The steps for one launch: renames and trashing first, then the copies in, then the saves
+/// (see planSaveMoves()).
 struct CleanupPlan {
     QList<CleanupStep> steps;
     QList<LeftAlone> leftAlone;
@@ -92,6 +111,7 @@ struct CleanupPlan {
 /// lead out of the game directory, so it is left as it is and reported; see leftAlone). Names
 /// that could leave the folder (a separator, "." or "..") are ignored. A file in the way of a
 /// copy in is always renamed aside, whatever the preference, so the player gets it back.
+/// The names the engine writes saves under are no leftovers: planSaveMoves() takes them.
 CleanupPlan planCleanup(const CleanupInput &input);
 
 } // namespace ostrel

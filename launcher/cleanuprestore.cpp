@@ -2,7 +2,10 @@
 
 #include "launcher/fileops.h"
 #include "launcher/journalreader.h"
+#include "launcher/savemoves.h"
 #include "launcher/trashlookup.h"
+
+#include <QMap>
 
 #include <unistd.h>
 
@@ -37,8 +40,12 @@ public:
     }
 
     void undo(const JournalStep &step);
+    /// Tells where the TC's saves went back to, once every step is undone.
+    void noteSavesBack();
 
 private:
+    void takeSavesBack(const JournalStep &step);
+    QStringList playersSavesUnder(const QString &name);
     void undoCopyIn(const JournalStep &step);
     void undoRename(const JournalStep &step);
     void noteRemovedForGood(const JournalStep &step);
@@ -55,6 +62,7 @@ private:
     const QString m_dir;
     Trash &m_trash;
     RestoreReport &m_report;
+    QMap<QString, QStringList> m_savesBack; ///< by save folder
 };
 
 void StepRestorer::undo(const JournalStep &step)
@@ -74,6 +82,65 @@ void StepRestorer::undo(const JournalStep &step)
     case JournalStepKind::Trash:
         undoTrash(step);
         break;
+    case JournalStepKind::Save:
+        takeSavesBack(step);
+        break;
+    }
+}
+
+// Once the step is begun, whatever is under its name in the game directory is the TC's: its
+// save moved in, or one the game wrote. A step not begun took nothing for the TC, and the
+// player's own file may still be there.
+void StepRestorer::takeSavesBack(const JournalStep &step)
+{
+    if (!step.begun)
+        return;
+    const savemoves::TakenBack taken =
+        savemoves::takeBack(m_dir.chopped(1), step.saveDir, step.name, step.tempName, playersSavesUnder(step.name));
+    m_report.stepsUndone += int(taken.names.size());
+    m_report.notRestored += taken.problems;
+    m_report.notes += taken.notes;
+    m_savesBack[step.saveDir] += taken.names;
+    if (step.size >= 0 && taken.names.isEmpty() && taken.problems.isEmpty() && !fileops::lstatPath(step.saveDir + u'/' + step.name))
+        notRestored(step.name, u"the TC's save is gone: it is neither in the game directory nor in its save folder \"%1\""_s.arg(step.saveDir));
+}
+
+// The player's own saves under a name the TC took, which a give-back cut short already put back:
+// each still has the size and modification time recorded before it was set aside (and its
+// other name no longer does), or it is one file with its other name. When the journal is
+// damaged, one whose setting aside cannot be read may be the player's too: it stays, named.
+QStringList StepRestorer::playersSavesUnder(const QString &name)
+{
+    QStringList players;
+    for (const QString &found : fileops::namesIn(m_dir)) {
+        if (found.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        const auto here = fileops::lstatPath(m_dir + found);
+        bool recorded = false, theirs = false;
+        for (const JournalStep &aside : renamesOf(found)) {
+            if (aside.name != found || aside.skipped)
+                continue;
+            recorded = true;
+            const auto other = fileops::lstatPath(m_dir + aside.newName);
+            theirs = theirs || fileops::sameInode(here, other)
+                     || (fileops::sameFile(here, aside.size, aside.mtimeNs) && !fileops::sameFile(other, aside.size, aside.mtimeNs));
+        }
+        if (!recorded && !m_journal.damage.isEmpty()) {
+            notRestored(found, u"it may be the TC's save or the player's own: the journal is damaged, so it was left in the game "
+                               "directory"_s);
+            theirs = true;
+        }
+        if (theirs)
+            players << found;
+    }
+    return players;
+}
+
+void StepRestorer::noteSavesBack()
+{
+    for (auto it = m_savesBack.cbegin(); it != m_savesBack.cend(); ++it) {
+        if (!it->isEmpty())
+            m_report.notes << u"The TC's saves went back to its save folder \"%1\": %2."_s.arg(it.key(), it->join(u", "_s));
     }
 }
 
@@ -270,6 +337,7 @@ void restoreSteps(const JournalContents &journal, const QString &gameDir, Trash 
     const QList<int> order = journal.steps.keys();
     for (auto index = order.crbegin(); index != order.crend(); ++index)
         restorer.undo(journal.steps.value(*index));
+    restorer.noteSavesBack();
     report.notRestored += journal.unreadable;
     fileops::syncFolder(gameDir);
     removeTrashFolderIfEmpty(journal.trashFolderMade);

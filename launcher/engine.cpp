@@ -83,6 +83,14 @@ QString defaultSaveRoot()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/quillon/saves"_s;
 }
 
+QStringList dosSaveNames()
+{
+    QStringList names;
+    for (int slot = 0; slot < 10; ++slot)
+        names << u"GAME%1.SAV"_s.arg(slot);
+    return names;
+}
+
 QString safeFolderName(const QString &tcName)
 {
     QString safe;
@@ -129,6 +137,7 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
     command.workingDir = gameDir;
     QStringList engineArgs;
     bool usesSaveDir = false;
+    bool engineWritesSaves = false; ///< into the save folder itself, which a sandbox must then reach
 
     switch (settings.kind) {
     case EngineKind::EDuke32: {
@@ -143,10 +152,19 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
             engineArgs << u"-x"_s << tc.gameCon;
         else
             command.overridingNames << kEdukeCon;
-        // No documented option moves EDuke32's saves, but -cfg keeps a configuration per TC.
+        // EDuke32 has no option for a save folder: it writes its saves (and configuration) in
+        // its profile folder, ~/.config/eduke32 (the Flatpak's under ~/.var/app), or with
+        // -usecwd in its working folder. Run in the TC's own folder with -usecwd, it writes them
+        // where they are kept, so they never need moving: a crash of the game or of Quillon
+        // cannot leave them where another TC finds them, and the player's own saves in the
+        // profile folder are never touched. Moving saves in and out of the profile folder would
+        // do neither.
+        engineArgs.prepend(u"-usecwd"_s);
         engineArgs << u"-cfg"_s << saveDir + u"/eduke32.cfg"_s;
-        usesSaveDir = true;
-        command.notes << u"EDuke32 has no option for a save folder: its saves are shared between TCs."_s;
+        command.workingDir = saveDir;
+        usesSaveDir = engineWritesSaves = true;
+        command.saves.summary = u"kept apart in \"%1\": EDuke32 runs there (-usecwd) and writes its saves and configuration "
+                                "there."_s.arg(saveDir);
         break;
     }
     case EngineKind::Raze: {
@@ -158,7 +176,8 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         if (!tc.gameCon.isEmpty())
             engineArgs << u"-con"_s << tc.gameCon;
         engineArgs << u"-savedir"_s << saveDir;
-        usesSaveDir = true;
+        usesSaveDir = engineWritesSaves = true;
+        command.saves.summary = u"kept apart in \"%1\": Raze writes them there (-savedir)."_s.arg(saveDir);
         break;
     }
     case EngineKind::DosBox: {
@@ -216,7 +235,14 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         // DOSBox's -exit closes it only after a program given as its first argument; after -c
         // commands it stays at the prompt, and the launch would never end, unless told to exit.
         engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-c"_s << u"exit"_s;
-        command.notes << u"The DOS game keeps its saves in the game directory, shared between TCs."_s;
+        // The game reads and writes its saves only in its own folder, so the TC's are moved
+        // there for the game and back after it. DUKE3D.CFG stays: it is the install's setup
+        // (sound card, controls, made with SETUP.EXE), which every TC needs as it is, not a
+        // TC's progress.
+        usesSaveDir = true;
+        command.saves.slotNames = dosSaveNames();
+        command.saves.summary = u"kept apart in \"%1\": the DOS game writes them in the game directory, so they are moved there "
+                                "for the game and back when it ends."_s.arg(saveDir);
         break;
     }
     case EngineKind::Custom: {
@@ -232,21 +258,28 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         engineArgs = expandArgumentTemplate(settings.argumentTemplate, values, &error);
         if (!error.isEmpty())
             return failed(error);
-        usesSaveDir = settings.argumentTemplate.contains(u"{savedir}"_s);
+        usesSaveDir = engineWritesSaves = settings.argumentTemplate.contains(u"{savedir}"_s);
+        command.saves.summary = usesSaveDir
+            ? u"\"%1\", given to the engine as {savedir}: kept apart if the engine writes its saves where it is told."_s.arg(saveDir)
+            : u"not kept apart: the arguments do not pass {savedir}, so the engine writes its saves where it always does, "
+              "shared between TCs."_s;
         // Most custom engines are EDuke32's kin.
         if (tc.gameCon.isEmpty() || !settings.argumentTemplate.contains(u"{con}"_s))
             command.overridingNames << kEdukeCon;
         break;
     }
     }
-    if (usesSaveDir)
+    if (usesSaveDir) {
         command.foldersToCreate << saveDir;
+        command.saves.folder = saveDir;
+        command.saves.keptApart = true;
+    }
 
     if (install.kind == EngineInstall::Kind::Flatpak) {
         // The sandbox sees only what it is given: the game directory (the engine may write
-        // there), the TC's folders read-only, and the save folder.
+        // there), the TC's folders read-only, and the save folder the engine writes in.
         QStringList access{gameDir};
-        if (usesSaveDir)
+        if (engineWritesSaves)
             access << saveDir;
         QStringList readOnly;
         for (const QString &folder : tcFolders(tc)) {
@@ -264,7 +297,8 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
             command.arguments << u"--filesystem="_s + folder;
         for (const QString &folder : std::as_const(readOnly))
             command.arguments << u"--filesystem="_s + folder + u":ro"_s;
-        command.arguments << install.flatpakId << engineArgs;
+        // Inside the sandbox as well, the engine starts in the command's working folder.
+        command.arguments << u"--cwd="_s + command.workingDir << install.flatpakId << engineArgs;
     } else {
         command.program = install.program;
         command.arguments = engineArgs;

@@ -16,9 +16,9 @@ struct EngineInstall;
 
 /// The engines the launcher knows how to start.
 enum class EngineKind {
-    EDuke32, ///< an EDuke32-style port: -g group, -x con, -j search folder, -nosetup, -cfg
+    EDuke32, ///< an EDuke32-style port (-g, -x, -j, -nosetup, -cfg), run with -usecwd in the TC's save folder
     Raze,    ///< -gamegrp main group, -file add-ons, -con con, -savedir
-    DosBox,  ///< the original DOS game under DOSBox; the TC's files are copied in
+    DosBox,  ///< the original DOS game under DOSBox; the TC's files are copied in, its saves moved in and back
     Custom,  ///< a program and an argument template the player edits
 };
 
@@ -53,6 +53,16 @@ struct LaunchInput {
     QString saveRoot;
 };
 
+/// Where a launch's saves go, and whether they are kept apart from other TCs'.
+struct SavePlacement {
+    QString folder;         ///< the TC's own save folder; empty when the engine is told of none
+    bool keptApart = false; ///< the launch keeps them there (a custom engine: if it writes where it is told)
+    /// The names the engine writes its saves under in the game directory: they are moved there
+    /// from folder before the game and back after it. Empty when the engine writes into folder.
+    QStringList slotNames;
+    QString summary; ///< for the player: where they go and how, or why they are not kept apart
+};
+
 /// Everything needed to start the engine, built without starting it or changing anything.
 struct LaunchCommand {
     QString program;
@@ -63,7 +73,8 @@ struct LaunchCommand {
     /// Names the engine loads from the game directory in place of the TC's own, besides those
     /// of the TC's files: EDuke32's EDUKE.CON when no con is given.
     QStringList overridingNames;
-    QStringList notes;           ///< what the player should know (e.g. saves shared between TCs)
+    SavePlacement saves;
+    QStringList notes;           ///< what the player should know
     QString error;               ///< the launch cannot be built; the rest is empty
 
     bool ok() const { return error.isEmpty(); }
@@ -81,7 +92,7 @@ struct LaunchCommand {
 
 /// Builds the command for a launch. A Flatpak engine is started as `flatpak run` with access to
 /// exactly the folders the launch needs (the game directory, the TC's folders read-only, the
-/// save folder).
+/// save folder when the engine writes there), in the command's working folder.
 LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
 
 /// A TC name as a folder name: letters, digits, space, '.', '_' and '-' kept, anything else
@@ -91,5 +102,8 @@ QString safeFolderName(const QString &tcName);
 
 /// $XDG_DATA_HOME/quillon/saves.
 QString defaultSaveRoot();
+
+/// The names the DOS game writes its saves under, in its own folder: GAME0.SAV to GAME9.SAV.
+QStringList dosSaveNames();
 
 } // namespace ostrel

@@ -56,14 +56,17 @@ QByteArray kindText(JournalStepKind kind)
     case JournalStepKind::Remove:
         return "remove";
     case JournalStepKind::CopyIn:
+        return "copyin";
+    case JournalStepKind::Save:
         break;
     }
-    return "copyin";
+    return "save";
 }
 
 std::optional<JournalStepKind> kindOf(const QByteArray &text)
 {
-    for (const JournalStepKind kind : {JournalStepKind::Rename, JournalStepKind::Trash, JournalStepKind::Remove, JournalStepKind::CopyIn}) {
+    for (const JournalStepKind kind :
+         {JournalStepKind::Rename, JournalStepKind::Trash, JournalStepKind::Remove, JournalStepKind::CopyIn, JournalStepKind::Save}) {
         if (text == kindText(kind))
             return kind;
     }
@@ -86,6 +89,9 @@ QList<QByteArray> fieldsOf(const PlanLine &line)
     case JournalStepKind::Trash:
     case JournalStepKind::Remove:
         return fields << number(step.size) << number(step.mtimeNs);
+    case JournalStepKind::Save:
+        return fields << textField(step.saveDir) << number(step.size) << number(step.mtimeNs)
+                      << (step.copies ? "copy" : "move") << textField(step.tempName);
     case JournalStepKind::CopyIn:
         break;
     }
@@ -160,6 +166,16 @@ std::optional<PlannedStep> plannedStepOf(const QList<QByteArray> &f)
         step.newName = fromTextField(f[4]);
         step.size = f[5].toLongLong();
         step.mtimeNs = f[6].toLongLong();
+        return step;
+    case JournalStepKind::Save:
+        if (f.size() != 9 || (f[7] != "copy" && f[7] != "move"))
+            return std::nullopt;
+        step.name = fromTextField(f[3]);
+        step.saveDir = fromTextField(f[4]);
+        step.size = f[5].toLongLong();
+        step.mtimeNs = f[6].toLongLong();
+        step.copies = f[7] == "copy";
+        step.tempName = fromTextField(f[8]);
         return step;
     case JournalStepKind::CopyIn:
         break;

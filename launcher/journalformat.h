@@ -21,16 +21,21 @@ enum class JournalStepKind {
     Trash,  ///< moved to the trash
     Remove, ///< removed for good, as the player agreed
     CopyIn, ///< a TC's file copied in
+    Save,   ///< a name the game writes a save under, taken for the TC: its save moved in, if any
 };
 
 /// A step as the plan names it, before anything is done.
 struct PlannedStep {
     JournalStepKind kind = JournalStepKind::Rename;
-    QString name;       ///< the file in the game directory; CopyIn: the name the copy gets
+    QString name;       ///< the file in the game directory; CopyIn: the name the copy gets; Save: also in saveDir
     QString newName;    ///< Rename: the name it is given
     QString source;     ///< CopyIn: the TC's file
-    QString tempName;   ///< CopyIn: the name the copy is written under before it gets its own
-    qint64 size = 0;    ///< the file as planned; CopyIn: the copy's, -1 when the TC's file cannot be read
+    QString saveDir;    ///< Save: the TC's save folder, where the save comes from and goes back to
+    bool copies = false; ///< Save: saveDir is on another file system, so a move is a copy, then a removal
+    /// CopyIn, and Save when it copies: the name the copy is written under before it gets its own
+    QString tempName;
+    qint64 size = 0;    ///< the file as planned; CopyIn: the copy's, -1 when the TC's file cannot be read;
+                        ///< Save: the TC's save in saveDir, -1 when it has none
     qint64 mtimeNs = 0; ///< not for CopyIn
     QByteArray sha256;  ///< CopyIn: the copy's digest in hex; empty when the TC's file cannot be read
     /// CopyIn: the player's file renamed aside to make room, with the size and modification time

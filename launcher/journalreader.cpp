@@ -229,6 +229,8 @@ QString whereaboutsOf(const JournalStep &step)
         return step.trashedPath.isEmpty() ? u"moved to the trash"_s : u"moved to the trash as \"%1\""_s.arg(step.trashedPath);
     case JournalStepKind::Remove:
         return u"deleted for good"_s;
+    case JournalStepKind::Save:
+        return u"a save of the TC's, in the game directory or in its save folder \"%1\""_s.arg(step.saveDir);
     case JournalStepKind::CopyIn:
         break;
     }

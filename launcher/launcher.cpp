@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -110,9 +111,30 @@ bool Launcher::lock(QString *error)
         return true;
     if (!fileops::makePrivateFolder(m_stateDir, error))
         return false;
-    auto lock = std::make_unique<QLockFile>(m_stateDir + u"/launch.lock"_s);
+    const QString path = m_stateDir + u"/launch.lock"_s;
+    auto lock = std::make_unique<QLockFile>(path);
     lock->setStaleLockTime(0); // a lock is stale only when its program is gone
-    if (!lock->tryLock(0)) {
+    // A program killed as it created the lock file, or the file QLockFile holds while it removes
+    // a stale lock (.rmlock), leaves that file empty, and QLockFile then takes it for stale never,
+    // or only after 30 s: every launch and give-back would be refused. A live program has its
+    // file locked (flock) from the moment it writes it, and removeStaleLockFile() removes only a
+    // file nobody locks; one made just now is given a moment to be written.
+    for (int waited = 0; !lock->tryLock(0) && lock->error() == QLockFile::LockFailedError && waited <= 1500; waited += 100) {
+        bool empty = false, removed = false;
+        for (const QString &file : QStringList{path, path + u".rmlock"_s}) {
+            const auto st = fileops::lstatPath(file);
+            if (!st || !st->regular || st->size != 0)
+                continue;
+            empty = true;
+            if (QDateTime::currentMSecsSinceEpoch() - st->mtimeNs / 1000000 > 1000)
+                removed = QLockFile(file).removeStaleLockFile() || removed;
+        }
+        if (!empty)
+            break;
+        if (!removed)
+            QThread::msleep(100);
+    }
+    if (!lock->isLocked()) {
         if (error && lock->error() == QLockFile::LockFailedError) {
             qint64 pid = 0;
             QString host, app;

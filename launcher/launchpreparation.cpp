@@ -44,6 +44,27 @@ MainGroupIdentity identifyInstalledGame(const QString &gameDir, const QList<Dire
     return MainGroupCache(request.mainGroupCache).identify(gameDir + u'/' + mainGroup);
 }
 
+// The TC's saves as they are now, for an engine that writes them in the game directory. The
+// folder may not exist yet: then it is made beside its nearest existing parent, on its drive.
+SaveMovesInput saveMovesFor(const SavePlacement &saves, const QString &gameDir)
+{
+    SaveMovesInput input;
+    input.saveDir = saves.folder;
+    input.slotNames = saves.slotNames;
+    if (saves.slotNames.isEmpty())
+        return input;
+    input.saveListing = listDirectory(saves.folder);
+    QString existing = saves.folder;
+    auto there = fileops::lstatPath(existing);
+    while (!there && QFileInfo(existing).path() != existing) {
+        existing = QFileInfo(existing).path();
+        there = fileops::lstatPath(existing);
+    }
+    const auto game = fileops::lstatPath(gameDir);
+    input.sameFileSystem = there && game && there->device == game->device;
+    return input;
+}
+
 } // namespace
 
 PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
@@ -124,6 +145,7 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
     cleanup.mainGroupNames = {request.mainGroup};
     cleanup.preference = request.preference;
     cleanup.copyIns = launch.command.copyIns;
+    cleanup.saves = saveMovesFor(launch.command.saves, gameDir);
     launch.plan = planCleanup(cleanup);
     if (!launch.plan.ok())
         return refused(launch.plan.error);

@@ -199,8 +199,9 @@ INSTANTIATE_TEST_SUITE_P(QuillonCommandLine, QuillonLaunch, ::testing::Values("R
                          [](const auto &info) { return std::string(info.param); });
 
 // Debian's own DOSBox runs a small DOS program in the game's place, which writes down what it
-// sees (tools/install-deps.sh installs dosbox and nasm): the launch ends when the program
-// does, and the directory comes back. DOSBox writes its configuration in the sandbox's home.
+// sees and saves as the game does (tools/install-deps.sh installs dosbox and nasm): the launch
+// ends when the program does, the directory comes back, and the TC's saves, the one it changed
+// and the one it wrote, are in the TC's folder. DOSBox writes its configuration in the sandbox's home.
 TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesTheDirectoryBack)
 {
     const QString dosbox = QStandardPaths::findExecutable(u"dosbox"_s);
@@ -211,6 +212,10 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     QProcess assemble;
     assemble.start(nasm, {u"-f"_s, u"bin"_s, u"-o"_s, scene.gameDir + u"/DUKE3D.EXE"_s, QStringLiteral(OSTREL_DOS_STANDIN_SOURCE)});
     ASSERT_TRUE(assemble.waitForFinished(30000) && assemble.exitCode() == 0) << assemble.readAllStandardError().toStdString();
+    writeFile(scene.gameDir + u"/GAME0.SAV"_s, "the player's own save");
+    const QString saves = scene.dataHome() + u"/quillon/saves/Odd TC"_s;
+    writeFile(saves + u"/GAME0.SAV"_s, "the TC's save in slot 0");
+    writeFile(saves + u"/GAME2.SAV"_s, "the TC's save in slot 2");
     const Snapshot before = snapshotOf(scene.gameDir);
 
     QProcessEnvironment env = scene.quillonEnvironment();
@@ -218,6 +223,9 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     env.insert(u"SDL_AUDIODRIVER"_s, u"dummy"_s);
     const Outcome run = ::quillon(env, kLaunchOdd + QStringList{u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
     ASSERT_EQ(run.status, 0) << run;
+    EXPECT_TRUE(run.out.contains(u"Saves: Kept apart in \""_s + saves + u"\": the DOS game writes them in the game directory"_s)
+                && run.out.contains(u"The TC's saves to move in: GAME0.SAV, GAME2.SAV. The player's own saves there, set aside "
+                                    "meanwhile: GAME0.SAV."_s)) << run;
 
     QFile seenFile(scene.gameDir + u"/SEEN.TXT"_s);
     ASSERT_TRUE(seenFile.open(QIODevice::ReadOnly)) << "the DOS program did not run";
@@ -228,12 +236,15 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     const QByteArray groupSize = QByteArray::number(QFileInfo(scene.tc.groupFile).size(), 16).toUpper().rightJustified(8, '0');
     EXPECT_TRUE(seen.contains("entry:MYTCID.GRP " + groupSize + '\r') && seen.contains("entry:GAME.CON 0000000C\r"))
         << seenFile.fileName().toStdString();
+    EXPECT_TRUE(seen.contains("entry:GAME0.SAV 00000017\r")) << "the game did not find the TC's save, 23 bytes";
     EXPECT_FALSE(std::any_of(seen.cbegin(), seen.cend(), [](const QByteArray &line) { return line.startsWith("entry:E1L1.MAP "); }))
         << "the leftover map was in the game's way";
 
     Snapshot after = snapshotOf(scene.gameDir);
     after.remove("SEEN.TXT");
     EXPECT_EQ(after, before);
+    EXPECT_EQ(snapshotOf(saves), (Snapshot{{"GAME0.SAV", "CHANGEDs save in slot 0"}, {"GAME1.SAV", "A NEW SAVE"},
+                                           {"GAME2.SAV", "the TC's save in slot 2"}}));
     EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
 }
 

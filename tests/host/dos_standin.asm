@@ -4,6 +4,8 @@
 ;   tail: its command tail, as the game would read its /x and /g options
 ;   group: the first 12 bytes of the file named after /g, or "cannot open"
 ;   entry: NAME SIZE (hex) for each file of the current folder, as DOS lists it
+; then saves as the game does, in the current folder: "CHANGED" over the start of GAME0.SAV,
+; when there is one, and a new GAME1.SAV holding "A NEW SAVE".
 ; Assemble with: nasm -f bin -o STANDIN.COM dos_standin.asm
 
         org 0x100
@@ -117,6 +119,31 @@ start:
         mov ah, 0x3e
         mov bx, [handle]
         int 0x21
+
+        mov ax, 0x3d01                  ; open GAME0.SAV for writing, at its start
+        mov dx, save0Name
+        int 0x21
+        jc .newSave
+        mov bx, ax
+        mov ah, 0x40
+        mov cx, changedLength
+        mov dx, changedText
+        int 0x21
+        mov ah, 0x3e
+        int 0x21
+.newSave:
+        mov ah, 0x3c                    ; create GAME1.SAV
+        xor cx, cx
+        mov dx, save1Name
+        int 0x21
+        jc quit
+        mov bx, ax
+        mov ah, 0x40
+        mov cx, newLength
+        mov dx, newText
+        int 0x21
+        mov ah, 0x3e
+        int 0x21
 quit:
         mov ax, 0x4c00
         int 0x21
@@ -165,6 +192,12 @@ writeHex:
         jmp write
 
 seenName    db "SEEN.TXT", 0
+save0Name   db "GAME0.SAV", 0
+save1Name   db "GAME1.SAV", 0
+changedText db "CHANGED"
+changedLength equ $ - changedText
+newText     db "A NEW SAVE"
+newLength   equ $ - newText
 allFiles    db "*.*", 0
 tailLabel   db "tail:", 0
 groupLabel  db "group:", 0

@@ -160,10 +160,11 @@ TEST_F(LauncherPanel, ThePreviewShowsWhatTheLaunchWouldDoAndCancelChangesNothing
     const Snapshot before = snapshotOf(scene.gameDir);
     QuillonWindow l(scene);
     QStringList renamed;
-    QString command;
+    QString command, saves;
     l.fakes.forms->onShow = [&](QDialog *preview) {
         ASSERT_EQ(preview->objectName(), u"launchPreview"_s);
         renamed = itemsOf(child<QListWidget>(preview, u"previewRenamed"_s));
+        saves = child<QLabel>(preview, u"previewSaves"_s)->text();
         auto *box = child<QPlainTextEdit>(preview, u"previewCommand"_s);
         command = box->toPlainText();
         // However narrow the player makes the preview, an option stays whole on its line.
@@ -181,6 +182,8 @@ TEST_F(LauncherPanel, ThePreviewShowsWhatTheLaunchWouldDoAndCancelChangesNothing
     EXPECT_EQ(l.fakes.forms->shown, 1);
     EXPECT_EQ(renamed, (QStringList{u"GAME.CON → GAME.CON.org"_s, u"e1l1.map → e1l1.map.org"_s}));
     EXPECT_TRUE(command.startsWith(u"cd '"_s + scene.gameDir + u"' && "_s)) << command.toStdString();
+    EXPECT_EQ(saves, u"Saves: \""_s + scene.dataHome() + u"/quillon/saves/Odd TC\", given to the engine as {savedir}: kept apart if "
+                                                           "the engine writes its saves where it is told."_s);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), command);
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath()));

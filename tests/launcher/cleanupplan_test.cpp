@@ -31,6 +31,9 @@ QStringList describe(const CleanupPlan &plan)
         case StepAction::CopyIn:
             lines << u"copy "_s + s.source + u" as "_s + s.name;
             break;
+        case StepAction::Save:
+            lines << u"save "_s + s.name + (s.source.isEmpty() ? QString() : (s.copies ? u" copied from "_s : u" from "_s) + s.source);
+            break;
         }
     }
     return lines;
@@ -132,6 +135,46 @@ TEST(CleanupPlan, ACopyThatCannotBeMadeStopsThePlanAndOneAlreadyInPlaceIsSkipped
     CleanupInput escaping = gameDirWith({});
     escaping.copyIns = {{u"/tcs/mytc/X.CON"_s, u"../X.CON"_s}};
     EXPECT_FALSE(planCleanup(escaping).ok());
+}
+
+// The names the DOS game writes saves under: the player's own saves there are set aside, never
+// taken for the TC's nor written over, and the TC's are moved in by their names on disk.
+TEST(CleanupPlan, TheTcsSavesAreMovedInAndThePlayersOwnSetAside)
+{
+    CleanupInput input = gameDirWith({file(u"game0.sav"_s), file(u"GAME0.SAV.org"_s), file(u"GAME3.SAV"_s), file(u"E1L1.MAP"_s)});
+    input.duplicateNames << u"GAME3.SAV"_s; // a save is no leftover, even under a name of the TC's
+    const QString folder = u"/saves/My TC"_s;
+    input.saves = {folder,
+                   {file(u"GAME0.SAV"_s), file(u"game1.sav"_s), file(u"GAME1.SAV"_s), file(u"Game2.Sav"_s), file(u"NOTES.TXT"_s),
+                    DirectoryEntry{u"GAME3.SAV"_s, EntryKind::Directory, 0, 0}},
+                   {u"GAME0.SAV"_s, u"GAME1.SAV"_s, u"GAME2.SAV"_s, u"GAME3.SAV"_s},
+                   true};
+    for (const bool sameFileSystem : {true, false}) {
+        input.saves.sameFileSystem = sameFileSystem;
+        const CleanupPlan plan = planCleanup(input);
+        ASSERT_TRUE(plan.ok()) << plan.error.toStdString();
+        const QString from = sameFileSystem ? u" from "_s : u" copied from "_s;
+        EXPECT_EQ(describe(plan), (QStringList{u"E1L1.MAP -> E1L1.MAP.org"_s, u"GAME3.SAV -> GAME3.SAV.org"_s,
+                                               u"game0.sav -> game0.sav.1.org"_s, u"save GAME0.SAV"_s + from + folder + u"/GAME0.SAV"_s,
+                                               u"save GAME1.SAV"_s + from + folder + u"/GAME1.SAV"_s,
+                                               u"save Game2.Sav"_s + from + folder + u"/Game2.Sav"_s, u"save GAME3.SAV"_s}));
+        EXPECT_EQ(plan.leftAlone.size(), 2);
+        for (const LeftAlone &left : plan.leftAlone)
+            EXPECT_TRUE(left.name == folder + u"/game1.sav"_s || left.name == folder + u"/GAME3.SAV"_s) << left.name.toStdString();
+    }
+}
+
+TEST(CleanupPlan, SavesThatCannotBeKeptApartStopThePlan)
+{
+    const QStringList slots{u"GAME0.SAV"_s};
+    CleanupInput linked = gameDirWith({DirectoryEntry{u"GAME0.SAV"_s, EntryKind::Symlink, 9, 0}});
+    linked.saves = {u"/saves/My TC"_s, {}, slots, true};
+    EXPECT_TRUE(planCleanup(linked).error.contains(u"is a link under a name the game writes its saves under"_s));
+    CleanupInput copied = gameDirWith({});
+    copied.copyIns = {{u"/tcs/mytc/game0.sav"_s, u"game0.sav"_s}};
+    copied.saves = {u"/saves/My TC"_s, {}, slots, true};
+    const CleanupPlan plan = planCleanup(copied);
+    EXPECT_TRUE(plan.error.contains(u"a name the game writes its saves under"_s) && plan.steps.isEmpty()) << plan.error.toStdString();
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "launcher/grpfile.h"
 #include "launcher/launchjournal.h"
 #include "launcher/trash.h"
+#include "store/definitionstore.h"
+#include "store/sqlitesettingsstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,6 +48,9 @@ void makeCrashGameDir(const QString &gameDir)
     for (int i = 0; i < 20; ++i)
         put("NOTE" + QByteArray::number(i) + ".TXT", 100 + 37 * i);
     put("saves/GAME0.SAV", 500);
+    // The player's own saves, made without Quillon: set aside for a TC's launch, and given back.
+    put("GAME0.SAV", 321);
+    put("game5.sav", 123);
     ::symlink("/etc/hostname", fileops::encodePath(gameDir + u"/LINK.MAP"_s).constData());
 }
 
@@ -59,6 +64,20 @@ void makeCrashTc(const QString &tcDir)
     writeFile(tcDir + u"/NEWDATA.DAT"_s, contentOf("the TC's NEWDATA.DAT", 3000));
     for (const char *name : kOddOthers)
         writeFile(tcDir + u'/' + fileops::decodePath(name), "the TC's own");
+}
+
+QStringList makeCrashStore(const QString &storePath, const QString &tcDir)
+{
+    SqliteSettingsStore store(storePath);
+    DefinitionStore definitions(store);
+    const QStringList names{u"Crash A"_s, u"Crash B"_s};
+    for (const QString &name : names) {
+        definitions.save(TcDefinition{name, u"1.3D and 1.4/1.5"_s, tcDir + u"/TC.GRP"_s, tcDir + u"/GAME.CON"_s, {},
+                                      {tcDir + u"/DEFS.CON"_s, tcDir + u"/NEWDATA.DAT"_s}},
+                         DefinitionStore::SaveKind::New);
+    }
+    definitions.setCleanupPreference(u"Rename"_s);
+    return names;
 }
 
 int applyCrashPlan(const QString &gameDir, const QString &tcDir, const QString &stateDir)

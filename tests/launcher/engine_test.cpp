@@ -49,15 +49,25 @@ TEST(Engine, PresetsBuildTheirDocumentedCommandLines)
 
     const LaunchCommand eduke = buildLaunchCommand({EngineKind::EDuke32, {}, {}, false}, native(u"/usr/bin/eduke32"_s), input);
     ASSERT_TRUE(eduke.ok()) << eduke.error.toStdString();
-    EXPECT_EQ(eduke.arguments, (QStringList{u"-nosetup"_s, u"-j"_s, u"/r/duke 3d"_s, u"-j"_s, u"/r/tcs/my tc"_s, u"-j"_s,
+    EXPECT_EQ(eduke.arguments, (QStringList{u"-usecwd"_s, u"-nosetup"_s, u"-j"_s, u"/r/duke 3d"_s, u"-j"_s, u"/r/tcs/my tc"_s, u"-j"_s,
                                             u"/r/tcs/extra"_s, u"-g"_s, input.tc.groupFile, u"-x"_s, input.tc.gameCon,
                                             u"-cfg"_s, save + u"/eduke32.cfg"_s}));
-    EXPECT_EQ(eduke.workingDir, u"/r/duke 3d"_s);
+    // With -usecwd EDuke32 writes its saves in its working folder: the TC's own.
+    EXPECT_EQ(eduke.workingDir, save);
     EXPECT_EQ(eduke.foldersToCreate, QStringList{save});
 
     const LaunchCommand raze = buildLaunchCommand({EngineKind::Raze, {}, {}, false}, native(u"/usr/bin/raze"_s), input);
     EXPECT_EQ(raze.arguments, (QStringList{u"-gamegrp"_s, u"/r/duke 3d/DUKE3D.GRP"_s, u"-file"_s, input.tc.groupFile, u"-file"_s,
                                            input.tc.otherFiles[0], u"-con"_s, input.tc.gameCon, u"-savedir"_s, save}));
+    EXPECT_EQ(raze.workingDir, u"/r/duke 3d"_s);
+    // What the preview says of the saves: where they go, and whether they are kept apart.
+    EXPECT_TRUE(eduke.saves.keptApart && eduke.saves.folder == save && eduke.saves.summary.contains(u"EDuke32 runs there (-usecwd)"_s));
+    EXPECT_TRUE(raze.saves.keptApart && raze.saves.folder == save && raze.saves.summary.contains(u"(-savedir)"_s));
+    for (const QString &arguments : {u"-g {group} -save {savedir}"_s, u"-g {group}"_s}) {
+        const SavePlacement custom = buildLaunchCommand({EngineKind::Custom, u"port"_s, arguments, false}, native(u"port"_s), input).saves;
+        EXPECT_EQ(custom.keptApart, arguments.contains(u"{savedir}"_s));
+        EXPECT_TRUE(custom.summary.contains(custom.keptApart ? u"given to the engine as {savedir}"_s : u"do not pass {savedir}"_s));
+    }
 }
 
 // DOSBox, on a game directory that holds the game.
@@ -80,6 +90,11 @@ TEST_F(EngineDosBox, CopiesTheTcInAndRunsTheGameWithDosNames)
                                               u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-c"_s, u"exit"_s}));
     EXPECT_EQ(command.copyIns, (QList<CopyIn>{{input.tc.groupFile, u"MYTC.GRP"_s}, {input.tc.gameCon, u"MYTC.CON"_s},
                                               {input.tc.otherFiles[0], u"E1L1.MAP"_s}}));
+    // The game writes its saves in its own folder: the TC's are moved there and back.
+    EXPECT_EQ(command.saves.folder, input.saveRoot + u'/' + safeFolderName(input.tc.name));
+    EXPECT_EQ(command.saves.slotNames, (QStringList{u"GAME0.SAV"_s, u"GAME1.SAV"_s, u"GAME2.SAV"_s, u"GAME3.SAV"_s, u"GAME4.SAV"_s,
+                                                    u"GAME5.SAV"_s, u"GAME6.SAV"_s, u"GAME7.SAV"_s, u"GAME8.SAV"_s, u"GAME9.SAV"_s}));
+    EXPECT_EQ(command.foldersToCreate, QStringList{command.saves.folder});
 }
 
 // Only the group and the con are named on the game's command line: a long name of theirs is
@@ -198,9 +213,16 @@ TEST(Engine, FindsFlatpakAppsAndGivesThemOnlyTheLaunchsFolders)
     const LaunchInput input = inputFor(u"/r"_s);
     const LaunchCommand command = buildLaunchCommand(raze, found, input);
     ASSERT_TRUE(command.ok());
-    EXPECT_EQ(command.arguments.mid(0, 6),
+    EXPECT_EQ(command.arguments.mid(0, 7),
               (QStringList{u"run"_s, u"--filesystem=/r/duke 3d"_s, u"--filesystem=/r/saves/"_s + safeFolderName(input.tc.name),
-                           u"--filesystem=/r/tcs/my tc:ro"_s, u"--filesystem=/r/tcs/extra:ro"_s, u"org.zdoom.Raze"_s}));
+                           u"--filesystem=/r/tcs/my tc:ro"_s, u"--filesystem=/r/tcs/extra:ro"_s, u"--cwd=/r/duke 3d"_s,
+                           u"org.zdoom.Raze"_s}));
+    // The Flatpak EDuke32 too writes its saves in the TC's folder, which it must reach.
+    const QStringList eduke = buildLaunchCommand({EngineKind::EDuke32, {}, {}, false},
+                                                 {EngineInstall::Kind::Flatpak, bin + u"/flatpak"_s, u"com.eduke32.EDuke32"_s, {}}, input)
+                                  .arguments;
+    const QString save = u"/r/saves/"_s + safeFolderName(input.tc.name);
+    EXPECT_TRUE(eduke.contains(u"--filesystem="_s + save) && eduke.contains(u"--cwd="_s + save)) << eduke.join(u' ').toStdString();
 }
 
 TEST(Engine, ArgumentTemplatesSubstituteInsideOneArgumentAndDropEmptyOptions)

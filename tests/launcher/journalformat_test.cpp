@@ -66,6 +66,13 @@ TEST(JournalFormat, EveryKindOfLineIsWrittenAndReadAsEver)
     displacing.displaces = true;
     displacing.displacedSize = 10;
     displacing.displacedMtimeNs = 1600000004123456789;
+    PlannedStep save = planned(JournalStepKind::Save, u"game0.sav"_s, 7, 1600000005123456789);
+    save.saveDir = run + u"/saves/My TC: 2"_s;
+    save.copies = true;
+    save.tempName = u".quillon-save-8.tmp"_s;
+    PlannedStep noSave = planned(JournalStepKind::Save, u"GAME9.SAV"_s, -1, 0);
+    noSave.saveDir = save.saveDir;
+    noSave.tempName = u".quillon-save-9.tmp"_s;
     const struct {
         JournalLine line;
         QByteArray written;
@@ -82,6 +89,9 @@ TEST(JournalFormat, EveryKindOfLineIsWrittenAndReadAsEver)
          "4b184aa176e484e3a1cdce7763ada6304b7348ea8e81506ae41caedb7ea77c30 10 1600000004123456789 *31662f5e"},
         {PlanLine{7, copyIn(u"MISSING.DAT"_s, run + u"/tc dir/MISSING.DAT"_s, u".quillon-copy-7.tmp"_s, -1, {})},
          "plan 7 copyin =MISSING.DAT =%2Ftmp%2Fjdump%2Frun%2Ftc%20dir%2FMISSING.DAT =.quillon-copy-7.tmp -1 - - - *92c6e43e"},
+        {PlanLine{8, save}, "plan 8 save =game0.sav =%2Ftmp%2Fjdump%2Frun%2Fsaves%2FMy%20TC%3A%202 7 1600000005123456789 copy "
+                            "=.quillon-save-8.tmp *6473a798"},
+        {PlanLine{9, noSave}, "plan 9 save =GAME9.SAV =%2Ftmp%2Fjdump%2Frun%2Fsaves%2FMy%20TC%3A%202 -1 0 move =.quillon-save-9.tmp *e9b06f57"},
         {PlanEndLine{}, "planned *9b0f1b10"},
         {StepBegunLine{0}, "begin 0 *7cb7b43d"},
         {StepDoneLine{0}, "done 0 *b724a603"},

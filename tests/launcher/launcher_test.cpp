@@ -1,3 +1,4 @@
+#include "launcher/fileops.h"
 #include "launcher/launchpreparation.h"
 #include "launcher/launcher.h"
 #include "store/memorysettingsstore.h"
@@ -11,6 +12,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QLockFile>
+#include <QSysInfo>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -19,6 +23,7 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/time.h>
 
 using namespace Qt::StringLiterals;
 using namespace ostrel;
@@ -184,6 +189,77 @@ TEST(Launcher, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
         EXPECT_EQ(test::snapshotOf(s.gameDir), before);
         EXPECT_FALSE(QFile::exists(journal));
     }
+}
+
+// The DOS game writes its saves in the game directory: the TC's go in for the game and come
+// back with what it wrote, new ones too; the player's own saves there are set aside meanwhile,
+// neither seen by the game nor written over. With the save folder on the game directory's drive
+// (renames) and on another (copies, then removals).
+class LauncherDosSaves : public testing::TestWithParam<bool>
+{
+};
+
+TEST_P(LauncherDosSaves, TheTcsSavesGoInForTheGameAndComeBackWithWhatItWrote)
+{
+    TcAndGameDir s;
+    std::optional<QTemporaryDir> otherDrive;
+    if (GetParam()) {
+        otherDrive.emplace(u"/dev/shm/quillon-saves-XXXXXX"_s);
+        const auto there = otherDrive->isValid() ? fileops::lstatPath(otherDrive->path()) : std::nullopt;
+        if (!there || there->device == fileops::lstatPath(s.gameDir)->device)
+            GTEST_SKIP() << "no other file system at /dev/shm";
+        s.request.saveRoot = otherDrive->path();
+    }
+    const QString saves = (GetParam() ? otherDrive->path() : s.sandbox.dataHome() + u"/quillon/saves"_s) + u"/Odd TC"_s;
+    test::writeFile(s.gameDir + u"/DUKE3D.EXE"_s, "MZ");
+    test::writeFile(s.gameDir + u"/game0.sav"_s, "the player's own slot 0");
+    test::writeFile(s.gameDir + u"/GAME0.SAV.org"_s, "set aside by the player");
+    test::writeFile(saves + u"/GAME0.SAV"_s, "the TC's slot 0, as it was");
+    test::writeFile(saves + u"/GAME1.SAV"_s, "the TC's slot 1");
+    const test::Snapshot before = test::snapshotOf(s.gameDir);
+    s.request.engine = EngineSettings{EngineKind::DosBox, QStringLiteral(OSTREL_FAKE_ENGINE), {}, false};
+    qputenv("FAKE_ENGINE_SAVES", "GAME0.SAV=CHANGED;GAME4.SAV=a new save");
+
+    Launcher launcher(s.store, s.trash, s.sandbox.stateDir());
+    const PreparedLaunch launch = prepareLaunch(s.request, s.trash);
+    QString error;
+    ASSERT_TRUE(launcher.start(launch, DeleteMode::ToTrash, &error)) << error.toStdString();
+    const auto outcome = waitForOutcome(launcher);
+    qunsetenv("FAKE_ENGINE_SAVES");
+    ASSERT_TRUE(outcome.has_value() && outcome->restore.has_value());
+    EXPECT_TRUE(outcome->restore->ok()) << outcome->restore->details().join(u'\n').toStdString();
+    EXPECT_TRUE(outcome->restore->notes.contains(u"The TC's saves went back to its save folder \"%1\": GAME4.SAV, GAME1.SAV, GAME0.SAV."_s.arg(saves)))
+        << outcome->restore->notes.join(u'\n').toStdString();
+    const QList<QByteArray> seen = s.record().values("entry");
+    EXPECT_TRUE(seen.contains("GAME1.SAV") && seen.contains("game0.sav.1.org"));
+    EXPECT_EQ(test::snapshotOf(s.gameDir), before);
+    // The game changed the TC's save, not the player's.
+    EXPECT_EQ(test::snapshotOf(saves), (test::Snapshot{{"GAME0.SAV", "CHANGEDs slot 0, as it was"},
+                                                       {"GAME1.SAV", "the TC's slot 1"},
+                                                       {"GAME4.SAV", "a new save"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, LauncherDosSaves, testing::Values(false, true),
+                         [](const auto &info) { return info.param ? "SaveFolderOnAnotherDrive" : "SaveFolderBesideTheGame"; });
+
+// A launcher killed as it made its lock file, or as it removed a stale one (QLockFile holds a
+// .rmlock meanwhile), leaves that file empty: the next launcher goes ahead all the same, while a
+// lock that another launcher holds still refuses.
+TEST(Launcher, AnEmptyLockFileLeftByAKilledLauncherBlocksNothing)
+{
+    TcAndGameDir s;
+    const QString lockFile = s.sandbox.stateDir() + u"/launch.lock"_s;
+    const timeval made[2] = {{::time(nullptr) - 5, 0}, {::time(nullptr) - 5, 0}};
+    // No process has a number that high (pid_max is at most 2^22).
+    for (const QByteArray &lock : QList<QByteArray>{{}, "99999999\nquillon\n" + QSysInfo::machineHostName().toUtf8() + '\n'}) {
+        test::writeFile(lockFile, lock);
+        const QString empty = lock.isEmpty() ? lockFile : test::writeFile(lockFile + u".rmlock"_s, "");
+        ASSERT_EQ(::utimes(QFile::encodeName(empty).constData(), made), 0);
+        EXPECT_EQ(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error, u"There is no launch to restore."_s);
+    }
+    QLockFile held(lockFile);
+    ASSERT_TRUE(held.tryLock(0));
+    EXPECT_TRUE(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error.startsWith(u"Another launch is running"_s));
 }
 
 TEST(Launcher, BadInputIsRefusedWithAClearMessageAndNothingChanged)
