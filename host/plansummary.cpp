@@ -57,6 +57,9 @@ PlanSummary PlanSummary::of(const PreparedLaunch &launch, DeleteMode mode)
         case StepAction::CopyIn:
             summary.copiedIn << u"%1 (from %2)"_s.arg(step.name, step.source);
             break;
+        case StepAction::Save:
+            // Told on the saves' own line.
+            break;
         }
     }
     for (const LeftAlone &left : launch.plan.leftAlone)

@@ -255,7 +255,7 @@ TEST(Launcher, AnEmptyLockFileLeftByAKilledLauncherBlocksNothing)
         test::writeFile(lockFile, lock);
         const QString empty = lock.isEmpty() ? lockFile : test::writeFile(lockFile + u".rmlock"_s, "");
         ASSERT_EQ(::utimes(QFile::encodeName(empty).constData(), made), 0);
-        EXPECT_EQ(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error, u"There is no launch to restore."_s);
+        EXPECT_EQ(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error, u"No game directory is waiting to be given back."_s);
     }
     QLockFile held(lockFile);
     ASSERT_TRUE(held.tryLock(0));
