@@ -71,7 +71,8 @@ struct Fixture {
                 std::fill_n(data.data() + at, 1024, '\0');
             if (i == 3)
                 data.replace(0, 16, QByteArray("KenSilverman\x01\0\0\0", 16));
-            add(i == 3 ? QByteArray("Harbour/HARBOUR.GRP") : "Harbour/" + QByteArray(i % 2 ? "maps/" : "art/") + "F" + QByteArray::number(i) + ".DAT",
+            add(i == 3 ? QByteArray("Harbour/HARBOUR.GRP")
+                       : "Harbour/" + QByteArray(i % 2 ? "maps/" : "art/") + "F" + QByteArray::number(i) + ".DAT",
                 data);
         }
         archive_write_close(a);

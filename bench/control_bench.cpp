@@ -81,9 +81,9 @@ void GetAllSettingsAfterOtherProgramWrote(benchmark::State &state)
         state.PauseTiming();
         // A real change: SQLite commits nothing for a value written over with itself.
         sqlite3_exec(other.db,
-                     "UPDATE settings SET value = CASE value WHEN 'Rename' THEN 'RENAME' ELSE 'Rename' END"
-                     " WHERE key_folded = 'directory cleanup'",
-                     nullptr, nullptr, nullptr);
+            "UPDATE settings SET value = CASE value WHEN 'Rename' THEN 'RENAME' ELSE 'Rename' END"
+            " WHERE key_folded = 'directory cleanup'",
+            nullptr, nullptr, nullptr);
         state.ResumeTiming();
         const auto all = store.GetAllSettings(kApp, kSection);
         rows = all ? all->size() : 0;
@@ -101,18 +101,17 @@ void SqliteFloor(benchmark::State &state)
     for (auto _ : state) {
         sqlite3_stmt *statement = nullptr;
         sqlite3_prepare_v2(connection.db,
-                           "SELECT key, value FROM settings"
-                           " WHERE application_folded = ?1 AND section_folded = ?2 ORDER BY id",
-                           -1, &statement, nullptr);
+            "SELECT key, value FROM settings"
+            " WHERE application_folded = ?1 AND section_folded = ?2 ORDER BY id",
+            -1, &statement, nullptr);
         sqlite3_bind_text(statement, 1, "vantrel", -1, SQLITE_STATIC);
         sqlite3_bind_text(statement, 2, "definedtcs", -1, SQLITE_STATIC);
         std::vector<std::pair<std::string, std::string>> all;
         while (sqlite3_step(statement) == SQLITE_ROW) {
-            all.emplace_back(
-                std::string(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)),
-                            size_t(sqlite3_column_bytes(statement, 0))),
+            all.emplace_back(std::string(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)),
+                                 size_t(sqlite3_column_bytes(statement, 0))),
                 std::string(reinterpret_cast<const char *>(sqlite3_column_text(statement, 1)),
-                            size_t(sqlite3_column_bytes(statement, 1))));
+                    size_t(sqlite3_column_bytes(statement, 1))));
         }
         sqlite3_finalize(statement);
         rows = all.size();

@@ -165,12 +165,13 @@ struct Home {
         const QString megaton = root.filePath(u"library3/steamapps/common/Duke Nukem 3D/gameroot"_s);
         QDir().mkpath(megaton);
         QFile::link(atomicGroup(), megaton + u"/DUKE3D.GRP"_s);
-        ostrel::test::writeFileWithCrc(root.filePath(u"library7/steamapps/common/Duke Nukem 3D Twentieth Anniversary World Tour/DUKE3D.GRP"_s),
-                                       kAtomicSize, 0x982AFE4A);
+        ostrel::test::writeFileWithCrc(
+            root.filePath(u"library7/steamapps/common/Duke Nukem 3D Twentieth Anniversary World Tour/DUKE3D.GRP"_s),
+            kAtomicSize, 0x982AFE4A);
         ostrel::test::writeFileWithCrc(home + u"/GOG Games/Duke Nukem 3D/data/DUKE3D.GRP"_s, 26524524, 0xBBC9CE44);
         for (int entry = 0; entry < 100; ++entry)
             write(home + u"/.local/share/applications/app%1.desktop"_s.arg(entry),
-                  "[Desktop Entry]\nType=Application\nName=App\nExec=/usr/bin/app --x %U\nPath=/usr/share/app\n");
+                "[Desktop Entry]\nType=Application\nName=App\nExec=/usr/bin/app --x %U\nPath=/usr/share/app\n");
     }
 };
 
@@ -202,10 +203,15 @@ int main(int argc, char **argv)
     // A warm run reads the file from the page cache; a cold one from the disk, after every cache
     // of the machine was dropped, which only root may do.
     benchmark::RegisterBenchmark("BM_CrcReadFloor/warm", BM_CrcReadFloor, false)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("BM_IdentifyMainGroup/warm", BM_IdentifyMainGroup, false)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_IdentifyMainGroup/warm", BM_IdentifyMainGroup, false)
+        ->Unit(benchmark::kMillisecond);
     if (canDropCaches()) {
-        benchmark::RegisterBenchmark("BM_CrcReadFloor/cold", BM_CrcReadFloor, true)->Iterations(3)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("BM_IdentifyMainGroup/cold", BM_IdentifyMainGroup, true)->Iterations(3)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_CrcReadFloor/cold", BM_CrcReadFloor, true)
+            ->Iterations(3)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_IdentifyMainGroup/cold", BM_IdentifyMainGroup, true)
+            ->Iterations(3)
+            ->Unit(benchmark::kMillisecond);
     } else {
         std::fprintf(stderr, "Caches cannot be dropped here (not root?): the cold reads are not measured.\n");
     }

@@ -16,9 +16,16 @@ using namespace ostrel;
 constexpr qsizetype mebibyte = 1024 * 1024;
 
 const QStringView singleKeywords[] = {
-    ScriptKeyword::DukeVersion, ScriptKeyword::TcName, ScriptKeyword::TcVersion, ScriptKeyword::ReleaseDate,
-    ScriptKeyword::GroupFile,   ScriptKeyword::GameCon, ScriptKeyword::TextFile, ScriptKeyword::Author,
-    ScriptKeyword::Email,       ScriptKeyword::Web,
+    ScriptKeyword::DukeVersion,
+    ScriptKeyword::TcName,
+    ScriptKeyword::TcVersion,
+    ScriptKeyword::ReleaseDate,
+    ScriptKeyword::GroupFile,
+    ScriptKeyword::GameCon,
+    ScriptKeyword::TextFile,
+    ScriptKeyword::Author,
+    ScriptKeyword::Email,
+    ScriptKeyword::Web,
 };
 
 QString repeatUntil(qsizetype size, QString text, const std::function<QString(qsizetype)> &piece)
@@ -34,22 +41,23 @@ QString repeatUntil(qsizetype size, QString text, const std::function<QString(qs
 // directives that are missing are searched for through all of it.
 QString oneHugeLine(qsizetype size)
 {
-    return repeatUntil(size, ScriptKeyword::TcName % u' ',
-                       [](qsizetype) -> QString { return ScriptKeyword::OtherFile % u' '; });
+    return repeatUntil(
+        size, ScriptKeyword::TcName % u' ', [](qsizetype) -> QString { return ScriptKeyword::OtherFile % u' '; });
 }
 
 // Short lines without any keyword: every search runs to the end of the text.
 QString shortLines(qsizetype size)
 {
-    return repeatUntil(size, {}, [](qsizetype i) -> QString { return QString::number(i % 100000000).rightJustified(8, u'0') + u"\r\n"; });
+    return repeatUntil(size, {},
+        [](qsizetype i) -> QString { return QString::number(i % 100000000).rightJustified(8, u'0') + u"\r\n"; });
 }
 
 // Every line a directive, cycling through all keywords; most lines are other files.
 QString keywordLines(qsizetype size)
 {
     return repeatUntil(size, {}, [](qsizetype i) -> QString {
-        const QStringView keyword = i % 3 == 0 ? singleKeywords[(i / 3) % std::size(singleKeywords)]
-                                               : ScriptKeyword::OtherFile;
+        const QStringView keyword =
+            i % 3 == 0 ? singleKeywords[(i / 3) % std::size(singleKeywords)] : ScriptKeyword::OtherFile;
         return keyword % u' ' % QString::number(i % 10) % u"\r\n";
     });
 }

@@ -31,9 +31,9 @@ void writeDefinitions(const QString &path, int definitions)
         for (int i = 0; i < definitions; ++i) {
             const QString folder = u"/home/player/games/duke3d/tc%1/"_s.arg(i);
             stored.save({definitionName(i), versionCompatibilityItems().at(i % 3), folder + u"CONV.GRP"_s,
-                         folder + u"GAME.CON"_s, folder + u"README.TXT"_s,
-                         {folder + u"E1L1.MAP"_s, folder + u"TILES000.ART"_s}},
-                        DefinitionStore::SaveKind::New);
+                            folder + u"GAME.CON"_s, folder + u"README.TXT"_s,
+                            {folder + u"E1L1.MAP"_s, folder + u"TILES000.ART"_s}},
+                DefinitionStore::SaveKind::New);
         }
     });
 }

@@ -12,13 +12,13 @@ inline constexpr int kHiddenPageLeft = -20000;
 
 /// What the resize rule reads, in twips.
 struct ShellLayoutInput {
-    int controlWidth = 0;        ///< W
-    double clientWidth = 0;      ///< SW
-    double clientHeight = 0;     ///< SH
+    int controlWidth = 0;    ///< W
+    double clientWidth = 0;  ///< SW
+    double clientHeight = 0; ///< SH
     int toolbarTop = 0;
     int toolbarHeight = 0;
     int tabStripLeft = 0;
-    std::vector<int> pageLefts;  ///< current left edge of each page
+    std::vector<int> pageLefts; ///< current left edge of each page
 };
 
 /// Where the resize rule puts things, in twips.
@@ -26,7 +26,7 @@ struct ShellLayout {
     int toolbarWidth = 0;
     TwipsRect tabStrip;
     std::vector<TwipsRect> pages;
-    int dividerWidth = 0;        ///< width of fraDiv on the clean-up page
+    int dividerWidth = 0; ///< width of fraDiv on the clean-up page
 };
 
 /// The resize rule of the control: the tab strip fills the client area below the

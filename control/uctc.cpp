@@ -97,7 +97,7 @@ ucTCPrivate::~ucTCPrivate() = default;
 void ucTCPrivate::wireEvents()
 {
     QObject::connect(tbToolbar, &QToolBar::actionTriggered, q,
-                     [this](QAction *action) { tbToolbar_ButtonClick(action->objectName()); });
+        [this](QAction *action) { tbToolbar_ButtonClick(action->objectName()); });
     QObject::connect(tbsTabStrip, &TabStrip::Click, q, [this] { tbsTabStrip_Click(); });
     // The user's choice loads, also of the item already shown; code only ever clears the
     // choice, which loads nothing.
@@ -109,11 +109,14 @@ void ucTCPrivate::wireEvents()
     // Every click writes, also one on the option already chosen (mouse, Space, or the arrow
     // keys, which click the option they move to).
     QObject::connect(m_cleanupOptions, &QButtonGroup::buttonClicked, q,
-                     [this](QAbstractButton *option) { optCleanup_Click(cleanupValueOf(option)); });
+        [this](QAbstractButton *option) { optCleanup_Click(cleanupValueOf(option)); });
     const std::pair<QAbstractButton *, void (ucTCPrivate::*)()> pickers[] = {
-        {cmdGroupFile, &ucTCPrivate::cmdGroupFile_Click},     {cmdGameCon, &ucTCPrivate::cmdGameCon_Click},
-        {cmdTextFile, &ucTCPrivate::cmdTextFile_Click},       {cmdOtherFiles, &ucTCPrivate::cmdOtherFiles_Click},
-        {cmdOtherRemove, &ucTCPrivate::cmdOtherRemove_Click}, {cmdViewTextFile, &ucTCPrivate::cmdViewTextFile_Click},
+        {cmdGroupFile, &ucTCPrivate::cmdGroupFile_Click},
+        {cmdGameCon, &ucTCPrivate::cmdGameCon_Click},
+        {cmdTextFile, &ucTCPrivate::cmdTextFile_Click},
+        {cmdOtherFiles, &ucTCPrivate::cmdOtherFiles_Click},
+        {cmdOtherRemove, &ucTCPrivate::cmdOtherRemove_Click},
+        {cmdViewTextFile, &ucTCPrivate::cmdViewTextFile_Click},
     };
     for (const auto &[picker, handler] : pickers)
         QObject::connect(picker, &QAbstractButton::clicked, q, [this, handler = handler] { (this->*handler)(); });

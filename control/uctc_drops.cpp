@@ -40,9 +40,8 @@ void ucTCPrivate::setUpDrops()
         QLabel *field;
         QPushButton *picker;
         QString extension;
-    } fields[] = {{lblGroupFile, cmdGroupFile, u".grp"_s},
-                  {lblGameCon, cmdGameCon, u".con"_s},
-                  {lblTextFile, cmdTextFile, u".txt"_s}};
+    } fields[] = {{lblGroupFile, cmdGroupFile, u".grp"_s}, {lblGameCon, cmdGameCon, u".con"_s},
+        {lblTextFile, cmdTextFile, u".txt"_s}};
     for (const auto &[field, picker, extension] : fields) {
         auto take = [this, field](const QString &path) {
             setPathCaption(field, QDir::toNativeSeparators(path));

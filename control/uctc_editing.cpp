@@ -31,9 +31,8 @@ void ucTCPrivate::ClearDefinitionFields()
 void ucTCPrivate::BeginNewDefinition()
 {
     ClearDefinitionFields();
-    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon,
-                                                       cmdTextFile, cmdViewTextFile, cmdOtherFiles,
-                                                       cmdOtherRemove})
+    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon, cmdTextFile,
+             cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
         w->setEnabled(true);
     cboTClist->setCurrentIndex(-1);
     cboTClist->setEnabled(false);
@@ -44,9 +43,8 @@ void ucTCPrivate::BeginNewDefinition()
 void ucTCPrivate::CancelNewDefinition()
 {
     ClearDefinitionFields();
-    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon,
-                                                       cmdTextFile, cmdViewTextFile, cmdOtherFiles,
-                                                       cmdOtherRemove})
+    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon, cmdTextFile,
+             cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
         w->setEnabled(false);
     cboTClist->setEnabled(true);
     setModeButtons(true);
@@ -86,8 +84,8 @@ void ucTCPrivate::cboTClist_Click()
     setPathCaption(lblTextFile, stored->textFile);
     lstOtherFiles->addItems(stored->otherFiles);
     markMissingFiles();
-    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, cmdGroupFile, cmdGameCon, cmdTextFile,
-                                                       cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             cboVersComp, cmdGroupFile, cmdGameCon, cmdTextFile, cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
         w->setEnabled(true);
     cboTClist->setCurrentIndex(-1);
     setModeButtons(true);

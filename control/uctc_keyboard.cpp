@@ -52,11 +52,15 @@ void ucTCPrivate::setUpKeyboard()
     const QKeySequence deleteKey(QKeySequence::Delete);
     QAction *remove = button(u"Delete"_s);
     tellShortcut(remove, deleteKey);
-    new QShortcut(deleteKey, cboTClist, remove, [remove] { remove->trigger(); }, Qt::WidgetShortcut);
-    new QShortcut(deleteKey, lstOtherFiles, cmdOtherRemove, [this] {
-        if (isSwitchedOn(cmdOtherRemove))
-            cmdOtherRemove_Click();
-    }, Qt::WidgetShortcut);
+    new QShortcut(
+        deleteKey, cboTClist, remove, [remove] { remove->trigger(); }, Qt::WidgetShortcut);
+    new QShortcut(
+        deleteKey, lstOtherFiles, cmdOtherRemove,
+        [this] {
+            if (isSwitchedOn(cmdOtherRemove))
+                cmdOtherRemove_Click();
+        },
+        Qt::WidgetShortcut);
 
     // The toolbar's buttons are reached with Tab like every other control.
     for (QAction *action : tbToolbar->actions()) {
@@ -72,8 +76,8 @@ void ucTCPrivate::setUpKeyboard()
     giveFocusKey(editor, lblTCText, cmdTextFile, Qt::Key_X);
     giveFocusKey(editor, lblOther, lstOtherFiles, Qt::Key_O);
     // Left to right, top to bottom, as the page reads.
-    chainTabs({cboVersComp, txtTCName, cboTClist, cmdGroupFile, cmdGameCon, cmdViewTextFile, cmdTextFile,
-               lstOtherFiles, cmdOtherFiles, cmdOtherRemove});
+    chainTabs({cboVersComp, txtTCName, cboTClist, cmdGroupFile, cmdGameCon, cmdViewTextFile, cmdTextFile, lstOtherFiles,
+        cmdOtherFiles, cmdOtherRemove});
     chainTabs({optDelete, optRename, optNone});
 }
 

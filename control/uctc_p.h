@@ -34,7 +34,7 @@ class ScriptBuffer;
 class TabStrip;
 struct PlatformServices;
 struct TcDefinition;
-}
+} // namespace ostrel
 
 /// The widgets of ucTC and what its commands do. The state of an edit lives in the widgets:
 /// the enabled state of txtTCName is the editing mode, the items of cboTClist the stored
@@ -46,7 +46,10 @@ public:
     ~ucTCPrivate();
 
     /// Whether a save must stop: a new definition failed a check and the user was told.
-    enum class Validation { Passed, Refused };
+    enum class Validation {
+        Passed,
+        Refused
+    };
 
     // Building the view (uctc_view.cpp)
     void createToolbar();
@@ -123,8 +126,8 @@ public:
     std::unique_ptr<ostrel::ScriptBuffer> rtbScript;
     QPointer<frmScript> m_form;
     QButtonGroup *m_cleanupOptions = nullptr;
-    QPointer<QWindow> m_window;           // the window whose screen the control follows
-    QMetaObject::Connection m_screenDpi;  // to its screen's DPI
+    QPointer<QWindow> m_window;          // the window whose screen the control follows
+    QMetaObject::Connection m_screenDpi; // to its screen's DPI
     // The items of cboTClist.
     QStringListModel *m_names = nullptr;
 

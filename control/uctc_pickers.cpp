@@ -71,8 +71,8 @@ void ucTCPrivate::cmdViewTextFile_Click()
     // The script that defined the TC chose this name; some desktops run a program or a
     // launcher when asked to open it.
     if (const QString danger = whyOpeningCouldRun(path); !danger.isEmpty()) {
-        m_services->messages->exclamation(
-            q, kHostName.toString(), u"The text file \"%1\" was not opened: %2, and opening it could run it."_s.arg(path, danger));
+        m_services->messages->exclamation(q, kHostName.toString(),
+            u"The text file \"%1\" was not opened: %2, and opening it could run it."_s.arg(path, danger));
         return;
     }
     m_services->shell->open(q, path);

@@ -84,7 +84,8 @@ void ucTCPrivate::SaveDefinition()
 void ucTCPrivate::DeleteDefinition()
 {
     const QString name = txtTCName->text();
-    if (!m_services->messages->question(q, kHostName.toString(), u"Are you sure you want to remove this Definition?"_s, false))
+    if (!m_services->messages->question(
+            q, kHostName.toString(), u"Are you sure you want to remove this Definition?"_s, false))
         return;
     try {
         if (!m_definitions->remove(name))
@@ -129,7 +130,7 @@ QRadioButton *ucTCPrivate::cleanupOptionFor(const QString &stored) const
 QString ucTCPrivate::cleanupValueOf(const QAbstractButton *option) const
 {
     const CleanupPreference chosen = option == optDelete ? CleanupPreference::Delete
-                                   : option == optRename ? CleanupPreference::Rename
+        : option == optRename                            ? CleanupPreference::Rename
                                                          : CleanupPreference::None;
     return cleanupPreferenceText(chosen);
 }

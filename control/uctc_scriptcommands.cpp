@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 

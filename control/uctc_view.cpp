@@ -126,9 +126,8 @@ void ucTCPrivate::createEditorPage()
     bold.setBold(true);
     cmdOtherRemove->setFont(bold);
 
-    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon,
-                                                       cmdTextFile, cmdViewTextFile, cmdOtherFiles,
-                                                       cmdOtherRemove})
+    for (QWidget *w : std::initializer_list<QWidget *>{cboVersComp, txtTCName, cmdGroupFile, cmdGameCon, cmdTextFile,
+             cmdViewTextFile, cmdOtherFiles, cmdOtherRemove})
         w->setEnabled(false);
 }
 
@@ -136,8 +135,7 @@ void ucTCPrivate::createCleanupPage()
 {
     QWidget *page = picTC[1];
     Label1 = makeLabel(page, u"Label1"_s,
-                       u"Please select the type of directory clean-up you prefer when launching TC's:"_s,
-                       {240, 240, 5772, 252});
+        u"Please select the type of directory clean-up you prefer when launching TC's:"_s, {240, 240, 5772, 252});
     optDelete = makeAt<QRadioButton>(page, u"optDelete"_s, {360, 480, 4572, 372});
     optDelete->setText(u"Delete all files that duplicate any files in the TC"_s);
     optRename = makeAt<QRadioButton>(page, u"optRename"_s, {360, 840, 4572, 372});
@@ -150,18 +148,17 @@ void ucTCPrivate::createCleanupPage()
     for (QRadioButton *option : {optDelete, optRename, optNone})
         m_cleanupOptions->addButton(option);
     lblNote = makeLabel(page, u"lblNote"_s,
-                        u"* Note: When launching Zeffin Internet games, some files will always be renamed."_s,
-                        {240, 1680, 6012, 372});
+        u"* Note: When launching Zeffin Internet games, some files will always be renamed."_s, {240, 1680, 6012, 372});
     fraDiv = makeAt<QFrame>(page, u"fraDiv"_s, {120, 1920, 6372, 132});
     fraDiv->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     lblLaunchInfo = makeLabel(page, u"lblLaunchInfo"_s,
-                              u"Duke3d will use a file located in the Duke3d directory instead of a file by the "
-                              "same name in the group. This may cause the TC to act strangely or even crash Duke3d."_s,
-                              {240, 2160, 6012, 612});
+        u"Duke3d will use a file located in the Duke3d directory instead of a file by the "
+        "same name in the group. This may cause the TC to act strangely or even crash Duke3d."_s,
+        {240, 2160, 6012, 612});
     lblLaunchInfo2 = makeLabel(page, u"lblLaunchInfo2"_s,
-                               u"Typically, extra files in the Duke3d directory are from other TC's, User Maps, or "
-                               "Specialty Cons and can safely be deleted when launching a new TC or Custom Group. "_s,
-                               {240, 2760, 6012, 732});
+        u"Typically, extra files in the Duke3d directory are from other TC's, User Maps, or "
+        "Specialty Cons and can safely be deleted when launching a new TC or Custom Group. "_s,
+        {240, 2760, 6012, 732});
     for (QLabel *label : {lblNote, lblLaunchInfo, lblLaunchInfo2}) {
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

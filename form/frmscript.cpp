@@ -41,8 +41,8 @@ namespace {
 constexpr int kClientWidth = 5760;
 constexpr int kClientHeight = 4530;
 
-constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint
-    | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kFixedDialog = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+    | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 QLabel *makeRightLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips)
 {
@@ -135,9 +135,8 @@ void frmScript::createControls()
     cmdSave = makeButton(this, u"cmdSave"_s, u"&Save"_s, {3480, 4080, 972, 372});
     cmdCancel = makeButton(this, u"cmdCancel"_s, u"&Cancel"_s, {4560, 4080, 972, 372});
 
-    QWidget *const tabOrder[] = {cboVersComp, txtTCName, txtVersion, txtReleaseDate, cmdGroupFile,
-                                 cmdGameCon, cmdTextFile, cmdOtherFiles, lstOtherFiles, cmdOtherRemove,
-                                 txtAuthor, txtEmail, txtWeb, cmdSave, cmdCancel};
+    QWidget *const tabOrder[] = {cboVersComp, txtTCName, txtVersion, txtReleaseDate, cmdGroupFile, cmdGameCon,
+        cmdTextFile, cmdOtherFiles, lstOtherFiles, cmdOtherRemove, txtAuthor, txtEmail, txtWeb, cmdSave, cmdCancel};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     cboVersComp->setFocus();
@@ -183,12 +182,11 @@ void frmScript::setUpKeyboardAndDrops()
         QLabel *field;
         QPushButton *picker;
         QString extension;
-    } fields[] = {{lblGroupFile, cmdGroupFile, u".grp"_s},
-                  {lblGameCon, cmdGameCon, u".con"_s},
-                  {lblTextFile, cmdTextFile, u".txt"_s}};
+    } fields[] = {{lblGroupFile, cmdGroupFile, u".grp"_s}, {lblGameCon, cmdGameCon, u".con"_s},
+        {lblTextFile, cmdTextFile, u".txt"_s}};
     for (const auto &[field, picker, extension] : fields) {
         FileDrops::installFileField(field, picker, extension,
-                                    [field](const QString &path) { setPathCaption(field, QFileInfo(path).fileName()); });
+            [field](const QString &path) { setPathCaption(field, QFileInfo(path).fileName()); });
     }
     auto anyFiles = [](const QStringList &) { return true; };
     auto droppedOthers = [this](const QStringList &files) {
@@ -290,8 +288,8 @@ bool frmScript::BuildScript()
     const bool written = rtbScript->SaveFile(path, &reason);
     rtbScript->SetText(QString());
     if (!written)
-        m_messages->exclamation(this, kHostName.toString(),
-                                u"The TC script could not be saved to \"%1\".\n\n%2"_s.arg(path, reason));
+        m_messages->exclamation(
+            this, kHostName.toString(), u"The TC script could not be saved to \"%1\".\n\n%2"_s.arg(path, reason));
     return written;
 }
 
@@ -385,12 +383,12 @@ bool frmScript::loadAndParse(const QString &path, const QString &title)
 
 void frmScript::prefillFrom(const TcDefinition &definition)
 {
-    cboVersComp->setCurrentIndex(cboVersComp->findText(definition.version, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    cboVersComp->setCurrentIndex(
+        cboVersComp->findText(definition.version, Qt::MatchFixedString | Qt::MatchCaseSensitive));
     setTextWithinLimit(txtTCName, definition.name);
     // The form holds file titles; a path without a folder has no title to give.
-    const std::pair<const QString &, QLabel *> files[] = {{definition.groupFile, lblGroupFile},
-                                                           {definition.gameCon, lblGameCon},
-                                                           {definition.textFile, lblTextFile}};
+    const std::pair<const QString &, QLabel *> files[] = {
+        {definition.groupFile, lblGroupFile}, {definition.gameCon, lblGameCon}, {definition.textFile, lblTextFile}};
     for (const auto &[path, target] : files) {
         if (const qsizetype p = lastSeparatorPosition(path); p > 0)
             setPathCaption(target, path.mid(p));

@@ -23,7 +23,7 @@ struct TcDefinition;
 
 /// The filter of every dialog that picks a TC script.
 inline constexpr QStringView kScriptFileFilter = u"Quillon TC Scripts (*.tcs)|*.tcs";
-}
+} // namespace ostrel
 
 /// The script editor: shows the eleven fields of a TC script, picks files by title and
 /// saves the fields as a .tcs file. Opened modally by the control's "Script" and
@@ -87,7 +87,10 @@ private:
     void cmdCancel_Click();
 
     /// Whether the save dialog gave a file to write.
-    enum class Choice { Chosen, Cancelled };
+    enum class Choice {
+        Chosen,
+        Cancelled
+    };
     Choice ChooseScriptFile();
     bool BuildScript();
     bool loadAndParse(const QString &path, const QString &title);

@@ -18,8 +18,8 @@ struct PlatformServices;
 ///
 /// A file that cannot be loaded (missing, a folder, unreadable, larger than 1 MiB)
 /// shows nothing: the result is false and *error, when given, says why.
-OSTREL_EXPORT bool openScriptInEditor(const QString &path, const PlatformServices &services,
-                                      QWidget *owner, QString *error = nullptr);
+OSTREL_EXPORT bool openScriptInEditor(
+    const QString &path, const PlatformServices &services, QWidget *owner, QString *error = nullptr);
 
 /// Why the file at path cannot be loaded as a TC script, or "" when it can be read.
 OSTREL_EXPORT QString scriptFileProblem(const QString &path);

@@ -44,13 +44,15 @@ void checkInspection(const ostrel::ArchiveListing &listing, const ostrel::TcInsp
         targets.insert(planned.target);
         check(planned.entry >= 0 && planned.entry < listing.entries.size(), "a planned entry is one of the listing");
         const ArchiveEntry &entry = listing.entries[planned.entry];
-        check(entry.kind == (planned.folder ? ArchiveEntry::Kind::Folder : ArchiveEntry::Kind::File), "only files and folders are planned");
+        check(entry.kind == (planned.folder ? ArchiveEntry::Kind::Folder : ArchiveEntry::Kind::File),
+            "only files and folders are planned");
         check(!entry.encrypted, "an encrypted entry is never planned");
         if (!planned.folder)
             files.insert(fileops::decodePath(planned.target));
     }
     for (const PlannedEntry &planned : r.plan) {
-        for (qsizetype slash = planned.target.indexOf('/'); slash >= 0; slash = planned.target.indexOf('/', slash + 1)) {
+        for (qsizetype slash = planned.target.indexOf('/'); slash >= 0;
+             slash = planned.target.indexOf('/', slash + 1)) {
             const QString parent = fileops::decodePath(planned.target.left(slash));
             check(!files.contains(parent), "nothing is planned under a planned file");
         }
@@ -74,13 +76,14 @@ void checkInspection(const ostrel::ArchiveListing &listing, const ostrel::TcInsp
     for (const QString &candidate : r.group.candidates)
         check(files.contains(candidate), "a candidate is a planned file");
     check(r.version == ostrel::kVersion13D || r.version == ostrel::kVersionAtomic || r.version == ostrel::kVersionBoth,
-          "the version is one of the three texts");
+        "the version is one of the three texts");
     check(listing.ok() || !r.ok(), "a refused listing cannot be installed");
     check(!r.ok() || !r.group.file.isEmpty(), "an installable TC has a group file");
     check(r.folder.startsWith(QStringLiteral("/tcs/")) && !r.folder.mid(5).contains(u'/') && r.folder.size() > 5,
-          "the TC's folder is one folder in the TC root");
+        "the TC's folder is one folder in the TC root");
     const ostrel::TcDefinition definition = r.definition();
-    for (const QString &path : QStringList{definition.groupFile, definition.gameCon, definition.textFile} + definition.otherFiles)
+    for (const QString &path :
+        QStringList{definition.groupFile, definition.gameCon, definition.textFile} + definition.otherFiles)
         check(path.isEmpty() || path.startsWith(r.folder + u'/'), "the definition's files are in the TC's folder");
 }
 

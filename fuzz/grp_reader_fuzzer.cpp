@@ -72,7 +72,8 @@ void checkOne(const uint8_t *data, size_t size, qint64 fileSize)
         check(m.offset == offset, "members follow each other");
         check(m.size == le32(entry + 12), "the size is the entry's");
         check(m.name.size() >= 1 && m.name.size() <= 12, "a name has 1 to 12 characters");
-        check(m.name.toLatin1() == QByteArray(reinterpret_cast<const char *>(entry), m.name.size()), "the name is the entry's bytes");
+        check(m.name.toLatin1() == QByteArray(reinterpret_cast<const char *>(entry), m.name.size()),
+            "the name is the entry's bytes");
         check(m.name.size() == 12 || entry[m.name.size()] == 0, "a name ends at a NUL or after 12 bytes");
         offset += m.size;
     }

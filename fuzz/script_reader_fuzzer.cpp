@@ -78,10 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(buffer.Text() == text, "reading leaves the text alone");
 
     const std::pair<const std::optional<QString> *, QStringView> singles[] = {
-        {&script.dukeVersion, ScriptKeyword::DukeVersion}, {&script.tcName, ScriptKeyword::TcName},
-        {&script.tcVersion, ScriptKeyword::TcVersion},     {&script.groupFile, ScriptKeyword::GroupFile},
-        {&script.gameCon, ScriptKeyword::GameCon},         {&script.textFile, ScriptKeyword::TextFile},
-        {&script.author, ScriptKeyword::Author},           {&script.email, ScriptKeyword::Email},
+        {&script.dukeVersion, ScriptKeyword::DukeVersion},
+        {&script.tcName, ScriptKeyword::TcName},
+        {&script.tcVersion, ScriptKeyword::TcVersion},
+        {&script.groupFile, ScriptKeyword::GroupFile},
+        {&script.gameCon, ScriptKeyword::GameCon},
+        {&script.textFile, ScriptKeyword::TextFile},
+        {&script.author, ScriptKeyword::Author},
+        {&script.email, ScriptKeyword::Email},
         {&script.web, ScriptKeyword::Web},
     };
     for (const auto &[value, keyword] : singles) {
@@ -97,8 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(script.otherFiles == literalOtherFiles(text), "other files as the rule reads them");
 
     if (script.dukeVersion) {
-        const QStringList items = {QStringLiteral("1.3D"), QStringLiteral("1.4/1.5 Atomic"),
-                                   QStringLiteral("1.3D and 1.4/1.5")};
+        const QStringList items = {
+            QStringLiteral("1.3D"), QStringLiteral("1.4/1.5 Atomic"), QStringLiteral("1.3D and 1.4/1.5")};
         const QString wanted = script.dukeVersion->toUpper();
         const int index = MatchVersion(*script.dukeVersion, items);
         check(index >= -1 && index < items.size(), "a version index is an item or none");

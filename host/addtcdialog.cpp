@@ -85,7 +85,7 @@ void fillList(QListWidget *list, const QStringList &lines)
 // The files a field may be: the one chosen, those Quillon could not choose between, and the
 // TC's other files of the field's kind; a prompt first while none is chosen.
 void fillChoices(QComboBox *box, const ChosenFile &chosen, const QStringList &others, const QString &extension,
-                 const QString &prompt, const QString &none)
+    const QString &prompt, const QString &none)
 {
     const QSignalBlocker quiet(box);
     box->clear();
@@ -179,8 +179,9 @@ void AddTcDialog::createWidgets(const QString &position)
     cmdAddTcCancel->setAutoDefault(false);
 
     auto *column = new QVBoxLayout(this);
-    auto *intro = new QLabel(u"Quillon found this in %1. Nothing is written until you click Add; the TC's files then go "
-                             "into a folder of their own, never into the game directory."_s.arg(m_inspection.source));
+    auto *intro =
+        new QLabel(u"Quillon found this in %1. Nothing is written until you click Add; the TC's files then go "
+                   "into a folder of their own, never into the game directory."_s.arg(m_inspection.source));
     intro->setWordWrap(true);
     intro->setTextFormat(Qt::PlainText);
     column->addWidget(intro);
@@ -221,7 +222,8 @@ void AddTcDialog::inspectAgain()
     const TcSource found = inspectTcSource(m_inspection.source, m_store, m_options);
     if (found.tcs.isEmpty()) {
         // The files beside a .grpinfo went away meanwhile.
-        m_inspection.problems = found.leftOut.isEmpty() ? QStringList{u"The source cannot be read any more."_s} : found.leftOut;
+        m_inspection.problems =
+            found.leftOut.isEmpty() ? QStringList{u"The source cannot be read any more."_s} : found.leftOut;
     } else {
         m_inspection = found.tcs.first();
     }
@@ -236,18 +238,21 @@ void AddTcDialog::showInspection()
     lblAddNameWhy->setText(summary.nameWhy);
     lblAddFolder->setText(summary.folder);
     fillChoices(cboAddGroup, m_inspection.group, m_inspection.otherFiles, u".grp"_s, u"(choose the group file)"_s,
-                u"(none: the archive holds no group file)"_s);
+        u"(none: the archive holds no group file)"_s);
     lblAddGroupWhy->setText(summary.groupWhy);
-    fillChoices(cboAddCon, m_inspection.con, m_inspection.otherFiles, u".con"_s, u"(choose the game con)"_s, summary.con);
+    fillChoices(
+        cboAddCon, m_inspection.con, m_inspection.otherFiles, u".con"_s, u"(choose the game con)"_s, summary.con);
     lblAddConWhy->setText(summary.conWhy);
     lblAddReadMe->setText(summary.readMe);
     cboAddVersion->setCurrentIndex(cboAddVersion->findText(summary.version));
     lblAddVersionWhy->setText(summary.versionWhy);
     fillList(lstAddOther, summary.otherFiles);
     fillList(lstAddSkipped, summary.skipped);
-    lblAddNotForTheGame->setText(u"Also unpacked into the folder, but not for the game: %1"_s.arg(summary.notForTheGame.join(u", "_s)));
+    lblAddNotForTheGame->setText(
+        u"Also unpacked into the folder, but not for the game: %1"_s.arg(summary.notForTheGame.join(u", "_s)));
     lblAddNotForTheGame->setVisible(!summary.notForTheGame.isEmpty());
-    lblAddProblems->setText(summary.problems.isEmpty() ? QString() : u"Cannot be added as it is:\n• "_s + summary.problems.join(u"\n• "_s));
+    lblAddProblems->setText(
+        summary.problems.isEmpty() ? QString() : u"Cannot be added as it is:\n• "_s + summary.problems.join(u"\n• "_s));
     lblAddProblems->setVisible(!summary.problems.isEmpty());
     lblAddNotes->setText(summary.notes.isEmpty() ? QString() : u"• "_s + summary.notes.join(u"\n• "_s));
     lblAddNotes->setVisible(!summary.notes.isEmpty());

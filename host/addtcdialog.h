@@ -26,7 +26,8 @@ class AddTcDialog : public QDialog
     Q_OBJECT
 public:
     /// position: "1 of 3" among the TCs of one .grpinfo; empty for a TC on its own.
-    AddTcDialog(const TcInspection &inspection, SettingsStore &store, const QString &position = {}, QWidget *parent = nullptr);
+    AddTcDialog(
+        const TcInspection &inspection, SettingsStore &store, const QString &position = {}, QWidget *parent = nullptr);
 
     /// The TC as last inspected, with the player's choices.
     const TcInspection &inspection() const { return m_inspection; }

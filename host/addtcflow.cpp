@@ -40,10 +40,11 @@ AddTcOutcome addTcsFrom(const QString &source, const PlatformServices &services,
     const auto noFile = [](const TcInspection &tc) {
         return std::none_of(tc.plan.cbegin(), tc.plan.cend(), [](const PlannedEntry &entry) { return !entry.folder; });
     };
-    if (found.tcs.isEmpty() || (found.tcs.size() == 1 && noFile(found.tcs.first()) && !found.tcs.first().problems.isEmpty())) {
+    if (found.tcs.isEmpty()
+        || (found.tcs.size() == 1 && noFile(found.tcs.first()) && !found.tcs.first().problems.isEmpty())) {
         const QStringList reasons = found.tcs.isEmpty() ? found.leftOut : found.tcs.first().problems;
-        services.messages->exclamation(owner, title, u"\"%1\" cannot be added as a TC:\n\n%2\n\nNothing was written."_s.arg(
-                                                         source, reasons.join(u'\n')));
+        services.messages->exclamation(owner, title,
+            u"\"%1\" cannot be added as a TC:\n\n%2\n\nNothing was written."_s.arg(source, reasons.join(u'\n')));
         outcome.status = nothing;
         return outcome;
     }
@@ -64,14 +65,15 @@ AddTcOutcome addTcsFrom(const QString &source, const PlatformServices &services,
         }
         const InstallResult installed = installTc(chosen, *services.store);
         if (!installed.ok()) {
-            services.messages->exclamation(owner, title, u"\"%1\" was not added; nothing of it was written.\n\n%2"_s.arg(
-                                                             chosen.name, installed.error));
+            services.messages->exclamation(owner, title,
+                u"\"%1\" was not added; nothing of it was written.\n\n%2"_s.arg(chosen.name, installed.error));
             notAdded << chosen.name;
             continue;
         }
         outcome.added << chosen.name;
         if (found.tcs.size() == 1)
-            outcome.status = u"\"%1\" was added from %2 into %3, and is chosen here to launch."_s.arg(chosen.name, file, chosen.folder);
+            outcome.status = u"\"%1\" was added from %2 into %3, and is chosen here to launch."_s.arg(
+                chosen.name, file, chosen.folder);
     }
     if (outcome.added.isEmpty())
         outcome.status = nothing;

@@ -39,10 +39,12 @@ AddTcSummary AddTcSummary::of(const TcInspection &inspection)
     summary.nameWhy = inspection.nameWhy;
     summary.folder = inspection.folder;
     std::tie(summary.group, summary.groupWhy) = chosenText(inspection.group, u"(none)"_s);
-    std::tie(summary.con, summary.conWhy) = chosenText(inspection.con, u"(none: the game's own, or the one in the group)"_s);
+    std::tie(summary.con, summary.conWhy) =
+        chosenText(inspection.con, u"(none: the game's own, or the one in the group)"_s);
     summary.readMe = inspection.readMe.isEmpty() ? u"(none)"_s : inspection.readMe;
     summary.otherFiles = inspection.otherFiles;
-    const QStringList listed = QStringList{inspection.group.file, inspection.con.file, inspection.readMe} + inspection.otherFiles;
+    const QStringList listed =
+        QStringList{inspection.group.file, inspection.con.file, inspection.readMe} + inspection.otherFiles;
     for (const PlannedEntry &entry : inspection.plan) {
         const QString file = QString::fromUtf8(entry.target);
         if (!entry.folder && !listed.contains(file))

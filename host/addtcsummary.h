@@ -13,11 +13,11 @@ struct AddTcSummary {
     QString name;
     QString nameWhy;
     QString folder;
-    QString group;    ///< the file, or what Quillon could not tell
+    QString group; ///< the file, or what Quillon could not tell
     QString groupWhy;
     QString con;
     QString conWhy;
-    QString readMe;   ///< "(none)" when there is none
+    QString readMe; ///< "(none)" when there is none
     QStringList otherFiles;
     QStringList notForTheGame; ///< unpacked into the folder too, but no file of the definition
     QString version;

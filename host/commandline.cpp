@@ -20,8 +20,8 @@ namespace {
 // The options QGuiApplication and QApplication take out of argv themselves: with a value
 // after them, then alone.
 const QStringList kQtOptionsWithValue{u"-platform"_s, u"-platformpluginpath"_s, u"-platformtheme"_s, u"-plugin"_s,
-                                      u"-qwindowgeometry"_s, u"-qwindowicon"_s, u"-qwindowtitle"_s, u"-session"_s,
-                                      u"-display"_s, u"-geometry"_s, u"-style"_s, u"-stylesheet"_s};
+    u"-qwindowgeometry"_s, u"-qwindowicon"_s, u"-qwindowtitle"_s, u"-session"_s, u"-display"_s, u"-geometry"_s,
+    u"-style"_s, u"-stylesheet"_s};
 const QStringList kQtOptionsAlone{u"-reverse"_s, u"-widgetcount"_s};
 
 QStringList withoutQtOptions(const QStringList &arguments)
@@ -33,8 +33,9 @@ QStringList withoutQtOptions(const QStringList &arguments)
             ++i;
             continue;
         }
-        if (i > 0 && (kQtOptionsAlone.contains(argument) || argument.startsWith(u"-qmljsdebugger="_s)
-                      || argument.startsWith(u"-style="_s) || argument.startsWith(u"-stylesheet="_s)))
+        if (i > 0
+            && (kQtOptionsAlone.contains(argument) || argument.startsWith(u"-qmljsdebugger="_s)
+                || argument.startsWith(u"-style="_s) || argument.startsWith(u"-stylesheet="_s)))
             continue;
         kept << argument;
     }
@@ -47,9 +48,8 @@ const QString kTcVersionOption = u"tc-version"_s;
 
 QStringList withTcVersionNamed(QStringList arguments)
 {
-    const bool adding = std::any_of(arguments.cbegin(), arguments.cend(), [](const QString &argument) {
-        return argument == u"--add-tc" || argument.startsWith(u"--add-tc="_s);
-    });
+    const bool adding = std::any_of(arguments.cbegin(), arguments.cend(),
+        [](const QString &argument) { return argument == u"--add-tc" || argument.startsWith(u"--add-tc="_s); });
     for (qsizetype i = 1; adding && i < arguments.size(); ++i) {
         if (arguments[i] == u"--")
             break;
@@ -63,7 +63,12 @@ QStringList withTcVersionNamed(QStringList arguments)
 
 // Every option once, with what --help says of it, in the help's order and groups.
 struct CommandOption {
-    enum Group { WithoutWindow, WithLaunch, WithAddTc, Other };
+    enum Group {
+        WithoutWindow,
+        WithLaunch,
+        WithAddTc,
+        Other
+    };
     Group group;
     QStringList names;
     QString valueName;
@@ -74,61 +79,62 @@ const QList<CommandOption> &commandOptions()
 {
     static const QList<CommandOption> options{
         {CommandOption::WithoutWindow, {u"list"_s}, {},
-         u"Print the stored TC names, one a line, in store order. In a name, a backslash is written \\\\, a line "
-         "break \\n, a carriage return \\r, a tab \\t and any other control character as \\xHH (its UTF-8 bytes), "
-         "as printf %b reads them back; an empty name is an empty line."_s},
+            u"Print the stored TC names, one a line, in store order. In a name, a backslash is written \\\\, a line "
+            "break \\n, a carriage return \\r, a tab \\t and any other control character as \\xHH (its UTF-8 bytes), "
+            "as printf %b reads them back; an empty name is an empty line."_s},
         {CommandOption::WithoutWindow, {u"launch"_s}, u"NAME"_s,
-         u"Launch the TC called NAME with the engine and game directory of the launcher's settings: print the "
-         "clean-up plan and the exact command, ask \"Apply? [y/N]\", clean up the game directory, run the game, wait "
-         "for it, give the game directory back and print where the game's log is. Ctrl+C, SIGTERM or closing the "
-         "terminal while the game runs ends the game and gives the directory back."_s},
+            u"Launch the TC called NAME with the engine and game directory of the launcher's settings: print the "
+            "clean-up plan and the exact command, ask \"Apply? [y/N]\", clean up the game directory, run the game, wait "
+            "for it, give the game directory back and print where the game's log is. Ctrl+C, SIGTERM or closing the "
+            "terminal while the game runs ends the game and gives the directory back."_s},
         {CommandOption::WithoutWindow, {u"find-games"_s}, {},
-         u"Print the installs of Duke Nukem 3D found in every Steam library of the native and the Flatpak Steam, "
-         "in GOG installs, in the folders added in the launcher's panel and in its game directory, one a line: "
-         "the folder, the release, the main group's CRC-32 and where it was found, separated by tabs. A folder is "
-         "written as --list writes a name."_s},
+            u"Print the installs of Duke Nukem 3D found in every Steam library of the native and the Flatpak Steam, "
+            "in GOG installs, in the folders added in the launcher's panel and in its game directory, one a line: "
+            "the folder, the release, the main group's CRC-32 and where it was found, separated by tabs. A folder is "
+            "written as --list writes a name."_s},
         {CommandOption::WithoutWindow, {u"create-shortcut"_s}, u"NAME"_s,
-         u"Write a desktop entry titled NAME into the applications folder ($XDG_DATA_HOME/applications) that runs "
-         "quillon --launch NAME --window: the launcher window opens with the stored TC NAME chosen and begins its "
-         "launch, with the preview and any question. An earlier shortcut of the TC is replaced."_s},
+            u"Write a desktop entry titled NAME into the applications folder ($XDG_DATA_HOME/applications) that runs "
+            "quillon --launch NAME --window: the launcher window opens with the stored TC NAME chosen and begins its "
+            "launch, with the preview and any question. An earlier shortcut of the TC is replaced."_s},
         {CommandOption::WithoutWindow, {u"add-tc"_s}, u"ARCHIVE"_s,
-         u"Add the TC of ARCHIVE (.zip, .7z, .rar, .tar, .tar.gz, ...) into a folder of its own under %1: print "
-         "what Quillon found (the name, the folder, the group file, the game con, the read-me, the other files, "
-         "the version and why, what is skipped and why), ask \"Add? [y/N]\", unpack it and store its definition. "
-         "A .grpinfo file adds each TC it describes whose files are beside it."_s.arg(u"$XDG_DATA_HOME/quillon/tcs"_s)},
+            u"Add the TC of ARCHIVE (.zip, .7z, .rar, .tar, .tar.gz, ...) into a folder of its own under %1: print "
+            "what Quillon found (the name, the folder, the group file, the game con, the read-me, the other files, "
+            "the version and why, what is skipped and why), ask \"Add? [y/N]\", unpack it and store its definition. "
+            "A .grpinfo file adds each TC it describes whose files are beside it."_s.arg(
+                u"$XDG_DATA_HOME/quillon/tcs"_s)},
         {CommandOption::WithoutWindow, {u"restore"_s}, {},
-         u"Give back a game directory left changed by a launch that did not finish (a crash, --no-restore)."_s},
+            u"Give back a game directory left changed by a launch that did not finish (a crash, --no-restore)."_s},
         {CommandOption::WithoutWindow, {u"v"_s, u"version"_s}, {}, u"Print the version."_s},
         {CommandOption::WithoutWindow, {u"h"_s, u"help"_s, u"?"_s}, {}, u"Print this help."_s},
         {CommandOption::WithLaunch, {u"dry-run"_s}, {}, u"Print the plan and the command; change nothing."_s},
         {CommandOption::WithLaunch, {u"y"_s, u"yes"_s}, {},
-         u"Apply (with --add-tc: add) without asking. Without it, Quillon asks on a terminal and refuses when "
-         "standard input is not one. Two questions are never answered by --yes: launching a TC made for another "
-         "version of the game than the one installed, and deleting files for good (when the game directory has no "
-         "trash); without a terminal the launch is refused."_s},
+            u"Apply (with --add-tc: add) without asking. Without it, Quillon asks on a terminal and refuses when "
+            "standard input is not one. Two questions are never answered by --yes: launching a TC made for another "
+            "version of the game than the one installed, and deleting files for good (when the game directory has no "
+            "trash); without a terminal the launch is refused."_s},
         {CommandOption::WithLaunch, {u"no-restore"_s}, {},
-         u"Leave the game directory as the game left it (quillon --restore gives it back later)."_s},
+            u"Leave the game directory as the game left it (quillon --restore gives it back later)."_s},
         {CommandOption::WithLaunch, {u"window"_s}, {},
-         u"Launch in the launcher window: the TC is chosen there and its launch begins as if Launch were clicked, "
-         "with the panel's settings. Only --store goes with it."_s},
+            u"Launch in the launcher window: the TC is chosen there and its launch begins as if Launch were clicked, "
+            "with the panel's settings. Only --store goes with it."_s},
         {CommandOption::WithLaunch, {u"game-dir"_s}, u"DIR"_s, u"For this run: the game directory."_s},
         {CommandOption::WithLaunch, {u"engine"_s}, u"KIND"_s, u"For this run: eduke32, raze, dosbox or custom."_s},
         {CommandOption::WithLaunch, {u"program"_s}, u"PATH"_s,
-         u"For this run: the engine program (a path or a name on PATH)."_s},
+            u"For this run: the engine program (a path or a name on PATH)."_s},
         {CommandOption::WithLaunch, {u"arguments"_s}, u"TEMPLATE"_s,
-         u"For this run: the custom engine's arguments, with the placeholders {gamedir} {maingroup} {group} {con} "
-         "{tcdir} {savedir}; \"[-x {con}]\" is left out whole when {con} is empty."_s},
+            u"For this run: the custom engine's arguments, with the placeholders {gamedir} {maingroup} {group} {con} "
+            "{tcdir} {savedir}; \"[-x {con}]\" is left out whole when {con} is empty."_s},
         {CommandOption::WithAddTc, {u"name"_s}, u"NAME"_s, u"The TC's name, instead of the one Quillon finds."_s},
         {CommandOption::WithAddTc, {kTcVersionOption}, u"VERSION"_s,
-         u"The version of the game the TC needs: \"1.3D\", \"1.4/1.5 Atomic\" or \"1.3D and 1.4/1.5\"."_s},
+            u"The version of the game the TC needs: \"1.3D\", \"1.4/1.5 Atomic\" or \"1.3D and 1.4/1.5\"."_s},
         {CommandOption::WithAddTc, {u"group"_s}, u"FILE"_s,
-         u"The TC's group file, as the preview lists it (needed when Quillon cannot tell)."_s},
+            u"The TC's group file, as the preview lists it (needed when Quillon cannot tell)."_s},
         {CommandOption::WithAddTc, {u"con"_s}, u"FILE"_s, u"The TC's game con, as the preview lists it (likewise)."_s},
         {CommandOption::Other, {u"store"_s}, u"FILE"_s,
-         u"Use the settings store FILE, which must exist, instead of the per-user store (%1)."_s.arg(
-             SqliteSettingsStore::defaultPath())},
+            u"Use the settings store FILE, which must exist, instead of the per-user store (%1)."_s.arg(
+                SqliteSettingsStore::defaultPath())},
         {CommandOption::Other, {u"quit-after"_s}, u"MS"_s,
-         u"Close every window, naming it on standard output, and quit after MS milliseconds (for tests and demos)."_s},
+            u"Close every window, naming it on standard output, and quit after MS milliseconds (for tests and demos)."_s},
     };
     return options;
 }
@@ -168,13 +174,13 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     for (const CommandOption &entry : commandOptions())
         parser.addOption(optionOf(entry));
     const QCommandLineOption help = option(u"help"_s), version = option(u"version"_s), store = option(u"store"_s),
-                             quitAfter = option(u"quit-after"_s), list = option(u"list"_s), launch = option(u"launch"_s),
-                             restore = option(u"restore"_s), dryRun = option(u"dry-run"_s), yes = option(u"yes"_s),
-                             noRestore = option(u"no-restore"_s), gameDir = option(u"game-dir"_s),
-                             engine = option(u"engine"_s), program = option(u"program"_s),
-                             argumentTemplate = option(u"arguments"_s), findGames = option(u"find-games"_s),
-                             createShortcut = option(u"create-shortcut"_s), window = option(u"window"_s),
-                             addTc = option(u"add-tc"_s), addName = option(u"name"_s),
+                             quitAfter = option(u"quit-after"_s), list = option(u"list"_s),
+                             launch = option(u"launch"_s), restore = option(u"restore"_s),
+                             dryRun = option(u"dry-run"_s), yes = option(u"yes"_s), noRestore = option(u"no-restore"_s),
+                             gameDir = option(u"game-dir"_s), engine = option(u"engine"_s),
+                             program = option(u"program"_s), argumentTemplate = option(u"arguments"_s),
+                             findGames = option(u"find-games"_s), createShortcut = option(u"create-shortcut"_s),
+                             window = option(u"window"_s), addTc = option(u"add-tc"_s), addName = option(u"name"_s),
                              addVersion = option(kTcVersionOption), addGroup = option(u"group"_s),
                              addCon = option(u"con"_s);
     const auto wrong = [&](const QString &why) {
@@ -190,13 +196,14 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         return line;
     }
     for (const QCommandLineOption &once : {store, quitAfter, launch, gameDir, engine, program, argumentTemplate,
-                                           createShortcut, addTc, addName, addVersion, addGroup, addCon}) {
+             createShortcut, addTc, addName, addVersion, addGroup, addCon}) {
         if (parser.values(once).size() > 1)
             return wrong(u"--%1 is given more than once."_s.arg(once.names().constLast()));
     }
 
-    const int modes = int(parser.isSet(version)) + int(parser.isSet(list)) + int(parser.isSet(launch)) + int(parser.isSet(restore))
-        + int(parser.isSet(findGames)) + int(parser.isSet(createShortcut)) + int(parser.isSet(addTc));
+    const int modes = int(parser.isSet(version)) + int(parser.isSet(list)) + int(parser.isSet(launch))
+        + int(parser.isSet(restore)) + int(parser.isSet(findGames)) + int(parser.isSet(createShortcut))
+        + int(parser.isSet(addTc));
     if (modes > 1)
         return wrong(u"give only one of --version, --list, --launch, --add-tc, --restore, --find-games and "
                      "--create-shortcut."_s);
@@ -233,7 +240,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (line.mode == Mode::CreateShortcut && line.tcName.isEmpty())
         return wrong(u"--create-shortcut needs the name of a TC."_s);
 
-    for (const QCommandLineOption &launchOnly : {dryRun, noRestore, gameDir, engine, program, argumentTemplate, window}) {
+    for (const QCommandLineOption &launchOnly :
+        {dryRun, noRestore, gameDir, engine, program, argumentTemplate, window}) {
         if (parser.isSet(launchOnly) && line.mode != Mode::Launch)
             return wrong(u"--%1 goes with --launch."_s.arg(launchOnly.names().constLast()));
     }
@@ -241,8 +249,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         return wrong(u"--yes goes with --launch or --add-tc."_s);
     for (const QCommandLineOption &addOnly : {addName, addVersion, addGroup, addCon}) {
         if (parser.isSet(addOnly) && line.mode != Mode::AddTc)
-            return wrong(u"--%1 goes with --add-tc."_s.arg(addOnly.names().constLast() == kTcVersionOption ? u"version"_s
-                                                                                                            : addOnly.names().constLast()));
+            return wrong(u"--%1 goes with --add-tc."_s.arg(
+                addOnly.names().constLast() == kTcVersionOption ? u"version"_s : addOnly.names().constLast()));
     }
     if (line.mode == Mode::AddTc) {
         line.addSource = parser.value(addTc);
@@ -265,7 +273,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     if (parser.isSet(window)) {
         // The window's launch is the panel's: its settings, its questions, its give-back.
-        for (const QCommandLineOption &consoleOnly : {dryRun, yes, noRestore, gameDir, engine, program, argumentTemplate}) {
+        for (const QCommandLineOption &consoleOnly :
+            {dryRun, yes, noRestore, gameDir, engine, program, argumentTemplate}) {
             if (parser.isSet(consoleOnly))
                 return wrong(u"--%1 does not go with --window, which launches with the panel's settings."_s.arg(
                     consoleOnly.names().constLast()));
@@ -330,7 +339,7 @@ when the editor is closed.
 )"_s;
     constexpr int kWidth = 88, kColumn = 25;
     const QString headings[] = {u"Modes without a window (no display needed):"_s, u"With --launch:"_s,
-                                u"With --add-tc:"_s, u"Other options:"_s};
+        u"With --add-tc:"_s, u"Other options:"_s};
     for (int group = CommandOption::WithoutWindow; group <= CommandOption::Other; ++group) {
         help += u'\n' + headings[group] + u'\n';
         for (const CommandOption &entry : commandOptions()) {
@@ -341,7 +350,8 @@ when the editor is closed.
                 if (name != u"?")
                     names << (name.size() == 1 ? u"-"_s : u"--"_s) + (name == kTcVersionOption ? u"version"_s : name);
             }
-            const QString head = u"  "_s + names.join(u", "_s) + (entry.valueName.isEmpty() ? QString() : u' ' + entry.valueName);
+            const QString head =
+                u"  "_s + names.join(u", "_s) + (entry.valueName.isEmpty() ? QString() : u' ' + entry.valueName);
             const QString text = wrapped(entry.description, kWidth - kColumn, QString(kColumn, u' '));
             help += head.size() < kColumn - 1 ? QString(head + text.mid(head.size())) : QString(head + u'\n' + text);
         }

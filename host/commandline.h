@@ -15,23 +15,23 @@ struct HostSettings;
 /// without a window run where there is no display (over ssh, in scripts).
 struct CommandLine {
     enum class Mode {
-        Window,  ///< the launcher window
-        Script,  ///< one TC script in the script editor
+        Window, ///< the launcher window
+        Script, ///< one TC script in the script editor
         Help,
         Version,
-        List,    ///< the stored TC names
-        Launch,  ///< launch one TC without a window
-        Restore, ///< finish restoring a game directory left by an earlier launch
+        List,           ///< the stored TC names
+        Launch,         ///< launch one TC without a window
+        Restore,        ///< finish restoring a game directory left by an earlier launch
         FindGames,      ///< the installs of the game found
         CreateShortcut, ///< a desktop entry that launches one TC
-        AddTc,   ///< add the TC of an archive (or the TCs of a .grpinfo) without a window
+        AddTc,          ///< add the TC of an archive (or the TCs of a .grpinfo) without a window
     };
 
     Mode mode = Mode::Window;
     QString error;     ///< the command line is wrong, in words for the user (exit status 2)
     QString storePath; ///< empty: the per-user store
     QString scriptFile;
-    QString tcName;    ///< --launch and --create-shortcut; in the window with --launch --window
+    QString tcName; ///< --launch and --create-shortcut; in the window with --launch --window
     bool dryRun = false;
     bool yes = false;
     bool noRestore = false;

@@ -25,7 +25,6 @@ namespace ostrel {
 
 namespace {
 
-
 // Each line on its own says where it comes from, also among a script's other output.
 void say(const QString &text)
 {
@@ -158,7 +157,8 @@ QString listedName(const QString &name)
             line += u"\\t"_s;
             continue;
         }
-        if (c.category() != QChar::Other_Control && c.category() != QChar::Separator_Line && c.category() != QChar::Separator_Paragraph) {
+        if (c.category() != QChar::Other_Control && c.category() != QChar::Separator_Line
+            && c.category() != QChar::Separator_Paragraph) {
             line += c;
             continue;
         }
@@ -223,16 +223,19 @@ int ConsoleRun::launch()
     Launcher launcher(store, trash);
     const StoredLaunch launch = launcher.prepare(m_line.tcName, settings.launchSetup());
     if (!launch.ok()) {
-        say(launch.message + (launch.refusal == LaunchRefusal::StoreUnreadable ? u" Quillon left it as it is."_s : QString()));
+        say(launch.message
+            + (launch.refusal == LaunchRefusal::StoreUnreadable ? u" Quillon left it as it is."_s : QString()));
         if (const auto &pending = launcher.pending())
-            say(pending->gameStillRunning ? u"once the game has ended, \"quillon --restore\" gives the game directory back."_s
-                                          : u"\"quillon --restore\" gives the game directory back."_s);
+            say(pending->gameStillRunning
+                    ? u"once the game has ended, \"quillon --restore\" gives the game directory back."_s
+                    : u"\"quillon --restore\" gives the game directory back."_s);
         return statusFor(launch.refusal);
     }
     const PreparedLaunch &prepared = launch.prepared;
     const bool onlyForGood = prepared.hasTrashSteps && !prepared.trashAvailable;
     const DeleteMode mode = onlyForGood ? DeleteMode::RemoveForGood : DeleteMode::ToTrash;
-    out(u"TC: %1\nGame directory: %2\n"_s.arg(prepared.label, prepared.gameDir) + PlanSummary::of(prepared, mode).text());
+    out(u"TC: %1\nGame directory: %2\n"_s.arg(prepared.label, prepared.gameDir)
+        + PlanSummary::of(prepared, mode).text());
     if (m_line.dryRun)
         return kExitSuccess;
     if (const int declined = askBeforeLaunching(prepared, onlyForGood))
@@ -243,9 +246,8 @@ int ConsoleRun::launch()
     std::optional<LaunchOutcome> outcome;
     // A game already ended (by the same Ctrl+C, say) is being given back: the loop ends by itself.
     StopSignals stopSignals(!m_line.noRestore, [&] { launcher.stop(); });
-    QObject::connect(&launcher, &Launcher::started, &loop, [](const QString &, const QString &log) {
-        say(u"the game runs; its output goes to %1"_s.arg(log));
-    });
+    QObject::connect(&launcher, &Launcher::started, &loop,
+        [](const QString &, const QString &log) { say(u"the game runs; its output goes to %1"_s.arg(log)); });
     // From then on a signal only hears that Quillon is still giving the directory back.
     QObject::connect(&launcher, &Launcher::gameEnded, &loop, [&] { stopSignals.gameEnded(); });
     QObject::connect(&launcher, &Launcher::ended, &loop, [&](const LaunchOutcome &ended) {
@@ -281,7 +283,8 @@ int ConsoleRun::askBeforeLaunching(const PreparedLaunch &prepared, bool onlyForG
     }
     if (onlyForGood) {
         // Files that cannot come back need the player's own word; --yes does not give it.
-        say(u"%1 The files listed under \"Deleted for good\" cannot be recovered."_s.arg(prepared.trashUnavailableReason));
+        say(u"%1 The files listed under \"Deleted for good\" cannot be recovered."_s.arg(
+            prepared.trashUnavailableReason));
         if (!onTerminal()) {
             say(u"refused: deleting files for good must be agreed on a terminal."_s);
             return kExitRefused;

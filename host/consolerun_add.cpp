@@ -50,8 +50,8 @@ int ConsoleRun::addTc()
     const TcSource found = inspectTcSource(source.absoluteFilePath(), store, options);
     const bool choicesGiven = !m_line.addName.isEmpty() || !m_line.addGroup.isEmpty() || !m_line.addCon.isEmpty();
     if (choicesGiven && found.tcs.size() + found.leftOut.size() > 1) {
-        say(u"\"%1\" describes %2 TCs; --name, --group and --con are for an archive or a .grpinfo of one TC."_s.arg(
-            source.fileName())
+        say(u"\"%1\" describes %2 TCs; --name, --group and --con are for an archive or a .grpinfo of one TC."_s
+                .arg(source.fileName())
                 .arg(found.tcs.size() + found.leftOut.size()));
         return kExitBadUsage;
     }

@@ -45,8 +45,8 @@ int ConsoleRun::findGames()
             identity = cache.identify(install.mainGroup, CrcOfUnknownSizes::Compute);
         if (!identity.ok())
             unreadable << identity.error;
-        lines += QStringList{oneLine(install.folder), releaseColumn(identity), identity.hasCrc ? crcText(identity.crc) : u"-"_s,
-                             installSourceName(install.source)}
+        lines += QStringList{oneLine(install.folder), releaseColumn(identity),
+                     identity.hasCrc ? crcText(identity.crc) : u"-"_s, installSourceName(install.source)}
                      .join(u'\t')
             + u'\n';
     }

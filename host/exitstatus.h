@@ -28,19 +28,22 @@ struct ExitStatusMeaning {
 inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {u"0", u"success"},
     {u"1", u"the game ran and exited with an error, or crashed"},
-    {u"2", u"a TC script file or the command line is wrong (an --arguments template that no TC could fill, and "
-           u"an --add-tc file that is not there, included)"},
+    {u"2",
+        u"a TC script file or the command line is wrong (an --arguments template that no TC could fill, and "
+        u"an --add-tc file that is not there, included)"},
     {u"3", u"the settings store cannot be read, or the one --store names does not exist"},
     {u"4", u"no such TC, or the name is ambiguous"},
-    {u"5", u"the launch was refused (the game directory, the group file, files gone, an unknown clean-up "
-           u"preference, an earlier launch not given back, the shareware game, a TC made for another version "
-           u"without a terminal to ask, ...) or declined; likewise the add of a TC (an archive that is damaged, "
-           u"protected or hostile, no group file, a name taken, ...)"},
+    {u"5",
+        u"the launch was refused (the game directory, the group file, files gone, an unknown clean-up "
+        u"preference, an earlier launch not given back, the shareware game, a TC made for another version "
+        u"without a terminal to ask, ...) or declined; likewise the add of a TC (an archive that is damaged, "
+        u"protected or hostile, no group file, a name taken, ...)"},
     {u"6", u"the engine is not installed or could not be started"},
     {u"7", u"a game directory could not be fully given back (what was not is printed)"},
     {u"8", u"the desktop shortcut could not be made or written"},
-    {u"128 + N", u"interrupted by signal N while the game ran (130: Ctrl+C, 143: SIGTERM, 129: the terminal "
-                 u"closed); the game was ended and the directory given back"},
+    {u"128 + N",
+        u"interrupted by signal N while the game ran (130: Ctrl+C, 143: SIGTERM, 129: the terminal "
+        u"closed); the game was ended and the directory given back"},
 };
 
 } // namespace ostrel

@@ -22,7 +22,12 @@ namespace {
 constexpr int kFolderRole = Qt::UserRole;
 constexpr int kKindRole = Qt::UserRole + 1;
 
-enum ItemKind { Install, Unlisted, Note, OtherFolder };
+enum ItemKind {
+    Install,
+    Unlisted,
+    Note,
+    OtherFolder
+};
 
 // The home folder as "~", so that the part of a path the player tells installs apart by shows.
 QString shownPath(const QString &folder)
@@ -41,8 +46,8 @@ QString sameFolder(const QString &folder)
 
 QString toolTipOf(const GameInstall &install)
 {
-    QString tip = u"%1\nFound through %2.\nMain group: %3"_s.arg(install.folder, installSourceName(install.source),
-                                                                  QFileInfo(install.mainGroup).fileName());
+    QString tip = u"%1\nFound through %2.\nMain group: %3"_s.arg(
+        install.folder, installSourceName(install.source), QFileInfo(install.mainGroup).fileName());
     if (install.identity.hasCrc)
         tip += u", CRC %1"_s.arg(crcText(install.identity.crc));
     if (!install.identity.ok())
@@ -61,9 +66,8 @@ GameDirChooser::GameDirChooser(const QString &cacheFile, QWidget *parent)
     setMinimumContentsLength(16);
     setPlaceholderText(u"Choose the folder that holds DUKE3D.GRP"_s);
     connect(this, &QComboBox::activated, this, &GameDirChooser::itemActivated);
-    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
-        setToolTip(index < 0 ? QString() : itemData(index, Qt::ToolTipRole).toString());
-    });
+    connect(this, &QComboBox::currentIndexChanged, this,
+        [this](int index) { setToolTip(index < 0 ? QString() : itemData(index, Qt::ToolTipRole).toString()); });
     showChoice();
 }
 
@@ -132,9 +136,9 @@ void GameDirChooser::showChoice()
     const QString chosen = sameFolder(m_folder);
     int current = -1;
     for (const GameInstall &install : std::as_const(m_installs)) {
-        addItem(u"%1 — %2 — %3"_s.arg(describeMainGroup(install.identity), installSourceName(install.source),
-                                     shownPath(install.folder)),
-                install.folder);
+        addItem(u"%1 — %2 — %3"_s.arg(
+                    describeMainGroup(install.identity), installSourceName(install.source), shownPath(install.folder)),
+            install.folder);
         setItemData(count() - 1, Install, kKindRole);
         setItemData(count() - 1, toolTipOf(install), Qt::ToolTipRole);
         if (!m_folder.isEmpty() && install.folder == chosen)
@@ -145,7 +149,8 @@ void GameDirChooser::showChoice()
         // main group (a drive not mounted, a folder moved away): still the choice, which the
         // launch refuses or warns of, until the player chooses another.
         const bool notThere = m_searched && !isSearching();
-        insertItem(0, notThere ? u"%1 — no DUKE3D.GRP there"_s.arg(shownPath(m_folder)) : shownPath(m_folder), m_folder);
+        insertItem(
+            0, notThere ? u"%1 — no DUKE3D.GRP there"_s.arg(shownPath(m_folder)) : shownPath(m_folder), m_folder);
         setItemData(0, Unlisted, kKindRole);
         setItemData(0, m_folder, Qt::ToolTipRole);
         if (notThere)
@@ -160,8 +165,8 @@ void GameDirChooser::showChoice()
     setCurrentIndex(current);
     setToolTip(current < 0 ? QString() : itemData(current, Qt::ToolTipRole).toString());
     // The open list is as wide as its longest line, so that every path shows whole.
-    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth()
-                            + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    view()->setMinimumWidth(
+        view()->sizeHintForColumn(0) + 2 * view()->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 void GameDirChooser::hidePopup()

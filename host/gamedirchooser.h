@@ -59,7 +59,7 @@ private:
     QThread *m_thread = nullptr;
     bool m_searchAgain = false;
     bool m_showWhenClosed = false; ///< a search ended while the list was open
-    bool m_searched = false; ///< a search has ended: a folder not in m_installs holds no main group
+    bool m_searched = false;       ///< a search has ended: a folder not in m_installs holds no main group
 };
 
 } // namespace ostrel

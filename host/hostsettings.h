@@ -19,7 +19,7 @@ struct HostSettings {
     QString gameDir;
     QStringList addedGameFolders; ///< chosen with "Other folder…", searched besides Steam and GOG
     EngineKind engine = EngineKind::EDuke32;
-    QString program;           ///< empty: the preset's program on PATH, or its Flatpak app
+    QString program; ///< empty: the preset's program on PATH, or its Flatpak app
     QString argumentTemplate = QStringLiteral("-g {group} [-x {con}]");
     bool preferFlatpak = false;
     bool restoreOnExit = true; ///< give the game directory back as soon as the game ends
@@ -38,6 +38,5 @@ struct HostSettings {
 
     friend bool operator==(const HostSettings &, const HostSettings &) = default;
 };
-
 
 } // namespace ostrel

@@ -34,7 +34,7 @@ HostWindow::HostWindow(const ostrel::PlatformServices &services, QWidget *parent
 }
 
 HostWindow::HostWindow(const ostrel::PlatformServices &services, std::shared_ptr<ostrel::PathDialogs> pathDialogs,
-                       const QString &stateDir, QWidget *parent)
+    const QString &stateDir, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
     , m_store(services.store)
@@ -79,8 +79,8 @@ HostWindow::HostWindow(const ostrel::PlatformServices &services, std::shared_ptr
     const ostrel::CleanupReport leftovers = ostrel::removeUnfinishedInstalls(ostrel::defaultTcRoot(), *m_store);
     if (!leftovers.problems.isEmpty())
         statusBar()->showMessage(leftovers.problems.join(u' '));
-    m_removals = std::make_unique<ostrel::TcRemovals>(*m_store, ostrel::defaultTcRoot(),
-                                                      QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation));
+    m_removals = std::make_unique<ostrel::TcRemovals>(
+        *m_store, ostrel::defaultTcRoot(), QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation));
 
     watchControl();
     connect(m_launcher, &ostrel::LauncherPanel::addTcRequested, this, &HostWindow::addTcFrom);
@@ -124,10 +124,10 @@ void HostWindow::addTcFrom(const QString &source)
     // Checked before the preview, so that the player does not make choices only to be refused.
     if (controlIsEditing()) {
         m_messages->exclamation(this, ostrel::kHostName.toString(),
-                                u"The TC manager is in the middle of a definition. Save it (\"Save TC definition...\") or "
-                                "cancel it (\"Cancel operation\") first, then add the TC from %1 again: the TC manager "
-                                "is made anew to list the added TC, which would lose what you entered."_s.arg(
-                                    QFileInfo(source).fileName()));
+            u"The TC manager is in the middle of a definition. Save it (\"Save TC definition...\") or "
+            "cancel it (\"Cancel operation\") first, then add the TC from %1 again: the TC manager "
+            "is made anew to list the added TC, which would lose what you entered."_s.arg(
+                QFileInfo(source).fileName()));
         return;
     }
     const ostrel::AddTcOutcome outcome = ostrel::addTcsFrom(source, m_services, this);
@@ -155,10 +155,11 @@ void HostWindow::showStoreProblem()
         lblStoreProblemIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
     }
     lblStoreProblem->setText(problem.isEmpty() ? QString()
-                                               : problem + u"\nQuillon left it as it is: nothing in it was changed or "
-                                                           "replaced. The TC list is empty because the file cannot be "
-                                                           "read, not because your TCs are gone. Repair or move the "
-                                                           "file, then start Quillon again."_s);
+                                               : problem
+                + u"\nQuillon left it as it is: nothing in it was changed or "
+                  "replaced. The TC list is empty because the file cannot be "
+                  "read, not because your TCs are gone. Repair or move the "
+                  "file, then start Quillon again."_s);
 }
 
 // Closing the launcher ends the game (the session gives the directory back as it goes).
@@ -166,9 +167,9 @@ void HostWindow::closeEvent(QCloseEvent *event)
 {
     if (m_launcher->isRunning()
         && !m_messages->question(this, ostrel::kHostName.toString(),
-                                           u"A game is running. Closing Quillon ends it and gives the game directory "
-                                           "back.\n\nClose anyway?"_s,
-                                           false)) {
+            u"A game is running. Closing Quillon ends it and gives the game directory "
+            "back.\n\nClose anyway?"_s,
+            false)) {
         event->ignore();
         return;
     }

@@ -19,7 +19,7 @@ class PathDialogs;
 class MessageBoxes;
 class SettingsStore;
 class TcRemovals;
-}
+} // namespace ostrel
 
 /// The launcher window: the TC manager on the left, the launcher panel beside it, and above
 /// both a warning strip when the settings store cannot be read. A TC archive dropped on
@@ -33,7 +33,7 @@ public:
     explicit HostWindow(const ostrel::PlatformServices &services, QWidget *parent = nullptr);
     /// stateDir holds the launch journal and the logs.
     HostWindow(const ostrel::PlatformServices &services, std::shared_ptr<ostrel::PathDialogs> pathDialogs,
-               const QString &stateDir = ostrel::LaunchJournal::defaultStateDir(), QWidget *parent = nullptr);
+        const QString &stateDir = ostrel::LaunchJournal::defaultStateDir(), QWidget *parent = nullptr);
     ~HostWindow() override;
 
     ucTC *control() const { return m_control; }

@@ -48,7 +48,7 @@ constexpr int kCheckedRole = Qt::UserRole + 1;
 } // namespace
 
 LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<PathDialogs> pathDialogs,
-                             const QString &stateDir, QWidget *parent)
+    const QString &stateDir, QWidget *parent)
     : QWidget(parent)
     , m_services(services)
     , m_pathDialogs(std::move(pathDialogs))
@@ -107,8 +107,9 @@ void LauncherPanel::createWidgets()
     txtFilter->setPlaceholderText(u"Filter the TCs"_s);
     // The clear button shows only over text, and making it loads the style's icon images: it
     // is made with the first text typed, not at every start.
-    connect(txtFilter, &QLineEdit::textEdited, txtFilter, [this] { txtFilter->setClearButtonEnabled(true); },
-            Qt::SingleShotConnection);
+    connect(
+        txtFilter, &QLineEdit::textEdited, txtFilter, [this] { txtFilter->setClearButtonEnabled(true); },
+        Qt::SingleShotConnection);
     lstTCs = new QListWidget;
     lstTCs->setObjectName(u"lstTCs"_s);
     lstTCs->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -141,16 +142,15 @@ void LauncherPanel::createWidgets()
     cmdProgram->setToolTip(u"Choose the engine program"_s);
     txtArguments = new QLineEdit;
     txtArguments->setObjectName(u"txtArguments"_s);
-    txtArguments->setToolTip(
-        u"The custom engine's arguments. Placeholders:\n"
-        "{gamedir}  the game directory\n"
-        "{maingroup}  the game's DUKE3D.GRP\n"
-        "{group}  the TC's group file\n"
-        "{con}  the TC's game con\n"
-        "{tcdir}  the folder of the TC's group file\n"
-        "{savedir}  the TC's own save folder\n"
-        "An option in brackets, as in [-x {con}], is left out when its placeholder is empty.\n"
-        "\"Double quotes\" keep words together; a path never splits, whatever it holds."_s);
+    txtArguments->setToolTip(u"The custom engine's arguments. Placeholders:\n"
+                             "{gamedir}  the game directory\n"
+                             "{maingroup}  the game's DUKE3D.GRP\n"
+                             "{group}  the TC's group file\n"
+                             "{con}  the TC's game con\n"
+                             "{tcdir}  the folder of the TC's group file\n"
+                             "{savedir}  the TC's own save folder\n"
+                             "An option in brackets, as in [-x {con}], is left out when its placeholder is empty.\n"
+                             "\"Double quotes\" keep words together; a path never splits, whatever it holds."_s);
     chkFlatpak = new QCheckBox(u"Use the &Flatpak app"_s);
     chkFlatpak->setObjectName(u"chkFlatpak"_s);
     chkRestore = new QCheckBox(u"&Give the game directory back when the game ends"_s);
@@ -271,10 +271,11 @@ void LauncherPanel::reloadTCNames()
     applyFilter();
     // A first start: the empty list, the empty fields and the disabled Launch button say nothing
     // of where to begin. Not when the store cannot be read: the window says that instead.
-    const QString firstSteps = u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom "
-                               "Group\" (the first button of its toolbar), or \"Define TC using supplied script\" for a "
-                               ".tcs file; or add a downloaded TC: drop its archive on this window, or click \"Add TC "
-                               "from archive…\". Then choose the game directory and the engine here, and launch it."_s;
+    const QString firstSteps =
+        u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom "
+        "Group\" (the first button of its toolbar), or \"Define TC using supplied script\" for a "
+        ".tcs file; or add a downloaded TC: drop its archive on this window, or click \"Add TC "
+        "from archive…\". Then choose the game directory and the engine here, and launch it."_s;
     if (names.isEmpty() && lblStatus->text().isEmpty() && m_services.store->readProblem().isEmpty())
         lblStatus->setText(firstSteps);
     else if (!names.isEmpty() && lblStatus->text() == firstSteps)
@@ -332,7 +333,8 @@ void LauncherPanel::markVisibleItems()
 
 void LauncherPanel::chooseProgram()
 {
-    const QString start = txtProgram->text().contains(u'/') ? QFileInfo(txtProgram->text()).absolutePath() : QDir::homePath();
+    const QString start =
+        txtProgram->text().contains(u'/') ? QFileInfo(txtProgram->text()).absolutePath() : QDir::homePath();
     if (const auto program = m_pathDialogs->chooseProgram(this, u"Engine program"_s, start)) {
         txtProgram->setText(*program);
         txtProgram->setCursorPosition(0);
@@ -344,7 +346,8 @@ void LauncherPanel::updateControls()
 {
     const bool custom = EngineKind(cboEngine->currentData().toInt()) == EngineKind::Custom;
     txtArguments->setEnabled(custom);
-    txtProgram->setPlaceholderText(custom ? u"The program to start (required for Custom)"_s : u"Found on PATH or as a Flatpak app"_s);
+    txtProgram->setPlaceholderText(
+        custom ? u"The program to start (required for Custom)"_s : u"Found on PATH or as a Flatpak app"_s);
     chkFlatpak->setEnabled(!custom);
     const bool running = isRunning();
     cmdLaunch->setEnabled(!running && !lstTCs->selectedItems().isEmpty());

@@ -39,7 +39,7 @@ class LauncherPanel : public QWidget
 public:
     /// stateDir holds the launch journal and the logs.
     LauncherPanel(const PlatformServices &services, std::shared_ptr<PathDialogs> pathDialogs,
-                  const QString &stateDir = LaunchJournal::defaultStateDir(), QWidget *parent = nullptr);
+        const QString &stateDir = LaunchJournal::defaultStateDir(), QWidget *parent = nullptr);
     ~LauncherPanel() override;
 
     /// Reads the stored TC names again (after the TC manager's LoadTCNames).

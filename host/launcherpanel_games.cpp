@@ -28,7 +28,8 @@ void LauncherPanel::searchForGames()
 void LauncherPanel::chooseOtherGameDir()
 {
     const QString current = cboGameDir->folder();
-    const auto chosen = m_pathDialogs->chooseFolder(this, u"Game directory"_s, current.isEmpty() ? QDir::homePath() : current);
+    const auto chosen =
+        m_pathDialogs->chooseFolder(this, u"Game directory"_s, current.isEmpty() ? QDir::homePath() : current);
     if (!chosen)
         return;
     const QString folder = QDir::cleanPath(*chosen);
@@ -72,8 +73,9 @@ void LauncherPanel::createShortcut()
         warn(shortcut.message);
         return;
     }
-    lblStatus->setText(u"The shortcut of \"%1\" is in the desktop's application menu, under Games (%2). It opens Quillon "
-                       "with the TC chosen and begins its launch."_s.arg(shortcut.tcName, shortcut.written.path));
+    lblStatus->setText(
+        u"The shortcut of \"%1\" is in the desktop's application menu, under Games (%2). It opens Quillon "
+        "with the TC chosen and begins its launch."_s.arg(shortcut.tcName, shortcut.written.path));
 }
 
 } // namespace ostrel

@@ -33,8 +33,8 @@ constexpr int kTailLines = 40;
 bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode)
 {
     if (launch.version.fit == VersionFit::AskFirst
-        && !m_services.messages->question(this, kHostName.toString(), versionQuestionText(launch) + u"\n\nLaunch it anyway?"_s,
-                                          false))
+        && !m_services.messages->question(
+            this, kHostName.toString(), versionQuestionText(launch) + u"\n\nLaunch it anyway?"_s, false))
         return false;
     *mode = DeleteMode::ToTrash;
     if (launch.hasTrashSteps && !launch.trashAvailable) {
@@ -43,11 +43,10 @@ bool LauncherPanel::confirmLaunch(const PreparedLaunch &launch, DeleteMode *mode
             if (step.action == StepAction::Trash)
                 doomed << step.name;
         }
-        if (!m_services.messages->question(
-                this, kHostName.toString(),
+        if (!m_services.messages->question(this, kHostName.toString(),
                 u"%1\n\nThe clean-up would delete these files for good; they cannot be recovered afterwards:\n%2\n\n"
-                "Delete them for good? (Choose \"Rename\" on the \"Directory Clean-up\" page to keep them.)"_s
-                    .arg(launch.trashUnavailableReason, doomed.join(u'\n')),
+                "Delete them for good? (Choose \"Rename\" on the \"Directory Clean-up\" page to keep them.)"_s.arg(
+                    launch.trashUnavailableReason, doomed.join(u'\n')),
                 false))
             return false;
         *mode = DeleteMode::RemoveForGood;
@@ -181,11 +180,12 @@ void LauncherPanel::offerPendingRestore()
     if (pending->gameStillRunning) {
         // A launcher that died left its game running on the changed directory: giving it back
         // now would take files away from under the game.
-        const QString text = u"The game started for \"%1\" (process %2) is still running on the game directory %3, which "
-                             "its launch changed. The game directory is given back once the game has ended; Quillon "
-                             "asks then."_s.arg(pending->label)
-                                 .arg(pending->gameStillRunning)
-                                 .arg(pending->gameDir);
+        const QString text =
+            u"The game started for \"%1\" (process %2) is still running on the game directory %3, which "
+            "its launch changed. The game directory is given back once the game has ended; Quillon "
+            "asks then."_s.arg(pending->label)
+                .arg(pending->gameStillRunning)
+                .arg(pending->gameDir);
         lblStatus->setText(text);
         warn(text);
         m_waitingForEarlierGame = true;
@@ -197,13 +197,14 @@ void LauncherPanel::offerPendingRestore()
           "(\"Give the game directory back when the game ends\" was off, or --no-restore was given).\n\nGive the game "
           "directory back now?"_s.arg(pending->label, started, pending->gameDir)
         : u"The launch of \"%1\" on %2 changed the game directory %3, and the changes were never given back (the "
-          "launcher or the computer stopped while the game ran).\n\nGive the game directory back now?"_s
-              .arg(pending->label, started, pending->gameDir);
+          "launcher or the computer stopped while the game ran).\n\nGive the game directory back now?"_s.arg(
+              pending->label, started, pending->gameDir);
     if (m_services.messages->question(this, kHostName.toString(), question, true))
         restoreByHand();
     else
-        lblStatus->setText(u"The game directory %1 still holds the changes of a launch; \"Give the game directory back\" "
-                           "gives it back, and no TC can be launched until then."_s.arg(pending->gameDir));
+        lblStatus->setText(
+            u"The game directory %1 still holds the changes of a launch; \"Give the game directory back\" "
+            "gives it back, and no TC can be launched until then."_s.arg(pending->gameDir));
 }
 
 // The launcher says when the launch waiting to be given back changed; the one question

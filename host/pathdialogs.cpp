@@ -25,8 +25,7 @@ public:
 
     std::optional<QString> chooseArchive(QWidget *parent, const QString &title, const QString &start) override
     {
-        const QString file = QFileDialog::getOpenFileName(
-            parent, title, start,
+        const QString file = QFileDialog::getOpenFileName(parent, title, start,
             u"TC archives (*.zip *.7z *.rar *.tar *.tar.* *.tgz *.tbz2 *.txz *.pk3 *.grpinfo);;All files (*)"_s);
         return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
     }

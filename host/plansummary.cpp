@@ -32,7 +32,8 @@ QString savesText(const PreparedLaunch &launch)
         else if (step.action == StepAction::Rename && saves.slotNames.contains(step.name, Qt::CaseInsensitive))
             setAside << step.name;
     }
-    text += movedIn.isEmpty() ? u" The TC has no saves yet."_s : u" The TC's saves to move in: %1."_s.arg(movedIn.join(u", "_s));
+    text += movedIn.isEmpty() ? u" The TC has no saves yet."_s
+                              : u" The TC's saves to move in: %1."_s.arg(movedIn.join(u", "_s));
     if (!setAside.isEmpty())
         text += u" The player's own saves there, set aside meanwhile: %1."_s.arg(setAside.join(u", "_s));
     return text;

@@ -12,10 +12,10 @@ struct PreparedLaunch;
 /// A prepared launch told as the player reads it, for the preview and the command line:
 /// what the clean-up does to the game directory, the command and what to know.
 struct PlanSummary {
-    QStringList deleted;   ///< names moved to the trash (or removed for good)
-    QStringList renamed;   ///< "NAME → NEW NAME"
-    QStringList copiedIn;  ///< "NAME (from SOURCE)"
-    QStringList leftAlone; ///< "NAME: why"
+    QStringList deleted;    ///< names moved to the trash (or removed for good)
+    QStringList renamed;    ///< "NAME → NEW NAME"
+    QStringList copiedIn;   ///< "NAME (from SOURCE)"
+    QStringList leftAlone;  ///< "NAME: why"
     QString game;           ///< the installed game as identified: "Duke Nukem 3D 1.5 Atomic Edition (CRC ...)"
     QString deletedHeading; ///< "Deleted (to the trash)" or "Deleted for good ..."
     QString saves;          ///< where the launch's saves go, and whether they are kept apart (or why not)

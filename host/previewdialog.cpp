@@ -61,7 +61,7 @@ PreviewDialog::PreviewDialog(const PreparedLaunch &launch, DeleteMode mode, QWid
 
     auto *column = new QVBoxLayout(this);
     QString introText = u"Launching \"%1\" first cleans up the game directory %2. What it changes is given back "
-                          "when the game ends."_s.arg(launch.label, launch.gameDir);
+                        "when the game ends."_s.arg(launch.label, launch.gameDir);
     if (mode == DeleteMode::RemoveForGood)
         introText += u" Files deleted for good are not: there is no trash to take them."_s;
     auto *intro = new QLabel;
@@ -126,7 +126,8 @@ PreviewDialog::PreviewDialog(const PreparedLaunch &launch, DeleteMode mode, QWid
     buttons->addWidget(cancel);
     column->addLayout(buttons);
 
-    connect(copy, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(txtCommand->toPlainText()); });
+    connect(copy, &QPushButton::clicked, this,
+        [this] { QGuiApplication::clipboard()->setText(txtCommand->toPlainText()); });
     connect(launchButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     resize(760, 560);

@@ -24,7 +24,8 @@ void onStopSignal(int signal)
 {
     const int savedErrno = errno;
     if (g_ending) {
-        [[maybe_unused]] const ssize_t said = ::write(STDERR_FILENO, g_stillEnding.constData(), size_t(g_stillEnding.size()));
+        [[maybe_unused]] const ssize_t said =
+            ::write(STDERR_FILENO, g_stillEnding.constData(), size_t(g_stillEnding.size()));
     } else {
         g_stopSignal = signal;
         g_ending = 1;

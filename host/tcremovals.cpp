@@ -98,20 +98,21 @@ void offerToClearAway(const QList<RemovedTc> &removed, MessageBoxes &messages, T
         if (!tc.installedFolder.isEmpty()) {
             QString why;
             if (!trash.availableFor(tc.installedFolder, &why)) {
-                messages.exclamation(owner, title, u"\"%1\" was removed. Its files stay in %2, the folder Quillon installed it "
-                                                   "into: %3"_s.arg(tc.name, tc.installedFolder, why));
+                messages.exclamation(owner, title,
+                    u"\"%1\" was removed. Its files stay in %2, the folder Quillon installed it "
+                    "into: %3"_s.arg(tc.name, tc.installedFolder, why));
             } else if (messages.question(owner, title,
-                                         u"\"%1\" was removed. Its files are in %2, the folder Quillon installed it into.\n\n"
-                                         "Move that folder to the trash as well?"_s.arg(tc.name, tc.installedFolder),
-                                         false)) {
+                           u"\"%1\" was removed. Its files are in %2, the folder Quillon installed it into.\n\n"
+                           "Move that folder to the trash as well?"_s.arg(tc.name, tc.installedFolder),
+                           false)) {
                 toTrash(tc.installedFolder);
             }
         }
         if (!tc.shortcut.isEmpty()
             && messages.question(owner, title,
-                                 u"\"%1\" was removed. Quillon made a desktop shortcut for it: %2\n\nRemove the shortcut "
-                                 "as well? (It goes to the trash.)"_s.arg(tc.name, tc.shortcut),
-                                 false))
+                u"\"%1\" was removed. Quillon made a desktop shortcut for it: %2\n\nRemove the shortcut "
+                "as well? (It goes to the trash.)"_s.arg(tc.name, tc.shortcut),
+                false))
             toTrash(tc.shortcut);
     }
 }

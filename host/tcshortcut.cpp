@@ -46,9 +46,9 @@ TcShortcut createTcShortcut(SettingsStore &store, const QString &tcName, const Q
     // The launch refuses such a name, as it cannot tell which definition is meant.
     if (sameName.size() > 1)
         return problem(TcShortcut::Problem::NoSuchTc,
-                       u"The store holds the name \"%1\" %2 times in different case, so a shortcut could not launch it. "
-                       "Delete the extra ones in the TC manager first."_s.arg(tcName)
-                           .arg(sameName.size()));
+            u"The store holds the name \"%1\" %2 times in different case, so a shortcut could not launch it. "
+            "Delete the extra ones in the TC manager first."_s.arg(tcName)
+                .arg(sameName.size()));
 
     QStringList arguments{u"--window"_s};
     const QString storeFile = QFileInfo(store.location()).absoluteFilePath();
@@ -57,7 +57,7 @@ TcShortcut createTcShortcut(SettingsStore &store, const QString &tcName, const Q
     const DesktopShortcut entry = desktopShortcutFor(sameName.constFirst(), quillonProgram(), arguments);
     if (!entry.ok())
         return problem(TcShortcut::Problem::NotWritten,
-                       u"No shortcut can be made for \"%1\": %2"_s.arg(sameName.constFirst(), entry.error));
+            u"No shortcut can be made for \"%1\": %2"_s.arg(sameName.constFirst(), entry.error));
     TcShortcut shortcut;
     shortcut.tcName = sameName.constFirst();
     shortcut.written = writeDesktopShortcut(entry, folder);

@@ -30,10 +30,19 @@ QString entryLimitMessage(const ArchiveLimits &limits);
 
 /// One entry of an archive as its header describes it.
 struct ArchiveEntry {
-    enum class Kind { File, Folder, Symlink, Hardlink, Device, Fifo, Socket, Other };
-    QByteArray name;          ///< the path as stored, bytes as they are
+    enum class Kind {
+        File,
+        Folder,
+        Symlink,
+        Hardlink,
+        Device,
+        Fifo,
+        Socket,
+        Other
+    };
+    QByteArray name; ///< the path as stored, bytes as they are
     Kind kind = Kind::File;
-    qint64 size = -1;         ///< the declared size; -1 when the header gives none
+    qint64 size = -1; ///< the declared size; -1 when the header gives none
     bool encrypted = false;
     /// The contents of a small text file the inspection reads (group info, batch files,
     /// read-mes, cons), at most kTextLimit bytes; nullopt for other entries.
@@ -53,11 +62,11 @@ bool isTextTheInspectionReads(QByteArrayView name);
 
 /// What an archive holds, read without unpacking it, or why it cannot be used.
 struct ArchiveListing {
-    QString path;           ///< the archive file; empty for one read from memory
-    qint64 packedSize = 0;  ///< the archive's own size in bytes
-    QString format;         ///< as libarchive names it ("ZIP 2.0 (deflation)", "7-Zip", ...)
+    QString path;          ///< the archive file; empty for one read from memory
+    qint64 packedSize = 0; ///< the archive's own size in bytes
+    QString format;        ///< as libarchive names it ("ZIP 2.0 (deflation)", "7-Zip", ...)
     QList<ArchiveEntry> entries;
-    QString error;          ///< corrupt, truncated, password-protected, not an archive, a limit
+    QString error; ///< corrupt, truncated, password-protected, not an archive, a limit
 
     bool ok() const { return error.isEmpty(); }
 };

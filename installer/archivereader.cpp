@@ -104,14 +104,21 @@ ArchiveEntry::Kind kindOf(archive_entry *entry)
     if (archive_entry_hardlink(entry))
         return ArchiveEntry::Kind::Hardlink;
     switch (archive_entry_filetype(entry)) {
-    case AE_IFREG: return ArchiveEntry::Kind::File;
-    case AE_IFDIR: return ArchiveEntry::Kind::Folder;
-    case AE_IFLNK: return ArchiveEntry::Kind::Symlink;
+    case AE_IFREG:
+        return ArchiveEntry::Kind::File;
+    case AE_IFDIR:
+        return ArchiveEntry::Kind::Folder;
+    case AE_IFLNK:
+        return ArchiveEntry::Kind::Symlink;
     case AE_IFCHR:
-    case AE_IFBLK: return ArchiveEntry::Kind::Device;
-    case AE_IFIFO: return ArchiveEntry::Kind::Fifo;
-    case AE_IFSOCK: return ArchiveEntry::Kind::Socket;
-    default: return ArchiveEntry::Kind::Other;
+    case AE_IFBLK:
+        return ArchiveEntry::Kind::Device;
+    case AE_IFIFO:
+        return ArchiveEntry::Kind::Fifo;
+    case AE_IFSOCK:
+        return ArchiveEntry::Kind::Socket;
+    default:
+        return ArchiveEntry::Kind::Other;
     }
 }
 
@@ -121,7 +128,8 @@ std::optional<QByteArray> readData(archive *a, qint64 limit)
     QByteArray data;
     char buffer[16384];
     while (data.size() < limit) {
-        const la_ssize_t got = archive_read_data(a, buffer, size_t(std::min<qint64>(qint64(sizeof buffer), limit - data.size())));
+        const la_ssize_t got =
+            archive_read_data(a, buffer, size_t(std::min<qint64>(qint64(sizeof buffer), limit - data.size())));
         if (got < 0)
             return std::nullopt;
         if (got == 0)
@@ -177,7 +185,8 @@ ArchiveListing listOpened(archive *a, ArchiveListing listing, const ArchiveLimit
 QString unreadableMessage(archive *a, const QString &path)
 {
     if (libarchiveError(a).contains(u"Unrecognized archive format"_s))
-        return u"\"%1\" is not an archive Quillon can read (zip, 7z, rar, tar): %2."_s.arg(QFileInfo(path).fileName(), libarchiveError(a));
+        return u"\"%1\" is not an archive Quillon can read (zip, 7z, rar, tar): %2."_s.arg(
+            QFileInfo(path).fileName(), libarchiveError(a));
     return u"\"%1\" cannot be read: %2."_s.arg(path, libarchiveError(a));
 }
 
@@ -185,18 +194,21 @@ QString unreadableMessage(archive *a, const QString &path)
 
 QString totalSizeLimitMessage(const ArchiveLimits &limits)
 {
-    return u"The archive unpacks to more than %1, the most Quillon unpacks for one TC."_s.arg(QLocale::c().formattedDataSize(limits.maxTotalBytes, 1, QLocale::DataSizeTraditionalFormat));
+    return u"The archive unpacks to more than %1, the most Quillon unpacks for one TC."_s.arg(
+        QLocale::c().formattedDataSize(limits.maxTotalBytes, 1, QLocale::DataSizeTraditionalFormat));
 }
 
 QString ratioLimitMessage(const ArchiveLimits &limits)
 {
-    return u"The archive unpacks to more than %1 times its own size (over %2), which no TC does: it looks like an archive bomb."_s.arg(
-        QString::number(limits.maxRatio), QLocale::c().formattedDataSize(limits.ratioFloorBytes, 1, QLocale::DataSizeTraditionalFormat));
+    return u"The archive unpacks to more than %1 times its own size (over %2), which no TC does: it looks like an archive bomb."_s
+        .arg(QString::number(limits.maxRatio),
+            QLocale::c().formattedDataSize(limits.ratioFloorBytes, 1, QLocale::DataSizeTraditionalFormat));
 }
 
 QString entryLimitMessage(const ArchiveLimits &limits)
 {
-    return u"The archive holds more than %1 entries, the most Quillon unpacks for one TC."_s.arg(QLocale(QLocale::English).toString(limits.maxEntries));
+    return u"The archive holds more than %1 entries, the most Quillon unpacks for one TC."_s.arg(
+        QLocale(QLocale::English).toString(limits.maxEntries));
 }
 
 bool isTextTheInspectionReads(QByteArrayView name)
@@ -204,7 +216,8 @@ bool isTextTheInspectionReads(QByteArrayView name)
     const QByteArray base = lastPathPart(name).toLower();
     const qsizetype dot = base.lastIndexOf('.');
     const QByteArray extension = dot < 0 ? QByteArray() : base.mid(dot + 1);
-    static const char *const extensions[] = {"grpinfo", "bat", "cmd", "con", "txt", "1st", "me", "nfo", "diz", "md", "htm", "html"};
+    static const char *const extensions[] = {
+        "grpinfo", "bat", "cmd", "con", "txt", "1st", "me", "nfo", "diz", "md", "htm", "html"};
     for (const char *wanted : extensions) {
         if (extension == wanted)
             return true;
@@ -247,8 +260,8 @@ ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &li
     return listOpened(a.get(), std::move(listing), limits);
 }
 
-UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<PlannedEntry> &plan, const QString &destination,
-                            const ArchiveLimits &limits)
+UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<PlannedEntry> &plan,
+    const QString &destination, const ArchiveLimits &limits)
 {
     const Utf8Names names;
     UnpackOutcome outcome;
@@ -275,7 +288,8 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
     for (int index = 0; index <= last; ++index) {
         const int status = archive_read_next_header(a.get(), &header);
         if (status == ARCHIVE_EOF || status < ARCHIVE_WARN) {
-            outcome.error = status == ARCHIVE_EOF ? u"The archive changed since it was looked at; look at it again."_s : damagedMessage(a.get());
+            outcome.error = status == ARCHIVE_EOF ? u"The archive changed since it was looked at; look at it again."_s
+                                                  : damagedMessage(a.get());
             return outcome;
         }
         const PlannedEntry *planned = byEntry.value(index);
@@ -319,8 +333,9 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
             }
             QString limit = overLimit(outcome.bytesWritten);
             if (limit.isEmpty() && planned->size >= 0 && end > planned->size)
-                limit = u"\"%1\" holds more than its header says (%2 bytes); the archive is damaged or made to deceive."_s.arg(
-                    fileops::decodePath(planned->archivedName), QString::number(planned->size));
+                limit =
+                    u"\"%1\" holds more than its header says (%2 bytes); the archive is damaged or made to deceive."_s
+                        .arg(fileops::decodePath(planned->archivedName), QString::number(planned->size));
             if (!limit.isEmpty()) {
                 outcome.error = limit;
                 tree.finishFile(fd);
@@ -334,7 +349,8 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
         }
         // A sparse file's last hole is no block: the size must still be the header's.
         if (planned->size > end && ::ftruncate(fd, planned->size) != 0) {
-            outcome.error = u"\"%1\" could not be written: %2"_s.arg(fileops::decodePath(planned->target), fileops::errorText(errno));
+            outcome.error = u"\"%1\" could not be written: %2"_s.arg(
+                fileops::decodePath(planned->target), fileops::errorText(errno));
             tree.finishFile(fd);
             return outcome;
         }

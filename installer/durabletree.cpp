@@ -22,7 +22,8 @@ DurableTree::~DurableTree() = default;
 bool DurableTree::fail(const QString &what, int error)
 {
     if (m_error.isEmpty())
-        m_error = error == ENOSPC ? u"%1: the disk is full"_s.arg(what) : u"%1: %2"_s.arg(what, fileops::errorText(error));
+        m_error =
+            error == ENOSPC ? u"%1: the disk is full"_s.arg(what) : u"%1: %2"_s.arg(what, fileops::errorText(error));
     return false;
 }
 
@@ -43,7 +44,8 @@ bool DurableTree::makeFolder(const QByteArray &relative)
             struct stat st;
             // Only a real folder made by this tree may be gone through: never a link.
             if (error != EEXIST || ::lstat(full.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-                return fail(u"The folder \"%1\" could not be made"_s.arg(fileops::decodePath(part)), error == EEXIST ? ENOTDIR : error);
+                return fail(u"The folder \"%1\" could not be made"_s.arg(fileops::decodePath(part)),
+                    error == EEXIST ? ENOTDIR : error);
         }
         m_known.insert(part);
     }

@@ -11,7 +11,8 @@ namespace {
 
 bool isDriveLetter(QByteArrayView part)
 {
-    return part.size() >= 2 && part[1] == ':' && ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
+    return part.size() >= 2 && part[1] == ':'
+        && ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
 }
 
 EntryPath refused(const QString &why)

@@ -9,7 +9,14 @@ namespace ostrel {
 namespace {
 
 struct Token {
-    enum class Kind { Word, String, Open, Close, Bar, End };
+    enum class Kind {
+        Word,
+        String,
+        Open,
+        Close,
+        Bar,
+        End
+    };
     Kind kind = Kind::End;
     QByteArray text;
     int line = 1;
@@ -83,7 +90,8 @@ private:
                     ++m_at;
             } else if (startsComment()) {
                 m_at += 2;
-                while (m_at < m_text.size() && !(m_text[m_at] == '*' && m_at + 1 < m_text.size() && m_text[m_at + 1] == '/')) {
+                while (m_at < m_text.size()
+                    && !(m_text[m_at] == '*' && m_at + 1 < m_text.size() && m_text[m_at + 1] == '/')) {
                     if (m_text[m_at] == '\n')
                         ++m_line;
                     ++m_at;
@@ -152,11 +160,16 @@ private:
     static QString shown(const Token &token)
     {
         switch (token.kind) {
-        case Token::Kind::Open: return u"{"_s;
-        case Token::Kind::Close: return u"}"_s;
-        case Token::Kind::Bar: return u"|"_s;
-        case Token::Kind::End: return u"the end"_s;
-        default: return QString::fromUtf8(token.text.left(40));
+        case Token::Kind::Open:
+            return u"{"_s;
+        case Token::Kind::Close:
+            return u"}"_s;
+        case Token::Kind::Bar:
+            return u"|"_s;
+        case Token::Kind::End:
+            return u"the end"_s;
+        default:
+            return QString::fromUtf8(token.text.left(40));
         }
     }
 
@@ -210,8 +223,8 @@ private:
             }
             const QByteArray &first = value.first();
             const auto badValue = [&] {
-                m_file.problems << u"line %1: \"%2\" is no value for %3"_s.arg(line).arg(QString::fromUtf8(first.left(40)),
-                                                                                    QString::fromUtf8(key));
+                m_file.problems << u"line %1: \"%2\" is no value for %3"_s.arg(line).arg(
+                    QString::fromUtf8(first.left(40)), QString::fromUtf8(key));
             };
             if (key == "name") {
                 info.name = QString::fromUtf8(first);
@@ -251,8 +264,12 @@ private:
 std::optional<quint32> mainGroupCrcByName(QByteArrayView name)
 {
     static const std::pair<const char *, quint32> known[] = {
-        {"DUKE13_CRC", 0xBBC9CE44u}, {"DUKEKR_CRC", 0xAA4F6A40u}, {"DUKE14_CRC", 0xF514A6ACu},
-        {"DUKE15_CRC", 0xFD3DCFF1u}, {"DUKEWT_CRC", 0x982AFE4Au}, {"DUKESW_CRC", 0x983AD923u},
+        {"DUKE13_CRC", 0xBBC9CE44u},
+        {"DUKEKR_CRC", 0xAA4F6A40u},
+        {"DUKE14_CRC", 0xF514A6ACu},
+        {"DUKE15_CRC", 0xFD3DCFF1u},
+        {"DUKEWT_CRC", 0x982AFE4Au},
+        {"DUKESW_CRC", 0x983AD923u},
     };
     for (const auto &[known_name, crc] : known) {
         if (name.compare(QByteArrayView(known_name), Qt::CaseInsensitive) == 0)

@@ -11,9 +11,9 @@ namespace ostrel {
 
 /// One block of a .grpinfo file: an add-on group the way EDuke32-style ports describe it.
 struct GrpInfo {
-    QString name;         ///< the add-on's title
-    QString scriptName;   ///< its main con
-    QString defName;      ///< its definitions file
+    QString name;                      ///< the add-on's title
+    QString scriptName;                ///< its main con
+    QString defName;                   ///< its definitions file
     std::optional<quint32> crc;        ///< CRC-32 of its group file
     std::optional<qint64> size;        ///< size of its group file in bytes
     std::optional<quint32> dependency; ///< CRC-32 of the main group it needs

@@ -99,7 +99,8 @@ QStringList shownPaths(const FileSet &set, const QList<qsizetype> &indexes)
 
 // Chooses from the candidates: the one there is, or none and the list. A file already chosen
 // for another field (exclude) is no candidate.
-void choose(ChosenFile &chosen, const FileSet &set, QList<qsizetype> candidates, const QString &why, const QString &exclude = {})
+void choose(ChosenFile &chosen, const FileSet &set, QList<qsizetype> candidates, const QString &why,
+    const QString &exclude = {})
 {
     candidates.removeIf([&](qsizetype i) { return !exclude.isEmpty() && shown(set.files()[i].path) == exclude; });
     std::sort(candidates.begin(), candidates.end());
@@ -237,9 +238,10 @@ Classified classify(const ArchiveListing &listing, TcInspection &result)
             folderPaths.insert(path.path);
     }
     if (!encrypted.isEmpty()) {
-        result.problems << u"The archive is password-protected (%1 of its files encrypted, \"%2\" among them); Quillon cannot unpack it."_s
-                               .arg(encrypted.size())
-                               .arg(encrypted.first());
+        result.problems
+            << u"The archive is password-protected (%1 of its files encrypted, \"%2\" among them); Quillon cannot unpack it."_s
+                   .arg(encrypted.size())
+                   .arg(encrypted.first());
     }
     return kept;
 }
@@ -281,7 +283,8 @@ void checkLimits(const ArchiveListing &listing, qint64 unpacked, const ArchiveLi
         result.problems << entryLimitMessage(limits);
     if (unpacked > limits.maxTotalBytes)
         result.problems << totalSizeLimitMessage(limits);
-    else if (unpacked > limits.ratioFloorBytes && listing.packedSize > 0 && unpacked / listing.packedSize >= limits.maxRatio)
+    else if (unpacked > limits.ratioFloorBytes && listing.packedSize > 0
+        && unpacked / listing.packedSize >= limits.maxRatio)
         result.problems << ratioLimitMessage(limits);
 }
 
@@ -291,7 +294,8 @@ struct GrpInfoChoice {
 };
 
 // The group named by the archive's .grpinfo files: the file of the size a block gives.
-GrpInfoChoice chooseByGrpInfo(const FileSet &set, const QList<std::pair<QString, GrpInfoFile>> &infos, TcInspection &result)
+GrpInfoChoice chooseByGrpInfo(
+    const FileSet &set, const QList<std::pair<QString, GrpInfoFile>> &infos, TcInspection &result)
 {
     GrpInfoChoice choice;
     QList<qsizetype> groups;
@@ -372,7 +376,8 @@ void chooseByFiles(const FileSet &set, TcInspection &result)
 {
     if (!decided(result.group)) {
         const QList<qsizetype> groups = set.withExtension("grp");
-        choose(result.group, set, groups, groups.size() == 1 ? u"the only group file in the archive"_s : u"the archive holds several group files"_s);
+        choose(result.group, set, groups,
+            groups.size() == 1 ? u"the only group file in the archive"_s : u"the archive holds several group files"_s);
     }
     if (decided(result.con))
         return;
@@ -402,11 +407,13 @@ void chooseByFiles(const FileSet &set, TcInspection &result)
             roots << i;
     }
     choose(result.con, set, roots.isEmpty() ? cons : roots,
-           roots.size() == 1 ? u"the only con that no other con includes"_s : u"several cons are included by no other"_s, result.group.file);
+        roots.size() == 1 ? u"the only con that no other con includes"_s : u"several cons are included by no other"_s,
+        result.group.file);
 }
 
 // The player's own choice of a file, by the path the preview showed.
-void chooseByPlayer(ChosenFile &chosen, const FileSet &set, const QString &wanted, const QString &field, TcInspection &result)
+void chooseByPlayer(
+    ChosenFile &chosen, const FileSet &set, const QString &wanted, const QString &field, TcInspection &result)
 {
     if (wanted.isEmpty())
         return;
@@ -427,17 +434,20 @@ void chooseVersion(const FileSet &set, const GrpInfoChoice &info, const QString 
         result.version = normalisedVersion(wanted);
         result.versionWhy = u"chosen by you"_s;
         if (result.version.isEmpty())
-            result.problems << u"\"%1\" is no version; use \"1.3D\", \"1.4/1.5 Atomic\" or \"1.3D and 1.4/1.5\"."_s.arg(wanted);
+            result.problems << u"\"%1\" is no version; use \"1.3D\", \"1.4/1.5 Atomic\" or \"1.3D and 1.4/1.5\"."_s.arg(
+                wanted);
         return;
     }
     if (info.block && info.block->dependency) {
         const quint32 crc = *info.block->dependency;
         result.version = versionOfMainGroupCrc(crc);
         if (!result.version.isEmpty()) {
-            result.versionWhy = u"%1 names the main group it needs (CRC %2)"_s.arg(info.why, QString::number(crc, 16).toUpper());
+            result.versionWhy =
+                u"%1 names the main group it needs (CRC %2)"_s.arg(info.why, QString::number(crc, 16).toUpper());
             return;
         }
-        result.notes << u"%1 names a main group Quillon does not know (CRC %2)."_s.arg(info.why, QString::number(crc, 16).toUpper());
+        result.notes << u"%1 names a main group Quillon does not know (CRC %2)."_s.arg(
+            info.why, QString::number(crc, 16).toUpper());
     }
     bool v13d = false, atomic = false;
     QStringList evidence;
@@ -452,13 +462,16 @@ void chooseVersion(const FileSet &set, const GrpInfoChoice &info, const QString 
         evidence << u"%1 says \"%2\""_s.arg(shown(file.path), words.evidence);
     }
     if (v13d || atomic) {
-        result.version = v13d && atomic ? kVersionBoth.toString() : v13d ? kVersion13D.toString() : kVersionAtomic.toString();
+        result.version = v13d && atomic ? kVersionBoth.toString()
+            : v13d                      ? kVersion13D.toString()
+                                        : kVersionAtomic.toString();
         result.versionWhy = evidence.join(u"; "_s);
         return;
     }
     result.version = kVersionBoth.toString();
     result.versionWhy = u"nothing in the archive tells"_s;
-    result.notes << u"Nothing in the archive tells which version of the game the TC needs: it is marked \"1.3D and 1.4/1.5\". Change it if the read-me says otherwise."_s;
+    result.notes
+        << u"Nothing in the archive tells which version of the game the TC needs: it is marked \"1.3D and 1.4/1.5\". Change it if the read-me says otherwise."_s;
 }
 
 void chooseReadMe(const FileSet &set, TcInspection &result)
@@ -468,7 +481,9 @@ void chooseReadMe(const FileSet &set, TcInspection &result)
     for (const KeptFile &file : set.files()) {
         if (!isReadMe(file.path) || shown(file.path) == result.group.file || shown(file.path) == result.con.file)
             continue;
-        if (!best || std::pair(readMeRank(file.path), depth(file.path)) < std::pair(readMeRank(best->path), depth(best->path)))
+        if (!best
+            || std::pair(readMeRank(file.path), depth(file.path))
+                < std::pair(readMeRank(best->path), depth(best->path)))
             best = &file;
     }
     if (best)
@@ -480,9 +495,11 @@ void keepDefinitionFilesNameable(const FileSet &set, TcInspection &result)
 {
     const auto nameable = [&](const QString &file) { return isValidUtf8(fileops::encodePath(file)); };
     if (!result.group.file.isEmpty() && !nameable(result.group.file))
-        result.problems << u"The group file's name \"%1\" is not valid UTF-8; a definition cannot name it."_s.arg(result.group.file);
+        result.problems << u"The group file's name \"%1\" is not valid UTF-8; a definition cannot name it."_s.arg(
+            result.group.file);
     if (!result.con.file.isEmpty() && !nameable(result.con.file))
-        result.problems << u"The con's name \"%1\" is not valid UTF-8; a definition cannot name it."_s.arg(result.con.file);
+        result.problems << u"The con's name \"%1\" is not valid UTF-8; a definition cannot name it."_s.arg(
+            result.con.file);
     if (!result.readMe.isEmpty() && !nameable(result.readMe))
         result.readMe.clear();
     for (const KeptFile &file : set.files()) {
@@ -492,12 +509,14 @@ void keepDefinitionFilesNameable(const FileSet &set, TcInspection &result)
         if (isValidUtf8(file.path))
             result.otherFiles << path;
         else
-            result.notes << u"\"%1\" is unpacked under its name as it is, which is not valid UTF-8, so the definition does not list it."_s.arg(path);
+            result.notes
+                << u"\"%1\" is unpacked under its name as it is, which is not valid UTF-8, so the definition does not list it."_s
+                       .arg(path);
     }
 }
 
 void nameAndPlace(TcInspection &result, const InspectOptions &options, const GrpInfo *block, const QString &blockSource,
-                  const QString &fallback, const QString &fallbackWhy)
+    const QString &fallback, const QString &fallbackWhy)
 {
     if (!options.name.trimmed().isEmpty()) {
         result.name = options.name.trimmed();
@@ -520,7 +539,9 @@ void nameAndPlace(TcInspection &result, const InspectOptions &options, const Grp
 
 TcDefinition TcInspection::definition() const
 {
-    const auto full = [&](const QString &relative) { return relative.isEmpty() ? QString() : folder + u'/' + relative; };
+    const auto full = [&](const QString &relative) {
+        return relative.isEmpty() ? QString() : folder + u'/' + relative;
+    };
     TcDefinition definition;
     definition.name = name;
     definition.version = version;
@@ -558,10 +579,11 @@ TcInspection inspectListing(const ArchiveListing &listing, const InspectOptions 
     }
     const GrpInfoChoice info = chooseByGrpInfo(set, infos, result);
     if (info.block && !info.block->scriptName.isEmpty()) {
-        choose(result.con, set, set.named(info.block->scriptName.toUtf8()), u"%1 names it as the TC's script"_s.arg(info.why),
-               result.group.file);
+        choose(result.con, set, set.named(info.block->scriptName.toUtf8()),
+            u"%1 names it as the TC's script"_s.arg(info.why), result.group.file);
         if (!decided(result.con))
-            result.notes << u"%1 names the script \"%2\", which the archive does not hold."_s.arg(info.why, info.block->scriptName);
+            result.notes << u"%1 names the script \"%2\", which the archive does not hold."_s.arg(
+                info.why, info.block->scriptName);
     }
     chooseByCommandLines(set, result);
     chooseByFiles(set, result);
@@ -574,28 +596,32 @@ TcInspection inspectListing(const ArchiveListing &listing, const InspectOptions 
 
     if (result.group.file.isEmpty()) {
         if (!result.group.candidates.isEmpty())
-            result.problems << u"Quillon cannot tell which file is the group file: %1. Choose one."_s.arg(result.group.candidates.join(u", "_s));
+            result.problems << u"Quillon cannot tell which file is the group file: %1. Choose one."_s.arg(
+                result.group.candidates.join(u", "_s));
         else if (listing.ok())
             result.problems << u"The archive holds no group file (.grp)."_s;
     } else {
         for (const KeptFile &file : set.files()) {
             if (shown(file.path) == result.group.file && file.archived && !file.archived->head.isEmpty()
                 && !file.archived->head.startsWith("KenSilverman"))
-                result.problems << u"\"%1\" is not a group file: it does not start with \"KenSilverman\"."_s.arg(result.group.file);
+                result.problems << u"\"%1\" is not a group file: it does not start with \"KenSilverman\"."_s.arg(
+                    result.group.file);
         }
     }
     if (result.con.file.isEmpty() && !result.con.candidates.isEmpty())
-        result.problems << u"Quillon cannot tell which con is the game con: %1. Choose one."_s.arg(result.con.candidates.join(u", "_s));
+        result.problems << u"Quillon cannot tell which con is the game con: %1. Choose one."_s.arg(
+            result.con.candidates.join(u", "_s));
 
     chooseVersion(set, info, options.version, result);
     chooseReadMe(set, result);
     keepDefinitionFilesNameable(set, result);
-    nameAndPlace(result, options, info.block, info.why, nameFromArchiveFileName(listing.path), u"the archive's file name"_s);
+    nameAndPlace(
+        result, options, info.block, info.why, nameFromArchiveFileName(listing.path), u"the archive's file name"_s);
     return result;
 }
 
-QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName, const QString &folderPath,
-                                          const InspectOptions &options)
+QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName,
+    const QString &folderPath, const InspectOptions &options)
 {
     QList<KeptFile> files;
     for (qsizetype i = 0; i < folder.entries.size(); ++i) {
@@ -634,13 +660,14 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
             const auto one = std::pair<QString, GrpInfoFile>(infoName, GrpInfoFile{{block}, {}});
             chooseByGrpInfo(set, {one}, result);
             if (result.group.file.isEmpty() && result.group.candidates.isEmpty())
-                result.problems << u"The group file of %1 (%2 bytes) is not beside it."_s.arg(blockName, QString::number(*block.size));
+                result.problems << u"The group file of %1 (%2 bytes) is not beside it."_s.arg(
+                    blockName, QString::number(*block.size));
         } else {
             result.problems << u"%1 gives no size of its group file."_s.arg(blockName);
         }
         if (!block.scriptName.isEmpty()) {
-            choose(result.con, set, set.named(block.scriptName.toUtf8()), u"%1 names it as the TC's script"_s.arg(infoName),
-                   result.group.file);
+            choose(result.con, set, set.named(block.scriptName.toUtf8()),
+                u"%1 names it as the TC's script"_s.arg(infoName), result.group.file);
             if (!decided(result.con))
                 result.problems << u"The script \"%1\" of %2 is not beside it."_s.arg(block.scriptName, blockName);
         }
@@ -651,7 +678,8 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
             result.con = {};
         }
         if (result.group.file.isEmpty() && !result.group.candidates.isEmpty())
-            result.problems << u"Quillon cannot tell which file is the group file: %1. Choose one."_s.arg(result.group.candidates.join(u", "_s));
+            result.problems << u"Quillon cannot tell which file is the group file: %1. Choose one."_s.arg(
+                result.group.candidates.join(u", "_s));
 
         // What the TC needs besides its group: the cons its script includes, and its definitions.
         QList<qsizetype> needed;
@@ -690,8 +718,8 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
         chooseVersion(FileSet({}), choice, options.version, result);
         keepDefinitionFilesNameable(FileSet({}), result);
         const bool nameApplies = info.blocks.size() == 1 || options.grpInfoBlock == index;
-        nameAndPlace(result, nameApplies ? options : InspectOptions{options.tcRoot, {}, {}, {}, {}, {}}, &block, infoName,
-                     nameFromArchiveFileName(infoName), u"the file's name"_s);
+        nameAndPlace(result, nameApplies ? options : InspectOptions{options.tcRoot, {}, {}, {}, {}, {}}, &block,
+            infoName, nameFromArchiveFileName(infoName), u"the file's name"_s);
         inspections << result;
     }
     return inspections;
@@ -699,8 +727,8 @@ QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QB
 
 namespace {
 
-const char *const kSourceExtensions[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.lz4", ".tar.lzma", ".tgz", ".tbz2",
-                                         ".txz", ".tar", ".zip", ".7z", ".rar", ".pk3", ".grpinfo"};
+const char *const kSourceExtensions[] = {".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.lz4", ".tar.lzma", ".tgz",
+    ".tbz2", ".txz", ".tar", ".zip", ".7z", ".rar", ".pk3", ".grpinfo"};
 
 } // namespace
 
@@ -712,7 +740,7 @@ bool isTcSourceFileName(const QString &path)
     if (lastDot > 0 && name.left(lastDot).endsWith(u".tar"_s, Qt::CaseInsensitive))
         return true;
     return std::any_of(std::begin(kSourceExtensions), std::end(kSourceExtensions),
-                       [&](const char *extension) { return name.endsWith(QLatin1StringView(extension), Qt::CaseInsensitive); });
+        [&](const char *extension) { return name.endsWith(QLatin1StringView(extension), Qt::CaseInsensitive); });
 }
 
 bool isGrpInfoFileName(const QString &path)
@@ -736,7 +764,8 @@ namespace {
 
 bool isProgram(QByteArrayView relativePath)
 {
-    static const QSet<QByteArray> extensions = {"exe", "com", "bat", "cmd", "pif", "dll", "sys", "scr", "msi", "lnk", "url", "sh"};
+    static const QSet<QByteArray> extensions = {
+        "exe", "com", "bat", "cmd", "pif", "dll", "sys", "scr", "msi", "lnk", "url", "sh"};
     return extensions.contains(extensionOf(relativePath));
 }
 
@@ -744,7 +773,8 @@ bool isProgram(QByteArrayView relativePath)
 
 bool isReadMe(QByteArrayView relativePath)
 {
-    static const QSet<QByteArray> extensions = {"txt", "1st", "me", "nfo", "diz", "md", "wri", "doc", "rtf", "htm", "html", "pdf"};
+    static const QSet<QByteArray> extensions = {
+        "txt", "1st", "me", "nfo", "diz", "md", "wri", "doc", "rtf", "htm", "html", "pdf"};
     return extensions.contains(extensionOf(relativePath))
         || (lowerBaseName(relativePath).startsWith("readme") && !isProgram(relativePath));
 }
@@ -754,7 +784,8 @@ bool isNotForTheGame(QByteArrayView relativePath)
     static const QSet<QByteArray> extensions = {"ini", "cfg", "grpinfo", "bak", "docx", "odt"};
     const QByteArray base = lowerBaseName(relativePath);
     return isReadMe(relativePath) || isProgram(relativePath) || extensions.contains(extensionOf(relativePath))
-        || base.startsWith("install") || base.startsWith("setup") || base.startsWith("license") || base.startsWith("licence");
+        || base.startsWith("install") || base.startsWith("setup") || base.startsWith("license")
+        || base.startsWith("licence");
 }
 
 } // namespace ostrel

@@ -27,8 +27,8 @@ struct InspectOptions {
 /// A file Quillon chose for a field of the definition, and why; or the files it could not
 /// choose between (file empty, candidates not).
 struct ChosenFile {
-    QString file;          ///< relative to the TC's folder; empty when none was chosen
-    QString why;           ///< for the preview
+    QString file;           ///< relative to the TC's folder; empty when none was chosen
+    QString why;            ///< for the preview
     QStringList candidates; ///< the files it could be, when it cannot tell
 };
 
@@ -45,22 +45,22 @@ struct PlannedEntry {
     QString source;    ///< a file copied from beside a .grpinfo (entry == -1)
     QByteArray target; ///< relative to the TC's folder, bytes as they go on disk
     bool folder = false;
-    qint64 size = -1;  ///< declared size, -1 when unknown
+    qint64 size = -1;        ///< declared size, -1 when unknown
     QByteArray archivedName; ///< the entry's name in the archive, to check it is still the same
 };
 
 /// The result of looking at an archive (or a .grpinfo with the files beside it): everything
 /// the preview shows, and what the install will write.
 struct TcInspection {
-    QString source;       ///< the archive or .grpinfo file
+    QString source; ///< the archive or .grpinfo file
     QString name;
     QString nameWhy;
-    QString folder;       ///< where the TC goes: tcRoot/safeFolderName(name)
+    QString folder; ///< where the TC goes: tcRoot/safeFolderName(name)
     ChosenFile group;
     ChosenFile con;
-    QString readMe;       ///< relative; empty when there is none
+    QString readMe;         ///< relative; empty when there is none
     QStringList otherFiles; ///< relative, in the archive's order
-    QString version;      ///< "1.3D", "1.4/1.5 Atomic" or "1.3D and 1.4/1.5"
+    QString version;        ///< "1.3D", "1.4/1.5 Atomic" or "1.3D and 1.4/1.5"
     QString versionWhy;
     QList<SkippedEntry> skipped;
     QStringList problems; ///< reasons it cannot be installed
@@ -90,8 +90,8 @@ TcInspection inspectListing(const ArchiveListing &listing, const InspectOptions 
 /// folder it is in (its files at folderPath, the .grpinfo called grpInfoName among them): the
 /// group file beside it of the block's size, the block's script and definitions file and the
 /// cons the script includes. Each is planned to be copied from folderPath.
-QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName, const QString &folderPath,
-                                          const InspectOptions &options = {});
+QList<TcInspection> inspectGrpInfoListing(const ArchiveListing &folder, const QByteArray &grpInfoName,
+    const QString &folderPath, const InspectOptions &options = {});
 
 /// The TC name made of an archive's file name: without its folder and its extensions
 /// (".zip", ".tar.gz", ...).

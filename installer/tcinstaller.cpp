@@ -63,7 +63,8 @@ class RootLock
 public:
     RootLock(const QString &root, bool wait)
     {
-        m_fd = ::open(fileops::encodePath(root + u'/' + kInstallLockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        m_fd =
+            ::open(fileops::encodePath(root + u'/' + kInstallLockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0) {
             ::close(m_fd);
             m_fd = -1;
@@ -91,7 +92,8 @@ struct Marker {
 QByteArray markerBytes(const Marker &marker)
 {
     return "Quillon TC folder 1\nstate " + QByteArray(marker.installed ? "installed" : "pending") + "\nname "
-        + marker.name.toUtf8().toPercentEncoding() + "\nsource " + fileops::encodePath(marker.source).toPercentEncoding() + '\n';
+        + marker.name.toUtf8().toPercentEncoding() + "\nsource "
+        + fileops::encodePath(marker.source).toPercentEncoding() + '\n';
 }
 
 std::optional<Marker> readMarker(const QString &folder)
@@ -126,13 +128,15 @@ bool writeMarker(const QString &folder, const Marker &marker, QString *error)
     ::unlink(fresh.constData());
     const int fd = ::open(fresh.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     const QByteArray bytes = markerBytes(marker);
-    bool ok = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size()) && ::fsync(fd) == 0;
+    bool ok =
+        fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size()) && ::fsync(fd) == 0;
     const int saved = errno;
     if (fd >= 0)
         ::close(fd);
     ok = ok && ::rename(fresh.constData(), path.constData()) == 0 && fileops::syncFolder(folder);
     if (!ok && error)
-        *error = u"Quillon's record of the TC's folder could not be written: %1"_s.arg(fileops::errorText(saved ? saved : errno));
+        *error = u"Quillon's record of the TC's folder could not be written: %1"_s.arg(
+            fileops::errorText(saved ? saved : errno));
     return ok;
 }
 
@@ -278,7 +282,8 @@ QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions
         }
         listing.entries.append(entry);
     }
-    QList<TcInspection> inspections = inspectGrpInfoListing(listing, fileops::encodePath(info.fileName()), folder, options);
+    QList<TcInspection> inspections =
+        inspectGrpInfoListing(listing, fileops::encodePath(info.fileName()), folder, options);
     for (TcInspection &inspection : inspections)
         inspection = withFolderChecked(inspection);
     return inspections;
@@ -287,7 +292,8 @@ QList<TcInspection> inspectGrpInfoFile(const QString &path, const InspectOptions
 TcSource inspectTcSource(const QString &path, SettingsStore &store, const InspectOptions &options)
 {
     TcSource source;
-    const QList<TcInspection> found = isGrpInfoFileName(path) ? inspectGrpInfoFile(path, options) : QList{inspectArchive(path, options)};
+    const QList<TcInspection> found =
+        isGrpInfoFileName(path) ? inspectGrpInfoFile(path, options) : QList{inspectArchive(path, options)};
     const QString storeProblem = store.readProblem();
     const QStringList names = storeProblem.isEmpty() ? DefinitionStore(store).names() : QStringList();
     for (TcInspection inspection : found) {
@@ -297,7 +303,8 @@ TcSource inspectTcSource(const QString &path, SettingsStore &store, const Inspec
             continue;
         }
         if (!storeProblem.isEmpty())
-            inspection.problems << u"The TC cannot be added while the settings store cannot be read: %1"_s.arg(storeProblem);
+            inspection.problems << u"The TC cannot be added while the settings store cannot be read: %1"_s.arg(
+                storeProblem);
         else if (std::any_of(names.cbegin(), names.cend(), SameDefinitionName(inspection.name)))
             inspection.problems << kNameTakenMessage.toString();
         source.tcs << inspection;
@@ -309,7 +316,8 @@ InstallResult installTc(const TcInspection &inspection, SettingsStore &store)
 {
     InstallResult result;
     if (!inspection.ok()) {
-        result.error = inspection.problems.isEmpty() ? u"Please select a group file."_s : inspection.problems.join(u'\n');
+        result.error =
+            inspection.problems.isEmpty() ? u"Please select a group file."_s : inspection.problems.join(u'\n');
         return result;
     }
     if (inspection.version.isEmpty()) {
@@ -356,16 +364,17 @@ InstallResult installTc(const TcInspection &inspection, SettingsStore &store)
     };
 
     const bool fromArchive = !inspection.plan.isEmpty() && inspection.plan.first().entry >= 0;
-    const UnpackOutcome unpacked = fromArchive
-        ? unpackArchive(inspection.source, QFileInfo(inspection.source).size(), inspection.plan, tempFolder, inspection.limits)
-        : copyPlannedFiles(inspection.plan, tempFolder);
+    const UnpackOutcome unpacked = fromArchive ? unpackArchive(inspection.source, QFileInfo(inspection.source).size(),
+                                       inspection.plan, tempFolder, inspection.limits)
+                                               : copyPlannedFiles(inspection.plan, tempFolder);
     if (!unpacked.ok())
         return fail(unpacked.error);
     Marker marker{inspection.name, inspection.source, false};
     if (!writeMarker(tempFolder, marker, &why))
         return fail(why);
     if (const int error = fileops::renameNoReplace(tempFolder, folder)) {
-        return fail(u"The TC's folder could not be put in place at \"%1\": %2"_s.arg(folder, fileops::errorText(error)));
+        return fail(
+            u"The TC's folder could not be put in place at \"%1\": %2"_s.arg(folder, fileops::errorText(error)));
     }
     fileops::syncFolder(root);
 
@@ -397,7 +406,8 @@ CleanupReport removeUnfinishedInstalls(const QString &tcRoot, SettingsStore &sto
         return report;
     const RootLock lock(tcRoot, false);
     if (!lock.held()) {
-        report.problems << u"Another Quillon is installing a TC into \"%1\"; its leftovers are left for later."_s.arg(tcRoot);
+        report.problems << u"Another Quillon is installing a TC into \"%1\"; its leftovers are left for later."_s.arg(
+            tcRoot);
         return report;
     }
     const bool storeReadable = store.readProblem().isEmpty();
@@ -419,7 +429,8 @@ CleanupReport removeUnfinishedInstalls(const QString &tcRoot, SettingsStore &sto
             continue;
         // A store that cannot be read cannot say whether the definition was saved.
         if (!storeReadable) {
-            report.problems << u"\"%1\" was being installed; the store cannot be read to tell whether it was finished."_s.arg(path);
+            report.problems
+                << u"\"%1\" was being installed; the store cannot be read to tell whether it was finished."_s.arg(path);
             continue;
         }
         const auto definition = definitions.load(marker->name);

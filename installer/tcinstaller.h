@@ -37,7 +37,7 @@ TcSource inspectTcSource(const QString &path, SettingsStore &store, const Inspec
 
 /// What an install did.
 struct InstallResult {
-    QString error;          ///< empty on success
+    QString error;           ///< empty on success
     TcDefinition definition; ///< as saved
     bool ok() const { return error.isEmpty(); }
 };

@@ -51,8 +51,9 @@ QString shownLine(QByteArrayView line)
 // Words that end a sentence in a read-me ("... with /g MYTC.GRP.") are not part of the name.
 QByteArray withoutTrailingPunctuation(QByteArray value)
 {
-    while (!value.isEmpty() && (value.endsWith('.') || value.endsWith(',') || value.endsWith(';') || value.endsWith(')')
-                                || value.endsWith('\'') || value.endsWith(':')))
+    while (!value.isEmpty()
+        && (value.endsWith('.') || value.endsWith(',') || value.endsWith(';') || value.endsWith(')')
+            || value.endsWith('\'') || value.endsWith(':')))
         value.chop(1);
     return value;
 }
@@ -148,7 +149,9 @@ VersionWords versionWords(QByteArrayView text)
             const bool number = needle[0] >= '0' && needle[0] <= '9';
             const qsizetype from = number && at > 0 && lower[at - 1] == 'v' ? at - 1 : at;
             const bool startsWord = from == 0 || !(isWordChar(lower[from - 1]) || lower[from - 1] == '.');
-            const bool endsWord = end >= lower.size() || !(isWordChar(lower[end]) || (lower[end] == '.' && end + 1 < lower.size() && isWordChar(lower[end + 1])));
+            const bool endsWord = end >= lower.size()
+                || !(isWordChar(lower[end])
+                    || (lower[end] == '.' && end + 1 < lower.size() && isWordChar(lower[end + 1])));
             if (startsWord && endsWord) {
                 evidence << QString::fromUtf8(text.sliced(at, needle.size()));
                 return true;

@@ -9,7 +9,10 @@ namespace ostrel {
 
 /// A file a command line in a batch file or a read-me names for the game.
 struct CommandLineFile {
-    enum class Option { Group, Con };
+    enum class Option {
+        Group,
+        Con
+    };
     Option option = Option::Group;
     QByteArray value; ///< as written, without quotes
     QString line;     ///< the whole line, trimmed, to show why the file was chosen

@@ -96,7 +96,9 @@ QStringList expandTemplate(const QString &argumentTemplate, const QHash<QString,
                 if (token.group >= 0)
                     droppedGroups.insert(token.group);
                 else if (problem.isEmpty())
-                    problem = u"{%1} is empty for this TC; put the option in brackets, e.g. [-x {%1}], so it is left out."_s.arg(name);
+                    problem =
+                        u"{%1} is empty for this TC; put the option in brackets, e.g. [-x {%1}], so it is left out."_s
+                            .arg(name);
             }
         }
     }
@@ -126,7 +128,8 @@ QStringList expandTemplate(const QString &argumentTemplate, const QHash<QString,
 
 } // namespace
 
-QStringList expandArgumentTemplate(const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
+QStringList expandArgumentTemplate(
+    const QString &argumentTemplate, const QHash<QString, QString> &values, QString *error)
 {
     QString problem;
     const QStringList arguments = expandTemplate(argumentTemplate, values, &problem);

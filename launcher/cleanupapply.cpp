@@ -94,7 +94,8 @@ bool StepApplier::take(int index, const PlannedStep &step)
 bool StepApplier::copyIn(int index, const PlannedStep &step)
 {
     if (step.sha256.isEmpty())
-        return leaveAlone(index, step, u"the TC's file \"%1\" cannot be read, so it was not copied in"_s.arg(step.source));
+        return leaveAlone(
+            index, step, u"the TC's file \"%1\" cannot be read, so it was not copied in"_s.arg(step.source));
     const QString temp = m_dir + step.tempName;
     if (!m_journal.append(StepBegunLine{index}))
         return false;
@@ -107,10 +108,10 @@ bool StepApplier::copyIn(int index, const PlannedStep &step)
     if (renamed == 0)
         return done(index);
     ::unlink(fileops::encodePath(temp).constData());
-    const QString why = !copied              ? error
-                        : *copied != planned ? u"the TC's file changed while it was copied"_s
-                        : renamed == EEXIST  ? u"a file of that name appeared in the game directory"_s
-                                             : fileops::errorText(renamed);
+    const QString why = !copied ? error
+        : *copied != planned    ? u"the TC's file changed while it was copied"_s
+        : renamed == EEXIST     ? u"a file of that name appeared in the game directory"_s
+                                : fileops::errorText(renamed);
     return leaveAlone(index, step, u"not copied in: %1"_s.arg(why));
 }
 
@@ -120,15 +121,19 @@ bool StepApplier::moveSaveIn(int index, const PlannedStep &step)
 {
     for (const QString &name : fileops::namesIn(m_dir)) {
         if (name.compare(step.name, Qt::CaseInsensitive) == 0)
-            return leaveAlone(index, step, u"a file of that name is in the game directory, so the TC's saves cannot be kept apart from it"_s);
+            return leaveAlone(index, step,
+                u"a file of that name is in the game directory, so the TC's saves cannot be kept apart from it"_s);
     }
-    if (step.size >= 0 && !fileops::sameFile(fileops::lstatPath(step.saveDir + u'/' + step.name), step.size, step.mtimeNs))
-        return leaveAlone(index, step, u"the TC's save in \"%1\" changed or went since the launch was planned"_s.arg(step.saveDir));
+    if (step.size >= 0
+        && !fileops::sameFile(fileops::lstatPath(step.saveDir + u'/' + step.name), step.size, step.mtimeNs))
+        return leaveAlone(
+            index, step, u"the TC's save in \"%1\" changed or went since the launch was planned"_s.arg(step.saveDir));
     if (!m_journal.append(StepBegunLine{index}))
         return false;
     if (step.size < 0)
         return done(index);
-    if (const QString why = savemoves::moveIn(step.saveDir, m_dir.chopped(1), step.name, step.copies, step.tempName); !why.isEmpty())
+    if (const QString why = savemoves::moveIn(step.saveDir, m_dir.chopped(1), step.name, step.copies, step.tempName);
+        !why.isEmpty())
         return leaveAlone(index, step, u"the TC's save could not be moved into the game directory: %1"_s.arg(why));
     return done(index);
 }
@@ -136,7 +141,8 @@ bool StepApplier::moveSaveIn(int index, const PlannedStep &step)
 bool StepApplier::rename(int index, const PlannedStep &step)
 {
     if (const int error = fileops::renameNoReplace(m_dir + step.name, m_dir + step.newName))
-        return leaveAlone(index, step, u"could not be renamed to \"%1\": %2"_s.arg(step.newName, fileops::errorText(error)));
+        return leaveAlone(
+            index, step, u"could not be renamed to \"%1\": %2"_s.arg(step.newName, fileops::errorText(error)));
     return done(index);
 }
 
@@ -238,7 +244,9 @@ QList<PlannedStep> plannedStepsOf(const QString &gameDir, const CleanupPlan &pla
             // Free in both folders: a copy goes into the game directory, and one back into the
             // save folder when the game ends.
             planned.tempName = u".quillon-save-%1.tmp"_s.arg(i);
-            for (int n = 1; fileops::lstatPath(dir + planned.tempName) || fileops::lstatPath(step.saveDir + u'/' + planned.tempName); ++n)
+            for (int n = 1; fileops::lstatPath(dir + planned.tempName)
+                 || fileops::lstatPath(step.saveDir + u'/' + planned.tempName);
+                 ++n)
                 planned.tempName = u".quillon-save-%1-%2.tmp"_s.arg(i).arg(n);
             break;
         }

@@ -14,13 +14,13 @@ struct PlannedStep;
 
 /// How Trash steps are carried out.
 enum class DeleteMode {
-    ToTrash,     ///< the desktop trash; a file the trash refuses stays where it is
+    ToTrash,      ///< the desktop trash; a file the trash refuses stays where it is
     RemoveForGood ///< unlink, for a game directory without a trash, once the player agreed
 };
 
 /// What applying a plan did.
 struct ApplyResult {
-    QString error;              ///< the journal could not be started or written; see below
+    QString error; ///< the journal could not be started or written; see below
     int stepsDone = 0;
     QList<LeftAlone> leftAlone; ///< steps not carried out: file changed since the plan, trash refused, ...
     QStringList removedForGood; ///< names unlinked under DeleteMode::RemoveForGood: they cannot come back

@@ -27,7 +27,8 @@ QList<DirectoryEntry> listDirectory(const QString &folder, QString *error)
     DIR *dir = ::opendir(native.constData());
     if (!dir) {
         if (error)
-            *error = u"The folder \"%1\" cannot be read: %2."_s.arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+            *error =
+                u"The folder \"%1\" cannot be read: %2."_s.arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         return entries;
     }
     const int fd = ::dirfd(dir);
@@ -39,10 +40,10 @@ QList<DirectoryEntry> listDirectory(const QString &folder, QString *error)
             continue; // gone since readdir: nothing to clean up
         DirectoryEntry e;
         e.name = fileops::decodePath(QByteArray(entry->d_name));
-        e.kind = S_ISREG(st.st_mode)   ? EntryKind::File
-                 : S_ISDIR(st.st_mode) ? EntryKind::Directory
-                 : S_ISLNK(st.st_mode) ? EntryKind::Symlink
-                                       : EntryKind::Other;
+        e.kind = S_ISREG(st.st_mode) ? EntryKind::File
+            : S_ISDIR(st.st_mode)    ? EntryKind::Directory
+            : S_ISLNK(st.st_mode)    ? EntryKind::Symlink
+                                     : EntryKind::Other;
         e.size = st.st_size;
         e.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         entries.append(e);
@@ -85,7 +86,8 @@ CleanupPlan planError(const QString &why)
 CleanupPlan planCleanup(const CleanupInput &input)
 {
     if (input.preference == CleanupPreference::Unknown)
-        return planError(u"The directory clean-up preference is not one of Delete, Rename or None; choose one before launching."_s);
+        return planError(
+            u"The directory clean-up preference is not one of Delete, Rename or None; choose one before launching."_s);
 
     const QString gameDir = QDir::cleanPath(input.gameDir);
     QSet<QString> ownFiles;
@@ -108,7 +110,8 @@ CleanupPlan planCleanup(const CleanupInput &input)
     QList<CopyIn> copyOrder;
     for (const CopyIn &copy : input.copyIns) {
         if (!isPlainName(copy.targetName))
-            return planError(u"\"%1\" cannot be copied into the game directory under the name \"%2\"."_s.arg(copy.source, copy.targetName));
+            return planError(u"\"%1\" cannot be copied into the game directory under the name \"%2\"."_s.arg(
+                copy.source, copy.targetName));
         const QString upper = copy.targetName.toUpper();
         if (copies.contains(upper))
             return planError(u"Two of the TC's files would be copied in as \"%1\"."_s.arg(copy.targetName));
@@ -118,7 +121,7 @@ CleanupPlan planCleanup(const CleanupInput &input)
 
     QList<DirectoryEntry> listing = input.listing;
     std::sort(listing.begin(), listing.end(),
-              [](const DirectoryEntry &a, const DirectoryEntry &b) { return a.name < b.name; });
+        [](const DirectoryEntry &a, const DirectoryEntry &b) { return a.name < b.name; });
 
     // Every name that exists or will exist, so a .org name never lands on one.
     QStringList taken;
@@ -157,8 +160,9 @@ CleanupPlan planCleanup(const CleanupInput &input)
         }
         if (!keepReason.isEmpty()) {
             if (inTheWay) {
-                return planError(u"\"%1\" is in the game directory where the TC's \"%2\" has to be copied, and it cannot be moved aside: %3."_s
-                                     .arg(entry.name, copy->source, keepReason));
+                return planError(
+                    u"\"%1\" is in the game directory where the TC's \"%2\" has to be copied, and it cannot be moved aside: %3."_s
+                        .arg(entry.name, copy->source, keepReason));
             }
             plan.leftAlone.append({entry.name, keepReason});
             continue;
@@ -170,14 +174,17 @@ CleanupPlan planCleanup(const CleanupInput &input)
         step.mtimeNs = entry.mtimeNs;
         if (inTheWay) {
             step.action = StepAction::Rename;
-            step.reason = u"in the way of the TC's \"%1\", which this launch copies in; renamed aside whatever the clean-up preference, and put back afterwards"_s
-                              .arg(QDir(copy->source).dirName());
+            step.reason =
+                u"in the way of the TC's \"%1\", which this launch copies in; renamed aside whatever the clean-up preference, and put back afterwards"_s
+                    .arg(QDir(copy->source).dirName());
         } else if (input.preference == CleanupPreference::Rename) {
             step.action = StepAction::Rename;
-            step.reason = u"a loose file of the same name as one of the TC's; the game would load it instead of the TC's"_s;
+            step.reason =
+                u"a loose file of the same name as one of the TC's; the game would load it instead of the TC's"_s;
         } else if (input.preference == CleanupPreference::Delete) {
             step.action = StepAction::Trash;
-            step.reason = u"a loose file of the same name as one of the TC's; the game would load it instead of the TC's"_s;
+            step.reason =
+                u"a loose file of the same name as one of the TC's; the game would load it instead of the TC's"_s;
         } else {
             continue;
         }

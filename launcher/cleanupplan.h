@@ -9,7 +9,12 @@
 namespace ostrel {
 
 /// What one name in a folder listing is; links are reported as links, never followed.
-enum class EntryKind { File, Directory, Symlink, Other };
+enum class EntryKind {
+    File,
+    Directory,
+    Symlink,
+    Other
+};
 
 /// One entry of the game directory as it is on disk.
 struct DirectoryEntry {
@@ -48,10 +53,10 @@ struct SaveMovesInput {
 /// Everything the clean-up plan depends on; nothing is read from disk while planning.
 struct CleanupInput {
     QString gameDir;
-    QList<DirectoryEntry> listing;   ///< the game directory's entries
-    QStringList tcFiles;             ///< full paths of all the TC's own files (never touched)
-    QStringList duplicateNames;      ///< group members, the game con's and other files' names
-    QStringList mainGroupNames;      ///< the game's own group file(s), e.g. DUKE3D.GRP
+    QList<DirectoryEntry> listing; ///< the game directory's entries
+    QStringList tcFiles;           ///< full paths of all the TC's own files (never touched)
+    QStringList duplicateNames;    ///< group members, the game con's and other files' names
+    QStringList mainGroupNames;    ///< the game's own group file(s), e.g. DUKE3D.GRP
     CleanupPreference preference = CleanupPreference::Rename;
     QList<CopyIn> copyIns;
     SaveMovesInput saves;
@@ -71,14 +76,14 @@ enum class StepAction {
 /// One step of a clean-up, on a name as it is on disk.
 struct CleanupStep {
     StepAction action = StepAction::Rename;
-    QString name;     ///< the file in the game directory (for CopyIn: the name it gets)
-    QString newName;  ///< Rename only
-    QString source;   ///< CopyIn: the TC's file; Save: the TC's save, empty when it has none
-    QString saveDir;  ///< Save only: the TC's save folder
+    QString name;        ///< the file in the game directory (for CopyIn: the name it gets)
+    QString newName;     ///< Rename only
+    QString source;      ///< CopyIn: the TC's file; Save: the TC's save, empty when it has none
+    QString saveDir;     ///< Save only: the TC's save folder
     bool copies = false; ///< Save only: the folder is on another file system: copied, then removed
-    qint64 size = 0;  ///< as planned, so a file changed since can be left alone (Save: of source)
+    qint64 size = 0;     ///< as planned, so a file changed since can be left alone (Save: of source)
     qint64 mtimeNs = 0;
-    QString reason;   ///< for the player
+    QString reason; ///< for the player
 
     friend bool operator==(const CleanupStep &, const CleanupStep &) = default;
 };

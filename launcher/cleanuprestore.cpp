@@ -101,8 +101,11 @@ void StepRestorer::takeSavesBack(const JournalStep &step)
     m_report.notRestored += taken.problems;
     m_report.notes += taken.notes;
     m_savesBack[step.saveDir] += taken.names;
-    if (step.size >= 0 && taken.names.isEmpty() && taken.problems.isEmpty() && !fileops::lstatPath(step.saveDir + u'/' + step.name))
-        notRestored(step.name, u"the TC's save is gone: it is neither in the game directory nor in its save folder \"%1\""_s.arg(step.saveDir));
+    if (step.size >= 0 && taken.names.isEmpty() && taken.problems.isEmpty()
+        && !fileops::lstatPath(step.saveDir + u'/' + step.name))
+        notRestored(step.name,
+            u"the TC's save is gone: it is neither in the game directory nor in its save folder \"%1\""_s.arg(
+                step.saveDir));
 }
 
 // The player's own saves under a name the TC took, which a give-back cut short already put back:
@@ -123,11 +126,13 @@ QStringList StepRestorer::playersSavesUnder(const QString &name)
             recorded = true;
             const auto other = fileops::lstatPath(m_dir + aside.newName);
             theirs = theirs || fileops::sameInode(here, other)
-                     || (fileops::sameFile(here, aside.size, aside.mtimeNs) && !fileops::sameFile(other, aside.size, aside.mtimeNs));
+                || (fileops::sameFile(here, aside.size, aside.mtimeNs)
+                    && !fileops::sameFile(other, aside.size, aside.mtimeNs));
         }
         if (!recorded && !m_journal.damage.isEmpty()) {
-            notRestored(found, u"it may be the TC's save or the player's own: the journal is damaged, so it was left in the game "
-                               "directory"_s);
+            notRestored(found,
+                u"it may be the TC's save or the player's own: the journal is damaged, so it was left in the game "
+                "directory"_s);
             theirs = true;
         }
         if (theirs)
@@ -140,7 +145,8 @@ void StepRestorer::noteSavesBack()
 {
     for (auto it = m_savesBack.cbegin(); it != m_savesBack.cend(); ++it) {
         if (!it->isEmpty())
-            m_report.notes << u"The TC's saves went back to its save folder \"%1\": %2."_s.arg(it.key(), it->join(u", "_s));
+            m_report.notes << u"The TC's saves went back to its save folder \"%1\": %2."_s.arg(
+                it.key(), it->join(u", "_s));
     }
 }
 
@@ -154,8 +160,9 @@ void StepRestorer::undoCopyIn(const JournalStep &step)
         return;
     if (m_journal.firstFormat && !m_journal.damage.isEmpty()) {
         // The lost line may be the record of the player's file this copy displaced.
-        notRestored(step.name, u"it may be the TC's file copied in, or the player's own file with the same bytes: "
-                               "the journal is damaged, so it was left as it is"_s);
+        notRestored(step.name,
+            u"it may be the TC's file copied in, or the player's own file with the same bytes: "
+            "the journal is damaged, so it was left as it is"_s);
         return;
     }
     // Only the launch's own copy goes: anything else under that name is not ours to remove.
@@ -164,7 +171,8 @@ void StepRestorer::undoCopyIn(const JournalStep &step)
         if (::unlink(fileops::encodePath(original).constData()) == 0)
             ++m_report.stepsUndone;
         else
-            notRestored(step.name, u"the copy of the TC's file could not be removed: %1"_s.arg(fileops::errorText(errno)));
+            notRestored(
+                step.name, u"the copy of the TC's file could not be removed: %1"_s.arg(fileops::errorText(errno)));
     } else if (step.done && !playersFileLeftItsOtherName(step.name)) {
         notRestored(step.name, u"the TC's file copied in was changed since (by the game?), so it was kept"_s);
     }
@@ -179,7 +187,8 @@ void StepRestorer::undoRename(const JournalStep &step)
     if (!to) {
         // Never renamed, or already back; unless it is under neither name.
         if (!from && step.begun)
-            notRestored(step.name, u"it is gone: neither \"%1\" nor \"%2\" is in the game directory"_s.arg(step.name, step.newName));
+            notRestored(step.name,
+                u"it is gone: neither \"%1\" nor \"%2\" is in the game directory"_s.arg(step.name, step.newName));
         return;
     }
     if (fileops::sameInode(from, to)) {
@@ -192,8 +201,9 @@ void StepRestorer::undoRename(const JournalStep &step)
     }
     if (from) {
         if (step.done) {
-            notRestored(step.name, u"a new \"%1\" is in the game directory, so the player's file stays as \"%2\""_s
-                                       .arg(step.name, step.newName));
+            notRestored(step.name,
+                u"a new \"%1\" is in the game directory, so the player's file stays as \"%2\""_s.arg(
+                    step.name, step.newName));
         }
         return;
     }
@@ -236,8 +246,9 @@ void StepRestorer::dropSecondNameInTrash(const JournalStep &step, const std::opt
             removeFile(trashed.infoPath);
         ++m_report.stepsUndone;
     } else if (inTrash) {
-        notRestored(step.name, u"a new \"%1\" is in the game directory; the player's file stays in the trash as \"%2\""_s
-                                   .arg(step.name, trashed.path));
+        notRestored(step.name,
+            u"a new \"%1\" is in the game directory; the player's file stays in the trash as \"%2\""_s.arg(
+                step.name, trashed.path));
     } else if (!trashed.infoPath.isEmpty()) {
         removeFile(trashed.infoPath);
     } else if (!step.done && step.begun) {
@@ -259,7 +270,8 @@ void StepRestorer::takeBackFromTrash(const JournalStep &step)
         trashed = *found;
     }
     if (const int error = fileops::renameNoReplace(trashed.path, original)) {
-        notRestored(step.name, u"it could not be taken back from \"%1\": %2"_s.arg(trashed.path, fileops::errorText(error)));
+        notRestored(
+            step.name, u"it could not be taken back from \"%1\": %2"_s.arg(trashed.path, fileops::errorText(error)));
         return;
     }
     if (!trashed.infoPath.isEmpty())
@@ -289,7 +301,8 @@ QList<JournalStep> StepRestorer::renamesOf(const QString &name) const
 bool StepRestorer::isPlayersFile(const JournalStep &copyIn, const std::optional<fileops::Stat> &there) const
 {
     for (const JournalStep &aside : renamesOf(copyIn.name)) {
-        if (fileops::sameFile(there, aside.size, aside.mtimeNs) || fileops::sameInode(there, fileops::lstatPath(m_dir + aside.newName)))
+        if (fileops::sameFile(there, aside.size, aside.mtimeNs)
+            || fileops::sameInode(there, fileops::lstatPath(m_dir + aside.newName)))
             return true;
     }
     return copyIn.displaces && fileops::sameFile(there, copyIn.displacedSize, copyIn.displacedMtimeNs);

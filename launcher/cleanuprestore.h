@@ -12,8 +12,8 @@ struct JournalContents;
 
 /// What restoring did.
 struct RestoreReport {
-    QString error;                ///< why nothing (or not everything) could be given back: no journal, the
-                                  ///< game still runs, the game directory is not there, the journal is damaged
+    QString error; ///< why nothing (or not everything) could be given back: no journal, the
+                   ///< game still runs, the game directory is not there, the journal is damaged
     int stepsUndone = 0;
     QList<LeftAlone> notRestored; ///< what could not be put back, and where it is
     QStringList removedForGood;   ///< removed for good at the launch, by the player's choice

@@ -126,15 +126,15 @@ DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program
                      "Type=Application\n"
                      "Version=1.4\n"
                      "Name="_s
-                     + escapedValue(tcName)
-                     + u"\n"
-                       "Comment=A TC started by Quillon\n"
-                       "Exec="_s
-                     + escapedValue(exec)
-                     + u"\n"
-                       "Icon=quillon\n"
-                       "Terminal=false\n"
-                       "Categories=Game;ActionGame;\n"_s)
+        + escapedValue(tcName)
+        + u"\n"
+          "Comment=A TC started by Quillon\n"
+          "Exec="_s
+        + escapedValue(exec)
+        + u"\n"
+          "Icon=quillon\n"
+          "Terminal=false\n"
+          "Categories=Game;ActionGame;\n"_s)
                         .toUtf8();
     return shortcut;
 }

@@ -20,8 +20,8 @@ struct DesktopShortcut {
 /// control characters other than newline, tab and carriage return, or that are not valid
 /// Unicode, are refused: a desktop entry cannot hold them. program is a name on PATH or an
 /// absolute path.
-DesktopShortcut desktopShortcutFor(const QString &tcName, const QString &program = QStringLiteral("quillon"),
-                                   const QStringList &extraArguments = {});
+DesktopShortcut desktopShortcutFor(
+    const QString &tcName, const QString &program = QStringLiteral("quillon"), const QStringList &extraArguments = {});
 
 /// Where the desktop finds the player's own application entries: $XDG_DATA_HOME/applications,
 /// or ~/.local/share/applications.

@@ -18,10 +18,13 @@ namespace {
 // The con language's "include NAME", outside comments. DOS compares names without regard to case.
 bool includes(const QByteArray &con, const QString &name)
 {
-    static const QRegularExpression comments(u"//[^\n]*|/\\*.*?(\\*/|$)"_s, QRegularExpression::DotMatchesEverythingOption);
-    const QStringList words = QString::fromLatin1(con).remove(comments).split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
+    static const QRegularExpression comments(
+        u"//[^\n]*|/\\*.*?(\\*/|$)"_s, QRegularExpression::DotMatchesEverythingOption);
+    const QStringList words =
+        QString::fromLatin1(con).remove(comments).split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
     for (qsizetype i = 0; i + 1 < words.size(); ++i) {
-        if (words[i].compare(u"include"_s, Qt::CaseInsensitive) == 0 && words[i + 1].compare(name, Qt::CaseInsensitive) == 0)
+        if (words[i].compare(u"include"_s, Qt::CaseInsensitive) == 0
+            && words[i + 1].compare(name, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
@@ -67,7 +70,8 @@ QString conThatIncludes(const QString &name, const TcDefinition &tc)
     constexpr qint64 kMostConBytes = 16 * 1024 * 1024;
     for (const QString &file : tc.otherFiles) {
         QFile con(file);
-        if (file.endsWith(u".con"_s, Qt::CaseInsensitive) && con.open(QIODevice::ReadOnly) && includes(con.read(kMostConBytes), name))
+        if (file.endsWith(u".con"_s, Qt::CaseInsensitive) && con.open(QIODevice::ReadOnly)
+            && includes(con.read(kMostConBytes), name))
             return file;
     }
     const GrpDirectory group = readGrpDirectory(tc.groupFile);

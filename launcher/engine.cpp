@@ -131,7 +131,8 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
     const TcDefinition &tc = input.tc;
     const QString gameDir = QDir::cleanPath(input.gameDir);
     const QString mainGroup = gameDir + u'/' + input.mainGroup;
-    const QString saveDir = (input.saveRoot.isEmpty() ? defaultSaveRoot() : input.saveRoot) + u'/' + safeFolderName(tc.name);
+    const QString saveDir =
+        (input.saveRoot.isEmpty() ? defaultSaveRoot() : input.saveRoot) + u'/' + safeFolderName(tc.name);
 
     LaunchCommand command;
     command.workingDir = gameDir;
@@ -163,8 +164,9 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         engineArgs << u"-cfg"_s << saveDir + u"/eduke32.cfg"_s;
         command.workingDir = saveDir;
         usesSaveDir = engineWritesSaves = true;
-        command.saves.summary = u"kept apart in \"%1\": EDuke32 runs there (-usecwd) and writes its saves and configuration "
-                                "there."_s.arg(saveDir);
+        command.saves.summary =
+            u"kept apart in \"%1\": EDuke32 runs there (-usecwd) and writes its saves and configuration "
+            "there."_s.arg(saveDir);
         break;
     }
     case EngineKind::Raze: {
@@ -183,18 +185,21 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
     case EngineKind::DosBox: {
         // DOSBox's MOUNT takes the folder in double quotes and has no way to escape one.
         if (gameDir.contains(u'"'))
-            return failed(u"DOSBox cannot mount a game directory whose path holds a double quote: \"%1\"."_s.arg(gameDir));
+            return failed(
+                u"DOSBox cannot mount a game directory whose path holds a double quote: \"%1\"."_s.arg(gameDir));
         const QString executable = findCaseInsensitive(gameDir, input.dosExecutable);
         if (executable.isEmpty())
             return failed(u"%1 is not in the game directory \"%2\"."_s.arg(input.dosExecutable, gameDir));
         // The other files keep their names: the game looks for them by name, or a con names them.
         QSet<QString> taken;
-        for (const QString &entry : QDir(gameDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        for (const QString &entry :
+            QDir(gameDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
             taken.insert(entry.toUpper());
         for (const QString &file : tc.otherFiles) {
             if (!isDosName(nameOf(file)))
-                return failed(u"The DOS game cannot open the TC's file \"%1\": its name is no DOS 8.3 name, and the file cannot "
-                              "be copied in under another, since the game finds it by its name."_s.arg(nameOf(file)));
+                return failed(
+                    u"The DOS game cannot open the TC's file \"%1\": its name is no DOS 8.3 name, and the file cannot "
+                    "be copied in under another, since the game finds it by its name."_s.arg(nameOf(file)));
             taken.insert(nameOf(file).toUpper());
         }
         // The group and the con are named on the game's command line, so a long name is copied
@@ -214,8 +219,10 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         if (!tc.gameCon.isEmpty()) {
             if (!isDosName(nameOf(tc.gameCon))) {
                 if (const QString includer = conThatIncludes(nameOf(tc.gameCon), tc); !includer.isEmpty())
-                    return failed(u"The DOS game cannot open the TC's con \"%1\": its name is no DOS 8.3 name, and the con cannot "
-                                  "be copied in under another, since %2 includes it by that name."_s.arg(nameOf(tc.gameCon), includer));
+                    return failed(
+                        u"The DOS game cannot open the TC's con \"%1\": its name is no DOS 8.3 name, and the con cannot "
+                        "be copied in under another, since %2 includes it by that name."_s.arg(
+                            nameOf(tc.gameCon), includer));
             }
             conName = dosNameOf(tc.gameCon);
             command.copyIns.append(CopyIn{tc.gameCon, conName});
@@ -234,15 +241,17 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
             run += u" /g"_s + groupName;
         // DOSBox's -exit closes it only after a program given as its first argument; after -c
         // commands it stays at the prompt, and the launch would never end, unless told to exit.
-        engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-c"_s << u"exit"_s;
+        engineArgs << u"-c"_s << u"MOUNT C \"%1\""_s.arg(gameDir) << u"-c"_s << u"C:"_s << u"-c"_s << run << u"-c"_s
+                   << u"exit"_s;
         // The game reads and writes its saves only in its own folder, so the TC's are moved
         // there for the game and back after it. DUKE3D.CFG stays: it is the install's setup
         // (sound card, controls, made with SETUP.EXE), which every TC needs as it is, not a
         // TC's progress.
         usesSaveDir = true;
         command.saves.slotNames = dosSaveNames();
-        command.saves.summary = u"kept apart in \"%1\": the DOS game writes them in the game directory, so they are moved there "
-                                "for the game and back when it ends."_s.arg(saveDir);
+        command.saves.summary =
+            u"kept apart in \"%1\": the DOS game writes them in the game directory, so they are moved there "
+            "for the game and back when it ends."_s.arg(saveDir);
         break;
     }
     case EngineKind::Custom: {
@@ -260,7 +269,8 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
             return failed(error);
         usesSaveDir = engineWritesSaves = settings.argumentTemplate.contains(u"{savedir}"_s);
         command.saves.summary = usesSaveDir
-            ? u"\"%1\", given to the engine as {savedir}: kept apart if the engine writes its saves where it is told."_s.arg(saveDir)
+            ? u"\"%1\", given to the engine as {savedir}: kept apart if the engine writes its saves where it is told."_s
+                  .arg(saveDir)
             : u"not kept apart: the arguments do not pass {savedir}, so the engine writes its saves where it always does, "
               "shared between TCs."_s;
         // Most custom engines are EDuke32's kin.
@@ -291,7 +301,8 @@ LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineIns
         for (const QString &folder : std::as_const(access) + readOnly) {
             // flatpak reads a colon as the start of an access mode.
             if (folder.contains(u':'))
-                return failed(u"A Flatpak engine cannot be given the folder \"%1\": its path holds a colon."_s.arg(folder));
+                return failed(
+                    u"A Flatpak engine cannot be given the folder \"%1\": its path holds a colon."_s.arg(folder));
         }
         for (const QString &folder : std::as_const(access))
             command.arguments << u"--filesystem="_s + folder;

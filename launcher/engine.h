@@ -46,7 +46,7 @@ struct EngineSettings {
 struct LaunchInput {
     TcDefinition tc;
     QString gameDir;
-    QString mainGroup = QStringLiteral("DUKE3D.GRP"); ///< the game's group file, in gameDir
+    QString mainGroup = QStringLiteral("DUKE3D.GRP");     ///< the game's group file, in gameDir
     QString dosExecutable = QStringLiteral("DUKE3D.EXE"); ///< DosBox only, in gameDir
     /// Save games and configuration go to saveRoot/<TC name made safe>; empty:
     /// $XDG_DATA_HOME/quillon/saves.
@@ -74,8 +74,8 @@ struct LaunchCommand {
     /// of the TC's files: EDuke32's EDUKE.CON when no con is given.
     QStringList overridingNames;
     SavePlacement saves;
-    QStringList notes;           ///< what the player should know
-    QString error;               ///< the launch cannot be built; the rest is empty
+    QStringList notes; ///< what the player should know
+    QString error;     ///< the launch cannot be built; the rest is empty
 
     bool ok() const { return error.isEmpty(); }
 
@@ -93,7 +93,8 @@ struct LaunchCommand {
 /// Builds the command for a launch. A Flatpak engine is started as `flatpak run` with access to
 /// exactly the folders the launch needs (the game directory, the TC's folders read-only, the
 /// save folder when the engine writes there), in the command's working folder.
-LaunchCommand buildLaunchCommand(const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
+LaunchCommand buildLaunchCommand(
+    const EngineSettings &settings, const EngineInstall &install, const LaunchInput &input);
 
 /// A TC name as a folder name: letters, digits, space, '.', '_' and '-' kept, anything else
 /// '_', with a short hash of the name added when something was replaced, so two TCs never

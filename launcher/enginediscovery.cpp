@@ -60,15 +60,17 @@ QStringList engineFlatpakIds(EngineKind kind)
 QStringList defaultFlatpakAppFolders()
 {
     return {u"/var/lib/flatpak/app"_s,
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/flatpak/app"_s};
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/flatpak/app"_s};
 }
 
 EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders)
 {
     EngineInstall install;
     if (!settings.program.isEmpty()) {
-        const QString found = settings.program.contains(u'/') ? (QFileInfo(settings.program).isExecutable() && QFileInfo(settings.program).isFile() ? settings.program : QString())
-                                                              : QStandardPaths::findExecutable(settings.program);
+        const QString found = settings.program.contains(u'/')
+            ? (QFileInfo(settings.program).isExecutable() && QFileInfo(settings.program).isFile() ? settings.program
+                                                                                                  : QString())
+            : QStandardPaths::findExecutable(settings.program);
         if (found.isEmpty()) {
             install.error = u"The engine \"%1\" is not installed or cannot be run."_s.arg(settings.program);
             return install;
@@ -108,8 +110,7 @@ EngineInstall findEngine(const EngineSettings &settings, const QStringList &flat
     } else {
         const QStringList programs = engineProgramNames(settings.kind);
         const QStringList apps = engineFlatpakIds(settings.kind);
-        install.error = u"%1 was not found: %2, and %3."_s.arg(
-            engineTitle(settings.kind),
+        install.error = u"%1 was not found: %2, and %3."_s.arg(engineTitle(settings.kind),
             programs.size() == 1 ? u"%1 is not on PATH"_s.arg(programs.constFirst())
                                  : u"none of %1 is on PATH"_s.arg(spokenList(programs)),
             apps.size() == 1 ? u"its Flatpak app %1 is not installed"_s.arg(apps.constFirst())

@@ -10,7 +10,11 @@ struct EngineSettings;
 
 /// Where an engine was found.
 struct EngineInstall {
-    enum class Kind { NotFound, Native, Flatpak };
+    enum class Kind {
+        NotFound,
+        Native,
+        Flatpak
+    };
     Kind kind = Kind::NotFound;
     QString program;   ///< the engine's executable (Native) or flatpak's (Flatpak)
     QString flatpakId; ///< Flatpak only
@@ -27,6 +31,7 @@ QStringList defaultFlatpakAppFolders();
 
 /// Finds the engine: settings.program when given, else the preset's names on PATH
 /// (QStandardPaths::findExecutable), else an installed Flatpak app (in flatpakAppFolders).
-EngineInstall findEngine(const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
+EngineInstall findEngine(
+    const EngineSettings &settings, const QStringList &flatpakAppFolders = defaultFlatpakAppFolders());
 
 } // namespace ostrel

@@ -41,23 +41,29 @@ QByteArray readCapped(const QString &path, qint64 cap, QString *error)
 class Search
 {
 public:
-    Search(const GameSearchPlaces &places, MainGroupCache &cache) : m_places(places), m_cache(cache) {}
+    Search(const GameSearchPlaces &places, MainGroupCache &cache)
+        : m_places(places)
+        , m_cache(cache)
+    {
+    }
 
     GameSearch run()
     {
         // The native Steam is reached by several names; each folder is searched once.
         const QStringList nativeSteam{m_places.dataHome + u"/Steam"_s, m_places.home + u"/.local/share/Steam"_s,
-                                      m_places.home + u"/.steam/steam"_s};
+            m_places.home + u"/.steam/steam"_s};
         for (const QString &root : nativeSteam)
             searchSteam(root, InstallSource::Steam);
-        searchSteam(m_places.home + u"/.var/app/com.valvesoftware.Steam/.local/share/Steam"_s, InstallSource::SteamFlatpak);
+        searchSteam(
+            m_places.home + u"/.var/app/com.valvesoftware.Steam/.local/share/Steam"_s, InstallSource::SteamFlatpak);
         searchGog();
         for (const QString &folder : m_places.addedFolders)
             consider(QDir::cleanPath(folder), InstallSource::AddedByPlayer);
 
-        std::stable_sort(m_result.installs.begin(), m_result.installs.end(), [](const GameInstall &a, const GameInstall &b) {
-            return a.source != b.source ? a.source < b.source : a.folder < b.folder;
-        });
+        std::stable_sort(
+            m_result.installs.begin(), m_result.installs.end(), [](const GameInstall &a, const GameInstall &b) {
+                return a.source != b.source ? a.source < b.source : a.folder < b.folder;
+            });
         return m_result;
     }
 
@@ -100,7 +106,8 @@ private:
             considerGogFolder(gogGames.filePath(name));
         // The installer's desktop entries name the folder it was installed to, wherever that is.
         int read = 0;
-        for (const QString &folder : QStringList{m_places.dataHome + u"/applications"_s, m_places.home + u"/Desktop"_s}) {
+        for (const QString &folder :
+            QStringList{m_places.dataHome + u"/applications"_s, m_places.home + u"/Desktop"_s}) {
             const QDir dir(folder);
             for (const QString &name : dir.entryList({u"*.desktop"_s}, QDir::Files, QDir::Name)) {
                 if (++read > kMaxDesktopEntries)

@@ -12,27 +12,33 @@ namespace ostrel {
 class MainGroupCache;
 
 /// Where an install was found.
-enum class InstallSource { Steam, SteamFlatpak, Gog, AddedByPlayer };
+enum class InstallSource {
+    Steam,
+    SteamFlatpak,
+    Gog,
+    AddedByPlayer
+};
 
 /// "Steam", "Steam (Flatpak)", "GOG", "added by the player".
 QString installSourceName(InstallSource source);
 
 /// A folder that holds the game's main group.
 struct GameInstall {
-    QString folder;            ///< canonical path
-    QString mainGroup;         ///< the main group in it, its name in the case it has on disk
+    QString folder;    ///< canonical path
+    QString mainGroup; ///< the main group in it, its name in the case it has on disk
     InstallSource source = InstallSource::AddedByPlayer;
-    QStringList addonFolders;  ///< Megaton Edition: those of addons/dc, addons/nw, addons/vacation there are
+    QStringList addonFolders; ///< Megaton Edition: those of addons/dc, addons/nw, addons/vacation there are
     MainGroupIdentity identity;
 };
 
 /// Where to look for the game. Tests set every field; the host takes them from its environment.
 struct GameSearchPlaces {
     QString home;
-    QString dataHome;          ///< $XDG_DATA_HOME, or home/.local/share
-    QStringList addedFolders;  ///< folders the player added
+    QString dataHome;         ///< $XDG_DATA_HOME, or home/.local/share
+    QStringList addedFolders; ///< folders the player added
 
-    static GameSearchPlaces fromEnvironment(const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+    static GameSearchPlaces fromEnvironment(
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 };
 
 struct GameSearch {

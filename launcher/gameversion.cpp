@@ -21,7 +21,12 @@ VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed)
 {
     VersionCheck check;
     const QString version = tcVersion.trimmed();
-    enum { Needs13, Needs14, Either, Unknown } needs = Unknown;
+    enum {
+        Needs13,
+        Needs14,
+        Either,
+        Unknown
+    } needs = Unknown;
     if (version.compare(u"1.3D"_s, Qt::CaseInsensitive) == 0)
         needs = Needs13;
     else if (version.compare(u"1.4/1.5 Atomic"_s, Qt::CaseInsensitive) == 0)
@@ -34,7 +39,8 @@ VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed)
         return check;
     }
     if (needs == Unknown) {
-        check.message = u"The TC's version \"%1\" is none of 1.3D, 1.4/1.5 Atomic or 1.3D and 1.4/1.5."_s.arg(tcVersion);
+        check.message =
+            u"The TC's version \"%1\" is none of 1.3D, 1.4/1.5 Atomic or 1.3D and 1.4/1.5."_s.arg(tcVersion);
         return check;
     }
     if (installed == GameVersion::Unknown) {
@@ -44,7 +50,8 @@ VersionCheck checkGameVersion(const QString &tcVersion, GameVersion installed)
     check.known = true;
     check.matches = (needs == Needs13) == (installed == GameVersion::V13D);
     if (!check.matches)
-        check.message = needs == Needs13 ? u"This TC needs Duke Nukem 3D 1.3D."_s : u"This TC needs Duke Nukem 3D 1.4/1.5 Atomic."_s;
+        check.message = needs == Needs13 ? u"This TC needs Duke Nukem 3D 1.3D."_s
+                                         : u"This TC needs Duke Nukem 3D 1.4/1.5 Atomic."_s;
     return check;
 }
 

@@ -59,12 +59,14 @@ GrpDirectory readGrpDirectory(QByteArrayView bytes, qint64 fileSize)
     const quint64 count = uint32At(bytes, 12);
     const quint64 dataStart = quint64(kGrpHeaderSize) + quint64(kGrpEntrySize) * count;
     if (dataStart > quint64(fileSize)) {
-        return refused(u"The group file claims %1 members, but their directory alone would run past the end of the file (%2 bytes)."_s
-                           .arg(count)
-                           .arg(fileSize));
+        return refused(
+            u"The group file claims %1 members, but their directory alone would run past the end of the file (%2 bytes)."_s
+                .arg(count)
+                .arg(fileSize));
     }
     if (quint64(bytes.size()) < dataStart)
-        return refused(u"The group file's directory was not read whole (%1 of %2 bytes)."_s.arg(bytes.size()).arg(dataStart));
+        return refused(
+            u"The group file's directory was not read whole (%1 of %2 bytes)."_s.arg(bytes.size()).arg(dataStart));
 
     // Only now is the count known to be bounded by bytes that exist.
     GrpDirectory result;
@@ -79,11 +81,12 @@ GrpDirectory readGrpDirectory(QByteArrayView bytes, qint64 fileSize)
             return refused(u"Member %1 of the group file has %2."_s.arg(i + 1).arg(problem));
         const quint32 size = uint32At(bytes, at + 12);
         if (offset + size > quint64(fileSize)) {
-            return refused(u"The sizes of the group file's members add up to more than the file holds (member %1, \"%2\", ends at byte %3 of %4)."_s
-                               .arg(i + 1)
-                               .arg(QLatin1StringView(rawName))
-                               .arg(offset + size)
-                               .arg(fileSize));
+            return refused(
+                u"The sizes of the group file's members add up to more than the file holds (member %1, \"%2\", ends at byte %3 of %4)."_s
+                    .arg(i + 1)
+                    .arg(QLatin1StringView(rawName))
+                    .arg(offset + size)
+                    .arg(fileSize));
         }
         result.members.append(GrpMember{QString::fromLatin1(rawName), size, offset});
         offset += size;

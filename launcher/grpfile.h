@@ -8,7 +8,7 @@ namespace ostrel {
 
 /// One member of a group file, as its directory lists it.
 struct GrpMember {
-    QString name;      ///< as stored, up to 12 characters (the case is kept)
+    QString name; ///< as stored, up to 12 characters (the case is kept)
     quint32 size = 0;
     quint64 offset = 0; ///< where its data starts in the file
 

@@ -65,8 +65,8 @@ QByteArray kindText(JournalStepKind kind)
 
 std::optional<JournalStepKind> kindOf(const QByteArray &text)
 {
-    for (const JournalStepKind kind :
-         {JournalStepKind::Rename, JournalStepKind::Trash, JournalStepKind::Remove, JournalStepKind::CopyIn, JournalStepKind::Save}) {
+    for (const JournalStepKind kind : {JournalStepKind::Rename, JournalStepKind::Trash, JournalStepKind::Remove,
+             JournalStepKind::CopyIn, JournalStepKind::Save}) {
         if (text == kindText(kind))
             return kind;
     }
@@ -76,7 +76,7 @@ std::optional<JournalStepKind> kindOf(const QByteArray &text)
 QList<QByteArray> fieldsOf(const JournalHeader &header)
 {
     return {kMagic, kCurrentFormat, textField(header.gameDir), textField(header.label), number(header.startedMsecs),
-            number(header.stepCount)};
+        number(header.stepCount)};
 }
 
 QList<QByteArray> fieldsOf(const PlanLine &line)
@@ -209,9 +209,9 @@ std::optional<ReadHeader> decodeHeader(const QList<QByteArray> &f)
     if (f.size() < 5 || f[0] != kMagic)
         return std::nullopt;
     ReadHeader read;
-    read.format = f[1] == kFirstFormat     ? JournalFormat::First
-                  : f[1] == kCurrentFormat ? JournalFormat::Current
-                                           : JournalFormat::Unknown;
+    read.format = f[1] == kFirstFormat ? JournalFormat::First
+        : f[1] == kCurrentFormat       ? JournalFormat::Current
+                                       : JournalFormat::Unknown;
     read.header.gameDir = fromTextField(f[2]);
     read.header.label = fromTextField(f[3]);
     read.header.startedMsecs = f[4].toLongLong();

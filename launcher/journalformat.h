@@ -27,10 +27,10 @@ enum class JournalStepKind {
 /// A step as the plan names it, before anything is done.
 struct PlannedStep {
     JournalStepKind kind = JournalStepKind::Rename;
-    QString name;       ///< the file in the game directory; CopyIn: the name the copy gets; Save: also in saveDir
-    QString newName;    ///< Rename: the name it is given
-    QString source;     ///< CopyIn: the TC's file
-    QString saveDir;    ///< Save: the TC's save folder, where the save comes from and goes back to
+    QString name;        ///< the file in the game directory; CopyIn: the name the copy gets; Save: also in saveDir
+    QString newName;     ///< Rename: the name it is given
+    QString source;      ///< CopyIn: the TC's file
+    QString saveDir;     ///< Save: the TC's save folder, where the save comes from and goes back to
     bool copies = false; ///< Save: saveDir is on another file system, so a move is a copy, then a removal
     /// CopyIn, and Save when it copies: the name the copy is written under before it gets its own
     QString tempName;
@@ -58,7 +58,8 @@ struct PlanLine {
     PlannedStep step;
 };
 /// The end of the plan: the journal is whole from here on.
-struct PlanEndLine {};
+struct PlanEndLine {
+};
 /// A step is about to be taken.
 struct StepBegunLine {
     int index = 0;
@@ -83,12 +84,14 @@ struct EngineLine {
     EngineProcess engine;
 };
 /// The game ended and the launch was told to leave the directory as it is.
-struct KeptLine {};
+struct KeptLine {
+};
 /// Every step was taken or skipped.
-struct AppliedLine {};
+struct AppliedLine {
+};
 
 using JournalLine = std::variant<JournalHeader, PlanLine, PlanEndLine, StepBegunLine, StepDoneLine, StepSkippedLine,
-                                 TrashFolderLine, EngineLine, KeptLine, AppliedLine>;
+    TrashFolderLine, EngineLine, KeptLine, AppliedLine>;
 
 /// The line as it is written to the journal, with its check and its newline.
 QByteArray journalLine(const JournalLine &line);
@@ -101,7 +104,7 @@ struct FirstFormatStepLine {
 
 /// Any line but the first, as read back.
 using ReadLine = std::variant<PlanLine, FirstFormatStepLine, PlanEndLine, StepBegunLine, StepDoneLine, StepSkippedLine,
-                              TrashFolderLine, EngineLine, KeptLine, AppliedLine>;
+    TrashFolderLine, EngineLine, KeptLine, AppliedLine>;
 
 /// A line's fields, without its check, and whether it matches its check.
 struct JournalFields {

@@ -68,8 +68,9 @@ void JournalReader::read(const QList<QByteArray> &lines, const QByteArray &torn)
     for (int index = 0; index < m_plannedSteps; ++index) {
         if (!m_contents.steps.contains(index) && !m_unreadable.contains(index)) {
             m_contents.damage << u"step %1 of its plan is missing"_s.arg(index + 1);
-            m_unreadable.insert(index, {u"(step %1)"_s.arg(index + 1),
-                                        u"the journal's record of this step is missing, so what it moved was not given back"_s});
+            m_unreadable.insert(index,
+                {u"(step %1)"_s.arg(index + 1),
+                    u"the journal's record of this step is missing, so what it moved was not given back"_s});
         }
     }
     m_contents.unreadable = m_unreadable.values();
@@ -85,8 +86,9 @@ void JournalReader::readHeader(const QByteArray &line)
         m_contents.label = read->header.label;
         m_contents.started = QDateTime::fromMSecsSinceEpoch(read->header.startedMsecs);
     }
-    m_contents.headerOk = first.checked && read && read->format == (m_contents.firstFormat ? JournalFormat::First : JournalFormat::Current)
-                          && (m_contents.firstFormat || read->hasStepCount);
+    m_contents.headerOk = first.checked && read
+        && read->format == (m_contents.firstFormat ? JournalFormat::First : JournalFormat::Current)
+        && (m_contents.firstFormat || read->hasStepCount);
     m_plannedSteps = m_contents.headerOk && !m_contents.firstFormat ? read->header.stepCount : 0;
     if (!m_contents.headerOk) {
         m_contents.damage << (first.checked ? u"its first line is not one this version can read"_s
@@ -102,10 +104,11 @@ void JournalReader::nameDamagedStep(const QByteArray &line, qsizetype lineIndex)
     if (!named)
         return;
     const QString whereabouts = named->step ? whereaboutsOf(JournalStep{*named->step}) : u"moved"_s;
-    m_unreadable.insert(named->index, {named->name, u"the journal's record of it (line %1) is damaged, so it was not given "
-                                                    "back; as far as that line can be read, it was %2"_s
-                                                        .arg(lineIndex + 1)
-                                                        .arg(whereabouts)});
+    m_unreadable.insert(named->index,
+        {named->name,
+            u"the journal's record of it (line %1) is damaged, so it was not given "
+            "back; as far as that line can be read, it was %2"_s.arg(lineIndex + 1)
+                .arg(whereabouts)});
 }
 
 JournalStep *JournalReader::plannedStep(int index)
@@ -226,7 +229,8 @@ QString whereaboutsOf(const JournalStep &step)
     case JournalStepKind::Rename:
         return u"renamed to \"%1\" in the game directory"_s.arg(step.newName);
     case JournalStepKind::Trash:
-        return step.trashedPath.isEmpty() ? u"moved to the trash"_s : u"moved to the trash as \"%1\""_s.arg(step.trashedPath);
+        return step.trashedPath.isEmpty() ? u"moved to the trash"_s
+                                          : u"moved to the trash as \"%1\""_s.arg(step.trashedPath);
     case JournalStepKind::Remove:
         return u"deleted for good"_s;
     case JournalStepKind::Save:

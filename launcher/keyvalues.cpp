@@ -9,7 +9,14 @@ namespace ostrel {
 namespace {
 
 struct Token {
-    enum Kind { End, Text, Open, Close, Condition, Broken } kind = End;
+    enum Kind {
+        End,
+        Text,
+        Open,
+        Close,
+        Condition,
+        Broken
+    } kind = End;
     QString text; ///< Text: the key or value; Broken: why
     int line = 1;
 };
@@ -32,7 +39,8 @@ QString textOf(QByteArrayView bytes)
 class Tokenizer
 {
 public:
-    explicit Tokenizer(QByteArrayView text) : m_text(text)
+    explicit Tokenizer(QByteArrayView text)
+        : m_text(text)
     {
         if (m_text.startsWith("\xEF\xBB\xBF"))
             m_at = 3;
@@ -56,7 +64,7 @@ public:
         } else {
             const qsizetype start = m_at;
             while (m_at < m_text.size() && !isSpace(m_text[m_at]) && m_text[m_at] != '{' && m_text[m_at] != '}'
-                   && m_text[m_at] != '"')
+                && m_text[m_at] != '"')
                 ++m_at;
             token.kind = Token::Text;
             token.text = textOf(m_text.sliced(start, m_at - start));
@@ -98,7 +106,10 @@ private:
                 ++m_line;
             if (c == '\\' && m_at + 1 < m_text.size()) {
                 const char escaped = m_text[m_at + 1];
-                const char meaning = escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped == '\\' || escaped == '"' ? escaped : 0;
+                const char meaning = escaped == 'n'     ? '\n'
+                    : escaped == 't'                    ? '\t'
+                    : escaped == '\\' || escaped == '"' ? escaped
+                                                        : 0;
                 // A lone backslash is kept: paths written by hand hold them.
                 if (meaning) {
                     c = meaning;
@@ -134,7 +145,11 @@ private:
 class Parser
 {
 public:
-    explicit Parser(QByteArrayView text) : m_tokens(text) { advance(); }
+    explicit Parser(QByteArrayView text)
+        : m_tokens(text)
+    {
+        advance();
+    }
 
     KeyValuesDocument document()
     {

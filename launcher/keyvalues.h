@@ -10,8 +10,8 @@ namespace ostrel {
 /// One key of Valve's KeyValues text, with either a value or a block of keys.
 struct KeyValue {
     QString key;
-    QString value;             ///< empty for a block
-    QList<KeyValue> children;  ///< the keys of a block, in file order
+    QString value;            ///< empty for a block
+    QList<KeyValue> children; ///< the keys of a block, in file order
     bool isBlock = false;
 
     /// The first child whose key equals key, in any case (Valve's own lookup ignores case).

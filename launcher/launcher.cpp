@@ -119,7 +119,8 @@ bool Launcher::lock(QString *error)
     // or only after 30 s: every launch and give-back would be refused. A live program has its
     // file locked (flock) from the moment it writes it, and removeStaleLockFile() removes only a
     // file nobody locks; one made just now is given a moment to be written.
-    for (int waited = 0; !lock->tryLock(0) && lock->error() == QLockFile::LockFailedError && waited <= 1500; waited += 100) {
+    for (int waited = 0; !lock->tryLock(0) && lock->error() == QLockFile::LockFailedError && waited <= 1500;
+         waited += 100) {
         bool empty = false, removed = false;
         for (const QString &file : QStringList{path, path + u".rmlock"_s}) {
             const auto st = fileops::lstatPath(file);
@@ -143,9 +144,10 @@ bool Launcher::lock(QString *error)
         } else if (error) {
             // QLockFile does not say why; a file written here tells (no space left, ...).
             const int problem = fileops::writeProblemIn(m_stateDir);
-            *error = u"The launch journal cannot be written in \"%1\": %2. Nothing was changed; free some space there (or "
-                     "make the folder writable), then launch again."_s
-                         .arg(m_stateDir, problem ? fileops::errorText(problem) : u"its lock file cannot be created"_s);
+            *error =
+                u"The launch journal cannot be written in \"%1\": %2. Nothing was changed; free some space there (or "
+                "make the folder writable), then launch again."_s.arg(
+                    m_stateDir, problem ? fileops::errorText(problem) : u"its lock file cannot be created"_s);
         }
         return false;
     }
@@ -201,13 +203,14 @@ bool Launcher::start(const PreparedLaunch &launch, DeleteMode mode, QString *err
             if (!back.ok())
                 problems << back.headline() << back.details();
         }
-        return refuseUnlocked(u"The game directory could not be cleaned up, so the game was not started:\n"_s + problems.join(u'\n'));
+        return refuseUnlocked(
+            u"The game directory could not be cleaned up, so the game was not started:\n"_s + problems.join(u'\n'));
     }
 
     m_label = launch.label;
     m_stopping = false;
     m_logPath = logFolder() + u'/' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s) + u'-'
-                + safeFolderName(launch.label) + u".log"_s;
+        + safeFolderName(launch.label) + u".log"_s;
     delete m_process;
     m_process = new QProcess(this);
     m_process->setProgram(launch.command.program);
@@ -222,14 +225,18 @@ bool Launcher::start(const PreparedLaunch &launch, DeleteMode mode, QString *err
             return;
         LaunchOutcome outcome;
         outcome.end = LaunchOutcome::End::FailedToStart;
-        outcome.failure = u"The engine \"%1\" could not be started: %2."_s.arg(m_process->program(), m_process->errorString());
+        outcome.failure =
+            u"The engine \"%1\" could not be started: %2."_s.arg(m_process->program(), m_process->errorString());
         // QProcess reaps the child that could not run the engine only after telling so; until
         // then the journal sees the recorded process and would refuse the give-back.
         m_finishQueued = true;
-        QMetaObject::invokeMethod(this, [this, outcome] {
-            m_finishQueued = false;
-            finishLaunch(outcome);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome] {
+                m_finishQueued = false;
+                finishLaunch(outcome);
+            },
+            Qt::QueuedConnection);
     });
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
         LaunchOutcome outcome;
@@ -254,7 +261,8 @@ bool Launcher::start(const PreparedLaunch &launch, DeleteMode mode, QString *err
         const RestoreReport back = m_journal.restore(m_trash);
         if (!back.ok())
             problems << back.headline() << back.details();
-        return refuseUnlocked(u"The game was stopped at its start, since it could not be recorded as running:\n"_s + problems.join(u'\n'));
+        return refuseUnlocked(u"The game was stopped at its start, since it could not be recorded as running:\n"_s
+            + problems.join(u'\n'));
     }
     refreshPending();
     return true;

@@ -35,7 +35,7 @@ public:
     /// store and trash must outlive the launcher. stateDir holds the journal, the lock, logs/ and
     /// the identified main groups (MainGroupCache::fileIn).
     Launcher(SettingsStore &store, Trash &trash, const QString &stateDir = LaunchJournal::defaultStateDir(),
-             QObject *parent = nullptr);
+        QObject *parent = nullptr);
     /// A game still running is ended, and the directory given back unless told otherwise.
     ~Launcher() override;
 

@@ -33,7 +33,9 @@ std::optional<EngineProcess> runningEngineOf(const JournalContents &contents)
 ApplyResult refusedForEarlierLaunch(const QString &gameDir)
 {
     ApplyResult result;
-    result.error = u"The changes of an earlier launch to \"%1\" have not been given back yet; give the game directory back first."_s.arg(gameDir);
+    result.error =
+        u"The changes of an earlier launch to \"%1\" have not been given back yet; give the game directory back first."_s
+            .arg(gameDir);
     return result;
 }
 
@@ -53,12 +55,14 @@ bool appendDurably(const QString &path, QByteArray &written, const JournalLine &
     JournalAppender journal(path, written);
     if (!journal.isOpen()) {
         if (error)
-            *error = u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path, fileops::errorText(journal.error()));
+            *error =
+                u"The launch journal \"%1\" cannot be opened: %2."_s.arg(path, fileops::errorText(journal.error()));
         return false;
     }
     if (!journal.append(line)) {
         if (error)
-            *error = u"The launch journal \"%1\" cannot be written: %2."_s.arg(path, fileops::errorText(journal.error()));
+            *error =
+                u"The launch journal \"%1\" cannot be written: %2."_s.arg(path, fileops::errorText(journal.error()));
         return false;
     }
     return true;
@@ -93,8 +97,8 @@ std::optional<PendingJournal> LaunchJournal::pending() const
     const auto engine = runningEngineOf(contents);
     const QString unknown = u"(unknown: the journal is damaged)"_s;
     return PendingJournal{path(), contents.gameDir.isEmpty() ? unknown : contents.gameDir,
-                          contents.label.isEmpty() && !contents.headerOk ? unknown : contents.label, contents.started,
-                          engine ? engine->pid : 0, contents.kept};
+        contents.label.isEmpty() && !contents.headerOk ? unknown : contents.label, contents.started,
+        engine ? engine->pid : 0, contents.kept};
 }
 
 bool LaunchJournal::recordEngine(const EngineProcess &engine, QString *error)
@@ -107,8 +111,8 @@ bool LaunchJournal::recordKept(QString *error)
     return appendDurably(path(), m_written, KeptLine{}, error);
 }
 
-ApplyResult LaunchJournal::apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,
-                                 DeleteMode mode)
+ApplyResult LaunchJournal::apply(
+    const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash, DeleteMode mode)
 {
     ApplyResult result;
     if (!plan.ok()) {
@@ -154,16 +158,18 @@ RestoreReport LaunchJournal::restore(Trash &trash)
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
         else if (m_written.isEmpty())
-            return keptBecause(report, u"The launch journal \"%1\" cannot be read: %2."_s.arg(path(), file.errorString()));
+            return keptBecause(
+                report, u"The launch journal \"%1\" cannot be read: %2."_s.arg(path(), file.errorString()));
     }
     if (!m_written.isEmpty() && bytes != m_written) {
         // This object wrote every line of the journal and kept them: what the file says now
         // is not the launch's record, and the record is written again before anything moves.
-        report.notes << (onDisk ? u"The launch journal \"%1\" was changed while the game ran; the game directory was given "
-                                          "back from the launcher's own record of the launch."_s
-                                        : u"The launch journal \"%1\" was removed while the game ran; the game directory was given "
-                                          "back from the launcher's own record of the launch."_s)
-                                      .arg(path());
+        report.notes << (onDisk
+                ? u"The launch journal \"%1\" was changed while the game ran; the game directory was given "
+                  "back from the launcher's own record of the launch."_s
+                : u"The launch journal \"%1\" was removed while the game ran; the game directory was given "
+                  "back from the launcher's own record of the launch."_s)
+                            .arg(path());
         fileops::makePrivateFolder(m_stateDir);
         if (const int error = fileops::writeWholeFile(path(), m_written, true))
             report.notes << u"The journal could not be written again: %1."_s.arg(fileops::errorText(error));
@@ -174,8 +180,10 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     // it is writing could go; its process outlives a launcher that was killed.
     if (const auto engine = runningEngineOf(journal)) {
         report.gameStillRunning = engine->pid;
-        return keptBecause(report, u"The game started for \"%1\" (process %2) is still running; give the game directory back once it "
-                                   "has ended. Nothing was changed."_s.arg(journal.label).arg(engine->pid));
+        return keptBecause(report,
+            u"The game started for \"%1\" (process %2) is still running; give the game directory back once it "
+            "has ended. Nothing was changed."_s.arg(journal.label)
+                .arg(engine->pid));
     }
     if (journal.headerless) {
         // The first line was made durable before the first step, so nothing needs undoing.
@@ -188,27 +196,32 @@ RestoreReport LaunchJournal::restore(Trash &trash)
     if (!journal.headerOk) {
         for (const JournalStep &step : journal.steps) {
             if (step.begun && !step.skipped)
-                report.notRestored.append({step.name, u"the journal cannot say which game directory it was in; "
-                                                      "it was %1"_s.arg(whereaboutsOf(step))});
+                report.notRestored.append({step.name,
+                    u"the journal cannot say which game directory it was in; "
+                    "it was %1"_s.arg(whereaboutsOf(step))});
         }
         report.notRestored += journal.unreadable;
-        return keptBecause(report, u"The launch journal \"%1\" is damaged (%2), so it cannot say which game directory the launch "
-                                   "changed, and nothing was given back. It was kept. %3"_s.arg(path(), journal.damage.join(u"; "_s), keptAdvice));
+        return keptBecause(report,
+            u"The launch journal \"%1\" is damaged (%2), so it cannot say which game directory the launch "
+            "changed, and nothing was given back. It was kept. %3"_s.arg(
+                path(), journal.damage.join(u"; "_s), keptAdvice));
     }
     // An unmounted drive or a folder moved away: everything would look gone, and the journal
     // is the only record of where the player's files are.
     const QString gameDir = QDir::cleanPath(journal.gameDir);
     if (const auto there = fileops::lstatPath(gameDir); !there || !there->directory) {
-        return keptBecause(report, u"The game directory \"%1\" is not there (a drive that is not mounted, or a folder moved or "
-                                   "renamed?), so nothing was given back. The journal was kept: give the game directory back once "
-                                   "the folder is there again."_s.arg(gameDir));
+        return keptBecause(report,
+            u"The game directory \"%1\" is not there (a drive that is not mounted, or a folder moved or "
+            "renamed?), so nothing was given back. The journal was kept: give the game directory back once "
+            "the folder is there again."_s.arg(gameDir));
     }
 
     restoreSteps(journal, gameDir, trash, report);
     if (!journal.damage.isEmpty()) {
-        return keptBecause(report, u"The launch journal \"%1\" is damaged (%2), so it cannot be trusted to name everything the launch "
-                                   "changed. What it could still read was checked and given back; it was kept. %3"_s
-                                       .arg(path(), journal.damage.join(u"; "_s), keptAdvice));
+        return keptBecause(report,
+            u"The launch journal \"%1\" is damaged (%2), so it cannot be trusted to name everything the launch "
+            "changed. What it could still read was checked and given back; it was kept. %3"_s.arg(
+                path(), journal.damage.join(u"; "_s), keptAdvice));
     }
     // Even when something could not be put back: the report says where it is, and keeping the
     // journal would only block every later launch.

@@ -67,7 +67,7 @@ public:
     /// exists. A file whose size or modification time differs from the plan is left alone and
     /// reported, as is a file the trash refuses.
     ApplyResult apply(const QString &gameDir, const QString &label, const CleanupPlan &plan, Trash &trash,
-                      DeleteMode mode = DeleteMode::ToTrash);
+        DeleteMode mode = DeleteMode::ToTrash);
 
     /// Records the process of the game started on the cleaned-up directory, durably, so that
     /// no restore (also by a later program, after this one died) takes the directory from under

@@ -44,8 +44,7 @@ struct LaunchSetup {
 /// prepareLaunch(). Changes nothing on disk or in the store. mainGroupCache: where identified
 /// main groups are remembered; empty: the default.
 StoredLaunch prepareStoredLaunch(SettingsStore &store, const QString &tcName, const LaunchSetup &setup,
-                                 const std::optional<PendingJournal> &pending, Trash &trash,
-                                 const QString &mainGroupCache = {});
+    const std::optional<PendingJournal> &pending, Trash &trash, const QString &mainGroupCache = {});
 
 /// "The launch of "NAME" was refused. REASON": read on its own (a line among a script's output,
 /// a message box), a refusal names the TC and says that nothing was launched.

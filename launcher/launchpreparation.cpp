@@ -25,8 +25,8 @@ PreparedLaunch refused(const QString &why)
 
 // Through the cache, so that a launch reads a main group only once for as long as it is
 // unchanged.
-MainGroupIdentity identifyInstalledGame(const QString &gameDir, const QList<DirectoryEntry> &listing,
-                                        const LaunchRequest &request)
+MainGroupIdentity identifyInstalledGame(
+    const QString &gameDir, const QList<DirectoryEntry> &listing, const LaunchRequest &request)
 {
     QString mainGroup;
     for (const DirectoryEntry &entry : listing) {
@@ -152,20 +152,21 @@ PreparedLaunch prepareLaunch(const LaunchRequest &request, Trash &trash)
 
     // Not a name of the TC's, so the player would not see why the clean-up takes it.
     for (const QString &name : launch.command.overridingNames) {
-        const auto inPlan = std::find_if(launch.plan.steps.cbegin(), launch.plan.steps.cend(), [&](const CleanupStep &step) {
-            return step.name.compare(name, Qt::CaseInsensitive) == 0;
-        });
+        const auto inPlan = std::find_if(launch.plan.steps.cbegin(), launch.plan.steps.cend(),
+            [&](const CleanupStep &step) { return step.name.compare(name, Qt::CaseInsensitive) == 0; });
         const auto inGameDir = std::find_if(listing.cbegin(), listing.cend(), [&](const DirectoryEntry &entry) {
             return entry.kind == EntryKind::File && entry.name.compare(name, Qt::CaseInsensitive) == 0
-                   && !cleanup.tcFiles.contains(gameDir + u'/' + entry.name);
+                && !cleanup.tcFiles.contains(gameDir + u'/' + entry.name);
         });
         if (inPlan != launch.plan.steps.cend())
-            launch.warnings << u"The engine would load %1 from the game directory in place of the TC's game code, as no con is "
-                               "given: the clean-up moves it aside."_s.arg(inPlan->name);
+            launch.warnings
+                << u"The engine would load %1 from the game directory in place of the TC's game code, as no con is "
+                   "given: the clean-up moves it aside."_s.arg(inPlan->name);
         else if (inGameDir != listing.cend() && request.preference == CleanupPreference::None)
-            launch.warnings << u"The engine will load %1 from the game directory in place of the TC's game code, as no con is "
-                               "given, and the clean-up preference None leaves it there: the TC may not run as it was made."_s
-                                   .arg(inGameDir->name);
+            launch.warnings
+                << u"The engine will load %1 from the game directory in place of the TC's game code, as no con is "
+                   "given, and the clean-up preference None leaves it there: the TC may not run as it was made."_s.arg(
+                       inGameDir->name);
     }
 
     for (const CleanupStep &step : launch.plan.steps)

@@ -32,11 +32,11 @@ struct LaunchRequest {
 /// A launch worked out in full, before anything on disk changes: the host shows it (the plan,
 /// the command, the warnings), asks what it must ask, then hands it to Launcher::start().
 struct PreparedLaunch {
-    QString error; ///< the launch cannot go ahead, in words for the player; nothing else is set
+    QString error;               ///< the launch cannot go ahead, in words for the player; nothing else is set
     bool engineNotFound = false; ///< the refusal is that the engine is not installed
 
     QString gameDir;
-    QString label;        ///< the TC's name
+    QString label; ///< the TC's name
     LaunchCommand command;
     CleanupPlan plan;
     bool hasTrashSteps = false;

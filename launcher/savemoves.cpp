@@ -36,7 +36,12 @@ int copyIntoPlace(const QString &from, const QString &to, const QString &temp, Q
     return error;
 }
 
-enum class Landing { Moved, AlreadyThere, Taken, Failed };
+enum class Landing {
+    Moved,
+    AlreadyThere,
+    Taken,
+    Failed
+};
 
 // Moves from to to, unless to holds the same file (a second name of it, or a copy with its
 // bytes), which a move cut short leaves: then from only goes.
@@ -56,7 +61,8 @@ Landing land(const QString &from, const QString &to, const QString &temp, QStrin
         return Landing::Taken;
     }
     int error = fileops::renameNoReplace(from, to);
-    if (error == EXDEV && (error = copyIntoPlace(from, to, temp, why)) == 0 && ::unlink(fileops::encodePath(from).constData()) != 0) {
+    if (error == EXDEV && (error = copyIntoPlace(from, to, temp, why)) == 0
+        && ::unlink(fileops::encodePath(from).constData()) != 0) {
         *why = fileops::errorText(errno);
         return Landing::Failed;
     }
@@ -69,7 +75,8 @@ Landing land(const QString &from, const QString &to, const QString &temp, QStrin
 
 } // namespace
 
-QString moveIn(const QString &saveDir, const QString &gameDir, const QString &name, bool copies, const QString &tempName)
+QString moveIn(
+    const QString &saveDir, const QString &gameDir, const QString &name, bool copies, const QString &tempName)
 {
     const QString from = saveDir + u'/' + name;
     const QString to = gameDir + u'/' + name;
@@ -94,7 +101,7 @@ QString moveIn(const QString &saveDir, const QString &gameDir, const QString &na
 }
 
 TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString &name, const QString &tempName,
-                   const QStringList &leave)
+    const QStringList &leave)
 {
     TakenBack taken;
     removeIfFile(gameDir + u'/' + tempName);
@@ -116,17 +123,20 @@ TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString
         // the game ran) is kept too, and the game's goes beside it.
         QString landed = found;
         Landing landing = Landing::Taken;
-        for (int n = 1; (landing = land(from, saveDir + u'/' + landed, saveDir + u'/' + tempName, &why)) == Landing::Taken; ++n)
+        for (int n = 1;
+             (landing = land(from, saveDir + u'/' + landed, saveDir + u'/' + tempName, &why)) == Landing::Taken; ++n)
             landed = found + u'.' + QString::number(n);
         if (landing == Landing::Failed) {
-            taken.problems.append({found, u"the TC's save could not be moved back to \"%1\", so it is still in the game directory: %2"_s
-                                              .arg(saveDir, why)});
+            taken.problems.append({found,
+                u"the TC's save could not be moved back to \"%1\", so it is still in the game directory: %2"_s.arg(
+                    saveDir, why)});
             continue;
         }
         taken.names.append(landed);
         if (landed != found) {
-            taken.notes << u"Another \"%1\" was put in the TC's save folder \"%2\" while the game ran; the game's is kept beside it "
-                           "there as \"%3\"."_s.arg(found, saveDir, landed);
+            taken.notes
+                << u"Another \"%1\" was put in the TC's save folder \"%2\" while the game ran; the game's is kept beside it "
+                   "there as \"%3\"."_s.arg(found, saveDir, landed);
         }
     }
     fileops::syncFolder(saveDir);

@@ -15,11 +15,12 @@ namespace ostrel::savemoves {
 /// on another file system) a copy written as gameDir/tempName and made durable, renamed to
 /// name, and only then the original removed. Both folders are synced. Returns why it failed,
 /// for the player, or an empty text; on failure nothing of the move is left in gameDir.
-QString moveIn(const QString &saveDir, const QString &gameDir, const QString &name, bool copies, const QString &tempName);
+QString moveIn(
+    const QString &saveDir, const QString &gameDir, const QString &name, bool copies, const QString &tempName);
 
 /// What takeBack() did.
 struct TakenBack {
-    QStringList names;        ///< the saves moved to the save folder, by their names there
+    QStringList names;         ///< the saves moved to the save folder, by their names there
     QList<LeftAlone> problems; ///< what stays in the game directory, and why
     QStringList notes;         ///< what the player should know though every save is in the folder
 };
@@ -32,6 +33,6 @@ struct TakenBack {
 /// put beside it as NAME.1, NAME.2, ... Safe to run again after a crash at any point: it also
 /// removes what a copy cut short left under tempName in either folder.
 TakenBack takeBack(const QString &gameDir, const QString &saveDir, const QString &name, const QString &tempName,
-                   const QStringList &leave = {});
+    const QStringList &leave = {});
 
 } // namespace ostrel::savemoves

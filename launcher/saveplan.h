@@ -21,8 +21,8 @@ namespace ostrel {
 /// taken holds the upper-case names that are in the game directory or planned there; the names
 /// planned here are added. A folder or link under such a name in the game directory, and a TC
 /// file copied in under one, make the plan an error: the saves could not be kept apart.
-void planSaveMoves(const QList<DirectoryEntry> &gameListing, const SaveMovesInput &saves, QSet<QString> &taken,
-                   CleanupPlan &plan);
+void planSaveMoves(
+    const QList<DirectoryEntry> &gameListing, const SaveMovesInput &saves, QSet<QString> &taken, CleanupPlan &plan);
 
 /// The name a file is renamed aside to: NAME.org, else NAME.1.org, NAME.2.org, ..., the first
 /// that is not in taken (upper-case names), to which it is added.

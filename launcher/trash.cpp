@@ -80,7 +80,8 @@ VolumeTrash DesktopTrash::volumeTrashAt(const QString &root)
     QString why;
     const QString adminTrash = top + u".Trash"_s;
     struct stat st;
-    if (::lstat(fileops::encodePath(adminTrash).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+    if (::lstat(fileops::encodePath(adminTrash).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+        && (st.st_mode & S_ISVTX)) {
         // Once the administrator's trash gives the user a folder, Qt looks no further.
         const QString mine = adminTrash + u'/' + userId();
         const bool taken = fileops::lstatPath(mine) ? QFileInfo(mine).isDir() : writableFolder(adminTrash);
@@ -140,8 +141,9 @@ bool DesktopTrash::availableFor(const QString &folder, QString *why)
     if (!volume.folder.isEmpty())
         return true;
     if (why) {
-        *why = u"The game directory is on another drive (%1) that has no trash you can use (%2), so files removed there "
-               "cannot be recovered."_s.arg(root, volume.why);
+        *why =
+            u"The game directory is on another drive (%1) that has no trash you can use (%2), so files removed there "
+            "cannot be recovered."_s.arg(root, volume.why);
     }
     return false;
 }
@@ -183,10 +185,13 @@ TrashOutcome DesktopTrash::moveToTrash(const QString &path)
         const int back = fileops::renameNoReplace(trashed, path);
         QFile::remove(infoPath);
         if (back == 0) {
-            outcome.error = u"The trash cannot be used (the file went to \"%1\"); \"%2\" was put back."_s.arg(trashed, path);
+            outcome.error =
+                u"The trash cannot be used (the file went to \"%1\"); \"%2\" was put back."_s.arg(trashed, path);
         } else {
             outcome.trashedPath = trashed;
-            outcome.error = u"The trash cannot be used (the file went to \"%1\") and it could not be put back: %2."_s.arg(trashed, fileops::errorText(back));
+            outcome.error =
+                u"The trash cannot be used (the file went to \"%1\") and it could not be put back: %2."_s.arg(
+                    trashed, fileops::errorText(back));
         }
         return outcome;
     }

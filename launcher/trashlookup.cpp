@@ -18,7 +18,8 @@ const QString kInfoSuffix = u".trashinfo"_s;
 // Whether a .trashinfo in a trash folder may belong to original. Qt creates the .trashinfo
 // empty, renames the file into files/, and only then writes the original path into it, so a
 // crash between the steps leaves an empty one named after the file.
-bool infoMayName(const QString &infoFolder, const QString &infoName, const QByteArray &originalBytes, const QString &originalName)
+bool infoMayName(
+    const QString &infoFolder, const QString &infoName, const QByteArray &originalBytes, const QString &originalName)
 {
     if (!infoName.endsWith(kInfoSuffix))
         return false;
@@ -34,7 +35,8 @@ bool infoMayName(const QString &infoFolder, const QString &infoName, const QByte
         hasPath = true;
         // On another volume the path is relative to that volume's top folder.
         const QByteArray recorded = QByteArray::fromPercentEncoding(line.mid(5).trimmed());
-        if (recorded == originalBytes || (!recorded.startsWith('/') && originalBytes.endsWith(QByteArray('/' + recorded))))
+        if (recorded == originalBytes
+            || (!recorded.startsWith('/') && originalBytes.endsWith(QByteArray('/' + recorded))))
             return true;
     }
     return !hasPath && infoName.startsWith(originalName);

@@ -83,8 +83,9 @@ VersionDecision decideVersionFit(const QString &tcVersion, const MainGroupIdenti
         return decision;
     }
     if (edition == GameEdition::Unknown) {
-        decision.warning = u"The installed game's version cannot be told: its main group, %1, is none of the known releases."_s
-                               .arg(describeMainGroup(installed));
+        decision.warning =
+            u"The installed game's version cannot be told: its main group, %1, is none of the known releases."_s.arg(
+                describeMainGroup(installed));
         return decision;
     }
 
@@ -93,8 +94,9 @@ VersionDecision decideVersionFit(const QString &tcVersion, const MainGroupIdenti
     const QString worldTourWarning = u"The game is the 20th Anniversary World Tour, whose main group is not the Atomic "
                                      "Edition's: TCs made before it may not run on it."_s;
     if (need == TcVersionNeed::Unrecognised) {
-        decision.warning = u"Whether this TC runs on %1 cannot be told: its version \"%2\" is none of %3, %4 or %5."_s
-                               .arg(installedGame(edition), tcVersion, k13D, k14Or15, kEither);
+        decision.warning =
+            u"Whether this TC runs on %1 cannot be told: its version \"%2\" is none of %3, %4 or %5."_s.arg(
+                installedGame(edition), tcVersion, k13D, k14Or15, kEither);
         if (worldTour)
             decision.warning += u' ' + worldTourWarning;
         return decision;

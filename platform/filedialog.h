@@ -13,13 +13,16 @@ namespace ostrel {
 
 /// What a file dialog is asked to show.
 struct FileDialogRequest {
-    enum class Mode { Open, Save };
+    enum class Mode {
+        Open,
+        Save
+    };
     Mode mode = Mode::Open;
-    QString filter;       ///< "Description (*.ext)|*.ext"
+    QString filter; ///< "Description (*.ext)|*.ext"
     int filterIndex = 1;
-    int flags = 0;        ///< 2: ask before replacing an existing file (save dialogs)
+    int flags = 0; ///< 2: ask before replacing an existing file (save dialogs)
     QString initDir;
-    QString fileName;     ///< the proposed file name, may be empty
+    QString fileName; ///< the proposed file name, may be empty
 };
 
 /// Shows open and save dialogs. The real one uses QFileDialog; tests script a fake.

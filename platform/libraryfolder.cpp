@@ -15,15 +15,14 @@ namespace ostrel {
 namespace {
 
 // Internal linkage: an exported symbol could resolve to another copy of the library.
-void anchorInThisLibrary() {}
+void anchorInThisLibrary() { }
 
 QString libraryFilePath()
 {
 #ifdef Q_OS_WIN
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
-                                | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&anchorInThisLibrary), &module))
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(&anchorInThisLibrary), &module))
         return {};
     wchar_t buffer[MAX_PATH];
     const DWORD n = GetModuleFileNameW(module, buffer, MAX_PATH);

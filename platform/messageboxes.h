@@ -18,8 +18,7 @@ public:
     /// A box with the exclamation (warning) icon and a single OK button.
     virtual void exclamation(QWidget *parent, const QString &title, const QString &text) = 0;
     /// A question with Yes and No and no icon; true when the user answered Yes.
-    virtual bool question(QWidget *parent, const QString &title, const QString &text,
-                          bool yesIsDefault) = 0;
+    virtual bool question(QWidget *parent, const QString &title, const QString &text, bool yesIsDefault) = 0;
 };
 
 OSTREL_EXPORT std::shared_ptr<MessageBoxes> makeQtMessageBoxes();

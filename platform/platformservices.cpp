@@ -11,8 +11,8 @@ namespace ostrel {
 PlatformServices PlatformServices::defaults(const QString &storePath)
 {
     PlatformServices services;
-    services.store = std::make_shared<SqliteSettingsStore>(
-        storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : storePath);
+    services.store =
+        std::make_shared<SqliteSettingsStore>(storePath.isEmpty() ? SqliteSettingsStore::defaultPath() : storePath);
     services.fileDialogs = makeQtFileDialogBackend();
     services.messages = makeQtMessageBoxes();
     services.shell = makeDesktopShell();

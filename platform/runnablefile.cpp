@@ -53,7 +53,7 @@ QString whyOpeningCouldRun(const QString &path)
     // launcher whose content looks like plain text is still a launcher.
     const QMimeDatabase types;
     for (const QMimeType &type : {types.mimeTypeForFile(info, QMimeDatabase::MatchExtension),
-                                  types.mimeTypeForFile(info, QMimeDatabase::MatchContent)}) {
+             types.mimeTypeForFile(info, QMimeDatabase::MatchContent)}) {
         if (isRunnable(type))
             return u"it is a program or a launcher (%1)"_s.arg(type.comment());
     }

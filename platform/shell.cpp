@@ -12,10 +12,7 @@ namespace {
 class DesktopShell final : public Shell
 {
 public:
-    void open(QWidget *, const QString &path) override
-    {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    }
+    void open(QWidget *, const QString &path) override { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 };
 
 } // namespace

@@ -80,7 +80,7 @@ bool ScriptBuffer::SaveFile(const QString &path, QString *errorMessage) const
     auto fail = [&] {
         if (errorMessage)
             *errorMessage = file.errorString();
-        return false;   // the temporary file goes with `file`; the old file stays as it was
+        return false; // the temporary file goes with `file`; the old file stays as it was
     };
     // Unbuffered, a write that stops short (disk full, file size limit) shows in its count;
     // through the buffer it could go unnoticed until commit had already replaced the old file.

@@ -11,7 +11,7 @@ namespace ostrel {
 class ScriptBuffer
 {
 public:
-    static constexpr qint64 MaxFileSize = 1024 * 1024;   // a larger file is not a script
+    static constexpr qint64 MaxFileSize = 1024 * 1024; // a larger file is not a script
 
     /// Setting FileName: the whole content of the file becomes the text. False (and nothing
     /// changed: text, FileName, selection) when the file cannot be loaded: missing, a directory,

@@ -37,9 +37,7 @@ QString prefixOf(QStringView keyword)
 QString BuildScriptText(const ScriptRecord &record)
 {
     QString text;
-    auto appendLine = [&text](QStringView keyword, const QString &value) {
-        text += keyword % u' ' % value % u"\r\n";
-    };
+    auto appendLine = [&text](QStringView keyword, const QString &value) { text += keyword % u' ' % value % u"\r\n"; };
     appendLine(ScriptKeyword::DukeVersion, record.dukeVersion);
     appendLine(ScriptKeyword::TcName, record.tcName);
     appendLine(ScriptKeyword::TcVersion, record.tcVersion);

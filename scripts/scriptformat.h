@@ -42,7 +42,7 @@ QString BuildScriptText(const ScriptRecord &record);
 /// missing. The release date is never read. Does not change the buffer's text.
 struct ScriptDirectives {
     std::optional<QString> dukeVersion, tcName, tcVersion, groupFile, gameCon, textFile, author, email, web;
-    QStringList otherFiles;   // every defineotherfile occurrence, in text order
+    QStringList otherFiles; // every defineotherfile occurrence, in text order
     /// Set when the other files would run past kMaxOtherFileCharacters: then otherFiles is
     /// cut short and the script is to be treated as one that cannot be loaded.
     bool tooLarge = false;

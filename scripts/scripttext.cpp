@@ -12,10 +12,38 @@ namespace {
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 code point of the same value, so every byte
 // decodes to something and such text still writes back to the same byte.
 constexpr std::array<char16_t, 32> windows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC,
+    0x0081,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0x008D,
+    0x017D,
+    0x008F,
+    0x0090,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0x009D,
+    0x017E,
+    0x0178,
 };
 
 constexpr char16_t replacementCharacter = 0xFFFD;
@@ -32,9 +60,18 @@ bool startsWith(const QByteArray &bytes, std::initializer_list<unsigned char> pr
     return true;
 }
 
-bool startsWithUtf8Bom(const QByteArray &bytes) { return startsWith(bytes, {0xEF, 0xBB, 0xBF}); }
-bool startsWithUtf16LeBom(const QByteArray &bytes) { return startsWith(bytes, {0xFF, 0xFE}); }
-bool startsWithUtf16BeBom(const QByteArray &bytes) { return startsWith(bytes, {0xFE, 0xFF}); }
+bool startsWithUtf8Bom(const QByteArray &bytes)
+{
+    return startsWith(bytes, {0xEF, 0xBB, 0xBF});
+}
+bool startsWithUtf16LeBom(const QByteArray &bytes)
+{
+    return startsWith(bytes, {0xFF, 0xFE});
+}
+bool startsWithUtf16BeBom(const QByteArray &bytes)
+{
+    return startsWith(bytes, {0xFE, 0xFF});
+}
 
 bool startsWithAnyBom(const QByteArray &bytes)
 {
@@ -116,8 +153,8 @@ QString fromUtf16(const QByteArray &bytes, qsizetype offset, bool bigEndian)
 // Stateless: a sequence cut off at the end becomes U+FFFD instead of vanishing.
 QString fromUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8,
-                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(
+        QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 

@@ -5,7 +5,12 @@
 namespace ostrel {
 
 /// How the player wants the game directory cleaned up before a launch.
-enum class CleanupPreference { Delete, Rename, None, Unknown };
+enum class CleanupPreference {
+    Delete,
+    Rename,
+    None,
+    Unknown
+};
 
 /// Rename, when the store holds no choice.
 inline constexpr CleanupPreference kDefaultCleanupPreference = CleanupPreference::Rename;

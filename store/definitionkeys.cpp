@@ -49,8 +49,7 @@ bool isAscii(QStringView text)
 
 QStringList versionCompatibilityItems()
 {
-    return {QStringLiteral("1.3D"), QStringLiteral("1.4/1.5 Atomic"),
-            QStringLiteral("1.3D and 1.4/1.5")};
+    return {QStringLiteral("1.3D"), QStringLiteral("1.4/1.5 Atomic"), QStringLiteral("1.3D and 1.4/1.5")};
 }
 
 bool equalsIgnoringCase(QStringView a, QStringView b)
@@ -105,8 +104,10 @@ KeyField classifyKey(QStringView key, QStringView name)
 }
 
 SameDefinitionName::SameDefinitionName(const QString &name)
-    : m_name(name), m_upper(name.toUpper()), m_folded(name.toCaseFolded()),
-      m_ascii(isAscii(name))
+    : m_name(name)
+    , m_upper(name.toUpper())
+    , m_folded(name.toCaseFolded())
+    , m_ascii(isAscii(name))
 {
 }
 

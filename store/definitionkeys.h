@@ -18,7 +18,15 @@ inline constexpr QStringView kDirectoryCleanup = u"Directory Cleanup";
 QStringList versionCompatibilityItems();
 
 /// The fields of a TC definition, as its keys in the store name them.
-enum class KeyField { None, VersionComp, Name, GroupFile, GameCon, TextFile, OtherFile };
+enum class KeyField {
+    None,
+    VersionComp,
+    Name,
+    GroupFile,
+    GameCon,
+    TextFile,
+    OtherFile
+};
 
 /// The key of a field of the definition called name, with the suffix in the case the
 /// host expects ("VersionComp", "NAME", "GroupFile", ...). otherFileNumber counts from 1.

@@ -127,8 +127,8 @@ bool DefinitionStore::remove(const QString &name)
 QString DefinitionStore::cleanupPreference() const
 {
     // No choice stored yet is the default, which the TC manager shows as chosen.
-    return m_store.GetSetting(kApp, kTCSettings.toString(), kDirectoryCleanup.toString(),
-                              cleanupPreferenceText(kDefaultCleanupPreference));
+    return m_store.GetSetting(
+        kApp, kTCSettings.toString(), kDirectoryCleanup.toString(), cleanupPreferenceText(kDefaultCleanupPreference));
 }
 
 void DefinitionStore::setCleanupPreference(const QString &value)

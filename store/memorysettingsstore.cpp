@@ -16,26 +16,24 @@ bool sameName(const QString &a, const QString &b)
 }
 
 template<typename Entries>
-auto findEntry(Entries &entries, const QString &application, const QString &section,
-               const QString &key)
+auto findEntry(Entries &entries, const QString &application, const QString &section, const QString &key)
 {
     return std::find_if(entries.begin(), entries.end(), [&](const auto &entry) {
-        return sameName(entry.key, key) && sameName(entry.section, section)
-            && sameName(entry.application, application);
+        return sameName(entry.key, key) && sameName(entry.section, section) && sameName(entry.application, application);
     });
 }
 
 } // namespace
 
-QString MemorySettingsStore::GetSetting(const QString &application, const QString &section,
-                                        const QString &key, const QString &defaultValue) const
+QString MemorySettingsStore::GetSetting(
+    const QString &application, const QString &section, const QString &key, const QString &defaultValue) const
 {
     const auto it = findEntry(m_entries, application, section, key);
     return it == m_entries.end() ? defaultValue : it->value;
 }
 
-void MemorySettingsStore::SaveSetting(const QString &application, const QString &section,
-                                      const QString &key, const QString &value)
+void MemorySettingsStore::SaveSetting(
+    const QString &application, const QString &section, const QString &key, const QString &value)
 {
     const auto it = findEntry(m_entries, application, section, key);
     if (it != m_entries.end())
@@ -44,16 +42,14 @@ void MemorySettingsStore::SaveSetting(const QString &application, const QString 
         m_entries.push_back({application, section, key, value});
 }
 
-void MemorySettingsStore::DeleteSetting(const QString &application, const QString &section,
-                                        const QString &key)
+void MemorySettingsStore::DeleteSetting(const QString &application, const QString &section, const QString &key)
 {
     const auto it = findEntry(m_entries, application, section, key);
     if (it != m_entries.end())
         m_entries.erase(it);
 }
 
-std::optional<SettingRows> MemorySettingsStore::GetAllSettings(const QString &application,
-                                                               const QString &section) const
+std::optional<SettingRows> MemorySettingsStore::GetAllSettings(const QString &application, const QString &section) const
 {
     SettingRows rows;
     for (const Entry &entry : m_entries) {

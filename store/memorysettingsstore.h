@@ -12,13 +12,11 @@ class OSTREL_EXPORT MemorySettingsStore : public SettingsStore
 {
 public:
     QString GetSetting(const QString &application, const QString &section, const QString &key,
-                       const QString &defaultValue) const override;
-    void SaveSetting(const QString &application, const QString &section, const QString &key,
-                     const QString &value) override;
-    void DeleteSetting(const QString &application, const QString &section,
-                       const QString &key) override;
-    std::optional<SettingRows> GetAllSettings(const QString &application,
-                                              const QString &section) const override;
+        const QString &defaultValue) const override;
+    void SaveSetting(
+        const QString &application, const QString &section, const QString &key, const QString &value) override;
+    void DeleteSetting(const QString &application, const QString &section, const QString &key) override;
+    std::optional<SettingRows> GetAllSettings(const QString &application, const QString &section) const override;
     void Transact(const std::function<void()> &work) override;
     QString location() const override;
 

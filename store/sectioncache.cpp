@@ -62,8 +62,8 @@ void SectionCache::deleted(qint64 id)
     }
 }
 
-SectionCache::Refill::Refill(SectionCache &cache, const QString &application,
-                             const QString &section, qsizetype expectedRows)
+SectionCache::Refill::Refill(
+    SectionCache &cache, const QString &application, const QString &section, qsizetype expectedRows)
     : m_cache(cache)
     , m_application(application)
     , m_section(section)

@@ -69,8 +69,7 @@ class SectionCache::Refill
 {
 public:
     /// expectedRows (0 when unknown) is reserved ahead.
-    Refill(SectionCache &cache, const QString &application, const QString &section,
-           qsizetype expectedRows);
+    Refill(SectionCache &cache, const QString &application, const QString &section, qsizetype expectedRows);
     ~Refill();
     Refill(const Refill &) = delete;
     Refill &operator=(const Refill &) = delete;
@@ -82,8 +81,7 @@ public:
         const std::vector<qint64> &ids = m_previous.m_ids;
         while (m_at < ids.size() && ids[m_at] < id)
             ++m_at;
-        return m_at < ids.size() && ids[m_at] == id ? &m_previous.m_rows.at(qsizetype(m_at))
-                                                    : nullptr;
+        return m_at < ids.size() && ids[m_at] == id ? &m_previous.m_rows.at(qsizetype(m_at)) : nullptr;
     }
 
     void append(qint64 id, SettingRow &&row)

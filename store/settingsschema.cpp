@@ -8,16 +8,15 @@ namespace ostrel {
 
 namespace {
 
-const char kCreateTable[] =
-    "CREATE TABLE settings ("
-    " id INTEGER PRIMARY KEY,"
-    " application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL,"
-    " value TEXT NOT NULL,"
-    " application_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
-    " UNIQUE (application_folded, section_folded, key_folded));"
-    // Index entries of equal names are ordered by rowid, so a section is read in
-    // creation order without a sort.
-    "CREATE INDEX settings_by_section ON settings (application_folded, section_folded);";
+const char kCreateTable[] = "CREATE TABLE settings ("
+                            " id INTEGER PRIMARY KEY,"
+                            " application TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL,"
+                            " value TEXT NOT NULL,"
+                            " application_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
+                            " UNIQUE (application_folded, section_folded, key_folded));"
+                            // Index entries of equal names are ordered by rowid, so a section is read in
+                            // creation order without a sort.
+                            "CREATE INDEX settings_by_section ON settings (application_folded, section_folded);";
 
 } // namespace
 
@@ -41,8 +40,7 @@ int stampSchema(sqlite3 *db)
     return sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
 }
 
-int readSchemaStamp(sqlite3_stmt *readApplicationId, sqlite3_stmt *readLayoutVersion,
-                    SchemaStamp *stamp)
+int readSchemaStamp(sqlite3_stmt *readApplicationId, sqlite3_stmt *readLayoutVersion, SchemaStamp *stamp)
 {
     int values[2] = {};
     sqlite3_stmt *const statements[2] = {readApplicationId, readLayoutVersion};

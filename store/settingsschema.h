@@ -20,10 +20,7 @@ struct SchemaStamp {
     int layoutVersion = 0;
 
     /// Another program's database.
-    bool isForeign() const
-    {
-        return applicationId != 0 && applicationId != kSettingsApplicationId;
-    }
+    bool isForeign() const { return applicationId != 0 && applicationId != kSettingsApplicationId; }
     /// Written by a release that knows a later layout: read, but never written.
     bool isNewer() const { return layoutVersion > kSettingsLayoutVersion; }
     /// Carries both marks of today's layout.
@@ -47,7 +44,6 @@ int stampSchema(sqlite3 *db);
 
 /// Steps the statements prepared from kReadApplicationId and kReadLayoutVersion; an
 /// SQLite result code.
-int readSchemaStamp(sqlite3_stmt *readApplicationId, sqlite3_stmt *readLayoutVersion,
-                    SchemaStamp *stamp);
+int readSchemaStamp(sqlite3_stmt *readApplicationId, sqlite3_stmt *readLayoutVersion, SchemaStamp *stamp);
 
 } // namespace ostrel

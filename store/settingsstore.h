@@ -49,21 +49,19 @@ public:
 
     /// The stored value; defaultValue when the key or its section does not exist
     /// or the store cannot be read.
-    virtual QString GetSetting(const QString &application, const QString &section,
-                               const QString &key, const QString &defaultValue) const = 0;
+    virtual QString GetSetting(
+        const QString &application, const QString &section, const QString &key, const QString &defaultValue) const = 0;
 
     /// Creates the key (at the end of its section) or replaces its value. Throws StoreError.
-    virtual void SaveSetting(const QString &application, const QString &section,
-                             const QString &key, const QString &value) = 0;
+    virtual void SaveSetting(
+        const QString &application, const QString &section, const QString &key, const QString &value) = 0;
 
     /// Removes that one key; a missing key is no error. Throws StoreError.
-    virtual void DeleteSetting(const QString &application, const QString &section,
-                               const QString &key) = 0;
+    virtual void DeleteSetting(const QString &application, const QString &section, const QString &key) = 0;
 
     /// Every pair of the section in the order of first creation, or std::nullopt when
     /// the section holds no key (or the store cannot be read).
-    virtual std::optional<SettingRows> GetAllSettings(const QString &application,
-                                                      const QString &section) const = 0;
+    virtual std::optional<SettingRows> GetAllSettings(const QString &application, const QString &section) const = 0;
 
     /// Runs work as one transaction: all of its writes land, or none does. A call made
     /// while a transaction is open joins it. When work throws, or the store refuses to

@@ -95,7 +95,11 @@ IntegrityCheck checkFileIntegrity(QByteArray path, int flags)
 } // namespace
 
 struct SqliteSettingsStore::Impl {
-    enum class OpenState { Open, Absent, Unusable };
+    enum class OpenState {
+        Open,
+        Absent,
+        Unusable
+    };
 
     QString path;
     Access access;
@@ -113,19 +117,20 @@ struct SqliteSettingsStore::Impl {
     StoreStatements statements;
     SectionCache cache;
 
-    Impl(const QString &path, Access access) : path(path), access(access) {}
+    Impl(const QString &path, Access access)
+        : path(path)
+        , access(access)
+    {
+    }
     ~Impl() { close(); }
 
     StoreError writeError(const QString &reason) const
     {
-        return StoreError(u"The settings store \"%1\" could not be written: %2."_s.arg(
-            QDir::toNativeSeparators(path), reason));
+        return StoreError(
+            u"The settings store \"%1\" could not be written: %2."_s.arg(QDir::toNativeSeparators(path), reason));
     }
 
-    int readStamp()
-    {
-        return readSchemaStamp(statements.readApplicationId, statements.readLayoutVersion, &stamp);
-    }
+    int readStamp() { return readSchemaStamp(statements.readApplicationId, statements.readLayoutVersion, &stamp); }
 
     void close()
     {
@@ -175,8 +180,8 @@ struct SqliteSettingsStore::Impl {
         }
         // A store, like its connection, is used by one thread at a time; without the
         // connection's own mutex, reading a section costs about 15 % less.
-        const int flags = (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE)
-            | SQLITE_OPEN_NOMUTEX;
+        const int flags =
+            (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
         int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
         if (rc == SQLITE_OK) {
             waitWhileBusy(db);
@@ -223,9 +228,8 @@ struct SqliteSettingsStore::Impl {
         if (statements.tablePrepared())
             return true;
         sqlite3_stmt *tables = nullptr;
-        int rc = sqlite3_prepare_v2(
-            db, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%'",
-            -1, &tables, nullptr);
+        int rc = sqlite3_prepare_v2(db,
+            "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite%'", -1, &tables, nullptr);
         bool found = false, foreign = false;
         while (rc == SQLITE_OK && (rc = sqlite3_step(tables)) == SQLITE_ROW) {
             if (columnText(tables, 0).compare("settings"_L1, Qt::CaseInsensitive) == 0)
@@ -266,8 +270,7 @@ struct SqliteSettingsStore::Impl {
         *reason = check.reason;
         // The journal mode is a change to the file, made only once it is known intact,
         // and never to a store of a newer layout, which is left as it is.
-        if (rc == SQLITE_OK && access == Access::ReadWrite && !sqlite3_db_readonly(db, "main")
-            && !stamp.isNewer()) {
+        if (rc == SQLITE_OK && access == Access::ReadWrite && !sqlite3_db_readonly(db, "main") && !stamp.isNewer()) {
             rc = sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
             if (rc != SQLITE_OK)
                 *reason = reasonFor(db, rc);
@@ -284,8 +287,8 @@ struct SqliteSettingsStore::Impl {
     bool readyToRead(bool awaitCheck = true)
     {
         QString reason;
-        return connect(&reason) == OpenState::Open && (!awaitCheck || confirmIntact(&reason))
-            && findTable(&reason) && statements.tablePrepared();
+        return connect(&reason) == OpenState::Open && (!awaitCheck || confirmIntact(&reason)) && findTable(&reason)
+            && statements.tablePrepared();
     }
 
     // Readies the connection for a write of the open transaction: creates the file if
@@ -448,13 +451,12 @@ QString SqliteSettingsStore::defaultPath()
     return configHome + u"/ostrel/settings.sqlite3"_s;
 }
 
-QString SqliteSettingsStore::GetSetting(const QString &application, const QString &section,
-                                        const QString &key, const QString &defaultValue) const
+QString SqliteSettingsStore::GetSetting(
+    const QString &application, const QString &section, const QString &key, const QString &defaultValue) const
 {
     if (!d->readyToRead())
         return defaultValue;
-    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(),
-                             key.toCaseFolded()};
+    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(), key.toCaseFolded()};
     sqlite3_stmt *const select = d->statements.selectValue;
     StatementUse use(select);
     bindText(select, 1, folded.application);
@@ -465,16 +467,15 @@ QString SqliteSettingsStore::GetSetting(const QString &application, const QStrin
     return columnText(select, 0);
 }
 
-void SqliteSettingsStore::SaveSetting(const QString &application, const QString &section,
-                                      const QString &key, const QString &value)
+void SqliteSettingsStore::SaveSetting(
+    const QString &application, const QString &section, const QString &key, const QString &value)
 {
     if (d->transactionDepth == 0) {
         Transact([&] { SaveSetting(application, section, key, value); });
         return;
     }
     d->beginChange();
-    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(),
-                             key.toCaseFolded()};
+    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(), key.toCaseFolded()};
     sqlite3_stmt *const upsert = d->statements.upsert;
     StatementUse use(upsert);
     bindText(upsert, 1, application);
@@ -490,16 +491,14 @@ void SqliteSettingsStore::SaveSetting(const QString &application, const QString 
         d->cache.saved(id, key, value);
 }
 
-void SqliteSettingsStore::DeleteSetting(const QString &application, const QString &section,
-                                        const QString &key)
+void SqliteSettingsStore::DeleteSetting(const QString &application, const QString &section, const QString &key)
 {
     if (d->transactionDepth == 0) {
         Transact([&] { DeleteSetting(application, section, key); });
         return;
     }
     d->beginChange();
-    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(),
-                             key.toCaseFolded()};
+    const FoldedNames folded{application.toCaseFolded(), section.toCaseFolded(), key.toCaseFolded()};
     sqlite3_stmt *const remove = d->statements.remove;
     StatementUse use(remove);
     bindText(remove, 1, folded.application);
@@ -513,8 +512,7 @@ void SqliteSettingsStore::DeleteSetting(const QString &application, const QStrin
         d->cache.deleted(id);
 }
 
-std::optional<SettingRows> SqliteSettingsStore::GetAllSettings(const QString &application,
-                                                               const QString &section) const
+std::optional<SettingRows> SqliteSettingsStore::GetAllSettings(const QString &application, const QString &section) const
 {
     // The first read of a connection runs while the integrity check does.
     if (!d->readyToRead(false))
@@ -533,8 +531,8 @@ std::optional<SettingRows> SqliteSettingsStore::GetAllSettings(const QString &ap
         // old: about a fifth of the read, at any size. Counting the rows first, to reserve
         // room for them, would cost more than the reservation saves; the span of their ids
         // costs two seeks.
-        SectionCache::Refill refill(cache, foldedApplication, foldedSection,
-                                    d->sectionRowBound(foldedApplication, foldedSection));
+        SectionCache::Refill refill(
+            cache, foldedApplication, foldedSection, d->sectionRowBound(foldedApplication, foldedSection));
         sqlite3_stmt *const statement = d->statements.selectSection;
         StatementUse use(statement);
         bindText(statement, 1, foldedApplication);
@@ -543,8 +541,9 @@ std::optional<SettingRows> SqliteSettingsStore::GetAllSettings(const QString &ap
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             const sqlite3_int64 id = sqlite3_column_int64(statement, 0);
             const SettingRow *kept = refill.previous(id);
-            refill.append(id, {columnText(statement, 1, kept ? &kept->key : nullptr),
-                               columnText(statement, 2, kept ? &kept->value : nullptr)});
+            refill.append(id,
+                {columnText(statement, 1, kept ? &kept->key : nullptr),
+                    columnText(statement, 2, kept ? &kept->value : nullptr)});
         }
         if (rc != SQLITE_DONE)
             return std::nullopt;

@@ -17,7 +17,10 @@ namespace ostrel {
 class OSTREL_EXPORT SqliteSettingsStore : public SettingsStore
 {
 public:
-    enum class Access { ReadWrite, ReadOnly };
+    enum class Access {
+        ReadWrite,
+        ReadOnly
+    };
 
     explicit SqliteSettingsStore(const QString &path, Access access = Access::ReadWrite);
     ~SqliteSettingsStore() override;
@@ -26,13 +29,11 @@ public:
     static QString defaultPath();
 
     QString GetSetting(const QString &application, const QString &section, const QString &key,
-                       const QString &defaultValue) const override;
-    void SaveSetting(const QString &application, const QString &section, const QString &key,
-                     const QString &value) override;
-    void DeleteSetting(const QString &application, const QString &section,
-                       const QString &key) override;
-    std::optional<SettingRows> GetAllSettings(const QString &application,
-                                              const QString &section) const override;
+        const QString &defaultValue) const override;
+    void SaveSetting(
+        const QString &application, const QString &section, const QString &key, const QString &value) override;
+    void DeleteSetting(const QString &application, const QString &section, const QString &key) override;
+    std::optional<SettingRows> GetAllSettings(const QString &application, const QString &section) const override;
     void Transact(const std::function<void()> &work) override;
     QString location() const override;
     QString readProblem() const override;

@@ -8,12 +8,10 @@ namespace ostrel {
 
 namespace {
 
-const char kSelectValue[] =
-    "SELECT value FROM settings"
-    " WHERE application_folded = ?1 AND section_folded = ?2 AND key_folded = ?3";
-const char kSelectSection[] =
-    "SELECT id, key, value FROM settings"
-    " WHERE application_folded = ?1 AND section_folded = ?2 ORDER BY id";
+const char kSelectValue[] = "SELECT value FROM settings"
+                            " WHERE application_folded = ?1 AND section_folded = ?2 AND key_folded = ?3";
+const char kSelectSection[] = "SELECT id, key, value FROM settings"
+                              " WHERE application_folded = ?1 AND section_folded = ?2 ORDER BY id";
 // The first and last row id of a section: two seeks in the section index.
 const char kSelectSectionSpan[] =
     "SELECT (SELECT id FROM settings WHERE application_folded = ?1 AND section_folded = ?2"
@@ -22,14 +20,12 @@ const char kSelectSectionSpan[] =
     " ORDER BY id DESC LIMIT 1)";
 // An upsert keeps the row id, and with it the key's place in its section, and the
 // names as first written.
-const char kUpsert[] =
-    "INSERT INTO settings (application, section, key, value,"
-    " application_folded, section_folded, key_folded) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
-    " ON CONFLICT (application_folded, section_folded, key_folded)"
-    " DO UPDATE SET value = excluded.value RETURNING id";
-const char kDelete[] =
-    "DELETE FROM settings"
-    " WHERE application_folded = ?1 AND section_folded = ?2 AND key_folded = ?3 RETURNING id";
+const char kUpsert[] = "INSERT INTO settings (application, section, key, value,"
+                       " application_folded, section_folded, key_folded) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
+                       " ON CONFLICT (application_folded, section_folded, key_folded)"
+                       " DO UPDATE SET value = excluded.value RETURNING id";
+const char kDelete[] = "DELETE FROM settings"
+                       " WHERE application_folded = ?1 AND section_folded = ?2 AND key_folded = ?3 RETURNING id";
 
 int prepare(sqlite3 *db, const char *sql, sqlite3_stmt **statement)
 {
@@ -88,8 +84,7 @@ void StoreStatements::finalizeTable()
 void StoreStatements::finalizeAll()
 {
     finalizeTable();
-    for (sqlite3_stmt **statement :
-         {&dataVersion, &readApplicationId, &readLayoutVersion, &begin, &commit, &rollback})
+    for (sqlite3_stmt **statement : {&dataVersion, &readApplicationId, &readLayoutVersion, &begin, &commit, &rollback})
         finalize(statement);
 }
 

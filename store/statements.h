@@ -10,8 +10,7 @@ namespace ostrel {
 // which drops the bindings before the bound strings go away.
 inline void bindText(sqlite3_stmt *statement, int index, const QString &text)
 {
-    sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(char16_t)),
-                        SQLITE_STATIC);
+    sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_STATIC);
 }
 
 // Whether text holds exactly the given UTF-8 bytes, all of them ASCII.
@@ -43,7 +42,10 @@ inline QString columnText(sqlite3_stmt *statement, int column, const QString *ke
 class StatementUse
 {
 public:
-    explicit StatementUse(sqlite3_stmt *statement) : m_statement(statement) {}
+    explicit StatementUse(sqlite3_stmt *statement)
+        : m_statement(statement)
+    {
+    }
     ~StatementUse()
     {
         // A read left unfinished would keep its lock on the file.

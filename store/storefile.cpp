@@ -92,9 +92,9 @@ QString createStoreFile(const QString &path)
     int rc = sqlite3_open_v2(temporary.constData(), &fresh, SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK) {
         rc = sqlite3_exec(fresh,
-                          "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;"
-                          "BEGIN;",
-                          nullptr, nullptr, nullptr);
+            "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;"
+            "BEGIN;",
+            nullptr, nullptr, nullptr);
     }
     if (rc == SQLITE_OK)
         rc = createSchema(fresh);

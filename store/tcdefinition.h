@@ -9,7 +9,7 @@ namespace ostrel {
 /// them but the group file may be empty.
 struct TcDefinition {
     QString name;
-    QString version;   ///< "1.3D", "1.4/1.5 Atomic" or "1.3D and 1.4/1.5" as stored
+    QString version; ///< "1.3D", "1.4/1.5 Atomic" or "1.3D and 1.4/1.5" as stored
     QString groupFile;
     QString gameCon;
     QString textFile;

@@ -22,7 +22,7 @@ void FileDrops::install(QWidget *target, Accepts accepts, Dropped dropped)
 }
 
 void FileDrops::installFileField(QWidget *field, QWidget *picker, const QString &extension,
-                                 std::function<void(const QString &path)> take, std::function<bool()> canTake)
+    std::function<void(const QString &path)> take, std::function<bool()> canTake)
 {
     Accepts accepts = [extension, canTake = std::move(canTake)](const QStringList &files) {
         return files.size() == 1 && hasExtension(files.first(), extension) && (!canTake || canTake());

@@ -25,8 +25,7 @@ public:
     /// A file field: one file whose name ends in extension, dropped on the field or on its
     /// picker button, is handed to take, while canTake (when given) agrees.
     static void installFileField(QWidget *field, QWidget *picker, const QString &extension,
-                                 std::function<void(const QString &path)> take,
-                                 std::function<bool()> canTake = {});
+        std::function<void(const QString &path)> take, std::function<bool()> canTake = {});
 
     /// The local files a drop holds, or nothing when it holds anything else.
     static QStringList localFiles(const QMimeData *data);

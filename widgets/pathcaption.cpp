@@ -49,7 +49,8 @@ private:
     {
         const auto *field = parentWidget();
         const int side = qMax(1, field->height() - 4);
-        setPixmap(field->style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, field)
+        setPixmap(field->style()
+                      ->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, field)
                       .pixmap(QSize(side, side), field->devicePixelRatio()));
         setGeometry(field->width() - side - 2, 2, side, side);
     }

@@ -32,7 +32,7 @@ QColor disabledColor(const QPalette &palette)
         return disabled;
     const QColor window = palette.color(QPalette::Active, QPalette::Window);
     return QColor::fromRgbF((enabled.redF() + window.redF()) / 2, (enabled.greenF() + window.greenF()) / 2,
-                            (enabled.blueF() + window.blueF()) / 2);
+        (enabled.blueF() + window.blueF()) / 2);
 }
 
 // QtSvg takes a colour as "#rrggbb"; the palette's alpha would be lost there, and its

@@ -48,8 +48,7 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_form
-            && (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange))
+        if (watched == m_form && (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange))
             m_form->setWindowIcon(scriptFormIcon(m_form->palette()));
         return false;
     }

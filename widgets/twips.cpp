@@ -41,8 +41,8 @@ void placeTwips(QWidget *widget, const TwipsRect &r)
     // Convert the edges, not the sizes, so that neighbours meet without gaps.
     const int left = twipsToPixelsX(widget, r.left);
     const int top = twipsToPixelsY(widget, r.top);
-    widget->setGeometry(left, top, twipsToPixelsX(widget, r.left + r.width) - left,
-                        twipsToPixelsY(widget, r.top + r.height) - top);
+    widget->setGeometry(
+        left, top, twipsToPixelsX(widget, r.left + r.width) - left, twipsToPixelsY(widget, r.top + r.height) - top);
 }
 
 TwipsRect twipsOf(const QWidget *widget)

@@ -20,7 +20,7 @@ W *makeAt(QWidget *parent, const QString &name, const TwipsRect &twips)
 }
 
 inline QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, const TwipsRect &twips,
-                         Qt::Alignment horizontal = Qt::AlignLeft)
+    Qt::Alignment horizontal = Qt::AlignLeft)
 {
     auto *label = makeAt<QLabel>(parent, name, twips);
     label->setText(caption);

@@ -11,7 +11,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QMainWindow window;
-    auto *control = new ucTC;   // real dialogs, the per-user settings store
+    auto *control = new ucTC; // real dialogs, the per-user settings store
     window.setCentralWidget(control);
     QObject::connect(control, &ucTC::LoadTCNames, [] { std::puts("LoadTCNames: the stored TCs changed"); });
     window.show();

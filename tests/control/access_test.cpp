@@ -97,9 +97,11 @@ TEST(ScreenReaders, EveryInteractiveWidgetHasAName)
     const QString ctrlS = QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText);
     EXPECT_EQ(save->statusTip(), u"Save TC definition... ("_s + ctrlS + u')');
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(toolbar->widgetForAction(save))
-                    ->text(QAccessible::Description).endsWith(u"Shortcut: "_s + ctrlS + u'.'));
+                    ->text(QAccessible::Description)
+                    .endsWith(u"Shortcut: "_s + ctrlS + u'.'));
     QAccessibleInterface *group = QAccessible::queryAccessibleInterface(h.find<QWidget>(u"lblGroupFile"_s));
-    EXPECT_EQ(group->text(QAccessible::Name) + u'=' + group->text(QAccessible::Description), u"Group File=File not found: /g/F.GRP");
+    EXPECT_EQ(group->text(QAccessible::Name) + u'=' + group->text(QAccessible::Description),
+        u"Group File=File not found: /g/F.GRP");
 }
 
 class Drops : public ::testing::Test
@@ -111,7 +113,10 @@ protected:
         storeDefinition(*h.fakes.store, {u"Foo"_s, u"1.3D"_s, grp, {}, {}, {}});
         h.start();
     }
-    bool drop(const QString &target, const QStringList &paths) { return dropOn(h.find<QWidget>(target), fileUrls(paths)); }
+    bool drop(const QString &target, const QStringList &paths)
+    {
+        return dropOn(h.find<QWidget>(target), fileUrls(paths));
+    }
 
     ControlHarness h;
     QString grp;
@@ -119,13 +124,14 @@ protected:
 
 TEST_F(Drops, FilesGoWhereTheirPickersPutThemWhileThePickersCanBeUsed)
 {
-    const QString con = writeFile(h.temp.file(u"tc/GAME.CON"_s), "x"), map = writeFile(h.temp.file(u"tc/E1L1.MAP"_s), "m");
+    const QString con = writeFile(h.temp.file(u"tc/GAME.CON"_s), "x"),
+                  map = writeFile(h.temp.file(u"tc/E1L1.MAP"_s), "m");
     EXPECT_FALSE(drop(u"lblGroupFile"_s, {grp})); // browsing with an empty editor: no pickers
     h.choose(u"Foo"_s);
-    EXPECT_FALSE(drop(u"cmdGameCon"_s, {grp}));    // a group file is no con
+    EXPECT_FALSE(drop(u"cmdGameCon"_s, {grp}));      // a group file is no con
     EXPECT_FALSE(drop(u"lblGameCon"_s, {con, con})); // one file to a field
     EXPECT_FALSE(dropOn(h.find<QListWidget>(u"lstOtherFiles"_s)->viewport(),
-                        fileUrls({map}) << QUrl(u"https://example.org/E2L1.MAP"_s)));
+        fileUrls({map}) << QUrl(u"https://example.org/E2L1.MAP"_s)));
     EXPECT_EQ(h.enabledButtons(), kBrowseButtons);
 
     EXPECT_TRUE(drop(u"cmdGameCon"_s, {con}));
@@ -138,8 +144,9 @@ TEST_F(Drops, FilesGoWhereTheirPickersPutThemWhileThePickersCanBeUsed)
 
 TEST_F(Drops, AScriptIsLoadedAsTheLoadScriptCommandLoadsIt)
 {
-    const QString script = writeFile(h.temp.file(u"tc/MY.TCS"_s), "definedukeversion 1.3D\r\ndefinetcname Dropped\r\n"
-                                                         "definegroupfile MY.GRP\r\n");
+    const QString script = writeFile(h.temp.file(u"tc/MY.TCS"_s),
+        "definedukeversion 1.3D\r\ndefinetcname Dropped\r\n"
+        "definegroupfile MY.GRP\r\n");
     const QString notAScript = writeFile(h.temp.file(u"tc/BIG.TCS"_s), QByteArray(2 * 1024 * 1024, 'x'));
     const QString state = h.editorState();
     EXPECT_TRUE(dropOn(h.control.get(), fileUrls({notAScript})));
@@ -183,7 +190,8 @@ TEST(MissingFiles, AreMarkedAndTheMarkFollowsTheFiles)
     const auto keys = definedKeys(*h.fakes.store);
 
     h.pick(u"cmdTextFile"_s, gone);
-    EXPECT_EQ(marked(), u"lblGameCon=File not found: %1, lblTextFile=File not found: %1, item1=File not found: %1"_s.arg(gone));
+    EXPECT_EQ(marked(),
+        u"lblGameCon=File not found: %1, lblTextFile=File not found: %1, item1=File not found: %1"_s.arg(gone));
     h.click(u"Save"_s);
     EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     EXPECT_EQ(definedKeys(*h.fakes.store).at(4).second, gone);

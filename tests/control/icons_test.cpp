@@ -108,8 +108,8 @@ TEST(ToolbarImages, DisabledPictureIsInTheDisabledColourAlone)
         // Accents included; give or take the rounding of half-transparent pixels.
         for (const QColor &pixel : opaquePixels(drawn(icon, QIcon::Disabled))) {
             ASSERT_LE(std::max({std::abs(pixel.red() - grey.red()), std::abs(pixel.green() - grey.green()),
-                                std::abs(pixel.blue() - grey.blue())}),
-                      2)
+                          std::abs(pixel.blue() - grey.blue())}),
+                2)
                 << key.toStdString() << " has " << pixel.name().toStdString();
         }
     }
@@ -138,12 +138,11 @@ TEST_P(PictureContrast, EveryPictureStandsOutFromTheWindow)
     EXPECT_GT(contrastWithWindow(form.windowIcon(), palette), kLegible);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Palettes, PictureContrast,
+INSTANTIATE_TEST_SUITE_P(Palettes, PictureContrast,
     ::testing::Values(NamedPalette{"Standard", [] { return QApplication::style()->standardPalette(); }},
-                      NamedPalette{"Dark", darkPalette},
-                      NamedPalette{"HighContrastBlack", [] { return twoColours(Qt::black, Qt::white); }},
-                      NamedPalette{"HighContrastWhite", [] { return twoColours(Qt::white, Qt::black); }}),
+        NamedPalette{"Dark", darkPalette},
+        NamedPalette{"HighContrastBlack", [] { return twoColours(Qt::black, Qt::white); }},
+        NamedPalette{"HighContrastWhite", [] { return twoColours(Qt::white, Qt::black); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ControlImages, GreyOutWithTheirButtonAndFollowTheControlsPalette)

@@ -38,17 +38,18 @@ TEST_F(Import, PrefixesTheScriptFolderAndStoresNothingUntilSave)
     h.chooseVersion(1); // edited: replaced without a question
     const auto keys = definedKeys(*h.fakes.store);
     QSignalSpy spy(h.control.get(), &ucTC::LoadTCNames);
-    importScript(u"depart.tcs"_s, "definedukeversion 1.3d\r\ndefinetcname Départ\r\ndefinetcversion 1.0\r\n"
-                                  "definereldate 01/02/2003\r\ndefinegroupfile DEPART.GRP\r\ndefinegamecon GAME.CON\r\n"
-                                  "definetextfile \r\ndefineotherfile E1L1.MAP\r\ndefineotherfile SOUND.VOC\r\n"
-                                  "defineotherfile E1L1.MAP\r\ndefineauthor Somebody\r\ndefineemail a@b.c\r\n");
+    importScript(u"depart.tcs"_s,
+        "definedukeversion 1.3d\r\ndefinetcname Départ\r\ndefinetcversion 1.0\r\n"
+        "definereldate 01/02/2003\r\ndefinegroupfile DEPART.GRP\r\ndefinegamecon GAME.CON\r\n"
+        "definetextfile \r\ndefineotherfile E1L1.MAP\r\ndefineotherfile SOUND.VOC\r\n"
+        "defineotherfile E1L1.MAP\r\ndefineauthor Somebody\r\ndefineemail a@b.c\r\n");
     EXPECT_EQ(h.fakes.dialogs->requests.back().filter, u"Quillon TC Scripts (*.tcs)|*.tcs");
     EXPECT_EQ(h.fakes.dialogs->requests.back().initDir, libraryVolumeRoot());
     // Every file gets the folder, even an empty one; a new definition in entry.
     EXPECT_EQ(h.editorState(),
-              u"cboVersComp=1.3D; txtTCName=Départ; lblGroupFile=%1DEPART.GRP; lblGameCon=%1GAME.CON; lblTextFile=%1; "
-              "other=%1E1L1.MAP|%1SOUND.VOC|%1E1L1.MAP; txtTCName+; cboTClist-; cboVersComp+; cmdGroupFile+; "
-              "cmdOtherRemove+; buttons=CancelNew,Save,LoadScript,ScriptView; names=Foo; chosen=-1"_s.arg(folder));
+        u"cboVersComp=1.3D; txtTCName=Départ; lblGroupFile=%1DEPART.GRP; lblGameCon=%1GAME.CON; lblTextFile=%1; "
+        "other=%1E1L1.MAP|%1SOUND.VOC|%1E1L1.MAP; txtTCName+; cboTClist-; cboVersComp+; cmdGroupFile+; "
+        "cmdOtherRemove+; buttons=CancelNew,Save,LoadScript,ScriptView; names=Foo; chosen=-1"_s.arg(folder));
     EXPECT_EQ(definedKeys(*h.fakes.store), keys);
     EXPECT_EQ(spy.count(), 0);
 
@@ -72,8 +73,8 @@ TEST_F(Import, ScriptsThatCannotBeLoadedChangeNothing)
     QByteArray explosion = "definetcname Bomb\r\n";
     while (explosion.size() < 512 * 1024)
         explosion += "defineotherfile x";
-    const std::optional<QString> answers[] = {std::nullopt, folder + u"folder.tcs"_s,
-                                              writeFile(h.temp.file(u"my tcs/bomb.tcs"_s), explosion)};
+    const std::optional<QString> answers[] = {
+        std::nullopt, folder + u"folder.tcs"_s, writeFile(h.temp.file(u"my tcs/bomb.tcs"_s), explosion)};
     for (const auto &answer : answers) {
         h.fakes.dialogs->answers.push_back(answer);
         h.click(u"LoadScript"_s);

@@ -16,17 +16,21 @@ namespace {
 
 const TcDefinition kFooBar{u"FooBar"_s, u"1.3D"_s, u"/games/fb/FB.GRP"_s, {}, {}, {u"/games/fb/X.MAP"_s}};
 const Keys kFooBarKeys{{u"FooBarVersionComp"_s, u"1.3D"_s}, {u"FooBarNAME"_s, u"FooBar"_s},
-                       {u"FooBarGroupFile"_s, u"/games/fb/FB.GRP"_s}, {u"FooBarGameCon"_s, u""_s},
-                       {u"FooBarTextFile"_s, u""_s}, {u"FooBarOtherFile1"_s, u"/games/fb/X.MAP"_s}};
+    {u"FooBarGroupFile"_s, u"/games/fb/FB.GRP"_s}, {u"FooBarGameCon"_s, u""_s}, {u"FooBarTextFile"_s, u""_s},
+    {u"FooBarOtherFile1"_s, u"/games/fb/X.MAP"_s}};
 
 class Lifecycle : public ::testing::Test
 {
 protected:
-    void save(const QString &key, const QString &value) { store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, key, value); }
+    void save(const QString &key, const QString &value)
+    {
+        store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, key, value);
+    }
     QStringList shown() const
     {
         return QStringList{h.text(u"cboVersComp"_s), h.text(u"txtTCName"_s), h.text(u"lblGroupFile"_s),
-                           h.text(u"lblGameCon"_s), h.text(u"lblTextFile"_s)} + h.otherFiles();
+                   h.text(u"lblGameCon"_s), h.text(u"lblTextFile"_s)}
+        + h.otherFiles();
     }
 
     ControlHarness h;
@@ -53,8 +57,9 @@ TEST_F(Lifecycle, StartUpListsNamesAndLoadingTakesOnlyTheChosenDefinitionsKeysIn
     h.choose(u"Foo"_s);
     EXPECT_EQ(h.find<QComboBox>(u"cboVersComp"_s)->currentIndex(), 2);
     // Other files come in store order, not by number.
-    EXPECT_EQ(shown(), (QStringList{u"1.3D and 1.4/1.5"_s, u"Foo"_s, u"/x/Y.GRP"_s, u"/x/GAME.CON"_s,
-                                    u"/x/README.TXT"_s, u"second"_s, u"first"_s, u"lettered"_s}));
+    EXPECT_EQ(shown(),
+        (QStringList{u"1.3D and 1.4/1.5"_s, u"Foo"_s, u"/x/Y.GRP"_s, u"/x/GAME.CON"_s, u"/x/README.TXT"_s, u"second"_s,
+            u"first"_s, u"lettered"_s}));
     EXPECT_EQ(h.find<QComboBox>(u"cboTClist"_s)->currentIndex(), -1);
     h.choose(u"FooBar"_s);
     EXPECT_EQ(shown(), (QStringList{u"1.3D"_s, u"FooBar"_s, kFooBar.groupFile, u""_s, u""_s} + kFooBar.otherFiles));
@@ -82,8 +87,8 @@ TEST_F(Lifecycle, SavingANewDefinitionChecksItThenWritesItsKeysInOrder)
     h.click(u"Save"_s);
     EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     const Keys keys{{u"FooVersionComp"_s, u"1.3D"_s}, {u"FooNAME"_s, u"Foo"_s}, {u"FooGroupFile"_s, u"/g/FOO.GRP"_s},
-                    {u"FooGameCon"_s, u""_s}, {u"FooTextFile"_s, u""_s}, {u"FooOtherFile1"_s, u"/g/1"_s},
-                    {u"FooOtherFile2"_s, u"/g/2"_s}};
+        {u"FooGameCon"_s, u""_s}, {u"FooTextFile"_s, u""_s}, {u"FooOtherFile1"_s, u"/g/1"_s},
+        {u"FooOtherFile2"_s, u"/g/2"_s}};
     EXPECT_EQ(definedKeys(store), keys);
     EXPECT_EQ(h.names(), QStringList{u"Foo"_s});
     // Now a stored definition: name fixed, Save off until the next change.
@@ -118,7 +123,8 @@ TEST_F(Lifecycle, SavingANewDefinitionChecksItThenWritesItsKeysInOrder)
     h.fakes.messages->messages.clear();
     QWidget *focus = QApplication::focusWidget();
     QTest::keySequence(focus ? focus : h.control.get(), QKeySequence::Save);
-    EXPECT_EQ(h.fakes.messages->log(), QStringList{u"Quillon! TC and Custom Group names must be unique. Save aborted."_s});
+    EXPECT_EQ(
+        h.fakes.messages->log(), QStringList{u"Quillon! TC and Custom Group names must be unique. Save aborted."_s});
     EXPECT_EQ(definedKeys(store), keys);
     h.clickTab(1);
     h.click(u"CancelNew"_s);
@@ -142,7 +148,7 @@ TEST_F(Lifecycle, ResavingAStoredDefinitionSkipsChecksRenumbersOtherFilesAndKeep
     h.click(u"Save"_s); // no group file: a stored definition is saved without checks
     EXPECT_EQ(h.fakes.messages->log(), QStringList{});
     Keys expected{{u"FooVersionComp"_s, u"1.3D"_s}, {u"FooNAME"_s, u"Foo"_s}, {u"FooGroupFile"_s, u""_s},
-                  {u"FooGameCon"_s, u""_s}, {u"FooTextFile"_s, u""_s}};
+        {u"FooGameCon"_s, u""_s}, {u"FooTextFile"_s, u""_s}};
     expected.insert(expected.end(), kFooBarKeys.begin(), kFooBarKeys.end());
     expected.emplace_back(u"FooOtherFile1"_s, u"b"_s);
     EXPECT_EQ(definedKeys(store), expected);
@@ -184,12 +190,13 @@ TEST(Cleanup, StartUpChoosesAndRewritesTheStoredValue)
         const char16_t *stored; // nullptr: no key
         const char *chosen;     // objectName of the chosen button, "" for none
         const char16_t *after;
-    } cases[] = {{nullptr, "optRename", u"Rename"}, {u"delete", "optDelete", u"Delete"},
-                 {u"NONE", "optNone", u"None"}, {u"Off", "", u"Off"}};
+    } cases[] = {{nullptr, "optRename", u"Rename"}, {u"delete", "optDelete", u"Delete"}, {u"NONE", "optNone", u"None"},
+        {u"Off", "", u"Off"}};
     for (const auto &c : cases) {
         ControlHarness h;
         if (c.stored)
-            h.fakes.store->SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, QString::fromUtf16(c.stored));
+            h.fakes.store->SaveSetting(
+                u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, QString::fromUtf16(c.stored));
         h.start();
         for (const char *name : {"optDelete", "optRename", "optNone"}) {
             EXPECT_EQ(h.find<QRadioButton>(QString::fromLatin1(name))->isChecked(), qstrcmp(name, c.chosen) == 0)

@@ -58,10 +58,11 @@ TEST_F(Pickers, EachUsesItsFilterStartsInTheLastChosenFolderAndPutsThePathInItsT
         h.pick(c.button, c.path);
         EXPECT_EQ(lastRequest().filter + u'|' + lastRequest().initDir, c.filter + u'|' + c.initDir);
         EXPECT_TRUE(lastRequest().filterIndex == 1 && lastRequest().mode == FileDialogRequest::Mode::Open
-                    && lastRequest().fileName.isEmpty());
+            && lastRequest().fileName.isEmpty());
     }
-    EXPECT_EQ((QStringList{h.text(u"lblGroupFile"_s), h.text(u"lblGameCon"_s), h.text(u"lblTextFile"_s)} + h.otherFiles()),
-              (QStringList{u"/games/mytc/MYTC.GRP"_s, u"/a/game.con"_s, u"/a/readme.txt"_s, u"/a/x.dat"_s, u"/a/x.dat"_s}));
+    EXPECT_EQ(
+        (QStringList{h.text(u"lblGroupFile"_s), h.text(u"lblGameCon"_s), h.text(u"lblTextFile"_s)} + h.otherFiles()),
+        (QStringList{u"/games/mytc/MYTC.GRP"_s, u"/a/game.con"_s, u"/a/readme.txt"_s, u"/a/x.dat"_s, u"/a/x.dat"_s}));
 }
 
 // Removing takes only the selected entry, with Delete in the list as with "X", and never the
@@ -96,7 +97,9 @@ TEST(ViewTextFile, ProgramsAndLaunchersAreNotHandedToTheDesktop)
 {
     ControlHarness h;
     QByteArray elf(64, '\0');
-    elf.replace(0, 7, "\x7f" "ELF\x02\x01\x01");
+    elf.replace(0, 7,
+        "\x7f"
+        "ELF\x02\x01\x01");
     elf[16] = 2; // an executable
     const struct {
         QString name;

@@ -60,9 +60,10 @@ TEST_F(Shell, StartsBrowsingAndChangesNewAndCancelNewSwitchTheEditingMode)
         }
     }
     EXPECT_EQ(keys.join(u' '), u"New CancelNew | Save | Delete | LoadScript Script ScriptView");
-    EXPECT_EQ(tips, (QStringList{u"Define New TC/Custom Group"_s, u"Cancel operation"_s, u"Save TC definition..."_s,
-                                 u"Remove TC Definition"_s, u"Define TC using supplied script..."_s,
-                                 u"Create new TC script..."_s, u"View TC script..."_s}));
+    EXPECT_EQ(tips,
+        (QStringList{u"Define New TC/Custom Group"_s, u"Cancel operation"_s, u"Save TC definition..."_s,
+            u"Remove TC Definition"_s, u"Define TC using supplied script..."_s, u"Create new TC script..."_s,
+            u"View TC script..."_s}));
     EXPECT_EQ(h.enabledButtons(), kBrowseButtons);
     EXPECT_EQ(enabledControls(), u"cboTClist lstOtherFiles");
 
@@ -126,7 +127,9 @@ TEST_F(Shell, EveryWayOfChangingTheTabSwitchesPages)
 {
     QWidget *editor = h.find<QWidget>(u"picTC0"_s), *cleanup = h.find<QWidget>(u"picTC1"_s);
     auto pages = [&] {
-        return u"%1 %2, %3 %4"_s.arg(twipsOf(editor).left).arg(editor->isEnabled()).arg(twipsOf(cleanup).left)
+        return u"%1 %2, %3 %4"_s.arg(twipsOf(editor).left)
+            .arg(editor->isEnabled())
+            .arg(twipsOf(cleanup).left)
             .arg(cleanup->isEnabled());
     };
     auto *strip = h.find<QWidget>(u"tbsTabStrip"_s);

@@ -78,12 +78,14 @@ TEST_F(StoreFailure, RefusedSavesChangeNothingUntilTheStoreRecovers)
     QSignalSpy spy(h.control.get(), &ucTC::LoadTCNames);
     // Fail at once, after the version, and after the removal of the old other files.
     for (int failAt : {1, 4, 7})
-        expectRefused(failAt, [&] { h.click(u"Save"_s); }, u"\"Foo\" could not be saved"_s);
+        expectRefused(
+            failAt, [&] { h.click(u"Save"_s); }, u"\"Foo\" could not be saved"_s);
     EXPECT_EQ(spy.count(), 3);
 
     h.choose(u"Foo"_s);
     h.enterNew(u"Bar"_s, 0, {u"/g/BAR.GRP"_s});
-    expectRefused(3, [&] { h.click(u"Save"_s); }, u"\"Bar\" could not be saved"_s);
+    expectRefused(
+        3, [&] { h.click(u"Save"_s); }, u"\"Bar\" could not be saved"_s);
     // Once the store takes writes again, the same Save goes through.
     h.fakes.messages->messages.clear();
     h.click(u"Save"_s);
@@ -95,10 +97,12 @@ TEST_F(StoreFailure, RefusedDeleteAndCleanupChoiceChangeNothing)
 {
     h.choose(u"Foo"_s);
     h.fakes.messages->answers.push_back(true);
-    expectRefused(2, [&] { h.click(u"Delete"_s); }, u"\"Foo\" could not be removed"_s);
+    expectRefused(
+        2, [&] { h.click(u"Delete"_s); }, u"\"Foo\" could not be removed"_s);
 
     h.clickTab(2);
-    expectRefused(1, [&] { h.clickButton(u"optDelete"_s); }, u"clean-up preference could not be saved"_s);
+    expectRefused(
+        1, [&] { h.clickButton(u"optDelete"_s); }, u"clean-up preference could not be saved"_s);
     EXPECT_TRUE(h.find<QRadioButton>(u"optRename"_s)->isChecked());
     EXPECT_FALSE(h.find<QRadioButton>(u"optDelete"_s)->isChecked());
     EXPECT_EQ(storedCleanup(*store), u"Rename");

@@ -40,7 +40,8 @@ TEST_F(ScriptForm, LoadsEmptyWithTodayAtAFixedSizeAndTabOrder)
 {
     expectFreshFields(&form);
     // 5760 x 4530 twips at the widget's DPI, and the window cannot be resized.
-    EXPECT_EQ(form.size(), QSize(qRound(5760 * form.logicalDpiX() / 1440.0), qRound(4530 * form.logicalDpiY() / 1440.0)));
+    EXPECT_EQ(
+        form.size(), QSize(qRound(5760 * form.logicalDpiX() / 1440.0), qRound(4530 * form.logicalDpiY() / 1440.0)));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
@@ -51,9 +52,10 @@ TEST_F(ScriptForm, LoadsEmptyWithTodayAtAFixedSizeAndTabOrder)
             w = w->nextInFocusChain();
         chain << w->objectName();
     }
-    EXPECT_EQ(chain.join(u' '), u"cboVersComp txtTCName txtVersion txtReleaseDate cmdGroupFile cmdGameCon "
-                                "cmdTextFile cmdOtherFiles lstOtherFiles cmdOtherRemove txtAuthor txtEmail "
-                                "txtWeb cmdSave cmdCancel"_s);
+    EXPECT_EQ(chain.join(u' '),
+        u"cboVersComp txtTCName txtVersion txtReleaseDate cmdGroupFile cmdGameCon "
+        "cmdTextFile cmdOtherFiles lstOtherFiles cmdOtherRemove txtAuthor txtEmail "
+        "txtWeb cmdSave cmdCancel"_s);
 }
 
 // A value read from a script is cut to the field's limit, but never inside a character: half of
@@ -70,7 +72,7 @@ TEST_F(ScriptForm, TextStopsAtEachFieldsLimitAndAValueReadIsNeverCutInsideAChara
     EXPECT_EQ(textOf(&form, u"txtAuthor"_s), QString(198, u'a') + emoji); // exactly at the limit
 
     const std::pair<const char *, int> limits[] = {{"txtTCName", 25}, {"txtVersion", 6}, {"txtReleaseDate", 10},
-                                                   {"txtAuthor", 200}, {"txtEmail", 80}, {"txtWeb", 80}};
+        {"txtAuthor", 200}, {"txtEmail", 80}, {"txtWeb", 80}};
     for (const auto &[name, limit] : limits) {
         auto *box = child<QLineEdit>(&form, QString::fromLatin1(name));
         box->clear();
@@ -93,8 +95,8 @@ TEST_F(ScriptForm, PickersAndDropsShowTitlesAndCancelEmptiesTheFieldOrAddsAnEmpt
     EXPECT_EQ(lastRequest().fileName, u"/games/mytc/MYTC.GRP"_s);
     EXPECT_EQ(textOf(&form, u"lblGameCon"_s), u"GAME.CON"_s);
 
-    for (const std::optional<QString> &answer : {std::optional(u"/maps/E1L1.MAP"_s), std::optional(u"/maps/E1L1.MAP"_s),
-                                                 std::optional<QString>()})
+    for (const std::optional<QString> &answer :
+        {std::optional(u"/maps/E1L1.MAP"_s), std::optional(u"/maps/E1L1.MAP"_s), std::optional<QString>()})
         pick(u"cmdOtherFiles"_s, answer);
     EXPECT_EQ(lastRequest().filter, u"All Files (*.*)|*.*"_s);
     EXPECT_EQ(entries(&form), QStringList({u"E1L1.MAP"_s, u"E1L1.MAP"_s, QString()}));
@@ -149,7 +151,8 @@ TEST_F(ScriptForm, UnwritableTargetWarnsOnceAndKeepsTheFormOpen)
         fakes.messages->messages.clear();
         pick(u"cmdSave"_s, target);
         const QStringList log = fakes.messages->log();
-        EXPECT_TRUE(log.size() == 1 && log[0].startsWith(u"Quillon! "_s) && log[0].contains(target)) << log.join(u'/').toStdString();
+        EXPECT_TRUE(log.size() == 1 && log[0].startsWith(u"Quillon! "_s) && log[0].contains(target))
+            << log.join(u'/').toStdString();
         EXPECT_FALSE(form.isDiscarded());
         EXPECT_EQ(textOf(&form, u"txtTCName"_s), u"Kept"_s);
     }

@@ -26,8 +26,8 @@ const QByteArray kScript = "definedukeversion 1.3D and 1.4/1.5\r\ndefinetcname M
 QStringList visibleState(const QWidget *form)
 {
     QStringList state{form->windowTitle(), QString::number(child<QComboBox>(form, u"cboVersComp"_s)->currentIndex())};
-    for (const char *name : {"txtTCName", "txtVersion", "txtReleaseDate", "lblGroupFile", "lblGameCon",
-                             "lblTextFile", "txtAuthor", "txtEmail", "txtWeb"})
+    for (const char *name : {"txtTCName", "txtVersion", "txtReleaseDate", "lblGroupFile", "lblGameCon", "lblTextFile",
+             "txtAuthor", "txtEmail", "txtWeb"})
         state << textOf(form, QString::fromLatin1(name));
     return state + entries(form);
 }
@@ -102,7 +102,7 @@ TEST_F(ScriptCommands, ScriptAsksWhetherToStartFromTheShownDefinition)
     // 30 units, the 25th the first half of a character outside the basic plane.
     const QString longName = u"A Very Long Total Conver\U0001F3AEsion"_s;
     show({longName, u"1.4/1.5 atomic"_s, u"/games/mytc/MYTC.GRP"_s, {}, {},
-          {u"/games/mytc/E1L1.MAP"_s, u"NOFOLDER.ART"_s, u"/x/y/SOUND.VOC"_s, u"/games/mytc/E1L1.MAP"_s}});
+        {u"/games/mytc/E1L1.MAP"_s, u"NOFOLDER.ART"_s, u"/x/y/SOUND.VOC"_s, u"/games/mytc/E1L1.MAP"_s}});
     // No: a blank form.
     run(u"Script"_s, [](frmScript *form) {
         expectFreshFields(form);
@@ -134,14 +134,15 @@ TEST_F(ScriptCommands, ViewAndOpeningAFileShowTheSameFormAndSaveChangesOnlyTheRe
     run(u"ScriptView"_s, [&](frmScript *form) {
         const FileDialogRequest &request = h.fakes.dialogs->requests.back();
         EXPECT_EQ(request.initDir + u'|' + request.filter + u'|' + request.fileName,
-                  u"/games/mytc/|Quillon TC Scripts (*.tcs)|*.tcs|"_s);
+            u"/games/mytc/|Quillon TC Scripts (*.tcs)|*.tcs|"_s);
         viaControl = visibleState(form);
         h.fakes.dialogs->answer(script);
         press(form, u"cmdSave"_s);
     });
-    EXPECT_EQ(viaControl, (QStringList{u"Quillon TC Script - MYTC.TCS"_s, u"2"_s, u"Mytc"_s, u"2.0b"_s, todayShort(),
-                                       u"MYTC.GRP"_s, u"GAME.CON"_s, u"MYTC.TXT"_s, u"Someone"_s, u"someone@example.org"_s,
-                                       u"http://example.org/mytc"_s, u"E1L1.MAP"_s, u"TILES000.ART"_s}));
+    EXPECT_EQ(viaControl,
+        (QStringList{u"Quillon TC Script - MYTC.TCS"_s, u"2"_s, u"Mytc"_s, u"2.0b"_s, todayShort(), u"MYTC.GRP"_s,
+            u"GAME.CON"_s, u"MYTC.TXT"_s, u"Someone"_s, u"someone@example.org"_s, u"http://example.org/mytc"_s,
+            u"E1L1.MAP"_s, u"TILES000.ART"_s}));
     EXPECT_EQ(h.fakes.dialogs->requests.back().fileName, u"MYTC.TCS"_s);
     EXPECT_EQ(h.fakes.dialogs->requests.back().flags, 6);
     QByteArray expected = kScript;
@@ -169,9 +170,7 @@ TEST(ScriptViewer, AFileThatCannotBeLoadedShowsNothingAndSaysWhy)
     const QString big = writeFile(temp.file(u"big.tcs"_s), QByteArray(ScriptBuffer::MaxFileSize + 1, 'a'));
     const QString atLimit = writeFile(temp.file(u"limit.tcs"_s), QByteArray(ScriptBuffer::MaxFileSize, 'a'));
     const std::pair<QString, QString> cases[] = {{temp.file(u"missing.tcs"_s), u"does not exist"_s},
-                                                 {temp.file(u"folder.tcs"_s), u"is a folder"_s},
-                                                 {big, u"larger than 1 MiB"_s},
-                                                 {QString(), u"No TC script"_s}};
+        {temp.file(u"folder.tcs"_s), u"is a folder"_s}, {big, u"larger than 1 MiB"_s}, {QString(), u"No TC script"_s}};
     for (const auto &[path, reason] : cases) {
         QString error;
         EXPECT_FALSE(openScriptInEditor(path, fakes.services(), nullptr, &error)) << path.toStdString();

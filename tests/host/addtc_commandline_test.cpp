@@ -24,7 +24,10 @@ struct Quillon {
     int status = -1;
     QString out;
     QString err;
-    std::string shown() const { return QString(u"status %1\nstdout: %2\nstderr: %3"_s.arg(status).arg(out, err)).toStdString(); }
+    std::string shown() const
+    {
+        return QString(u"status %1\nstdout: %2\nstderr: %3"_s.arg(status).arg(out, err)).toStdString();
+    }
 };
 
 // quillon on the scene's folders, without a display and with no terminal to ask on.
@@ -39,7 +42,8 @@ Quillon quillon(const LaunchScene &scene, const QStringList &arguments)
         process.waitForFinished();
         ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end";
     }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError())};
 }
 
 QString tcRootOf(const LaunchScene &scene)
@@ -58,31 +62,35 @@ TEST(AddTcCommandLine, PrintsWhatItFoundAsksAndAddsWithYes)
 {
     LaunchScene scene;
     scene.fillStore();
-    const QString zip = writeTestArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
+    const QString zip =
+        writeTestArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
     const auto before = snapshotOf(scene.path());
 
     // No terminal to ask on: refused, as a launch is.
     const Quillon unasked = quillon(scene, {u"--add-tc"_s, zip});
     EXPECT_EQ(unasked.status, 5) << unasked.shown();
     EXPECT_TRUE(unasked.err.contains(u"give --yes"_s)) << unasked.shown();
-    for (const QString &fact : QStringList{u"TC: Harbour Strike (the archive's file name)"_s, u"Folder: "_s + tcRootOf(scene) + u"/Harbour Strike"_s,
-                                u"Group file: HARBOUR.GRP (the command line in README.TXT names it"_s, u"Game con: GAME.CON"_s,
-                                u"Read-me: README.TXT"_s, u"  E2L1.MAP"_s, u"  DEFS.CON"_s,
-                                u"Version: 1.4/1.5 Atomic (README.TXT says"_s, u"harbour/../../outside.txt: "_s})
+    for (const QString &fact : QStringList{u"TC: Harbour Strike (the archive's file name)"_s,
+             u"Folder: "_s + tcRootOf(scene) + u"/Harbour Strike"_s,
+             u"Group file: HARBOUR.GRP (the command line in README.TXT names it"_s, u"Game con: GAME.CON"_s,
+             u"Read-me: README.TXT"_s, u"  E2L1.MAP"_s, u"  DEFS.CON"_s, u"Version: 1.4/1.5 Atomic (README.TXT says"_s,
+             u"harbour/../../outside.txt: "_s})
         EXPECT_TRUE(unasked.out.contains(fact)) << fact.toStdString() << '\n' << unasked.shown();
     // An installer is unpacked with the rest, but is no file of the game.
     EXPECT_TRUE(unasked.out.contains(u"Also unpacked, not for the game:\n  SETUP.EXE\n"_s)) << unasked.shown();
     EXPECT_FALSE(unasked.out.section(u"Also unpacked"_s, 0, 0).contains(u"SETUP.EXE"_s)) << unasked.shown();
     EXPECT_EQ(snapshotOf(scene.path()), before);
 
-    const Quillon added = quillon(scene, {u"--add-tc"_s, zip, u"--yes"_s, u"--name"_s, u"Harbour Redux"_s, u"--version"_s, u"1.3d"_s});
+    const Quillon added =
+        quillon(scene, {u"--add-tc"_s, zip, u"--yes"_s, u"--name"_s, u"Harbour Redux"_s, u"--version"_s, u"1.3d"_s});
     ASSERT_EQ(added.status, 0) << added.shown();
     const auto tc = stored(scene, u"Harbour Redux"_s);
     ASSERT_TRUE(tc);
     EXPECT_EQ(tc->version, u"1.3D"_s);
     EXPECT_EQ(tc->groupFile, tcRootOf(scene) + u"/Harbour Redux/HARBOUR.GRP"_s);
     EXPECT_TRUE(QFile::exists(tc->groupFile) && QFile::exists(tc->gameCon) && QFile::exists(tc->textFile));
-    EXPECT_FALSE(QFile::exists(scene.path() + u"/outside.txt"_s) || QFile::exists(scene.path() + u"/data/outside.txt"_s));
+    EXPECT_FALSE(
+        QFile::exists(scene.path() + u"/outside.txt"_s) || QFile::exists(scene.path() + u"/data/outside.txt"_s));
     EXPECT_EQ(quillon(scene, {u"--list"_s}).out, u"Odd TC\nHarbour Redux\n"_s);
 
     // The same name in another letter case is taken, as in the TC manager.
@@ -107,10 +115,11 @@ TEST(AddTcCommandLine, RefusesWhatCannotBeAddedWithTheReasonAndWritesNothing)
         QString said;
     } cases[] = {
         {u"hostile.tar"_s,
-         makeArchive(ArchiveFormat::Tar, {{"../../escape.grp", tinyGroup()}, {"/tmp/absolute.grp", tinyGroup()},
-                                          {"link.grp", "/etc/passwd", TestEntry::Type::Symlink},
-                                          {"C:\\windows.grp", tinyGroup()}, {"GAME.CON", "x"}}),
-         {}, u"The archive holds no group file"_s},
+            makeArchive(ArchiveFormat::Tar,
+                {{"../../escape.grp", tinyGroup()}, {"/tmp/absolute.grp", tinyGroup()},
+                    {"link.grp", "/etc/passwd", TestEntry::Type::Symlink}, {"C:\\windows.grp", tinyGroup()},
+                    {"GAME.CON", "x"}}),
+            {}, u"The archive holds no group file"_s},
         {u"locked.zip"_s, makeArchive(ArchiveFormat::Zip, harbourEntries(), "secret"), {}, u"password-protected"_s},
         {u"cut.tar.gz"_s, makeArchive(ArchiveFormat::TarGz, harbourEntries()).chopped(30), {}, u"refused"_s},
         {u"two groups.7z"_s, {}, {}, u"give --group with one of: A.GRP, B.GRP"_s},
@@ -127,9 +136,11 @@ TEST(AddTcCommandLine, RefusesWhatCannotBeAddedWithTheReasonAndWritesNothing)
         EXPECT_TRUE(run.err.contains(u"nothing was written"_s, Qt::CaseInsensitive)) << run.shown();
         EXPECT_EQ(snapshotOf(scene.path()), before);
     }
-    const Quillon chosen = quillon(scene, {u"--add-tc"_s, downloads + u"/two groups.7z"_s, u"--yes"_s, u"--group"_s, u"B.GRP"_s});
+    const Quillon chosen =
+        quillon(scene, {u"--add-tc"_s, downloads + u"/two groups.7z"_s, u"--yes"_s, u"--group"_s, u"B.GRP"_s});
     EXPECT_EQ(chosen.status, 0) << chosen.shown();
-    EXPECT_EQ(stored(scene, u"two groups"_s).value_or(TcDefinition{}).groupFile, tcRootOf(scene) + u"/two groups/B.GRP"_s);
+    EXPECT_EQ(
+        stored(scene, u"two groups"_s).value_or(TcDefinition{}).groupFile, tcRootOf(scene) + u"/two groups/B.GRP"_s);
 }
 
 TEST(AddTcCommandLine, AGrpInfoAloneAddsEachTcWhoseFilesAreBesideIt)
@@ -141,16 +152,18 @@ TEST(AddTcCommandLine, AGrpInfoAloneAddsEachTcWhoseFilesAreBesideIt)
     writeFile(folder + u"/BEACH.CON"_s, "include BEACHDEF.CON");
     writeFile(folder + u"/BEACHDEF.CON"_s, "define Y 2");
     writeFile(folder + u"/addons.grpinfo"_s,
-              "grpinfo { name \"Beach\" scriptname \"BEACH.CON\" size " + QByteArray::number(tinyGroup("BEACH.MAP").size())
-                  + " dependency DUKE13_CRC }\ngrpinfo { name \"Faraway\" scriptname \"FAR.CON\" size 99999 }\n");
+        "grpinfo { name \"Beach\" scriptname \"BEACH.CON\" size " + QByteArray::number(tinyGroup("BEACH.MAP").size())
+            + " dependency DUKE13_CRC }\ngrpinfo { name \"Faraway\" scriptname \"FAR.CON\" size 99999 }\n");
 
-    const Quillon named = quillon(scene, {u"--add-tc"_s, folder + u"/addons.grpinfo"_s, u"--yes"_s, u"--name"_s, u"X"_s});
+    const Quillon named =
+        quillon(scene, {u"--add-tc"_s, folder + u"/addons.grpinfo"_s, u"--yes"_s, u"--name"_s, u"X"_s});
     EXPECT_EQ(named.status, 2) << named.shown();
 
     const Quillon run = quillon(scene, {u"--add-tc"_s, folder + u"/addons.grpinfo"_s, u"--yes"_s});
     ASSERT_EQ(run.status, 0) << run.shown();
     EXPECT_TRUE(run.out.contains(u"Version: 1.3D (addons.grpinfo names the main group it needs"_s)) << run.shown();
-    EXPECT_TRUE(run.err.contains(u"left out, since its files are not beside addons.grpinfo: \"Faraway\""_s)) << run.shown();
+    EXPECT_TRUE(run.err.contains(u"left out, since its files are not beside addons.grpinfo: \"Faraway\""_s))
+        << run.shown();
     const auto beach = stored(scene, u"Beach"_s);
     ASSERT_TRUE(beach);
     EXPECT_EQ(beach->otherFiles, QStringList{tcRootOf(scene) + u"/Beach/BEACHDEF.CON"_s});
@@ -183,11 +196,11 @@ TEST(AddTcCommandLine, WrongLinesAreStatusTwoAndLeftoversOfACutInstallGoAtStart)
     writeFile(root + u'/' + kUnfinishedInstallPrefix.toString() + u"abc123/HALF.GRP"_s, "half");
     writeFile(root + u"/Unsaved/HARBOUR.GRP"_s, tinyGroup());
     writeFile(root + u"/Unsaved/"_s + kInstalledMarkerName.toString(),
-              "Quillon TC folder 1\nstate pending\nname Unsaved\nsource /x.zip\n");
+        "Quillon TC folder 1\nstate pending\nname Unsaved\nsource /x.zip\n");
     writeFile(root + u"/Mine/NOTES.TXT"_s, "a folder Quillon did not make");
     EXPECT_EQ(quillon(scene, {u"--list"_s}).out, u"Odd TC\n"_s);
     EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              (QStringList{kInstallLockName.toString(), u"Mine"_s}));
+        (QStringList{kInstallLockName.toString(), u"Mine"_s}));
 }
 
 } // namespace

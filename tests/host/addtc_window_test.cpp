@@ -84,7 +84,10 @@ struct Window {
     }
     QStringList managerNames() { return itemsOf(child<QComboBox>(window.control(), u"cboTClist"_s)); }
     QString status() { return child<QLabel>(&window, u"lblStatus"_s)->text(); }
-    bool previews(int count) { return QTest::qWaitFor([&] { return fakes.forms->shown == count; }, 5000); }
+    bool previews(int count)
+    {
+        return QTest::qWaitFor([&] { return fakes.forms->shown == count; }, 5000);
+    }
 
     Fakes fakes;
     std::shared_ptr<AnsweredPaths> paths = std::make_shared<AnsweredPaths>();
@@ -103,7 +106,8 @@ TEST(AddTcWindow, TheButtonPreviewsTheArchiveAndTheTcIsInBothListsAtOnce)
 {
     LaunchScene scene;
     scene.fillStore();
-    const QString zip = writeTestArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
+    const QString zip =
+        writeTestArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
     const QString folder = scene.path() + u"/data/quillon/tcs/"_s;
     Window w(scene);
     const auto before = snapshotOf(scene.path());
@@ -114,15 +118,19 @@ TEST(AddTcWindow, TheButtonPreviewsTheArchiveAndTheTcIsInBothListsAtOnce)
             shown << textOf(preview, QString::fromLatin1(name));
         for (const char *name : {"cboAddGroup", "cboAddCon", "cboAddVersion"})
             shown << child<QComboBox>(preview, QString::fromLatin1(name))->currentText();
-        shown << itemsOf(child<QListWidget>(preview, u"lstAddOther"_s)) << itemsOf(child<QListWidget>(preview, u"lstAddSkipped"_s));
+        shown << itemsOf(child<QListWidget>(preview, u"lstAddOther"_s))
+              << itemsOf(child<QListWidget>(preview, u"lstAddSkipped"_s));
         clickOn(child<QPushButton>(preview, u"cmdAddTcCancel"_s));
     };
     w.paths->archives = {zip};
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
     ASSERT_EQ(shown.size(), 11) << shown.join(u'|').toStdString();
-    EXPECT_EQ(shown.mid(0, 4), (QStringList{u"Harbour Strike"_s, u"the archive's file name"_s, folder + u"Harbour Strike"_s, u"README.TXT"_s}));
+    EXPECT_EQ(shown.mid(0, 4),
+        (QStringList{
+            u"Harbour Strike"_s, u"the archive's file name"_s, folder + u"Harbour Strike"_s, u"README.TXT"_s}));
     EXPECT_TRUE(shown[4].startsWith(u"README.TXT says \"Atomic"_s)) << shown[4].toStdString();
-    EXPECT_EQ(shown.mid(5, 5), (QStringList{u"HARBOUR.GRP"_s, u"GAME.CON"_s, u"1.4/1.5 Atomic"_s, u"DEFS.CON"_s, u"E2L1.MAP"_s}));
+    EXPECT_EQ(shown.mid(5, 5),
+        (QStringList{u"HARBOUR.GRP"_s, u"GAME.CON"_s, u"1.4/1.5 Atomic"_s, u"DEFS.CON"_s, u"E2L1.MAP"_s}));
     EXPECT_TRUE(shown[10].startsWith(u"harbour/../../outside.txt: "_s)) << shown[10].toStdString();
     EXPECT_EQ(snapshotOf(scene.path()), before) << "Cancel wrote something";
     EXPECT_TRUE(w.status().contains(u"Nothing was added"_s)) << w.status().toStdString();
@@ -133,7 +141,8 @@ TEST(AddTcWindow, TheButtonPreviewsTheArchiveAndTheTcIsInBothListsAtOnce)
     w.fakes.forms->onShow = [&](QDialog *preview) {
         chooseItem(child<QComboBox>(preview, u"cboAddVersion"_s), 0);
         typeName(preview, u"Harbour Redu"_s);
-        folderFollowed = QTest::qWaitFor([&] { return textOf(preview, u"lblAddFolder"_s) == folder + u"Harbour Redu"_s; }, 3000);
+        folderFollowed =
+            QTest::qWaitFor([&] { return textOf(preview, u"lblAddFolder"_s) == folder + u"Harbour Redu"_s; }, 3000);
         QTest::keyClicks(child<QLineEdit>(preview, u"txtAddName"_s), u"x"_s);
         clickOn(child<QPushButton>(preview, u"cmdAddTcAdd"_s));
     };
@@ -157,7 +166,7 @@ TEST(AddTcWindow, ArchivesDroppedOnThePanelOrTheTcManagerArePreviewedAndScriptsS
     scene.fillStore();
     const QString downloads = scene.path() + u"/downloads"_s;
     const QString beach = writeTestArchive(downloads, u"Beach.7z"_s, ArchiveFormat::SevenZip,
-                                           {{"BEACH.GRP", tinyGroup()}, {"GAME.CON", "x"}, {"README.TXT", "For 1.3D"}});
+        {{"BEACH.GRP", tinyGroup()}, {"GAME.CON", "x"}, {"README.TXT", "For 1.3D"}});
     const QString harbour = writeTestArchive(downloads, u"Harbour.tar"_s, ArchiveFormat::Tar, harbourEntries());
     const QString later = writeTestArchive(downloads, u"Later.tar.gz"_s, ArchiveFormat::TarGz, harbourEntries());
     writeFile(downloads + u"/notes.txt"_s, "not an archive");
@@ -199,7 +208,7 @@ TEST(AddTcWindow, ProblemsAreShownWithTheirReasonAndThePlayerFixesWhatIsTheirs)
     writeFile(downloads + u"/junk.zip"_s, QByteArray(4096, 'j'));
     const QString locked = writeTestArchive(downloads, u"locked.zip"_s, ArchiveFormat::Zip, harbourEntries(), "secret");
     const QString taken = writeTestArchive(downloads, u"odd tc.zip"_s, ArchiveFormat::Zip,
-                                           {{"A.GRP", tinyGroup()}, {"B.GRP", tinyGroup()}, {"GAME.CON", "x"}});
+        {{"A.GRP", tinyGroup()}, {"B.GRP", tinyGroup()}, {"GAME.CON", "x"}});
     Window w(scene);
     const auto before = snapshotOf(scene.path());
 
@@ -231,13 +240,14 @@ TEST(AddTcWindow, ProblemsAreShownWithTheirReasonAndThePlayerFixesWhatIsTheirs)
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
     ASSERT_EQ(problems.size(), 3);
     EXPECT_FALSE(addableAtFirst);
-    EXPECT_TRUE(problems[0].contains(kNameTakenMessage.toString()) && problems[0].contains(u"A.GRP, B.GRP. Choose one."_s))
+    EXPECT_TRUE(
+        problems[0].contains(kNameTakenMessage.toString()) && problems[0].contains(u"A.GRP, B.GRP. Choose one."_s))
         << problems[0].toStdString();
     EXPECT_EQ(problems[1], u"(choose the group file)|A.GRP|B.GRP"_s);
     EXPECT_EQ(problems[2], QString());
     SqliteSettingsStore store(scene.storePath());
     EXPECT_EQ(DefinitionStore(store).load(u"Another TC"_s).value_or(TcDefinition{}).groupFile,
-              scene.path() + u"/data/quillon/tcs/Another TC/B.GRP"_s);
+        scene.path() + u"/data/quillon/tcs/Another TC/B.GRP"_s);
 }
 
 TEST(AddTcWindow, DeletingAnInstalledTcOffersToTrashItsFolderAndItsShortcut)
@@ -273,10 +283,12 @@ TEST(AddTcWindow, DeletingAnInstalledTcOffersToTrashItsFolderAndItsShortcut)
     const QString trash = scene.path() + u"/data/Trash/"_s;
     const QStringList asked = remove(u"Harbour"_s, {true, true, true});
     ASSERT_EQ(asked.size(), 3) << asked.join(u'\n').toStdString();
-    EXPECT_TRUE(asked[1].contains(u"Move that folder to the trash as well?"_s) && asked[1].contains(root + u"/Harbour"_s));
+    EXPECT_TRUE(
+        asked[1].contains(u"Move that folder to the trash as well?"_s) && asked[1].contains(root + u"/Harbour"_s));
     EXPECT_TRUE(asked[2].contains(u"Remove the shortcut as well?"_s));
     EXPECT_FALSE(QFile::exists(root + u"/Harbour"_s));
-    EXPECT_TRUE(QFile::exists(trash + u"files/Harbour/HARBOUR.GRP"_s) && QFile::exists(trash + u"info/Harbour.trashinfo"_s));
+    EXPECT_TRUE(
+        QFile::exists(trash + u"files/Harbour/HARBOUR.GRP"_s) && QFile::exists(trash + u"info/Harbour.trashinfo"_s));
     EXPECT_FALSE(QFile::exists(applications + desktopShortcutFor(u"Harbour"_s).fileName));
     EXPECT_EQ(w.panelNames(), (QStringList{u"Odd TC"_s, u"Beach"_s}));
 

@@ -17,15 +17,16 @@ QList<TestEntry> harbourEntries()
         {"harbour/HARBOUR.GRP", tinyGroup()},
         {"harbour/GAME.CON", "include DEFS.CON"},
         {"harbour/DEFS.CON", "define X 1"},
-        {"harbour/README.TXT", "Harbour Strike\r\nUnzip and run: duke3d /x GAME.CON /g HARBOUR.GRP\r\nNeeds the Atomic Edition.\r\n"},
+        {"harbour/README.TXT",
+            "Harbour Strike\r\nUnzip and run: duke3d /x GAME.CON /g HARBOUR.GRP\r\nNeeds the Atomic Edition.\r\n"},
         {"harbour/E2L1.MAP", "a map"},
         {"harbour/SETUP.EXE", "MZ"},
         {"harbour/../../outside.txt", "escaped"},
     };
 }
 
-QString writeTestArchive(const QString &folder, const QString &name, ArchiveFormat format, const QList<TestEntry> &entries,
-                         const QByteArray &passphrase)
+QString writeTestArchive(const QString &folder, const QString &name, ArchiveFormat format,
+    const QList<TestEntry> &entries, const QByteArray &passphrase)
 {
     const QString path = folder + u'/' + name;
     writeFile(path, makeArchive(format, entries, passphrase));

@@ -17,7 +17,7 @@ QByteArray tinyGroup(const QByteArray &member = "E1L1.MAP");
 QList<TestEntry> harbourEntries();
 
 /// Writes an archive of entries into folder under name and returns its path.
-QString writeTestArchive(const QString &folder, const QString &name, ArchiveFormat format, const QList<TestEntry> &entries,
-                         const QByteArray &passphrase = {});
+QString writeTestArchive(const QString &folder, const QString &name, ArchiveFormat format,
+    const QList<TestEntry> &entries, const QByteArray &passphrase = {});
 
 } // namespace ostrel::test

@@ -36,13 +36,14 @@ struct Outcome {
 
 std::ostream &operator<<(std::ostream &out, const Outcome &run)
 {
-    return out << "status " << run.status << "\nstdout: " << run.out.toStdString() << "\nstderr: " << run.err.toStdString();
+    return out << "status " << run.status << "\nstdout: " << run.out.toStdString()
+               << "\nstderr: " << run.err.toStdString();
 }
 
 // quillon in a process group of its own, so that a run that does not end is ended with the
 // game it started.
 Outcome quillon(const QProcessEnvironment &env, const QStringList &arguments, int timeoutMs = 30000,
-               const QString &workingFolder = {})
+    const QString &workingFolder = {})
 {
     QProcess process;
     process.setProcessEnvironment(env);
@@ -58,7 +59,8 @@ Outcome quillon(const QProcessEnvironment &env, const QStringList &arguments, in
         process.waitForFinished();
         return run;
     }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError())};
 }
 
 QString refused(const QString &tc, const QString &why)
@@ -74,7 +76,7 @@ protected:
     // quillon with the scene's folders and no display of any kind: the modes without a window
     // must not need one.
     Outcome quillon(const QStringList &arguments, const QByteArray &engineExit = {}, const QString &dataHome = {},
-                    const QString &workingFolder = {}) const
+        const QString &workingFolder = {}) const
     {
         QProcessEnvironment env = scene.quillonEnvironment();
         if (!dataHome.isEmpty())
@@ -88,11 +90,13 @@ protected:
     // why in one message, and exits with 3.
     void expectUnreadableStore(const QStringList &arguments, const QString &because) const
     {
-        for (const QStringList &command : {QStringList{u"--list"_s}, QStringList{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s}}) {
+        for (const QStringList &command :
+            {QStringList{u"--list"_s}, QStringList{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s}}) {
             // Once is about 5 s; a wait at every read of the store took eight times as long.
             const Outcome run = ::quillon(scene.quillonEnvironment(), command + arguments, 20000);
             EXPECT_EQ(run.status, 3) << run;
-            EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.count(u'\n') == 1 && run.err.contains(because)) << run;
+            EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.count(u'\n') == 1 && run.err.contains(because))
+                << run;
             EXPECT_TRUE(run.out.isEmpty()) << run;
         }
     }
@@ -102,7 +106,8 @@ protected:
     {
         scene.fillStore();
         const Outcome launched = quillon({u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--no-restore"_s, u"--game-dir"_s,
-                                          QFileInfo(scene.gameDir).fileName()}, {}, {}, scene.path());
+                                             QFileInfo(scene.gameDir).fileName()},
+            {}, {}, scene.path());
         ASSERT_EQ(launched.status, 0) << launched;
         EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments()) << "the engine was given a relative path";
     }
@@ -114,7 +119,9 @@ TEST_F(QuillonCommandLine, HelpNamesTheOptionsAndTheExitStatuses)
 {
     const Outcome help = quillon({u"--help"_s});
     EXPECT_EQ(help.status, 0) << help;
-    EXPECT_TRUE(help.out.contains(u"--launch NAME"_s) && help.out.contains(u"7  a game directory could not be fully given back"_s)) << help;
+    EXPECT_TRUE(help.out.contains(u"--launch NAME"_s)
+        && help.out.contains(u"7  a game directory could not be fully given back"_s))
+        << help;
 }
 
 TEST_F(QuillonCommandLine, ListingAnAbsentStorePrintsNothingAndLeavesItAbsent)
@@ -159,7 +166,8 @@ TEST_F(QuillonCommandLine, MistakesOnTheCommandLineExitWith2)
     } mistakes[] = {
         {{u"--list"_s, u"--yes"_s}, u"quillon: "_s},
         {launch + QStringList{u"--engine"_s, u"doom"_s}, u"quillon: "_s},
-        {launch + QStringList{u"--arguments"_s, u"-g {group} [-x {con}"_s}, u"quillon: --arguments \"-g {group} [-x {con}"_s},
+        {launch + QStringList{u"--arguments"_s, u"-g {group} [-x {con}"_s},
+            u"quillon: --arguments \"-g {group} [-x {con}"_s},
         {launch + QStringList{u"--arguments"_s, u"-g {grp}"_s}, u"quillon: --arguments \"-g {grp}"_s},
     };
     for (const auto &mistake : mistakes) {
@@ -196,7 +204,7 @@ TEST_P(QuillonLaunch, RunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(QuillonCommandLine, QuillonLaunch, ::testing::Values("Rename", "Delete"),
-                         [](const auto &info) { return std::string(info.param); });
+    [](const auto &info) { return std::string(info.param); });
 
 // Debian's own DOSBox runs a small DOS program in the game's place, which writes down what it
 // sees and saves as the game does (tools/install-deps.sh installs dosbox and nasm): the launch
@@ -210,8 +218,10 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
         GTEST_SKIP() << "dosbox or nasm is not installed";
     scene.fillStore();
     QProcess assemble;
-    assemble.start(nasm, {u"-f"_s, u"bin"_s, u"-o"_s, scene.gameDir + u"/DUKE3D.EXE"_s, QStringLiteral(OSTREL_DOS_STANDIN_SOURCE)});
-    ASSERT_TRUE(assemble.waitForFinished(30000) && assemble.exitCode() == 0) << assemble.readAllStandardError().toStdString();
+    assemble.start(nasm,
+        {u"-f"_s, u"bin"_s, u"-o"_s, scene.gameDir + u"/DUKE3D.EXE"_s, QStringLiteral(OSTREL_DOS_STANDIN_SOURCE)});
+    ASSERT_TRUE(assemble.waitForFinished(30000) && assemble.exitCode() == 0)
+        << assemble.readAllStandardError().toStdString();
     writeFile(scene.gameDir + u"/GAME0.SAV"_s, "the player's own save");
     const QString saves = scene.dataHome() + u"/quillon/saves/Odd TC"_s;
     writeFile(saves + u"/GAME0.SAV"_s, "the TC's save in slot 0");
@@ -221,11 +231,14 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     QProcessEnvironment env = scene.quillonEnvironment();
     env.insert(u"SDL_VIDEODRIVER"_s, u"dummy"_s);
     env.insert(u"SDL_AUDIODRIVER"_s, u"dummy"_s);
-    const Outcome run = ::quillon(env, kLaunchOdd + QStringList{u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
+    const Outcome run =
+        ::quillon(env, kLaunchOdd + QStringList{u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
     ASSERT_EQ(run.status, 0) << run;
-    EXPECT_TRUE(run.out.contains(u"Saves: Kept apart in \""_s + saves + u"\": the DOS game writes them in the game directory"_s)
-                && run.out.contains(u"The TC's saves to move in: GAME0.SAV, GAME2.SAV. The player's own saves there, set aside "
-                                    "meanwhile: GAME0.SAV."_s)) << run;
+    EXPECT_TRUE(
+        run.out.contains(u"Saves: Kept apart in \""_s + saves + u"\": the DOS game writes them in the game directory"_s)
+        && run.out.contains(u"The TC's saves to move in: GAME0.SAV, GAME2.SAV. The player's own saves there, set aside "
+                            "meanwhile: GAME0.SAV."_s))
+        << run;
 
     QFile seenFile(scene.gameDir + u"/SEEN.TXT"_s);
     ASSERT_TRUE(seenFile.open(QIODevice::ReadOnly)) << "the DOS program did not run";
@@ -233,18 +246,21 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     // The group's long name is no DOS name: it was copied in as a short one, and passed so.
     EXPECT_EQ(seen.value(0).trimmed(), "tail: /xGAME.CON /gMYTCID.GRP");
     EXPECT_EQ(seen.value(1).trimmed(), "group:KenSilverman");
-    const QByteArray groupSize = QByteArray::number(QFileInfo(scene.tc.groupFile).size(), 16).toUpper().rightJustified(8, '0');
+    const QByteArray groupSize =
+        QByteArray::number(QFileInfo(scene.tc.groupFile).size(), 16).toUpper().rightJustified(8, '0');
     EXPECT_TRUE(seen.contains("entry:MYTCID.GRP " + groupSize + '\r') && seen.contains("entry:GAME.CON 0000000C\r"))
         << seenFile.fileName().toStdString();
     EXPECT_TRUE(seen.contains("entry:GAME0.SAV 00000017\r")) << "the game did not find the TC's save, 23 bytes";
-    EXPECT_FALSE(std::any_of(seen.cbegin(), seen.cend(), [](const QByteArray &line) { return line.startsWith("entry:E1L1.MAP "); }))
-        << "the leftover map was in the game's way";
+    EXPECT_FALSE(std::any_of(seen.cbegin(), seen.cend(), [](const QByteArray &line) {
+        return line.startsWith("entry:E1L1.MAP ");
+    })) << "the leftover map was in the game's way";
 
     Snapshot after = snapshotOf(scene.gameDir);
     after.remove("SEEN.TXT");
     EXPECT_EQ(after, before);
-    EXPECT_EQ(snapshotOf(saves), (Snapshot{{"GAME0.SAV", "CHANGEDs save in slot 0"}, {"GAME1.SAV", "A NEW SAVE"},
-                                           {"GAME2.SAV", "the TC's save in slot 2"}}));
+    EXPECT_EQ(snapshotOf(saves),
+        (Snapshot{{"GAME0.SAV", "CHANGEDs save in slot 0"}, {"GAME1.SAV", "A NEW SAVE"},
+            {"GAME2.SAV", "the TC's save in slot 2"}}));
     EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
 }
 
@@ -254,7 +270,8 @@ TEST_F(QuillonCommandLine, ADryRunShowsThePlanAndTheCommandAndChangesNothing)
     const Snapshot before = snapshotOf(scene.path());
     const Outcome dry = quillon({u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
     EXPECT_EQ(dry.status, 0) << dry;
-    EXPECT_TRUE(dry.out.contains(u"e1l1.map → e1l1.map.org"_s) && dry.out.contains(u"GAME.CON → GAME.CON.org"_s)) << dry;
+    EXPECT_TRUE(dry.out.contains(u"e1l1.map → e1l1.map.org"_s) && dry.out.contains(u"GAME.CON → GAME.CON.org"_s))
+        << dry;
     EXPECT_TRUE(dry.out.contains(QStringLiteral(OSTREL_FAKE_ENGINE) + u" --game '"_s + scene.gameDir + u"'"_s)) << dry;
     EXPECT_EQ(snapshotOf(scene.path()), before);
 }
@@ -279,8 +296,8 @@ TEST_F(QuillonCommandLine, ADryRunNamesBothVersionsWhenTheTcNeedsAnotherOne)
     ASSERT_TRUE(writeFileWithCrc(scene.gameDir + u"/DUKE3D.GRP"_s, 44356548, 0xFD3DCFF1));
     const Outcome mismatch = quillon({u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
     EXPECT_TRUE(mismatch.out.contains(u"Game: Duke Nukem 3D 1.5 Atomic Edition (CRC FD3DCFF1)\n"_s)
-                && mismatch.out.contains(u"This TC is made for Duke Nukem 3D 1.3D, and the game directory holds Duke Nukem 3D "
-                                         "1.5 Atomic Edition."_s))
+        && mismatch.out.contains(u"This TC is made for Duke Nukem 3D 1.3D, and the game directory holds Duke Nukem 3D "
+                                 "1.5 Atomic Edition."_s))
         << mismatch;
 }
 
@@ -292,7 +309,10 @@ struct Refusal {
     QString message;
 };
 
-void PrintTo(const Refusal &refusal, std::ostream *out) { *out << refusal.name; }
+void PrintTo(const Refusal &refusal, std::ostream *out)
+{
+    *out << refusal.name;
+}
 
 class QuillonRefusal : public QuillonCommandLine, public ::testing::WithParamInterface<Refusal>
 {
@@ -309,7 +329,10 @@ protected:
         QFile::link(scene.gameDir, scene.path() + u"/link"_s);
     }
 
-    QString inScene(QString text) const { return text.replace(u"{root}"_s, scene.path()).replace(u"{tcdir}"_s, scene.tcDir); }
+    QString inScene(QString text) const
+    {
+        return text.replace(u"{root}"_s, scene.path()).replace(u"{tcdir}"_s, scene.tcDir);
+    }
 };
 
 TEST_P(QuillonRefusal, ExitsWithItsStatusSaysWhyAndChangesNothing)
@@ -327,22 +350,25 @@ TEST_P(QuillonRefusal, ExitsWithItsStatusSaysWhyAndChangesNothing)
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    QuillonCommandLine, QuillonRefusal,
+INSTANTIATE_TEST_SUITE_P(QuillonCommandLine, QuillonRefusal,
     ::testing::Values(
         Refusal{"MissingGameDirectory", {u"--launch"_s, u"Vanished"_s, u"--game-dir"_s, u"{root}/nowhere"_s}, 5,
-                refused(u"Vanished"_s, u"The game directory \"{root}/nowhere\" does not exist."_s)},
+            refused(u"Vanished"_s, u"The game directory \"{root}/nowhere\" does not exist."_s)},
         Refusal{"GameDirectoryIsALink", {u"--launch"_s, u"Odd TC"_s, u"--game-dir"_s, u"{root}/link"_s}, 5,
-                refused(u"Odd TC"_s, u"The game directory \"{root}/link\" is a link"_s)},
+            refused(u"Odd TC"_s, u"The game directory \"{root}/link\" is a link"_s)},
         Refusal{"GroupFileIsNone", {u"--launch"_s, u"Not a group"_s, u"--yes"_s}, 5,
-                refused(u"Not a group"_s, u"The group file \"{tcdir}/GAME.CON\" cannot be used: the file is too short to be a group file (12 bytes)."_s)},
-        Refusal{"FilesGone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5, refused(u"Vanished"_s, u"The TC's files are missing: {tcdir}/GONE.ART"_s)},
+            refused(u"Not a group"_s,
+                u"The group file \"{tcdir}/GAME.CON\" cannot be used: the file is too short to be a group file (12 bytes)."_s)},
+        Refusal{"FilesGone", {u"--launch"_s, u"Vanished"_s, u"--yes"_s}, 5,
+            refused(u"Vanished"_s, u"The TC's files are missing: {tcdir}/GONE.ART"_s)},
         Refusal{"EngineNotInstalled", {u"--launch"_s, u"Vanished"_s, u"--program"_s, u"{root}/no engine"_s}, 6,
-                refused(u"Vanished"_s, u"The engine \"{root}/no engine\" is not installed or cannot be run."_s)},
+            refused(u"Vanished"_s, u"The engine \"{root}/no engine\" is not installed or cannot be run."_s)},
         Refusal{"PresetNotInstalled", {u"--launch"_s, u"Vanished"_s, u"--engine"_s, u"raze"_s}, 6,
-                refused(u"Vanished"_s, u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s)},
+            refused(u"Vanished"_s,
+                u"Raze was not found: raze is not on PATH, and its Flatpak app org.zdoom.Raze is not installed."_s)},
         Refusal{"NameStoredTwiceInCase", {u"--launch"_s, u"Twice"_s, u"--yes"_s}, 4,
-                refused(u"Twice"_s, u"The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s)},
+            refused(
+                u"Twice"_s, u"The store holds the name \"Twice\" 2 times in different case (\"Twice\", \"TWICE\")"_s)},
         Refusal{"UnknownTc", {u"--launch"_s, u"Nobody"_s}, 4, u"quillon: No TC called \"Nobody\" is stored."_s}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -354,7 +380,9 @@ TEST_F(QuillonCommandLine, ASaveFolderThatCannotBeMadeRefusesTheLaunchBeforeAnyt
     writeFile(scene.file(u"a file"_s), "not a folder");
     const Outcome run = quillon(kLaunchOdd, {}, scene.file(u"a file/data"_s));
     EXPECT_EQ(run.status, 5) << run;
-    EXPECT_TRUE(run.err.startsWith(refused(u"Odd TC"_s, u"The folder \"%1/a file/data\" cannot be created"_s.arg(scene.path())))) << run;
+    EXPECT_TRUE(run.err.startsWith(
+        refused(u"Odd TC"_s, u"The folder \"%1/a file/data\" cannot be created"_s.arg(scene.path()))))
+        << run;
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "an engine ran";
 }
@@ -389,7 +417,9 @@ TEST_F(QuillonCommandLine, AStoreLockedByAnotherProgramIsOneMessageAndStatus3)
     holder.start(u"sqlite3"_s, {scene.storePath()});
     holder.write("BEGIN EXCLUSIVE; SELECT count(*) FROM settings;\n");
     ASSERT_TRUE(holder.waitForReadyRead(10000)) << "sqlite3 did not take the lock";
-    expectUnreadableStore({}, u"\""_s + scene.storePath() + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
+    expectUnreadableStore({},
+        u"\""_s + scene.storePath()
+            + u"\" cannot be read: it is in use by another program. Quillon left it as it is."_s);
     holder.closeWriteChannel();
     holder.waitForFinished();
 }
@@ -412,7 +442,9 @@ TEST_F(QuillonCommandLine, ADamagedStoreIsOneMessageAndStatus3)
 {
     const QByteArray damaged = QByteArray("this is not a database").repeated(200);
     writeFile(scene.storePath(), damaged);
-    expectUnreadableStore({}, u"\""_s + scene.storePath() + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
+    expectUnreadableStore({},
+        u"\""_s + scene.storePath()
+            + u"\" cannot be read: the file is not a settings database. Quillon left it as it is."_s);
     EXPECT_EQ(readBytes(scene.storePath()), damaged);
 }
 
@@ -423,7 +455,10 @@ struct StopSignal {
     bool again;
 };
 
-void PrintTo(const StopSignal &stop, std::ostream *out) { *out << stop.name; }
+void PrintTo(const StopSignal &stop, std::ostream *out)
+{
+    *out << stop.name;
+}
 
 class QuillonSignal : public QuillonCommandLine, public ::testing::WithParamInterface<StopSignal>
 {
@@ -451,7 +486,8 @@ TEST_P(QuillonSignal, EndsTheGameAndTheDirectoryAlwaysComesBack)
     said += process.readAll();
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << said.toStdString();
     EXPECT_EQ(process.exitCode(), 128 + c.signal) << said.toStdString();
-    EXPECT_TRUE(said.contains("interrupted by ") && said.contains("The game directory is back as it was")) << said.toStdString();
+    EXPECT_TRUE(said.contains("interrupted by ") && said.contains("The game directory is back as it was"))
+        << said.toStdString();
     // Signals that come during the give-back may only be acknowledged (when they arrive
     // before it is over); one alone never is.
     if (!c.again) {
@@ -462,10 +498,10 @@ TEST_P(QuillonSignal, EndsTheGameAndTheDirectoryAlwaysComesBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(QuillonCommandLine, QuillonSignal,
-                         ::testing::Values(StopSignal{"CtrlCInATerminal", SIGINT, true, false},
-                                           StopSignal{"TheTerminalClosed", SIGHUP, true, false},
-                                           StopSignal{"SigtermAgainAndAgainDuringTheGiveBack", SIGTERM, false, true}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(StopSignal{"CtrlCInATerminal", SIGINT, true, false},
+        StopSignal{"TheTerminalClosed", SIGHUP, true, false},
+        StopSignal{"SigtermAgainAndAgainDuringTheGiveBack", SIGTERM, false, true}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(QuillonCommandLine, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
 {

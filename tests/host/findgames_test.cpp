@@ -37,14 +37,15 @@ constexpr qint64 kAtomicSize = 44356548;
 // Megaton gameroot in a second library that the library list names, 1.3D from GOG.
 struct Installs {
     explicit Installs(const LaunchScene &scene)
-        : worldTour(scene.home() + u"/.local/share/Steam/steamapps/common/Duke Nukem 3D Twentieth Anniversary World Tour"_s)
+        : worldTour(
+            scene.home() + u"/.local/share/Steam/steamapps/common/Duke Nukem 3D Twentieth Anniversary World Tour"_s)
         , atomic(scene.path() + u"/library two/steamapps/common/Duke Nukem 3D/gameroot"_s)
         , gog(scene.home() + u"/GOG Games/Duke Nukem 3D/data"_s)
     {
         const QString steam = scene.home() + u"/.local/share/Steam"_s;
         writeFile(steam + u"/steamapps/libraryfolders.vdf"_s,
-                  "\"libraryfolders\" { \"0\" { \"path\" \"" + QFile::encodeName(steam) + "\" } \"1\" { \"path\" \""
-                      + QFile::encodeName(scene.path()) + "/library two\" } }");
+            "\"libraryfolders\" { \"0\" { \"path\" \"" + QFile::encodeName(steam) + "\" } \"1\" { \"path\" \""
+                + QFile::encodeName(scene.path()) + "/library two\" } }");
         EXPECT_TRUE(writeFileWithCrc(worldTour + u"/DUKE3D.GRP"_s, kAtomicSize, 0x982AFE4A));
         EXPECT_TRUE(writeFileWithCrc(atomic + u"/duke3d.grp"_s, kAtomicSize, 0xFD3DCFF1));
         EXPECT_TRUE(writeFileWithCrc(gog + u"/DUKE3D.GRP"_s, 26524524, 0xBBC9CE44));
@@ -112,13 +113,11 @@ TEST(FindGames, ThePanelOffersTheInstallsFoundAndAsksBeforeA13DTcOnTheWorldTour)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_TRUE(searchEnds(games));
     const QString steamCommon = u"~/.local/share/Steam/steamapps/common/"_s;
-    EXPECT_EQ(itemsOf(games), (QStringList{
-        u"20th Anniversary World Tour — Steam — "_s + steamCommon + u"Duke Nukem 3D Twentieth Anniversary World Tour"_s,
-        u"1.5 Atomic Edition — Steam — "_s + installs.atomic,
-        u"1.3D — GOG — ~/GOG Games/Duke Nukem 3D/data"_s,
-        u"unknown (20 bytes) — added by the player — "_s + scene.gameDir,
-        QString(),
-        u"Other folder…"_s}));
+    EXPECT_EQ(itemsOf(games),
+        (QStringList{u"20th Anniversary World Tour — Steam — "_s + steamCommon
+                + u"Duke Nukem 3D Twentieth Anniversary World Tour"_s,
+            u"1.5 Atomic Edition — Steam — "_s + installs.atomic, u"1.3D — GOG — ~/GOG Games/Duke Nukem 3D/data"_s,
+            u"unknown (20 bytes) — added by the player — "_s + scene.gameDir, QString(), u"Other folder…"_s}));
     EXPECT_EQ(games->currentIndex(), 3);
 
     // Alt+D to the field, Home to the first install: kept, and the folder chosen before stays listed.
@@ -133,9 +132,10 @@ TEST(FindGames, ThePanelOffersTheInstallsFoundAndAsksBeforeA13DTcOnTheWorldTour)
     auto *list = child<QListWidget>(&window, u"lstTCs"_s);
     clickAt(list->viewport(), list->visualItemRect(list->findItems(u"Old TC"_s, Qt::MatchExactly).value(0)).center());
     clickOn(child<QPushButton>(&window, u"cmdLaunch"_s));
-    const QString question = u"Quillon? This TC is made for Duke Nukem 3D 1.3D, and the game directory holds the 20th "
-                             "Anniversary World Tour's main group. The game is the 20th Anniversary World Tour, whose main "
-                             "group is not the Atomic Edition's: TCs made before it may not run on it.\n\nLaunch it anyway?"_s;
+    const QString question =
+        u"Quillon? This TC is made for Duke Nukem 3D 1.3D, and the game directory holds the 20th "
+        "Anniversary World Tour's main group. The game is the 20th Anniversary World Tour, whose main "
+        "group is not the Atomic Edition's: TCs made before it may not run on it.\n\nLaunch it anyway?"_s;
     EXPECT_EQ(fakes.messages->log(), QStringList{question});
     EXPECT_EQ(fakes.forms->shown, 0);
     fakes.messages->answers = {true};
@@ -189,7 +189,7 @@ QuillonRun quillon(const LaunchScene &scene, const QStringList &arguments, QProc
         process.kill();
     process.waitForFinished();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+        QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
 std::string shown(const QuillonRun &run)
@@ -205,25 +205,29 @@ TEST(FindGames, TheCommandLineListsTheInstallsAndLaunchesNoTcThatMayBreakUnseen)
     old.version = u"1.3D"_s;
     scene.fillStore({old});
     const QByteArray ownGroup = "the game's own group";
-    const QString ownCrc = crcText(quint32(::crc32(0, reinterpret_cast<const Bytef *>(ownGroup.constData()), ownGroup.size())));
+    const QString ownCrc =
+        crcText(quint32(::crc32(0, reinterpret_cast<const Bytef *>(ownGroup.constData()), ownGroup.size())));
 
     const QuillonRun found = quillon(scene, {u"--find-games"_s});
     EXPECT_EQ(found.status, 0) << shown(found);
-    EXPECT_EQ(found.out, installs.worldTour + u"\t20th Anniversary World Tour\t982AFE4A\tSteam\n"_s + installs.atomic
-                             + u"\t1.5 Atomic Edition\tFD3DCFF1\tSteam\n"_s + installs.gog + u"\t1.3D\tBBC9CE44\tGOG\n"_s
-                             + scene.gameDir + u"\tunknown (20 bytes)\t"_s + ownCrc + u"\tadded by the player\n"_s)
+    EXPECT_EQ(found.out,
+        installs.worldTour + u"\t20th Anniversary World Tour\t982AFE4A\tSteam\n"_s + installs.atomic
+            + u"\t1.5 Atomic Edition\tFD3DCFF1\tSteam\n"_s + installs.gog + u"\t1.3D\tBBC9CE44\tGOG\n"_s + scene.gameDir
+            + u"\tunknown (20 bytes)\t"_s + ownCrc + u"\tadded by the player\n"_s)
         << shown(found);
 
     // Made for 1.3D, on the World Tour: --yes does not agree to it, and without a terminal nobody can.
     const auto before = snapshotOf(scene.path() + u"/home"_s);
-    const QuillonRun refused = quillon(scene, {u"--launch"_s, u"Old TC"_s, u"--yes"_s, u"--game-dir"_s, installs.worldTour});
+    const QuillonRun refused =
+        quillon(scene, {u"--launch"_s, u"Old TC"_s, u"--yes"_s, u"--game-dir"_s, installs.worldTour});
     EXPECT_EQ(refused.status, 5) << shown(refused);
     EXPECT_TRUE(refused.err.contains(u"the game directory holds the 20th Anniversary World Tour's main group"_s)
-                && refused.err.contains(u"refused"_s))
+        && refused.err.contains(u"refused"_s))
         << shown(refused);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "the engine ran";
     // Made for either version: it runs, told what the World Tour may do to it.
-    const QuillonRun runs = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--game-dir"_s, installs.worldTour});
+    const QuillonRun runs =
+        quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--game-dir"_s, installs.worldTour});
     EXPECT_EQ(runs.status, 0) << shown(runs);
     EXPECT_TRUE(runs.out.contains(u"The game is the 20th Anniversary World Tour"_s)) << shown(runs);
     EXPECT_EQ(snapshotOf(scene.path() + u"/home"_s), before);
@@ -246,12 +250,14 @@ TEST(FindGames, TheCommandLineWritesAShortcutThatOpensTheWindowOnTheTcsLaunch)
     EXPECT_TRUE(entry.startsWith(scene.path() + u"/data/applications/quillon-tc-odd-tc-"_s)) << shown(made);
     EXPECT_EQ(validationOf(entry), QString());
     const QByteArray text = contentOf(entry);
-    EXPECT_TRUE(text.contains("\nName=Odd TC\n") && text.contains(" --launch \"Odd TC\" --window\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nName=Odd TC\n") && text.contains(" --launch \"Odd TC\" --window\n"))
+        << text.toStdString();
 
     // What the shortcut runs: the window, with the TC's preview up.
     QProcessEnvironment env = scene.quillonEnvironment();
     env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    const QuillonRun window = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--window"_s, u"--quit-after"_s, u"4000"_s}, env);
+    const QuillonRun window =
+        quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--window"_s, u"--quit-after"_s, u"4000"_s}, env);
     EXPECT_EQ(window.status, 0) << shown(window);
     EXPECT_TRUE(window.out.startsWith(u"quillon: closed \"Launch Odd TC\"\n"_s)) << shown(window);
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "the engine ran";

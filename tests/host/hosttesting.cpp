@@ -36,7 +36,7 @@ LaunchScene::LaunchScene()
     writeFile(gameDir + u"/GAME.CON"_s, "another TC's con");
     writeFile(gameDir + u"/README.TXT"_s, "the player's notes");
     tc = TcDefinition{u"Odd TC"_s, u"1.3D and 1.4/1.5"_s, tcDir + u"/my \"tc\" $(id).grp"_s, tcDir + u"/GAME.CON"_s,
-                      tcDir + u"/README.TXT"_s, {}};
+        tcDir + u"/README.TXT"_s, {}};
     writeFile(tc.groupFile, grpBytes({{"E1L1.MAP", "the TC's map"}, {"TILES000.ART", "art"}}));
     writeFile(tc.gameCon, "the TC's con");
     writeFile(tc.textFile, "about the TC");
@@ -57,8 +57,8 @@ QString LaunchScene::argumentTemplate()
 QList<QByteArray> LaunchScene::expectedArguments() const
 {
     QList<QByteArray> arguments;
-    for (const QString &argument : QStringList{u"--game"_s, gameDir, u"--group"_s, tc.groupFile, u"-x"_s, tc.gameCon, u"--save"_s,
-                                    path() + u"/data/quillon/saves/Odd TC"_s, u"two words"_s})
+    for (const QString &argument : QStringList{u"--game"_s, gameDir, u"--group"_s, tc.groupFile, u"-x"_s, tc.gameCon,
+             u"--save"_s, path() + u"/data/quillon/saves/Odd TC"_s, u"two words"_s})
         arguments << argument.toUtf8();
     return arguments;
 }

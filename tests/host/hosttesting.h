@@ -45,7 +45,7 @@ public:
     /// Stores tc (and extra definitions), the clean-up preference and, unless told not to,
     /// the host's settings for the fake engine as a custom engine on gameDir.
     void fillStore(const QList<TcDefinition> &extra = {}, const QString &preference = QStringLiteral("Rename"),
-                   bool hostSettings = true) const;
+        bool hostSettings = true) const;
 
     /// What the fake engine recorded: "arg", "cwd", "pid" and "entry" facts, arguments in order.
     QMultiMap<QByteArray, QByteArray> record() const;

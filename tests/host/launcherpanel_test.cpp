@@ -99,7 +99,10 @@ struct QuillonWindow {
     }
 
     template<typename T>
-    T *find(const QString &name) { return child<T>(&window, name); }
+    T *find(const QString &name)
+    {
+        return child<T>(&window, name);
+    }
 
     void choose(const QString &tc)
     {
@@ -113,7 +116,10 @@ struct QuillonWindow {
 
     QString status() { return find<QLabel>(u"lblStatus"_s)->text(); }
     /// Waits until the status says the game directory was given back.
-    bool backAsItWas() { return QTest::qWaitFor([&] { return status().contains(u"back as it was"_s); }, 20000); }
+    bool backAsItWas()
+    {
+        return QTest::qWaitFor([&] { return status().contains(u"back as it was"_s); }, 20000);
+    }
     QStringList messages() const { return fakes.messages->log(); }
 
     Fakes fakes;
@@ -151,7 +157,8 @@ TEST_F(LauncherPanel, ThePlayerSetsUpTheEngineAndTheStoreKeepsIt)
     // Kept in the store, where the next start and the command line read it.
     const HostSettings stored = HostSettings::read(SqliteSettingsStore(scene.storePath()));
     EXPECT_TRUE(stored.gameDir == scene.gameDir && stored.engine == EngineKind::Custom
-                && stored.program == QStringLiteral(OSTREL_FAKE_ENGINE) && stored.argumentTemplate == LaunchScene::argumentTemplate());
+        && stored.program == QStringLiteral(OSTREL_FAKE_ENGINE)
+        && stored.argumentTemplate == LaunchScene::argumentTemplate());
 }
 
 TEST_F(LauncherPanel, ThePreviewShowsWhatTheLaunchWouldDoAndCancelChangesNothing)
@@ -182,8 +189,10 @@ TEST_F(LauncherPanel, ThePreviewShowsWhatTheLaunchWouldDoAndCancelChangesNothing
     EXPECT_EQ(l.fakes.forms->shown, 1);
     EXPECT_EQ(renamed, (QStringList{u"GAME.CON → GAME.CON.org"_s, u"e1l1.map → e1l1.map.org"_s}));
     EXPECT_TRUE(command.startsWith(u"cd '"_s + scene.gameDir + u"' && "_s)) << command.toStdString();
-    EXPECT_EQ(saves, u"Saves: \""_s + scene.dataHome() + u"/quillon/saves/Odd TC\", given to the engine as {savedir}: kept apart if "
-                                                           "the engine writes its saves where it is told."_s);
+    EXPECT_EQ(saves,
+        u"Saves: \""_s + scene.dataHome()
+            + u"/quillon/saves/Odd TC\", given to the engine as {savedir}: kept apart if "
+              "the engine writes its saves where it is told."_s);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), command);
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath()));
@@ -295,9 +304,10 @@ TEST_F(LauncherPanelList, ATcForAnotherVersionOfTheGameIsLaunchedOnlyIfThePlayer
     l.launch();
     const QStringList said = l.messages();
     ASSERT_EQ(said.size(), 1) << said.join(u'\n').toStdString();
-    EXPECT_EQ(said[0], u"Quillon? This TC is made for Duke Nukem 3D 1.3D, and the game directory holds the 20th Anniversary "
-                       "World Tour's main group. The game is the 20th Anniversary World Tour, whose main group is not the "
-                       "Atomic Edition's: TCs made before it may not run on it.\n\nLaunch it anyway?"_s);
+    EXPECT_EQ(said[0],
+        u"Quillon? This TC is made for Duke Nukem 3D 1.3D, and the game directory holds the 20th Anniversary "
+        "World Tour's main group. The game is the 20th Anniversary World Tour, whose main group is not the "
+        "Atomic Edition's: TCs made before it may not run on it.\n\nLaunch it anyway?"_s);
     EXPECT_EQ(l.fakes.forms->shown, 0);
 }
 
@@ -309,7 +319,8 @@ TEST_F(LauncherPanelList, ATcThatCannotBeLaunchedIsRefusedSayingWhy)
     l.choose(u"Gone TC"_s);
     l.launch();
     ASSERT_EQ(l.messages().size(), 1) << l.messages().join(u'\n').toStdString();
-    EXPECT_TRUE(l.messages()[0].startsWith(u"Quillon! The launch of \"Gone TC\" was refused. The TC's files are missing: "_s + gone.groupFile));
+    EXPECT_TRUE(l.messages()[0].startsWith(
+        u"Quillon! The launch of \"Gone TC\" was refused. The TC's files are missing: "_s + gone.groupFile));
     EXPECT_EQ(l.fakes.forms->shown, 0);
 }
 
@@ -334,7 +345,8 @@ TEST_F(LauncherPanel, AStoreThatCannotBeReadIsShownAtTheTopAndLeftAsItIs)
 TEST_F(LauncherPanel, AFirstStartWithAnEmptyStoreSaysWhereToBegin)
 {
     QuillonWindow l(scene);
-    EXPECT_TRUE(l.status().startsWith(u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom Group\""_s))
+    EXPECT_TRUE(l.status().startsWith(
+        u"No TC is stored yet. To begin, define one in the TC manager: \"Define New TC/Custom Group\""_s))
         << l.status().toStdString();
     EXPECT_EQ(l.find<QLabel>(u"lblCount"_s)->text(), u"0 TCs stored"_s);
 }
@@ -374,7 +386,7 @@ TEST_F(LauncherPanelLeftover, ALeftoverJournalIsOfferedAtStartAndBlocksLaunches)
     ASSERT_EQ(said.size(), 2);
     // The launch was told to leave its changes: no word of a launcher that stopped.
     EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s) && said[0].contains(u"as it was told to"_s)
-                && !said[0].contains(u"stopped"_s))
+        && !said[0].contains(u"stopped"_s))
         << said[0].toStdString();
     EXPECT_TRUE(said[1].contains(u"give the game directory back first"_s)) << said[1].toStdString();
     EXPECT_EQ(l.fakes.forms->shown, 0);
@@ -388,8 +400,10 @@ TEST_F(LauncherPanelLeftover, RestoreGivesTheDirectoryBackAndListsWhatCannotCome
     ASSERT_TRUE(QFile::remove(scene.gameDir + u"/e1l1.map.org"_s));
     clickOn(restore);
     ASSERT_EQ(l.messages().size(), 2);
-    EXPECT_TRUE(l.messages()[1].contains(u"\nNot put back: \"e1l1.map\": it is gone"_s)) << l.messages()[1].toStdString();
-    EXPECT_TRUE(l.status().startsWith(u"The game directory could not be fully given back"_s)) << l.status().toStdString();
+    EXPECT_TRUE(l.messages()[1].contains(u"\nNot put back: \"e1l1.map\": it is gone"_s))
+        << l.messages()[1].toStdString();
+    EXPECT_TRUE(l.status().startsWith(u"The game directory could not be fully given back"_s))
+        << l.status().toStdString();
     Snapshot expected = before;
     expected.remove("e1l1.map");
     EXPECT_EQ(snapshotOf(scene.gameDir), expected);
@@ -403,7 +417,8 @@ TEST_F(LauncherPanel, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
     OrphanedGame orphan(scene, 60000);
     ASSERT_GT(orphan.pid(), 0);
     const Snapshot during = snapshotOf(scene.gameDir);
-    const QString stillRunning = u"Quillon! The game started for \"Odd TC\" (process %1) is still running"_s.arg(orphan.pid());
+    const QString stillRunning =
+        u"Quillon! The game started for \"Odd TC\" (process %1) is still running"_s.arg(orphan.pid());
 
     QuillonWindow l(scene, {true});
     auto *restore = l.find<QPushButton>(u"cmdRestore"_s);
@@ -420,7 +435,7 @@ TEST_F(LauncherPanel, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnded)
     ASSERT_TRUE(l.backAsItWas()) << l.status().toStdString();
     ASSERT_EQ(l.messages().size(), 3);
     EXPECT_TRUE(l.messages()[2].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s)
-                && l.messages()[2].contains(u"the launcher or the computer stopped while the game ran"_s))
+        && l.messages()[2].contains(u"the launcher or the computer stopped while the game ran"_s))
         << l.messages()[2].toStdString();
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(restore->isEnabled());
@@ -454,7 +469,7 @@ TEST_F(LauncherPanelNoTrash, ThePlayerIsAskedOnceMoreAndNoStopsThere)
     ASSERT_EQ(l.messages().size(), 1);
     const QString question = l.messages()[0];
     EXPECT_TRUE(question.startsWith(u"Quillon? "_s) && question.contains(u"cannot be recovered"_s)
-                && question.contains(u"\ne1l1.map"_s) && question.contains(u"\nGAME.CON"_s))
+        && question.contains(u"\ne1l1.map"_s) && question.contains(u"\nGAME.CON"_s))
         << question.toStdString();
     EXPECT_EQ(l.fakes.forms->shown, 0);
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
@@ -476,7 +491,8 @@ TEST_F(LauncherPanelNoTrash, YesLaunchesAndTheFilesAreSaidToBeGoneForGood)
     EXPECT_EQ(l.messages().size(), 1);
     EXPECT_EQ(deleted.size(), 2) << deleted.join(u'|').toStdString();
     const QString status = l.status();
-    EXPECT_TRUE(status.contains(u"cannot be recovered"_s) && status.contains(u"e1l1.map"_s) && status.contains(u"GAME.CON"_s))
+    EXPECT_TRUE(
+        status.contains(u"cannot be recovered"_s) && status.contains(u"e1l1.map"_s) && status.contains(u"GAME.CON"_s))
         << status.toStdString();
     const QList<QByteArray> seen = scene.record().values("entry");
     EXPECT_FALSE(seen.contains("e1l1.map") || seen.contains("GAME.CON"));

@@ -64,7 +64,8 @@ TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     auto *toolbar = control->findChild<QToolBar *>(u"tbToolbar"_s);
     QWidget *newButton = toolbar->widgetForAction(control->findChild<QAction *>(u"New"_s));
-    QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, newButton->mapTo(form.get(), newButton->rect().center()));
+    QTest::mouseClick(
+        form->windowHandle(), Qt::LeftButton, {}, newButton->mapTo(form.get(), newButton->rect().center()));
     EXPECT_TRUE(control->findChild<QAction *>(u"CancelNew"_s)->isEnabled());
     EXPECT_FALSE(names->isEnabled());
 }

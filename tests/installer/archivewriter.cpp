@@ -43,7 +43,9 @@ QByteArray makeArchive(ArchiveFormat format, const QList<TestEntry> &entries, co
     case ArchiveFormat::Zip:
     case ArchiveFormat::ZipStored:
         archive_write_set_format_zip(a);
-        check(archive_write_set_options(a, format == ArchiveFormat::Zip ? "zip:compression=deflate" : "zip:compression=store"), a, "options");
+        check(archive_write_set_options(
+                  a, format == ArchiveFormat::Zip ? "zip:compression=deflate" : "zip:compression=store"),
+            a, "options");
         if (!passphrase.isEmpty()) {
             check(archive_write_set_options(a, "zip:encryption=zipcrypt"), a, "encryption");
             check(archive_write_set_passphrase(a, passphrase.constData()), a, "passphrase");

@@ -49,7 +49,12 @@ QList<test::TestEntry> crashArchiveEntries()
         QByteArray data(int(fixed.bounded(20000, 120000)), Qt::Uninitialized);
         for (char &c : data)
             c = char(fixed.bounded(256) & 0x3F);
-        entries.append({"Crash/" + QByteArray(i % 3 == 0 ? "maps/" : i % 3 == 1 ? "sounds/" : "") + "F" + QByteArray::number(i) + ".DAT", data});
+        entries.append({"Crash/"
+                + QByteArray(i % 3 == 0 ? "maps/"
+                        : i % 3 == 1    ? "sounds/"
+                                        : "")
+                + "F" + QByteArray::number(i) + ".DAT",
+            data});
     }
     return entries;
 }
@@ -59,10 +64,12 @@ QList<test::TestEntry> crashArchiveEntries()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const auto [kills, seed, applier] = test::killLoopOptions(app.arguments(), u"--applier"_s, u"install_crash_apply"_s);
+    const auto [kills, seed, applier] =
+        test::killLoopOptions(app.arguments(), u"--applier"_s, u"install_crash_apply"_s);
 
     const test::Sandbox root;
-    const QString archive = test::writeArchive(root.file(u"downloads"_s), u"crash.zip"_s, test::ArchiveFormat::Zip, crashArchiveEntries());
+    const QString archive =
+        test::writeArchive(root.file(u"downloads"_s), u"crash.zip"_s, test::ArchiveFormat::Zip, crashArchiveEntries());
     const QString tcRoot = root.dataHome() + u"/quillon/tcs"_s;
     const QString storeFile = root.file(u"config/settings.sqlite3"_s);
     const QString folder = tcRoot + u'/' + kName;
@@ -112,7 +119,8 @@ int main(int argc, char **argv)
         const QStringList names = definitions.names();
         for (const QString &name : names) {
             const auto definition = definitions.load(name);
-            const QStringList paths = QStringList{definition->groupFile, definition->gameCon, definition->textFile} + definition->otherFiles;
+            const QStringList paths =
+                QStringList{definition->groupFile, definition->gameCon, definition->textFile} + definition->otherFiles;
             for (const QString &path : paths) {
                 const auto stat = path.isEmpty() ? std::nullopt : fileops::lstatPath(path);
                 if (!path.isEmpty() && (!stat || !stat->regular)) {
@@ -149,8 +157,9 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "after kill %d:\n  %s\n", kill + 1, qPrintable(damage.join(u"\n  "_s)));
         reset();
     }
-    std::printf("%d kills: %d half-installed TCs, %d definitions pointing at missing files, %d files outside the TCs' folders "
-                "(%d installs had finished, %d leftovers removed at the start)\n",
-                kills, halfInstalled, missing, outsideFiles, finished, leftovers);
+    std::printf(
+        "%d kills: %d half-installed TCs, %d definitions pointing at missing files, %d files outside the TCs' folders "
+        "(%d installs had finished, %d leftovers removed at the start)\n",
+        kills, halfInstalled, missing, outsideFiles, finished, leftovers);
     return halfInstalled == 0 && missing == 0 && outsideFiles == 0 ? 0 : 1;
 }

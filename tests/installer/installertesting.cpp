@@ -7,7 +7,7 @@
 namespace ostrel::test {
 
 QString writeArchive(const QString &folder, const QString &name, ArchiveFormat format, const QList<TestEntry> &entries,
-                     const QByteArray &passphrase)
+    const QByteArray &passphrase)
 {
     const QString path = folder + u'/' + name;
     writeFile(path, makeArchive(format, entries, passphrase));

@@ -10,6 +10,6 @@ namespace ostrel::test {
 
 /// Writes an archive into folder under name and returns its path.
 QString writeArchive(const QString &folder, const QString &name, ArchiveFormat format, const QList<TestEntry> &entries,
-                     const QByteArray &passphrase = {});
+    const QByteArray &passphrase = {});
 
 } // namespace ostrel::test

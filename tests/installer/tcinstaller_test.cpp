@@ -48,7 +48,8 @@ QList<TestEntry> harbourEntries()
         {"Harbour/DEFS.CON", "define X 1\n"},
         {"Harbour/maps/E2L1.MAP", QByteArray(5000, 'm')},
         {"Harbour/sons/\xC3\x89t\xC3\xA9.VOC", "voc"},
-        {"Harbour/README.TXT", "Harbour Strike for Duke Nukem 3D 1.3D.\r\nRun: duke3d /x HARBOUR.CON /g HARBOUR.GRP\r\n"},
+        {"Harbour/README.TXT",
+            "Harbour Strike for Duke Nukem 3D 1.3D.\r\nRun: duke3d /x HARBOUR.CON /g HARBOUR.GRP\r\n"},
         {"Harbour/PLAY.BAT", "duke3d /x HARBOUR.CON /g HARBOUR.GRP\r\n"},
     };
 }
@@ -92,7 +93,8 @@ protected:
         for (auto it = all.cbegin(); it != all.cend(); ++it) {
             // The folders of the TC root and of the store are made for them.
             const QByteArray &key = it.key();
-            const bool ours = key.startsWith("data/quillon/tcs") || key.startsWith("config") || key == "data" || key == "data/quillon";
+            const bool ours = key.startsWith("data/quillon/tcs") || key.startsWith("config") || key == "data"
+                || key == "data/quillon";
             if (!ours)
                 outside.insert(it.key(), it.value());
         }
@@ -106,8 +108,8 @@ TEST_F(Installer, InstallsEachFormatIntoItsOwnFolderAndSavesTheDefinitionLast)
         const char *file;
         ArchiveFormat format;
     } formats[] = {{"harbour zip.zip", ArchiveFormat::Zip}, {"harbour stored.zip", ArchiveFormat::ZipStored},
-                   {"harbour 7z.7z", ArchiveFormat::SevenZip}, {"harbour tar.tar", ArchiveFormat::Tar},
-                   {"harbour tgz.tar.gz", ArchiveFormat::TarGz}};
+        {"harbour 7z.7z", ArchiveFormat::SevenZip}, {"harbour tar.tar", ArchiveFormat::Tar},
+        {"harbour tgz.tar.gz", ArchiveFormat::TarGz}};
     for (const auto &f : formats) {
         SCOPED_TRACE(f.file);
         const QString archive = test::writeArchive(downloads, QString::fromLatin1(f.file), f.format, harbourEntries());
@@ -126,7 +128,8 @@ TEST_F(Installer, InstallsEachFormatIntoItsOwnFolderAndSavesTheDefinitionLast)
         EXPECT_EQ(saved->groupFile, folder + u"/HARBOUR.GRP"_s);
         EXPECT_EQ(saved->gameCon, folder + u"/HARBOUR.CON"_s);
         EXPECT_EQ(saved->textFile, folder + u"/README.TXT"_s);
-        EXPECT_EQ(saved->otherFiles, (QStringList{folder + u"/DEFS.CON"_s, folder + u"/maps/E2L1.MAP"_s, folder + u"/sons/Été.VOC"_s}));
+        EXPECT_EQ(saved->otherFiles,
+            (QStringList{folder + u"/DEFS.CON"_s, folder + u"/maps/E2L1.MAP"_s, folder + u"/sons/Été.VOC"_s}));
         EXPECT_EQ(test::readBytes(saved->otherFiles[2]), "voc") << "a UTF-8 name, whatever the locale";
         EXPECT_EQ(test::readBytes(saved->gameCon), kCon);
         EXPECT_EQ(test::readBytes(saved->otherFiles[1]), QByteArray(5000, 'm'));
@@ -142,20 +145,23 @@ TEST_F(Installer, InstallsEachFormatIntoItsOwnFolderAndSavesTheDefinitionLast)
 
 TEST_F(Installer, HostileEntriesAreSkippedAndNothingLandsOutsideTheFolder)
 {
-    const QString archive = test::writeArchive(downloads, u"hostile.tar"_s, ArchiveFormat::Tar, {
-        {"TC.GRP", test::grpBytesOfNames({"E1L1.MAP"})},
-        {"../escaped.con", "x"},
-        {"../../../escaped2.con", "x"},
-        {"/tmp/absolute.con", "x"},
-        {"C:\\DUKE3D\\drive.con", "x"},
-        {"..\\..\\backslash.con", "x"},
-        {"link", "/etc/passwd", TestEntry::Type::Symlink},
-        {"link/through.con", "x"},
-        {"hard.grp", "TC.GRP", TestEntry::Type::Hardlink},
-        {"tty", {}, TestEntry::Type::Device},
-        {"pipe", {}, TestEntry::Type::Fifo},
-        {"\xC9" "1L1.MAP", "bytes"},
-    });
+    const QString archive = test::writeArchive(downloads, u"hostile.tar"_s, ArchiveFormat::Tar,
+        {
+            {"TC.GRP", test::grpBytesOfNames({"E1L1.MAP"})},
+            {"../escaped.con", "x"},
+            {"../../../escaped2.con", "x"},
+            {"/tmp/absolute.con", "x"},
+            {"C:\\DUKE3D\\drive.con", "x"},
+            {"..\\..\\backslash.con", "x"},
+            {"link", "/etc/passwd", TestEntry::Type::Symlink},
+            {"link/through.con", "x"},
+            {"hard.grp", "TC.GRP", TestEntry::Type::Hardlink},
+            {"tty", {}, TestEntry::Type::Device},
+            {"pipe", {}, TestEntry::Type::Fifo},
+            {"\xC9"
+             "1L1.MAP",
+                "bytes"},
+        });
     const test::Snapshot before = outsideTheTcs();
     const TcInspection inspection = inspectArchive(archive, options());
     ASSERT_TRUE(inspection.ok()) << inspection.problems.join(u'\n').toStdString();
@@ -164,9 +170,15 @@ TEST_F(Installer, HostileEntriesAreSkippedAndNothingLandsOutsideTheFolder)
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(outsideTheTcs(), before);
     const test::Snapshot installed = test::snapshotOf(tcRoot + u"/hostile"_s);
-    EXPECT_EQ(installed.keys(), (QList<QByteArray>{".quillon-tc", "TC.GRP", "link", "link/through.con", "\xC9" "1L1.MAP"}));
+    EXPECT_EQ(installed.keys(),
+        (QList<QByteArray>{".quillon-tc", "TC.GRP", "link", "link/through.con",
+            "\xC9"
+            "1L1.MAP"}));
     EXPECT_EQ(installed.value("link"), "<dir>") << "made as a folder of the entry after it, never as a link";
-    EXPECT_EQ(installed.value("\xC9" "1L1.MAP"), "bytes") << "unpacked under the same bytes";
+    EXPECT_EQ(installed.value("\xC9"
+                              "1L1.MAP"),
+        "bytes")
+        << "unpacked under the same bytes";
 }
 
 TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
@@ -192,18 +204,22 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
         QString reason;
     } cases[] = {
         {"truncated", zip.left(zip.size() / 2), {}, u"damaged or cut short"_s},
-        {"truncated_7z", test::makeArchive(ArchiveFormat::SevenZip, harbourEntries()).chopped(40), {}, u"damaged or cut short"_s},
+        {"truncated_7z", test::makeArchive(ArchiveFormat::SevenZip, harbourEntries()).chopped(40), {},
+            u"damaged or cut short"_s},
         {"corrupt", corrupt, {}, u"damaged or cut short"_s},
         {"password", test::makeArchive(ArchiveFormat::Zip, harbourEntries(), "secret"), {}, u"password-protected"_s},
         // Made with 7-Zip (libarchive writes no encrypted 7z), kept among the fuzz seeds.
         {"password_7z_data", corpusFile("encrypted_data.7z"), {}, u"password-protected"_s},
         {"password_7z_headers", corpusFile("encrypted_headers.7z"), {}, u"password-protected"_s},
-        {"no_group", test::makeArchive(ArchiveFormat::Zip, {{"GAME.CON", "x"}, {"README.TXT", "hi"}}), {}, u"holds no group file"_s},
+        {"no_group", test::makeArchive(ArchiveFormat::Zip, {{"GAME.CON", "x"}, {"README.TXT", "hi"}}), {},
+            u"holds no group file"_s},
         {"not_an_archive", "Just a text file, no archive at all.\n", {}, u"is not an archive Quillon can read"_s},
         {"empty_file", {}, {}, u"is not an archive Quillon can read"_s},
         {"many_entries", test::makeArchive(ArchiveFormat::Zip, many), small, entryLimitMessage(small)},
-        {"ratio", test::makeArchive(ArchiveFormat::Zip, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"ZEROS.MAP", QByteArray(2 << 20, '\0')}}),
-         small, ratioLimitMessage(small)},
+        {"ratio",
+            test::makeArchive(ArchiveFormat::Zip,
+                {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"ZEROS.MAP", QByteArray(2 << 20, '\0')}}),
+            small, ratioLimitMessage(small)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -213,7 +229,8 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
         o.limits = c.limits;
         const TcInspection inspection = inspectArchive(archive, o);
         EXPECT_FALSE(inspection.ok());
-        EXPECT_TRUE(inspection.problems.join(u'\n').contains(c.reason)) << inspection.problems.join(u'\n').toStdString();
+        EXPECT_TRUE(inspection.problems.join(u'\n').contains(c.reason))
+            << inspection.problems.join(u'\n').toStdString();
         const InstallResult result = installTc(inspection, store);
         EXPECT_TRUE(result.error.contains(c.reason)) << result.error.toStdString();
         EXPECT_TRUE(rootNames().isEmpty()) << rootNames().join(u' ').toStdString();
@@ -225,7 +242,8 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
 TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
 {
     const QByteArray data(300000, 'z');
-    QByteArray zip = test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"BIG.MAP", data}});
+    QByteArray zip =
+        test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"BIG.MAP", data}});
     // The uncompressed size of BIG.MAP, in its local header (name at 30) and in the central
     // directory (name at 46); the compressed size, which the reader goes by, stays true.
     const qsizetype local = zip.indexOf("BIG.MAP") - 30;
@@ -246,7 +264,8 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
     EXPECT_TRUE(DefinitionStore(store).names().isEmpty());
 
     // The limits hold on the bytes written too, not only on the sizes the listing saw.
-    const QString honest = test::writeArchive(downloads, u"honest.zip"_s, ArchiveFormat::Zip, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"BIG.MAP", data}});
+    const QString honest = test::writeArchive(
+        downloads, u"honest.zip"_s, ArchiveFormat::Zip, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"BIG.MAP", data}});
     TcInspection tight = inspectArchive(honest, options());
     ASSERT_TRUE(tight.ok());
     tight.limits.maxTotalBytes = 100000;
@@ -261,7 +280,8 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
 TEST_F(Installer, DamagedDataIsRefusedWhileUnpacking)
 {
     // Stored, so nothing but the checksum tells: the listing reads none of the map's bytes.
-    QByteArray zip = test::makeArchive(ArchiveFormat::ZipStored, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"E1L1.MAP", QByteArray(4000, 'm')}});
+    QByteArray zip = test::makeArchive(
+        ArchiveFormat::ZipStored, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"E1L1.MAP", QByteArray(4000, 'm')}});
     const qsizetype map = zip.indexOf(QByteArray(100, 'm'));
     ASSERT_GT(map, 0);
     zip[map + 2000] = 'M';
@@ -320,8 +340,10 @@ TEST_F(Installer, AnInstallThatFailsLeavesNoFolderAndNoDefinition)
     EXPECT_EQ(installTc(inspectArchive(archive, other), store).error, kNameTakenMessage.toString())
         << "a name taken in another letter case";
     DefinitionStore(store).remove(u"harbour"_s);
-    EXPECT_TRUE(installTc(inspection, store).error.contains(u"is already there"_s)) << "the folder of a removed definition stays";
-    EXPECT_TRUE(inspectArchive(archive, options()).problems.join(u'\n').contains(u"is already there"_s)) << "the preview says so";
+    EXPECT_TRUE(installTc(inspection, store).error.contains(u"is already there"_s))
+        << "the folder of a removed definition stays";
+    EXPECT_TRUE(inspectArchive(archive, options()).problems.join(u'\n').contains(u"is already there"_s))
+        << "the preview says so";
     EXPECT_EQ(rootNames(), QStringList{u"harbour"_s});
 }
 
@@ -338,8 +360,10 @@ TEST_F(Installer, TheStartUpCleanUpRemovesOnlyWhatUnfinishedInstallsLeft)
     test::writeFile(tcRoot + u"/Saved/TC.GRP"_s, "whole");
     test::writeFile(tcRoot + u"/players own/.quillon-tc.txt"_s, "not ours");
     test::writeFile(sandbox.path() + u"/elsewhere/keep.con"_s, "keep");
-    ASSERT_EQ(::symlink(qPrintable(sandbox.path() + u"/elsewhere"_s), qPrintable(tcRoot + u"/.quillon-install-link"_s)), 0);
-    DefinitionStore(store).save({u"Saved"_s, u"1.3D"_s, tcRoot + u"/Saved/TC.GRP"_s, {}, {}, {}}, DefinitionStore::SaveKind::New);
+    ASSERT_EQ(
+        ::symlink(qPrintable(sandbox.path() + u"/elsewhere"_s), qPrintable(tcRoot + u"/.quillon-install-link"_s)), 0);
+    DefinitionStore(store).save(
+        {u"Saved"_s, u"1.3D"_s, tcRoot + u"/Saved/TC.GRP"_s, {}, {}, {}}, DefinitionStore::SaveKind::New);
 
     // Not while another Quillon installs (the lock is taken per open file, as another
     // program would hold it).
@@ -368,8 +392,9 @@ TEST_F(Installer, AGrpInfoOnItsOwnCopiesEachTcBesideItIntoAFolderOfItsOwn)
     test::writeFile(game + u"/BEACH.CON"_s, "include BEACHDEFS.CON");
     test::writeFile(game + u"/BEACHDEFS.CON"_s, "define Y 2");
     test::writeFile(game + u"/DUKE3D.GRP"_s, "main");
-    test::writeFile(game + u"/beach.grpinfo"_s, "grpinfo { name \"Beach\" scriptname \"BEACH.CON\" size "
-                                                     + QByteArray::number(group.size()) + " dependency DUKE15_CRC }");
+    test::writeFile(game + u"/beach.grpinfo"_s,
+        "grpinfo { name \"Beach\" scriptname \"BEACH.CON\" size " + QByteArray::number(group.size())
+            + " dependency DUKE15_CRC }");
     const test::Snapshot before = test::snapshotOf(game);
     const QList<TcInspection> found = inspectGrpInfoFile(game + u"/beach.grpinfo"_s, options());
     ASSERT_EQ(found.size(), 1);
@@ -386,7 +411,8 @@ TEST(ArchiveNames, AreReadAsTheirBytesWhateverTheLocale)
 {
     for (const ArchiveFormat format : {ArchiveFormat::Zip, ArchiveFormat::SevenZip, ArchiveFormat::Tar}) {
         SCOPED_TRACE(int(format));
-        const QByteArray bytes = test::makeArchive(format, {{"sons/\xC3\x89t\xC3\xA9.VOC", "voc"}, {"\xC9T\xC9.MID", "mid"}});
+        const QByteArray bytes =
+            test::makeArchive(format, {{"sons/\xC3\x89t\xC3\xA9.VOC", "voc"}, {"\xC9T\xC9.MID", "mid"}});
         const std::string locale = std::setlocale(LC_CTYPE, nullptr);
         std::setlocale(LC_CTYPE, "C");
         const ArchiveListing listing = listArchiveBytes(bytes);

@@ -36,24 +36,27 @@ TEST_P(EntryPaths, StayInsideTheTcFolder)
         EXPECT_TRUE(path.refusal.contains(QLatin1StringView(c.refusal))) << path.refusal.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, EntryPaths,
+INSTANTIATE_TEST_SUITE_P(Names, EntryPaths,
     ::testing::Values(PathCase{"plain", "MAPS/E1L1.MAP", "MAPS/E1L1.MAP", ""},
-                      PathCase{"dots_and_doubled_slashes_dropped", "./a//b/./c/", "a/b/c", ""},
-                      PathCase{"backslashes_separate_folders", "MAPS\\E1L1.MAP", "MAPS/E1L1.MAP", ""},
-                      PathCase{"not_utf8_kept_as_bytes", "\xC9\xFF" "1L1.MAP", "\xC9\xFF" "1L1.MAP", ""},
-                      PathCase{"up_a_folder", "../evil.con", "", "\"..\""},
-                      PathCase{"up_after_a_folder", "maps/../../evil.con", "", "\"..\""},
-                      PathCase{"up_with_backslashes", "..\\..\\autoexec.bat", "", "\"..\""},
-                      PathCase{"absolute", "/etc/passwd", "", "absolute"},
-                      PathCase{"absolute_with_backslash", "\\windows\\win.ini", "", "absolute"},
-                      PathCase{"drive_letter", "C:\\DUKE3D\\GAME.CON", "", "drive"},
-                      PathCase{"drive_letter_without_separator", "c:GAME.CON", "", "drive"},
-                      PathCase{"only_dots", "./.", "", "no name"},
-                      PathCase{"reserved", ".quillon-tc", "", "reserved"},
-                      PathCase{"reserved_below_a_top_folder", "Harbour/.quillon-tc", "", "reserved"},
-                      PathCase{"part_too_long", QByteArray(256, 'a'), "", "longer than 255"},
-                      PathCase{"path_too_long", QByteArray(QByteArray(200, 'a') + '/').repeated(6), "", "longer than 1024"}),
+        PathCase{"dots_and_doubled_slashes_dropped", "./a//b/./c/", "a/b/c", ""},
+        PathCase{"backslashes_separate_folders", "MAPS\\E1L1.MAP", "MAPS/E1L1.MAP", ""},
+        PathCase{"not_utf8_kept_as_bytes",
+            "\xC9\xFF"
+            "1L1.MAP",
+            "\xC9\xFF"
+            "1L1.MAP",
+            ""},
+        PathCase{"up_a_folder", "../evil.con", "", "\"..\""},
+        PathCase{"up_after_a_folder", "maps/../../evil.con", "", "\"..\""},
+        PathCase{"up_with_backslashes", "..\\..\\autoexec.bat", "", "\"..\""},
+        PathCase{"absolute", "/etc/passwd", "", "absolute"},
+        PathCase{"absolute_with_backslash", "\\windows\\win.ini", "", "absolute"},
+        PathCase{"drive_letter", "C:\\DUKE3D\\GAME.CON", "", "drive"},
+        PathCase{"drive_letter_without_separator", "c:GAME.CON", "", "drive"},
+        PathCase{"only_dots", "./.", "", "no name"}, PathCase{"reserved", ".quillon-tc", "", "reserved"},
+        PathCase{"reserved_below_a_top_folder", "Harbour/.quillon-tc", "", "reserved"},
+        PathCase{"part_too_long", QByteArray(256, 'a'), "", "longer than 255"},
+        PathCase{"path_too_long", QByteArray(QByteArray(200, 'a') + '/').repeated(6), "", "longer than 1024"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(GrpInfoReader, ReadsBlocksCommentsAndTheMainGroupNames)
@@ -104,9 +107,12 @@ TEST(CommandLines, FindGroupsAndConsWrittenInAnyForm)
         const char *text;
         QList<std::pair<CommandLineFile::Option, QByteArray>> found;
     } cases[] = {
-        {"duke3d /x MYTC.CON /g MYTC.GRP", {{CommandLineFile::Option::Con, "MYTC.CON"}, {CommandLineFile::Option::Group, "MYTC.GRP"}}},
-        {"DUKE3D.EXE /gMYTC.GRP /Xmytc.con\r\n", {{CommandLineFile::Option::Group, "MYTC.GRP"}, {CommandLineFile::Option::Con, "mytc.con"}}},
-        {"eduke32 -grp \"my tc.grp\" -X c:\\tc\\main.con", {{CommandLineFile::Option::Group, "my tc.grp"}, {CommandLineFile::Option::Con, "c:\\tc\\main.con"}}},
+        {"duke3d /x MYTC.CON /g MYTC.GRP",
+            {{CommandLineFile::Option::Con, "MYTC.CON"}, {CommandLineFile::Option::Group, "MYTC.GRP"}}},
+        {"DUKE3D.EXE /gMYTC.GRP /Xmytc.con\r\n",
+            {{CommandLineFile::Option::Group, "MYTC.GRP"}, {CommandLineFile::Option::Con, "mytc.con"}}},
+        {"eduke32 -grp \"my tc.grp\" -X c:\\tc\\main.con",
+            {{CommandLineFile::Option::Group, "my tc.grp"}, {CommandLineFile::Option::Con, "c:\\tc\\main.con"}}},
         {"Run it with -g harbour.grp.", {{CommandLineFile::Option::Group, "harbour.grp"}}},
         {"use /nosetup or -map e1l1 and nothing else", {}},
         {"dangling /g", {}},
@@ -125,7 +131,7 @@ TEST(CommandLines, FindGroupsAndConsWrittenInAnyForm)
 TEST(ConIncludes, AreReadOutsideComments)
 {
     EXPECT_EQ(conIncludes("include DEFS.CON\n// include NOT.CON\n/* include\nNOR.CON */ INCLUDE\tuser.con\ninclude"),
-              (QList<QByteArray>{"DEFS.CON", "user.con"}));
+        (QList<QByteArray>{"DEFS.CON", "user.con"}));
 }
 
 TEST(VersionWords, CountOnlyAsWordsOfTheirOwn)
@@ -186,12 +192,18 @@ InspectOptions inRoot()
 
 TEST(Inspection, TakesTheGroupConNameAndVersionFromAGrpInfo)
 {
-    const TcInspection r = inspectListing(listing({
-        file("harbour/HARBOUR.GRP", 5555), file("harbour/OTHER.GRP", 4444), file("harbour/HARBOUR.CON", 0, "include X.CON"),
-        file("harbour/GAME.CON", 0, "x"), file("harbour/X.CON", 0, "x"),
-        file("harbour/harbour.grpinfo", 0, "grpinfo { name \"Harbour Strike\" scriptname \"harbour.con\" size 5555 dependency DUKE13_CRC }"),
-        file("harbour/README.TXT", 0, "Needs the Atomic edition"),
-    }), inRoot());
+    const TcInspection r = inspectListing(
+        listing({
+            file("harbour/HARBOUR.GRP", 5555),
+            file("harbour/OTHER.GRP", 4444),
+            file("harbour/HARBOUR.CON", 0, "include X.CON"),
+            file("harbour/GAME.CON", 0, "x"),
+            file("harbour/X.CON", 0, "x"),
+            file("harbour/harbour.grpinfo", 0,
+                "grpinfo { name \"Harbour Strike\" scriptname \"harbour.con\" size 5555 dependency DUKE13_CRC }"),
+            file("harbour/README.TXT", 0, "Needs the Atomic edition"),
+        }),
+        inRoot());
     EXPECT_TRUE(r.ok()) << r.problems.join(u'\n').toStdString();
     EXPECT_EQ(r.group.file, u"HARBOUR.GRP"_s);
     EXPECT_EQ(r.con.file, u"HARBOUR.CON"_s);
@@ -205,12 +217,17 @@ TEST(Inspection, TakesTheGroupConNameAndVersionFromAGrpInfo)
 
 TEST(Inspection, TakesTheCommandLineOfABatchFileOrReadMe)
 {
-    for (const QByteArray &hint : {QByteArray("duke3d /x MYTC.CON /g MYTC.GRP"), QByteArray("DUKE3D /gmytc /XMyTc.Con")}) {
+    for (const QByteArray &hint :
+        {QByteArray("duke3d /x MYTC.CON /g MYTC.GRP"), QByteArray("DUKE3D /gmytc /XMyTc.Con")}) {
         SCOPED_TRACE(hint.toStdString());
         const TcInspection r = inspectListing(listing({
-            file("MYTC.GRP"), file("EXTRA.GRP"), file("MYTC.CON", 0, "include GAME.CON"), file("GAME.CON", 0, ""),
-            file("PLAY.BAT", 0, "@echo off\r\n" + hint + "\r\n"),
-        }), inRoot());
+                                                  file("MYTC.GRP"),
+                                                  file("EXTRA.GRP"),
+                                                  file("MYTC.CON", 0, "include GAME.CON"),
+                                                  file("GAME.CON", 0, ""),
+                                                  file("PLAY.BAT", 0, "@echo off\r\n" + hint + "\r\n"),
+                                              }),
+            inRoot());
         EXPECT_EQ(r.group.file, u"MYTC.GRP"_s);
         EXPECT_EQ(r.con.file, u"MYTC.CON"_s) << "the command line comes before GAME.CON";
         EXPECT_TRUE(r.group.why.contains(u"PLAY.BAT"_s)) << r.group.why.toStdString();
@@ -228,13 +245,15 @@ TEST(Inspection, TakesTheFilesWhenNothingNamesThem)
         const char *con;
         QStringList groupCandidates, conCandidates;
     } cases[] = {
-        {"game_con", {file("TC.GRP"), file("MAIN.CON", 0, "include GAME.CON"), file("GAME.CON", 0, "")}, "TC.GRP", "GAME.CON", {}, {}},
+        {"game_con", {file("TC.GRP"), file("MAIN.CON", 0, "include GAME.CON"), file("GAME.CON", 0, "")}, "TC.GRP",
+            "GAME.CON", {}, {}},
         {"the_con_no_other_includes",
-         {file("TC.GRP"), file("DEFS.CON", 0, ""), file("MAIN.CON", 0, "include defs.con\ninclude USER.CON"), file("USER.CON", 0, "")},
-         "TC.GRP", "MAIN.CON", {}, {}},
+            {file("TC.GRP"), file("DEFS.CON", 0, ""), file("MAIN.CON", 0, "include defs.con\ninclude USER.CON"),
+                file("USER.CON", 0, "")},
+            "TC.GRP", "MAIN.CON", {}, {}},
         {"no_con", {file("TC.GRP"), file("E1L1.MAP")}, "TC.GRP", "", {}, {}},
         {"two_groups_two_roots", {file("A.GRP"), file("B.GRP"), file("A.CON", 0, ""), file("B.CON", 0, "")}, "", "",
-         {u"A.GRP"_s, u"B.GRP"_s}, {u"A.CON"_s, u"B.CON"_s}},
+            {u"A.GRP"_s, u"B.GRP"_s}, {u"A.CON"_s, u"B.CON"_s}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -284,14 +303,26 @@ TEST(Inspection, TakesTheVersionFromTheReadMeElseMarksBoth)
 TEST(Inspection, KeepsTheGameFilesOnlyAndLeavesOutOneTopFolder)
 {
     const TcInspection r = inspectListing(listing({
-        special("Harbour/", ArchiveEntry::Kind::Folder), file("Harbour/TC.GRP"), file("Harbour/maps/E1L1.MAP"), file("Harbour/TILES000.ART"),
-        file("Harbour/SOUND.VOC"), file("Harbour/MUSIC.MID"), file("Harbour/HARBOUR.DEF"), file("Harbour/HARBOUR.EXE"),
-        file("Harbour/SETUP.EXE"), file("Harbour/INSTALL.BAT", 0, "copy *.* c:\\duke3d"), file("Harbour/DUKE3D.CFG"),
-        file("Harbour/ReadMe.txt", 0, "hi"), file("Harbour/FILE_ID.DIZ", 0, "x"), file("Harbour/maps/notes.txt", 0, "x"),
-        special("Harbour/empty/", ArchiveEntry::Kind::Folder),
-    }), inRoot());
+                                              special("Harbour/", ArchiveEntry::Kind::Folder),
+                                              file("Harbour/TC.GRP"),
+                                              file("Harbour/maps/E1L1.MAP"),
+                                              file("Harbour/TILES000.ART"),
+                                              file("Harbour/SOUND.VOC"),
+                                              file("Harbour/MUSIC.MID"),
+                                              file("Harbour/HARBOUR.DEF"),
+                                              file("Harbour/HARBOUR.EXE"),
+                                              file("Harbour/SETUP.EXE"),
+                                              file("Harbour/INSTALL.BAT", 0, "copy *.* c:\\duke3d"),
+                                              file("Harbour/DUKE3D.CFG"),
+                                              file("Harbour/ReadMe.txt", 0, "hi"),
+                                              file("Harbour/FILE_ID.DIZ", 0, "x"),
+                                              file("Harbour/maps/notes.txt", 0, "x"),
+                                              special("Harbour/empty/", ArchiveEntry::Kind::Folder),
+                                          }),
+        inRoot());
     EXPECT_EQ(r.readMe, u"ReadMe.txt"_s);
-    EXPECT_EQ(r.otherFiles, (QStringList{u"maps/E1L1.MAP"_s, u"TILES000.ART"_s, u"SOUND.VOC"_s, u"MUSIC.MID"_s, u"HARBOUR.DEF"_s}));
+    EXPECT_EQ(r.otherFiles,
+        (QStringList{u"maps/E1L1.MAP"_s, u"TILES000.ART"_s, u"SOUND.VOC"_s, u"MUSIC.MID"_s, u"HARBOUR.DEF"_s}));
     QList<QByteArray> targets;
     for (const PlannedEntry &planned : r.plan)
         targets << planned.target;
@@ -303,21 +334,36 @@ TEST(Inspection, KeepsTheGameFilesOnlyAndLeavesOutOneTopFolder)
 TEST(Inspection, SkipsAndNamesEveryEntryThatWouldNotBeAPlainFileInTheFolder)
 {
     const TcInspection r = inspectListing(listing({
-        file("TC.GRP"), special("link.map", ArchiveEntry::Kind::Symlink), special("hard.map", ArchiveEntry::Kind::Hardlink),
-        special("dev", ArchiveEntry::Kind::Device), special("pipe", ArchiveEntry::Kind::Fifo), file("../up.con"),
-        file("/abs.con"), file("C:\\drive.con"), file("TC.GRP"), file("TC.GRP/inside.map"),
-        special("E1L1.MAP", ArchiveEntry::Kind::Folder), file("E1L1.MAP"),
-    }), inRoot());
+                                              file("TC.GRP"),
+                                              special("link.map", ArchiveEntry::Kind::Symlink),
+                                              special("hard.map", ArchiveEntry::Kind::Hardlink),
+                                              special("dev", ArchiveEntry::Kind::Device),
+                                              special("pipe", ArchiveEntry::Kind::Fifo),
+                                              file("../up.con"),
+                                              file("/abs.con"),
+                                              file("C:\\drive.con"),
+                                              file("TC.GRP"),
+                                              file("TC.GRP/inside.map"),
+                                              special("E1L1.MAP", ArchiveEntry::Kind::Folder),
+                                              file("E1L1.MAP"),
+                                          }),
+        inRoot());
     QStringList skipped;
     for (const SkippedEntry &s : r.skipped)
         skipped << s.name + u": "_s + s.reason;
-    EXPECT_EQ(skipped, (QStringList{
-                           u"link.map: it is a symbolic link"_s, u"hard.map: it is a hard link"_s, u"dev: it is a device file"_s,
-                           u"pipe: it is a FIFO"_s, u"../up.con: it goes up a folder (\"..\")"_s, u"/abs.con: it is an absolute path"_s,
-                           u"C:\\drive.con: it names a drive (\"C:\")"_s, u"TC.GRP: another entry of the same name comes before it"_s,
-                           u"TC.GRP/inside.map: a file stands where its folder would go"_s,
-                           u"E1L1.MAP: a folder of the same name comes before it"_s,
-                       }));
+    EXPECT_EQ(skipped,
+        (QStringList{
+            u"link.map: it is a symbolic link"_s,
+            u"hard.map: it is a hard link"_s,
+            u"dev: it is a device file"_s,
+            u"pipe: it is a FIFO"_s,
+            u"../up.con: it goes up a folder (\"..\")"_s,
+            u"/abs.con: it is an absolute path"_s,
+            u"C:\\drive.con: it names a drive (\"C:\")"_s,
+            u"TC.GRP: another entry of the same name comes before it"_s,
+            u"TC.GRP/inside.map: a file stands where its folder would go"_s,
+            u"E1L1.MAP: a folder of the same name comes before it"_s,
+        }));
     EXPECT_TRUE(r.ok());
     EXPECT_EQ(r.plan.size(), 2);
 }
@@ -347,7 +393,13 @@ TEST(Inspection, RefusesWhatCannotBeInstalledWithTheReason)
         {"damaged", cut, {}, u"cut short: Truncated ZIP file data"_s},
         {"total", listing({file("TC.GRP", 1001)}), small, totalSizeLimitMessage(small)},
         {"entries", listing({file("TC.GRP"), file("A"), file("B"), file("C")}), small, entryLimitMessage(small)},
-        {"ratio", [] { ArchiveListing l = listing({file("TC.GRP", 600)}); l.packedSize = 120; return l; }(), small, ratioLimitMessage(small)},
+        {"ratio",
+            [] {
+                ArchiveListing l = listing({file("TC.GRP", 600)});
+                l.packedSize = 120;
+                return l;
+            }(),
+            small, ratioLimitMessage(small)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -357,29 +409,43 @@ TEST(Inspection, RefusesWhatCannotBeInstalledWithTheReason)
         EXPECT_FALSE(r.ok());
         EXPECT_TRUE(r.problems.join(u'\n').contains(c.problem)) << r.problems.join(u'\n').toStdString();
     }
-    EXPECT_EQ(totalSizeLimitMessage({}), u"The archive unpacks to more than 4.0 GB, the most Quillon unpacks for one TC."_s);
-    EXPECT_EQ(ratioLimitMessage({}), u"The archive unpacks to more than 100 times its own size (over 64.0 MB), which no TC does: it looks like an archive bomb."_s);
-    EXPECT_EQ(entryLimitMessage({}), u"The archive holds more than 10,000 entries, the most Quillon unpacks for one TC."_s);
+    EXPECT_EQ(
+        totalSizeLimitMessage({}), u"The archive unpacks to more than 4.0 GB, the most Quillon unpacks for one TC."_s);
+    EXPECT_EQ(ratioLimitMessage({}),
+        u"The archive unpacks to more than 100 times its own size (over 64.0 MB), which no TC does: it looks like an archive bomb."_s);
+    EXPECT_EQ(
+        entryLimitMessage({}), u"The archive holds more than 10,000 entries, the most Quillon unpacks for one TC."_s);
 }
 
 TEST(Inspection, NamesNotValidUtf8AreUnpackedButNotListed)
 {
-    const TcInspection r = inspectListing(listing({file("TC.GRP"), file("\xC9" "1L1.MAP")}), inRoot());
+    const TcInspection r = inspectListing(listing({file("TC.GRP"),
+                                              file("\xC9"
+                                                   "1L1.MAP")}),
+        inRoot());
     EXPECT_TRUE(r.ok());
     EXPECT_TRUE(r.otherFiles.isEmpty());
-    EXPECT_EQ(r.plan.last().target, QByteArray("\xC9" "1L1.MAP"));
+    EXPECT_EQ(r.plan.last().target,
+        QByteArray("\xC9"
+                   "1L1.MAP"));
     EXPECT_TRUE(r.notes.join(u'\n').contains(u"not valid UTF-8"_s));
 }
 
 TEST(Inspection, AGrpInfoOnItsOwnGivesOneTcPerBlockFoundBesideIt)
 {
-    const ArchiveListing folder = listing({
-        file("ADDONS.GRPINFO", 0,
-             "grpinfo { name \"Beach\" scriptname \"BEACH.CON\" defname \"beach.def\" size 300 dependency 0xFD3DCFF1 }\n"
-             "grpinfo { name \"Gone\" size 7 }"),
-        file("BEACH.GRP", 300), file("BEACH.CON", 0, "include BEACHDEFS.CON"), file("BEACHDEFS.CON", 0, ""), file("BEACH.DEF"),
-        file("UNRELATED.MAP"), file("DUKE3D.GRP", 26524524),
-    }, u"/games/duke/ADDONS.GRPINFO"_s);
+    const ArchiveListing folder = listing(
+        {
+            file("ADDONS.GRPINFO", 0,
+                "grpinfo { name \"Beach\" scriptname \"BEACH.CON\" defname \"beach.def\" size 300 dependency 0xFD3DCFF1 }\n"
+                "grpinfo { name \"Gone\" size 7 }"),
+            file("BEACH.GRP", 300),
+            file("BEACH.CON", 0, "include BEACHDEFS.CON"),
+            file("BEACHDEFS.CON", 0, ""),
+            file("BEACH.DEF"),
+            file("UNRELATED.MAP"),
+            file("DUKE3D.GRP", 26524524),
+        },
+        u"/games/duke/ADDONS.GRPINFO"_s);
     const QList<TcInspection> found = inspectGrpInfoListing(folder, "ADDONS.GRPINFO", u"/games/duke"_s, inRoot());
     ASSERT_EQ(found.size(), 2);
     const TcInspection &beach = found[0];
@@ -392,7 +458,8 @@ TEST(Inspection, AGrpInfoOnItsOwnGivesOneTcPerBlockFoundBesideIt)
     ASSERT_EQ(beach.plan.size(), 4);
     EXPECT_EQ(beach.plan.first().source, u"/games/duke/BEACH.GRP"_s);
     EXPECT_FALSE(found[1].ok());
-    EXPECT_TRUE(found[1].problems.join(u'\n').contains(u"The group file of \"Gone\" in ADDONS.GRPINFO (7 bytes) is not beside it."_s));
+    EXPECT_TRUE(found[1].problems.join(u'\n').contains(
+        u"The group file of \"Gone\" in ADDONS.GRPINFO (7 bytes) is not beside it."_s));
 }
 
 } // namespace

@@ -32,7 +32,8 @@ QStringList describe(const CleanupPlan &plan)
             lines << u"copy "_s + s.source + u" as "_s + s.name;
             break;
         case StepAction::Save:
-            lines << u"save "_s + s.name + (s.source.isEmpty() ? QString() : (s.copies ? u" copied from "_s : u" from "_s) + s.source);
+            lines << u"save "_s + s.name
+                    + (s.source.isEmpty() ? QString() : (s.copies ? u" copied from "_s : u" from "_s) + s.source);
             break;
         }
     }
@@ -60,8 +61,11 @@ TEST(CleanupPlan, ActsOnDuplicatesByTheirNameOnDiskAccordingToTheStoredPreferenc
         QString stored;
         std::optional<QStringList> steps; // none: refused
     } cases[] = {
-        {u"RENAME"_s, renamed}, {u"delete"_s, QStringList{u"trash Tiles000.Art"_s, u"trash e1l1.map"_s}},
-        {u"None"_s, QStringList()}, {u"Off"_s, std::nullopt}, {QString(), std::nullopt},
+        {u"RENAME"_s, renamed},
+        {u"delete"_s, QStringList{u"trash Tiles000.Art"_s, u"trash e1l1.map"_s}},
+        {u"None"_s, QStringList()},
+        {u"Off"_s, std::nullopt},
+        {QString(), std::nullopt},
     };
     for (const auto &c : cases) {
         const CleanupPlan plan = planCleanup(gameDirWith(listing, parseCleanupPreference(c.stored)));
@@ -74,21 +78,20 @@ TEST(CleanupPlan, RenamesNeverLandOnAnExistingOrPlannedName)
 {
     // E1L1.MAP.org and .1.org exist in some case; Z.org exists, so Z goes to Z.1.org, which
     // Z.1's first choice would have been.
-    CleanupInput withZ = gameDirWith({file(u"E1L1.MAP"_s), file(u"e1l1.MAP.ORG"_s), file(u"E1L1.map.1.org"_s), file(u"Z"_s),
-                                      file(u"Z.org"_s), file(u"Z.1"_s)});
+    CleanupInput withZ = gameDirWith({file(u"E1L1.MAP"_s), file(u"e1l1.MAP.ORG"_s), file(u"E1L1.map.1.org"_s),
+        file(u"Z"_s), file(u"Z.org"_s), file(u"Z.1"_s)});
     withZ.duplicateNames << u"z"_s;
     const CleanupPlan plan = planCleanup(withZ);
     ASSERT_TRUE(plan.ok());
-    EXPECT_EQ(describe(plan),
-              (QStringList{u"E1L1.MAP -> E1L1.MAP.2.org"_s, u"Z -> Z.1.org"_s, u"Z.1 -> Z.1.1.org"_s}));
+    EXPECT_EQ(describe(plan), (QStringList{u"E1L1.MAP -> E1L1.MAP.2.org"_s, u"Z -> Z.1.org"_s, u"Z.1 -> Z.1.1.org"_s}));
 }
 
 TEST(CleanupPlan, NeverTouchesTheTcsOwnFilesTheMainGroupFoldersOrLinks)
 {
     CleanupInput input = gameDirWith({file(u"MYTC.CON"_s), file(u"duke3d.grp"_s, 44356548),
-                                      DirectoryEntry{u"TILES000.ART"_s, EntryKind::Directory, 0, 0},
-                                      DirectoryEntry{u"E1L1.MAP"_s, EntryKind::Symlink, 12, 0}},
-                                     CleanupPreference::Delete);
+                                         DirectoryEntry{u"TILES000.ART"_s, EntryKind::Directory, 0, 0},
+                                         DirectoryEntry{u"E1L1.MAP"_s, EntryKind::Symlink, 12, 0}},
+        CleanupPreference::Delete);
     input.tcFiles << u"/games/duke/MYTC.CON"_s; // the TC keeps its con in the game directory
     const CleanupPlan plan = planCleanup(input);
     ASSERT_TRUE(plan.ok());
@@ -110,7 +113,8 @@ TEST(CleanupPlan, AFileInTheWayOfACopyIsRenamedWhateverThePreference)
         QStringList expected;
         if (preference == CleanupPreference::Delete)
             expected << u"trash E1L1.MAP"_s;
-        expected << u"game.con -> game.con.org"_s << u"copy /tcs/mytc/GAME.CON as GAME.CON"_s << u"copy /tcs/mytc/MYTC.GRP as MYTC.GRP"_s;
+        expected << u"game.con -> game.con.org"_s << u"copy /tcs/mytc/GAME.CON as GAME.CON"_s
+                 << u"copy /tcs/mytc/MYTC.GRP as MYTC.GRP"_s;
         EXPECT_EQ(describe(plan), expected);
         const CleanupStep &aside = plan.steps[preference == CleanupPreference::Delete ? 1 : 0];
         EXPECT_TRUE(aside.reason.contains(u"whatever the clean-up preference"_s)) << aside.reason.toStdString();
@@ -141,26 +145,28 @@ TEST(CleanupPlan, ACopyThatCannotBeMadeStopsThePlanAndOneAlreadyInPlaceIsSkipped
 // taken for the TC's nor written over, and the TC's are moved in by their names on disk.
 TEST(CleanupPlan, TheTcsSavesAreMovedInAndThePlayersOwnSetAside)
 {
-    CleanupInput input = gameDirWith({file(u"game0.sav"_s), file(u"GAME0.SAV.org"_s), file(u"GAME3.SAV"_s), file(u"E1L1.MAP"_s)});
+    CleanupInput input =
+        gameDirWith({file(u"game0.sav"_s), file(u"GAME0.SAV.org"_s), file(u"GAME3.SAV"_s), file(u"E1L1.MAP"_s)});
     input.duplicateNames << u"GAME3.SAV"_s; // a save is no leftover, even under a name of the TC's
     const QString folder = u"/saves/My TC"_s;
     input.saves = {folder,
-                   {file(u"GAME0.SAV"_s), file(u"game1.sav"_s), file(u"GAME1.SAV"_s), file(u"Game2.Sav"_s), file(u"NOTES.TXT"_s),
-                    DirectoryEntry{u"GAME3.SAV"_s, EntryKind::Directory, 0, 0}},
-                   {u"GAME0.SAV"_s, u"GAME1.SAV"_s, u"GAME2.SAV"_s, u"GAME3.SAV"_s},
-                   true};
+        {file(u"GAME0.SAV"_s), file(u"game1.sav"_s), file(u"GAME1.SAV"_s), file(u"Game2.Sav"_s), file(u"NOTES.TXT"_s),
+            DirectoryEntry{u"GAME3.SAV"_s, EntryKind::Directory, 0, 0}},
+        {u"GAME0.SAV"_s, u"GAME1.SAV"_s, u"GAME2.SAV"_s, u"GAME3.SAV"_s}, true};
     for (const bool sameFileSystem : {true, false}) {
         input.saves.sameFileSystem = sameFileSystem;
         const CleanupPlan plan = planCleanup(input);
         ASSERT_TRUE(plan.ok()) << plan.error.toStdString();
         const QString from = sameFileSystem ? u" from "_s : u" copied from "_s;
-        EXPECT_EQ(describe(plan), (QStringList{u"E1L1.MAP -> E1L1.MAP.org"_s, u"GAME3.SAV -> GAME3.SAV.org"_s,
-                                               u"game0.sav -> game0.sav.1.org"_s, u"save GAME0.SAV"_s + from + folder + u"/GAME0.SAV"_s,
-                                               u"save GAME1.SAV"_s + from + folder + u"/GAME1.SAV"_s,
-                                               u"save Game2.Sav"_s + from + folder + u"/Game2.Sav"_s, u"save GAME3.SAV"_s}));
+        EXPECT_EQ(describe(plan),
+            (QStringList{u"E1L1.MAP -> E1L1.MAP.org"_s, u"GAME3.SAV -> GAME3.SAV.org"_s,
+                u"game0.sav -> game0.sav.1.org"_s, u"save GAME0.SAV"_s + from + folder + u"/GAME0.SAV"_s,
+                u"save GAME1.SAV"_s + from + folder + u"/GAME1.SAV"_s,
+                u"save Game2.Sav"_s + from + folder + u"/Game2.Sav"_s, u"save GAME3.SAV"_s}));
         EXPECT_EQ(plan.leftAlone.size(), 2);
         for (const LeftAlone &left : plan.leftAlone)
-            EXPECT_TRUE(left.name == folder + u"/game1.sav"_s || left.name == folder + u"/GAME3.SAV"_s) << left.name.toStdString();
+            EXPECT_TRUE(left.name == folder + u"/game1.sav"_s || left.name == folder + u"/GAME3.SAV"_s)
+                << left.name.toStdString();
     }
 }
 
@@ -174,7 +180,8 @@ TEST(CleanupPlan, SavesThatCannotBeKeptApartStopThePlan)
     copied.copyIns = {{u"/tcs/mytc/game0.sav"_s, u"game0.sav"_s}};
     copied.saves = {u"/saves/My TC"_s, {}, slots, true};
     const CleanupPlan plan = planCleanup(copied);
-    EXPECT_TRUE(plan.error.contains(u"a name the game writes its saves under"_s) && plan.steps.isEmpty()) << plan.error.toStdString();
+    EXPECT_TRUE(plan.error.contains(u"a name the game writes its saves under"_s) && plan.steps.isEmpty())
+        << plan.error.toStdString();
 }
 
 } // namespace

@@ -37,11 +37,13 @@ QByteArray contentOf(const QByteArray &name, int size)
 
 void makeCrashGameDir(const QString &gameDir)
 {
-    const auto put = [&](const QByteArray &name, int size) { writeFile(gameDir + u'/' + fileops::decodePath(name), contentOf(name, size)); };
+    const auto put = [&](const QByteArray &name, int size) {
+        writeFile(gameDir + u'/' + fileops::decodePath(name), contentOf(name, size));
+    };
     put("DUKE3D.GRP", 4000);
     put("DUKE3D.EXE", 900);
-    for (const char *name : {"E1L1.MAP", "e1l2.map", "TILES000.ART", "tiles001.art", "USER.CON", "E1L3.MAP", "E1L3.MAP.org",
-                             "GAME.CON", "GAME.CON.org", "game.con.1.ORG", "DEFS.CON"})
+    for (const char *name : {"E1L1.MAP", "e1l2.map", "TILES000.ART", "tiles001.art", "USER.CON", "E1L3.MAP",
+             "E1L3.MAP.org", "GAME.CON", "GAME.CON.org", "game.con.1.ORG", "DEFS.CON"})
         put(name, 700);
     for (const char *name : kOddOthers)
         put(name, 300);
@@ -56,8 +58,9 @@ void makeCrashGameDir(const QString &gameDir)
 
 void makeCrashTc(const QString &tcDir)
 {
-    writeFile(tcDir + u"/TC.GRP"_s, grpBytes({{"E1L1.MAP", "m1"}, {"E1L2.MAP", "m2"}, {"TILES000.ART", "t0"}, {"TILES001.ART", "t1"},
-                                              {"USER.CON", "u"}, {"E1L3.MAP", "m3"}, {"LINK.MAP", "l"}}));
+    writeFile(tcDir + u"/TC.GRP"_s,
+        grpBytes({{"E1L1.MAP", "m1"}, {"E1L2.MAP", "m2"}, {"TILES000.ART", "t0"}, {"TILES001.ART", "t1"},
+            {"USER.CON", "u"}, {"E1L3.MAP", "m3"}, {"LINK.MAP", "l"}}));
     writeFile(tcDir + u"/GAME.CON"_s, contentOf("the TC's GAME.CON", 2000));
     // The player's DEFS.CON holds these very bytes: only its name and time tell it from the copy.
     writeFile(tcDir + u"/DEFS.CON"_s, contentOf("DEFS.CON", 700));
@@ -73,8 +76,8 @@ QStringList makeCrashStore(const QString &storePath, const QString &tcDir)
     const QStringList names{u"Crash A"_s, u"Crash B"_s};
     for (const QString &name : names) {
         definitions.save(TcDefinition{name, u"1.3D and 1.4/1.5"_s, tcDir + u"/TC.GRP"_s, tcDir + u"/GAME.CON"_s, {},
-                                      {tcDir + u"/DEFS.CON"_s, tcDir + u"/NEWDATA.DAT"_s}},
-                         DefinitionStore::SaveKind::New);
+                             {tcDir + u"/DEFS.CON"_s, tcDir + u"/NEWDATA.DAT"_s}},
+            DefinitionStore::SaveKind::New);
     }
     definitions.setCleanupPreference(u"Rename"_s);
     return names;
@@ -95,7 +98,7 @@ int applyCrashPlan(const QString &gameDir, const QString &tcDir, const QString &
     input.mainGroupNames = {u"DUKE3D.GRP"_s};
     input.preference = CleanupPreference::Delete;
     input.copyIns = {{tcDir + u"/GAME.CON"_s, u"GAME.CON"_s}, {tcDir + u"/DEFS.CON"_s, u"DEFS.CON"_s},
-                     {tcDir + u"/NEWDATA.DAT"_s, u"NEWDATA.DAT"_s}};
+        {tcDir + u"/NEWDATA.DAT"_s, u"NEWDATA.DAT"_s}};
     const CleanupPlan plan = planCleanup(input);
     if (!plan.ok()) {
         std::fprintf(stderr, "no plan: %s\n", qPrintable(plan.error));

@@ -54,7 +54,8 @@ TEST(DesktopShortcut, HostileNamesGiveEntriesThatValidate)
         ASSERT_TRUE(shortcut.ok()) << shortcut.error.toStdString();
         EXPECT_TRUE(shortcut.fileName.endsWith(u".desktop"_s));
         for (const QChar c : shortcut.fileName)
-            EXPECT_TRUE(c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'-' || c == u'.')) << shortcut.fileName.toStdString();
+            EXPECT_TRUE(c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'-' || c == u'.'))
+                << shortcut.fileName.toStdString();
         fileNames.insert(shortcut.fileName);
 
         const QString path = folder.filePath(shortcut.fileName);
@@ -75,7 +76,8 @@ TEST(DesktopShortcut, HostileNamesGiveEntriesThatValidate)
         EXPECT_EQ(QProcess::execute(install, {u"--dir"_s, installed, path}), 0);
         const QByteArray title = shortcut.text.split('\n').at(3);
         ASSERT_TRUE(title.startsWith("Name="));
-        EXPECT_TRUE(test::readBytes(installed + u'/' + shortcut.fileName).split('\n').contains(title)) << title.toStdString();
+        EXPECT_TRUE(test::readBytes(installed + u'/' + shortcut.fileName).split('\n').contains(title))
+            << title.toStdString();
     }
     EXPECT_EQ(fileNames.size(), hostileNames().size()) << "two TCs would share a shortcut file";
     EXPECT_NE(desktopShortcutFor(u"Duke"_s).fileName, desktopShortcutFor(u"DUKE"_s).fileName);
@@ -94,8 +96,8 @@ TEST(DesktopShortcut, ADesktopLaunchesTheProgramWithTheExactName)
     {
         QFile script(program);
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"" + QFile::encodeName(received) + ".part\"\nmv \""
-                     + QFile::encodeName(received) + ".part\" \"" + QFile::encodeName(received) + "\"\n");
+        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"" + QFile::encodeName(received)
+            + ".part\"\nmv \"" + QFile::encodeName(received) + ".part\" \"" + QFile::encodeName(received) + "\"\n");
         script.setPermissions(script.permissions() | QFile::ExeOwner);
     }
     for (const QString &name : hostileNames()) {

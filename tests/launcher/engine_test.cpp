@@ -47,26 +47,32 @@ TEST(Engine, PresetsBuildTheirDocumentedCommandLines)
     const LaunchInput input = inputFor(r);
     const QString save = u"/r/saves/"_s + safeFolderName(input.tc.name);
 
-    const LaunchCommand eduke = buildLaunchCommand({EngineKind::EDuke32, {}, {}, false}, native(u"/usr/bin/eduke32"_s), input);
+    const LaunchCommand eduke =
+        buildLaunchCommand({EngineKind::EDuke32, {}, {}, false}, native(u"/usr/bin/eduke32"_s), input);
     ASSERT_TRUE(eduke.ok()) << eduke.error.toStdString();
-    EXPECT_EQ(eduke.arguments, (QStringList{u"-usecwd"_s, u"-nosetup"_s, u"-j"_s, u"/r/duke 3d"_s, u"-j"_s, u"/r/tcs/my tc"_s, u"-j"_s,
-                                            u"/r/tcs/extra"_s, u"-g"_s, input.tc.groupFile, u"-x"_s, input.tc.gameCon,
-                                            u"-cfg"_s, save + u"/eduke32.cfg"_s}));
+    EXPECT_EQ(eduke.arguments,
+        (QStringList{u"-usecwd"_s, u"-nosetup"_s, u"-j"_s, u"/r/duke 3d"_s, u"-j"_s, u"/r/tcs/my tc"_s, u"-j"_s,
+            u"/r/tcs/extra"_s, u"-g"_s, input.tc.groupFile, u"-x"_s, input.tc.gameCon, u"-cfg"_s,
+            save + u"/eduke32.cfg"_s}));
     // With -usecwd EDuke32 writes its saves in its working folder: the TC's own.
     EXPECT_EQ(eduke.workingDir, save);
     EXPECT_EQ(eduke.foldersToCreate, QStringList{save});
 
     const LaunchCommand raze = buildLaunchCommand({EngineKind::Raze, {}, {}, false}, native(u"/usr/bin/raze"_s), input);
-    EXPECT_EQ(raze.arguments, (QStringList{u"-gamegrp"_s, u"/r/duke 3d/DUKE3D.GRP"_s, u"-file"_s, input.tc.groupFile, u"-file"_s,
-                                           input.tc.otherFiles[0], u"-con"_s, input.tc.gameCon, u"-savedir"_s, save}));
+    EXPECT_EQ(raze.arguments,
+        (QStringList{u"-gamegrp"_s, u"/r/duke 3d/DUKE3D.GRP"_s, u"-file"_s, input.tc.groupFile, u"-file"_s,
+            input.tc.otherFiles[0], u"-con"_s, input.tc.gameCon, u"-savedir"_s, save}));
     EXPECT_EQ(raze.workingDir, u"/r/duke 3d"_s);
     // What the preview says of the saves: where they go, and whether they are kept apart.
-    EXPECT_TRUE(eduke.saves.keptApart && eduke.saves.folder == save && eduke.saves.summary.contains(u"EDuke32 runs there (-usecwd)"_s));
+    EXPECT_TRUE(eduke.saves.keptApart && eduke.saves.folder == save
+        && eduke.saves.summary.contains(u"EDuke32 runs there (-usecwd)"_s));
     EXPECT_TRUE(raze.saves.keptApart && raze.saves.folder == save && raze.saves.summary.contains(u"(-savedir)"_s));
     for (const QString &arguments : {u"-g {group} -save {savedir}"_s, u"-g {group}"_s}) {
-        const SavePlacement custom = buildLaunchCommand({EngineKind::Custom, u"port"_s, arguments, false}, native(u"port"_s), input).saves;
+        const SavePlacement custom =
+            buildLaunchCommand({EngineKind::Custom, u"port"_s, arguments, false}, native(u"port"_s), input).saves;
         EXPECT_EQ(custom.keptApart, arguments.contains(u"{savedir}"_s));
-        EXPECT_TRUE(custom.summary.contains(custom.keptApart ? u"given to the engine as {savedir}"_s : u"do not pass {savedir}"_s));
+        EXPECT_TRUE(custom.summary.contains(
+            custom.keptApart ? u"given to the engine as {savedir}"_s : u"do not pass {savedir}"_s));
     }
 }
 
@@ -86,14 +92,17 @@ TEST_F(EngineDosBox, CopiesTheTcInAndRunsTheGameWithDosNames)
 {
     const LaunchCommand command = buildLaunchCommand(dosbox, native(u"/usr/bin/dosbox"_s), input);
     ASSERT_TRUE(command.ok()) << command.error.toStdString();
-    EXPECT_EQ(command.arguments, (QStringList{u"-c"_s, u"MOUNT C \"%1\""_s.arg(input.gameDir), u"-c"_s, u"C:"_s, u"-c"_s,
-                                              u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-c"_s, u"exit"_s}));
-    EXPECT_EQ(command.copyIns, (QList<CopyIn>{{input.tc.groupFile, u"MYTC.GRP"_s}, {input.tc.gameCon, u"MYTC.CON"_s},
-                                              {input.tc.otherFiles[0], u"E1L1.MAP"_s}}));
+    EXPECT_EQ(command.arguments,
+        (QStringList{u"-c"_s, u"MOUNT C \"%1\""_s.arg(input.gameDir), u"-c"_s, u"C:"_s, u"-c"_s,
+            u"duke3d.exe /xMYTC.CON /gMYTC.GRP"_s, u"-c"_s, u"exit"_s}));
+    EXPECT_EQ(command.copyIns,
+        (QList<CopyIn>{{input.tc.groupFile, u"MYTC.GRP"_s}, {input.tc.gameCon, u"MYTC.CON"_s},
+            {input.tc.otherFiles[0], u"E1L1.MAP"_s}}));
     // The game writes its saves in its own folder: the TC's are moved there and back.
     EXPECT_EQ(command.saves.folder, input.saveRoot + u'/' + safeFolderName(input.tc.name));
-    EXPECT_EQ(command.saves.slotNames, (QStringList{u"GAME0.SAV"_s, u"GAME1.SAV"_s, u"GAME2.SAV"_s, u"GAME3.SAV"_s, u"GAME4.SAV"_s,
-                                                    u"GAME5.SAV"_s, u"GAME6.SAV"_s, u"GAME7.SAV"_s, u"GAME8.SAV"_s, u"GAME9.SAV"_s}));
+    EXPECT_EQ(command.saves.slotNames,
+        (QStringList{u"GAME0.SAV"_s, u"GAME1.SAV"_s, u"GAME2.SAV"_s, u"GAME3.SAV"_s, u"GAME4.SAV"_s, u"GAME5.SAV"_s,
+            u"GAME6.SAV"_s, u"GAME7.SAV"_s, u"GAME8.SAV"_s, u"GAME9.SAV"_s}));
     EXPECT_EQ(command.foldersToCreate, QStringList{command.saves.folder});
 }
 
@@ -108,8 +117,8 @@ TEST_F(EngineDosBox, CopiesAGroupOrConOfALongNameInUnderAFreeDosName)
     const LaunchCommand renamed = build(longNames);
     ASSERT_TRUE(renamed.ok()) << renamed.error.toStdString();
     EXPECT_EQ(renamed.arguments.value(5), u"duke3d.exe /xMYGAME.CON /gMYTCPAR1.GRP"_s);
-    EXPECT_EQ(renamed.copyIns.mid(0, 2), (QList<CopyIn>{{longNames.tc.groupFile, u"MYTCPAR1.GRP"_s},
-                                                        {longNames.tc.gameCon, u"MYGAME.CON"_s}}));
+    EXPECT_EQ(renamed.copyIns.mid(0, 2),
+        (QList<CopyIn>{{longNames.tc.groupFile, u"MYTCPAR1.GRP"_s}, {longNames.tc.gameCon, u"MYGAME.CON"_s}}));
 }
 
 TEST_F(EngineDosBox, RefusesAnyOtherFileOfALongName)
@@ -169,10 +178,14 @@ TEST(Engine, ALeftoverEdukeConIsCleanedUpWhenTheEngineIsGivenNoCon)
     } cases[] = {
         {"EDuke32, the con in the group", EngineKind::EDuke32, {}, false, CleanupPreference::Rename, true, true},
         {"EDuke32 given the con", EngineKind::EDuke32, {}, true, CleanupPreference::Rename, false, false},
-        {"a custom engine given no con", EngineKind::Custom, u"-g {group}"_s, true, CleanupPreference::Delete, true, true},
-        {"a custom engine, no con to give", EngineKind::Custom, u"-g {group} [-x {con}]"_s, false, CleanupPreference::Rename, true, true},
-        {"a custom engine given the con", EngineKind::Custom, u"-g {group} [-x {con}]"_s, true, CleanupPreference::Rename, false, false},
-        {"the preference None leaves it, and says so", EngineKind::EDuke32, {}, false, CleanupPreference::None, false, true},
+        {"a custom engine given no con", EngineKind::Custom, u"-g {group}"_s, true, CleanupPreference::Delete, true,
+            true},
+        {"a custom engine, no con to give", EngineKind::Custom, u"-g {group} [-x {con}]"_s, false,
+            CleanupPreference::Rename, true, true},
+        {"a custom engine given the con", EngineKind::Custom, u"-g {group} [-x {con}]"_s, true,
+            CleanupPreference::Rename, false, false},
+        {"the preference None leaves it, and says so", EngineKind::EDuke32, {}, false, CleanupPreference::None, false,
+            true},
         {"Raze", EngineKind::Raze, {}, false, CleanupPreference::Rename, false, false},
     };
     for (const auto &c : cases) {
@@ -183,9 +196,10 @@ TEST(Engine, ALeftoverEdukeConIsCleanedUpWhenTheEngineIsGivenNoCon)
         const PreparedLaunch launch = prepareLaunch(request, trash);
         ASSERT_TRUE(launch.ok()) << launch.error.toStdString();
         const bool cleanedUp = std::any_of(launch.plan.steps.cbegin(), launch.plan.steps.cend(),
-                                           [](const CleanupStep &step) { return step.name == u"eduke.con"_s; });
+            [](const CleanupStep &step) { return step.name == u"eduke.con"_s; });
         EXPECT_EQ(cleanedUp, c.cleanedUp);
-        EXPECT_EQ(launch.warnings.filter(u"eduke.con from the game directory in place of the TC's game code"_s).size(), c.told ? 1 : 0)
+        EXPECT_EQ(launch.warnings.filter(u"eduke.con from the game directory in place of the TC's game code"_s).size(),
+            c.told ? 1 : 0)
             << launch.warnings.join(u'\n').toStdString();
     }
 }
@@ -214,15 +228,16 @@ TEST(Engine, FindsFlatpakAppsAndGivesThemOnlyTheLaunchsFolders)
     const LaunchCommand command = buildLaunchCommand(raze, found, input);
     ASSERT_TRUE(command.ok());
     EXPECT_EQ(command.arguments.mid(0, 7),
-              (QStringList{u"run"_s, u"--filesystem=/r/duke 3d"_s, u"--filesystem=/r/saves/"_s + safeFolderName(input.tc.name),
-                           u"--filesystem=/r/tcs/my tc:ro"_s, u"--filesystem=/r/tcs/extra:ro"_s, u"--cwd=/r/duke 3d"_s,
-                           u"org.zdoom.Raze"_s}));
+        (QStringList{u"run"_s, u"--filesystem=/r/duke 3d"_s,
+            u"--filesystem=/r/saves/"_s + safeFolderName(input.tc.name), u"--filesystem=/r/tcs/my tc:ro"_s,
+            u"--filesystem=/r/tcs/extra:ro"_s, u"--cwd=/r/duke 3d"_s, u"org.zdoom.Raze"_s}));
     // The Flatpak EDuke32 too writes its saves in the TC's folder, which it must reach.
     const QStringList eduke = buildLaunchCommand({EngineKind::EDuke32, {}, {}, false},
-                                                 {EngineInstall::Kind::Flatpak, bin + u"/flatpak"_s, u"com.eduke32.EDuke32"_s, {}}, input)
+        {EngineInstall::Kind::Flatpak, bin + u"/flatpak"_s, u"com.eduke32.EDuke32"_s, {}}, input)
                                   .arguments;
     const QString save = u"/r/saves/"_s + safeFolderName(input.tc.name);
-    EXPECT_TRUE(eduke.contains(u"--filesystem="_s + save) && eduke.contains(u"--cwd="_s + save)) << eduke.join(u' ').toStdString();
+    EXPECT_TRUE(eduke.contains(u"--filesystem="_s + save) && eduke.contains(u"--cwd="_s + save))
+        << eduke.join(u' ').toStdString();
 }
 
 TEST(Engine, ArgumentTemplatesSubstituteInsideOneArgumentAndDropEmptyOptions)
@@ -233,7 +248,8 @@ TEST(Engine, ArgumentTemplatesSubstituteInsideOneArgumentAndDropEmptyOptions)
         QStringList arguments;
     } good[] = {
         {u"-dir {gamedir} [-x {con}] -g {group}"_s, {u"-dir"_s, kOdd, u"-g"_s, u"{con}"_s}},
-        {u"\"--path={gamedir}/x\" [ -x {con} ] \"a \"\"\"quoted\"\"\" b\""_s, {u"--path="_s + kOdd + u"/x"_s, u"a \"quoted\" b"_s}},
+        {u"\"--path={gamedir}/x\" [ -x {con} ] \"a \"\"\"quoted\"\"\" b\""_s,
+            {u"--path="_s + kOdd + u"/x"_s, u"a \"quoted\" b"_s}},
         {u"[--group={group}]"_s, {u"--group={con}"_s}},
     };
     for (const auto &c : good) {
@@ -271,7 +287,8 @@ TEST(Engine, TheDisplayedCommandQuotesEveryArgumentForAPosixShell)
 // Which sizes mean which version is a table in the code; the panel's test launches on a 1.4/1.5 group.
 TEST(Engine, TheTcsVersionTextIsMatchedAgainstTheInstalledGame)
 {
-    EXPECT_EQ(checkGameVersion(u"1.4/1.5 atomic"_s, GameVersion::V13D).message, u"This TC needs Duke Nukem 3D 1.4/1.5 Atomic."_s);
+    EXPECT_EQ(checkGameVersion(u"1.4/1.5 atomic"_s, GameVersion::V13D).message,
+        u"This TC needs Duke Nukem 3D 1.4/1.5 Atomic."_s);
     EXPECT_FALSE(checkGameVersion(u"1.4/1.5 atomic"_s, GameVersion::V13D).matches);
     EXPECT_FALSE(checkGameVersion(u"1.3d"_s, GameVersion::V14Or15).matches);
     EXPECT_TRUE(checkGameVersion(u"1.3D and 1.4/1.5"_s, GameVersion::V13D).matches);

@@ -50,7 +50,8 @@ void writeSaves(const char *list, FILE *record)
         if (pause)
             std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(pause)));
         struct stat st;
-        const int fd = ::open(name.c_str(), ::lstat(name.c_str(), &st) == 0 ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL, 0644);
+        const int fd =
+            ::open(name.c_str(), ::lstat(name.c_str(), &st) == 0 ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL, 0644);
         if (fd >= 0) {
             const bool whole = ::pwrite(fd, text.data(), text.size(), 0) == ssize_t(text.size());
             ::close(fd);

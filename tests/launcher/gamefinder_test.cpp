@@ -29,7 +29,7 @@ QString row(const GameInstall &install, const QString &root)
     for (const QString &addon : install.addonFolders)
         addons << QDir(install.folder).relativeFilePath(addon);
     return QStringList{installSourceName(install.source), QDir(root).relativeFilePath(install.folder),
-                       QFileInfo(install.mainGroup).fileName(), describeMainGroup(install.identity), addons.join(u',')}
+        QFileInfo(install.mainGroup).fileName(), describeMainGroup(install.identity), addons.join(u',')}
         .join(u" | ");
 }
 
@@ -47,20 +47,26 @@ TEST(GameFinder, FindsEveryInstallOnceWithItsSourceAndRelease)
     const QString megaton = steam + u"/steamapps/common/Duke Nukem 3D/gameroot"_s;
 
     test::writeFile(steam + u"/steamapps/libraryfolders.vdf"_s,
-                    "\"libraryfolders\"\n{\n"
-                    "\t\"0\" { \"path\" \"" + QFile::encodeName(steam) + "\" \"apps\" { \"225140\" \"1\" } }\n"
-                    "\t\"1\" { \"path\" \"" + QFile::encodeName(root) + "/lib1/\" }\n"
-                    "\t\"2\" { \"path\" \"" + QFile::encodeName(root) + "/gone\" }\n}\n");
+        "\"libraryfolders\"\n{\n"
+        "\t\"0\" { \"path\" \""
+            + QFile::encodeName(steam)
+            + "\" \"apps\" { \"225140\" \"1\" } }\n"
+              "\t\"1\" { \"path\" \""
+            + QFile::encodeName(root)
+            + "/lib1/\" }\n"
+              "\t\"2\" { \"path\" \""
+            + QFile::encodeName(root) + "/gone\" }\n}\n");
     group(megaton + u"/DUKE3D.GRP"_s);
     QDir().mkpath(megaton + u"/addons/dc"_s);
     QDir().mkpath(megaton + u"/addons/vacation"_s);
     QDir().mkpath(home + u"/.steam"_s);
     ASSERT_TRUE(QFile::link(steam, home + u"/.steam/steam"_s));
-    group(root + u"/lib1/steamapps/common/Duke Nukem 3D Twentieth Anniversary World Tour/duke3d.grp"_s, 44356548, 0x982AFE4A);
+    group(root + u"/lib1/steamapps/common/Duke Nukem 3D Twentieth Anniversary World Tour/duke3d.grp"_s, 44356548,
+        0x982AFE4A);
 
     test::writeFile(flatpakSteam + u"/steamapps/libraryfolders.vdf"_s,
-                    "\"LibraryFolders\" { \"ContentStatsID\" \"7\" \"1\" \"" + QFile::encodeName(root)
-                        + "/lib3\" \"2\" \"" + QFile::encodeName(root) + "/lib1\" }");
+        "\"LibraryFolders\" { \"ContentStatsID\" \"7\" \"1\" \"" + QFile::encodeName(root) + "/lib3\" \"2\" \""
+            + QFile::encodeName(root) + "/lib1\" }");
     group(root + u"/lib3/steamapps/common/Duke Nukem 3D/gameroot/Duke3D.grp"_s, 26524524, 0xBBC9CE44);
 
     group(home + u"/GOG Games/Duke Nukem 3D Atomic Edition/data/DUKE3D.GRP"_s, 44348015, 0xF514A6AC);
@@ -70,10 +76,12 @@ TEST(GameFinder, FindsEveryInstallOnceWithItsSourceAndRelease)
     test::writeFile(elsewhere + u"/start.sh"_s, "#!/bin/sh\n");
     group(elsewhere + u"/data/DUKE3D.GRP"_s, 11035779, 0x983AD923);
     test::writeFile(home + u"/.local/share/applications/gog_com-Duke_Nukem_3D_1.desktop"_s,
-                    "[Desktop Entry]\nName=Duke\nExec=\"" + QFile::encodeName(elsewhere).replace("\"", "\\\\\"") + "/start.sh\" \"\"\n");
+        "[Desktop Entry]\nName=Duke\nExec=\"" + QFile::encodeName(elsewhere).replace("\"", "\\\\\"")
+            + "/start.sh\" \"\"\n");
     const QString ownGame = root + u"/my game"_s;
     group(ownGame + u"/DUKE3D.GRP"_s, 1234, 1);
-    test::writeFile(home + u"/Desktop/eduke32.desktop"_s, "[Desktop Entry]\nExec=eduke32\nPath=" + QFile::encodeName(ownGame) + "\n");
+    test::writeFile(home + u"/Desktop/eduke32.desktop"_s,
+        "[Desktop Entry]\nExec=eduke32\nPath=" + QFile::encodeName(ownGame) + "\n");
 
     GameSearchPlaces places;
     places.home = home;
@@ -115,7 +123,10 @@ TEST(GameFinder, ABrokenLibraryListIsReportedOnceAndTheSteamFolderStillSearched)
     const GameSearch search = findGameInstalls(places, cache);
     ASSERT_EQ(search.installs.size(), 1);
     EXPECT_EQ(search.installs[0].identity.edition, GameEdition::V15Atomic);
-    EXPECT_EQ(search.problems, QStringList{u"Cannot read the Steam library list %1/steamapps/libraryfolders.vdf: The block opened on line 1 is never closed."_s.arg(steam)});
+    EXPECT_EQ(search.problems,
+        QStringList{
+            u"Cannot read the Steam library list %1/steamapps/libraryfolders.vdf: The block opened on line 1 is never closed."_s
+                .arg(steam)});
 }
 
 TEST(GameFinder, TakesHomeAndDataFolderFromTheEnvironment)
@@ -146,10 +157,12 @@ TEST(GameFinder, ReadsTheFoldersADesktopEntryNames)
         QByteArray entry;
         QStringList folders;
     } cases[] = {
-        {"GOG's entry", "[Desktop Entry]\nExec=\"/home/p/GOG Games/Duke/start.sh\" \"\"\nPath=/home/p/GOG Games/Duke\n", {u"/home/p/GOG Games/Duke"_s}},
+        {"GOG's entry", "[Desktop Entry]\nExec=\"/home/p/GOG Games/Duke/start.sh\" \"\"\nPath=/home/p/GOG Games/Duke\n",
+            {u"/home/p/GOG Games/Duke"_s}},
         {"quoting and string escapes", R"([Desktop Entry]
 Exec="/g/a \\"b\\" \\$c\\\\d/start.sh"
-Path = /p\sq\\r/)", {u"/g/a \"b\" $c\\d"_s, u"/p q\\r"_s}},
+Path = /p\sq\\r/)",
+            {u"/g/a \"b\" $c\\d"_s, u"/p q\\r"_s}},
         {"unquoted program", "[Desktop Entry]\nExec=/opt/duke/run.sh %U\n", {u"/opt/duke"_s}},
         {"other groups and relative paths", "[Desktop Action x]\nPath=/x\n[Desktop Entry]\nExec=duke\nPath=rel\n", {}},
     };

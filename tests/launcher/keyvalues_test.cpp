@@ -3,7 +3,6 @@
 
 #include "tests/support/testfiles.h"
 
-
 #include <gtest/gtest.h>
 
 int fuzzVdfReader(const uint8_t *data, size_t size);
@@ -18,7 +17,8 @@ QString dump(const QList<KeyValue> &keys)
 {
     QStringList parts;
     for (const KeyValue &entry : keys)
-        parts << (entry.isBlock ? QString(entry.key + u'{' + dump(entry.children) + u'}') : QString(entry.key + u'=' + entry.value));
+        parts << (entry.isBlock ? QString(entry.key + u'{' + dump(entry.children) + u'}')
+                                : QString(entry.key + u'=' + entry.value));
     return parts.join(u' ');
 }
 
@@ -35,7 +35,8 @@ TEST(KeyValues, ReadsWhatValveAndPlayersWrite)
         {"other backslashes kept", R"("k" "C:\Games\duke")", u"k=C:\\Games\\duke"},
         {"comments", "// top\n\"a\" // after a key\n\"b\" // after a value\n", u"a=b"},
         {"a lone slash is text", "a /b/c", u"a=/b/c"},
-        {"conditions skipped, keys kept", R"("a" [$WIN32] "b" [$X360] "c" [!$OSX] { "d" "e" } [$LINUX])", u"a=b c{d=e}"},
+        {"conditions skipped, keys kept", R"("a" [$WIN32] "b" [$X360] "c" [!$OSX] { "d" "e" } [$LINUX])",
+            u"a=b c{d=e}"},
         {"byte order mark and CRLF", "\xEF\xBB\xBF\"a\"\r\n{\r\n\"b\" \"c\"\r\n}\r\n", u"a{b=c}"},
         {"empty strings", R"("" "" "k" "")", u"= k="},
         {"a quoted text over lines", "\"k\" \"one\ntwo\"", u"k=one\ntwo"},
@@ -52,7 +53,8 @@ TEST(KeyValues, ReadsWhatValveAndPlayersWrite)
 
 TEST(KeyValues, RefusesBrokenTextSayingWhereAndWhy)
 {
-    const QByteArray deep = QByteArray("\"k\" {").repeated(kKeyValuesMaxDepth + 1) + QByteArray("}").repeated(kKeyValuesMaxDepth + 1);
+    const QByteArray deep =
+        QByteArray("\"k\" {").repeated(kKeyValuesMaxDepth + 1) + QByteArray("}").repeated(kKeyValuesMaxDepth + 1);
     const struct {
         const char *what;
         QByteArray text;
@@ -73,7 +75,8 @@ TEST(KeyValues, RefusesBrokenTextSayingWhereAndWhy)
         EXPECT_EQ(document.error, QString::fromUtf8(c.error));
         EXPECT_TRUE(document.keys.isEmpty());
     }
-    const QByteArray deepest = QByteArray("\"k\" {").repeated(kKeyValuesMaxDepth) + QByteArray("}").repeated(kKeyValuesMaxDepth);
+    const QByteArray deepest =
+        QByteArray("\"k\" {").repeated(kKeyValuesMaxDepth) + QByteArray("}").repeated(kKeyValuesMaxDepth);
     EXPECT_TRUE(readKeyValues(deepest).ok());
 }
 
@@ -85,12 +88,14 @@ TEST(SteamLibraryList, ListsTheLibrariesOfBothLayouts)
         QStringList folders;
     } cases[] = {
         {"a block per library",
-         R"("libraryfolders" { "contentstatsid" "-1" "0" { "path" "/home/p/.local/share/Steam" "apps" { "225140" "1" } }
+            R"("libraryfolders" { "contentstatsid" "-1" "0" { "path" "/home/p/.local/share/Steam" "apps" { "225140" "1" } }
             "1" { "label" "" "path" "/mnt/games//Steam/" } "2" { "label" "no path" } })",
-         {u"/home/p/.local/share/Steam"_s, u"/mnt/games/Steam"_s}},
-        {"the older layout, any case", R"("LibraryFolders" { "TimeNextStatsReport" "1" "ContentStatsID" "2" "1" "/mnt/a" "2" "/mnt/b c" })",
-         {u"/mnt/a"_s, u"/mnt/b c"_s}},
-        {"relative paths and other keys left out", R"("libraryfolders" { "1" "games" "x" "/mnt/x" "2" { "path" { } } })", {}},
+            {u"/home/p/.local/share/Steam"_s, u"/mnt/games/Steam"_s}},
+        {"the older layout, any case",
+            R"("LibraryFolders" { "TimeNextStatsReport" "1" "ContentStatsID" "2" "1" "/mnt/a" "2" "/mnt/b c" })",
+            {u"/mnt/a"_s, u"/mnt/b c"_s}},
+        {"relative paths and other keys left out",
+            R"("libraryfolders" { "1" "games" "x" "/mnt/x" "2" { "path" { } } })", {}},
         {"another file", R"("AppState" { "1" "/mnt/a" })", {}},
     };
     for (const auto &c : cases) {

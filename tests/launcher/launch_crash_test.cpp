@@ -69,7 +69,8 @@ void LaunchKills::run(QRandomGenerator &random, const QString &dataHome, int cou
     for (const QString &tc : tcs) {
         test::removeTree(saveRoot + tc);
         for (const char slot : {'0', '2'}) // in the TC's own words: "A0-00000" is A's slot 0
-            test::writeFile(saveRoot + tc + u"/GAME%1.SAV"_s.arg(QLatin1Char(slot)), tc.back().toLatin1() + QByteArray(1, slot) + "-00000");
+            test::writeFile(saveRoot + tc + u"/GAME%1.SAV"_s.arg(QLatin1Char(slot)),
+                tc.back().toLatin1() + QByteArray(1, slot) + "-00000");
         saves.insert(tc, test::snapshotOf(saveRoot + tc));
     }
     test::removeTree(gameDir);
@@ -82,20 +83,24 @@ void LaunchKills::run(QRandomGenerator &random, const QString &dataHome, int cou
         const QString tc = tcs[(kill + 2) % tcs.size()];
         const QByteArray stamp = '-' + QByteArray::number(kill + 2).rightJustified(5, '0');
         const QByteArray letter(1, tc.back().toLatin1());
-        const QList<std::pair<QByteArray, QByteArray>> writes{{"GAME0.SAV", letter + '0' + stamp}, {"GAME5.SAV", letter + '5' + stamp}};
+        const QList<std::pair<QByteArray, QByteArray>> writes{
+            {"GAME0.SAV", letter + '0' + stamp}, {"GAME5.SAV", letter + '5' + stamp}};
         qputenv("FAKE_ENGINE_SAVES", "GAME0.SAV=" + writes[0].second + ";GAME5.SAV=" + writes[1].second);
         QFile::remove(record);
         const auto target = random.bounded(2) ? test::KillTarget::Group : test::KillTarget::Program;
-        QStringList launch{u"--store"_s, store, u"--launch"_s, tc, u"--yes"_s, u"--engine"_s, u"dosbox"_s, u"--program"_s, engine,
-                           u"--game-dir"_s, gameDir};
+        QStringList launch{u"--store"_s, store, u"--launch"_s, tc, u"--yes"_s, u"--engine"_s, u"dosbox"_s,
+            u"--program"_s, engine, u"--game-dir"_s, gameDir};
         if (kill < 0)
             launch << u"--no-restore"_s;
-        const qint64 ran = test::runAndKill(quillon, launch, kill < 0 ? -1 : random.bounded(launchUs * 5 / 4 + 1), target, true);
+        const qint64 ran =
+            test::runAndKill(quillon, launch, kill < 0 ? -1 : random.bounded(launchUs * 5 / 4 + 1), target, true);
         if (kill >= 0 && random.bounded(2) == 0 && QFile::exists(journal)) {
             ++restoresKilled;
-            test::runAndKill(quillon, {u"--store"_s, store, u"--restore"_s}, random.bounded(restoreUs * 5 / 4 + 1), target, true);
+            test::runAndKill(
+                quillon, {u"--store"_s, store, u"--restore"_s}, random.bounded(restoreUs * 5 / 4 + 1), target, true);
         }
-        const qint64 restored = test::runAndKill(quillon, {u"--store"_s, store, u"--restore"_s}, -1, test::KillTarget::Program, true);
+        const qint64 restored =
+            test::runAndKill(quillon, {u"--store"_s, store, u"--restore"_s}, -1, test::KillTarget::Program, true);
         if (ran < 0 || restored < 0)
             return;
         if (kill < 0) {
@@ -115,12 +120,14 @@ void LaunchKills::run(QRandomGenerator &random, const QString &dataHome, int cou
             if (wrote.contains(name + '=' + text))
                 expected[name] = {text};
             else
-                expected[name] += expected.contains(name) ? QList<QByteArray>{text} : QList<QByteArray>{kAbsent, "", text};
+                expected[name] +=
+                    expected.contains(name) ? QList<QByteArray>{text} : QList<QByteArray>{kAbsent, "", text};
         }
         for (const QString &each : tcs) {
             const test::Snapshot now = test::snapshotOf(saveRoot + each);
             const SaveStates may = each == tc ? expected : statesOf(saves[each]);
-            for (const QByteArray &name : QSet<QByteArray>(may.keyBegin(), may.keyEnd()) + QSet<QByteArray>(now.keyBegin(), now.keyEnd())) {
+            for (const QByteArray &name :
+                QSet<QByteArray>(may.keyBegin(), may.keyEnd()) + QSet<QByteArray>(now.keyBegin(), now.keyEnd())) {
                 const QByteArray content = now.value(name, kAbsent);
                 if (may.value(name).contains(content))
                     continue;
@@ -130,13 +137,14 @@ void LaunchKills::run(QRandomGenerator &random, const QString &dataHome, int cou
                     ++lost;
                 else
                     ++leftOver;
-                damage << u"%1's %2: %3, expected %4"_s.arg(each, QString::fromLatin1(name), QString::fromLatin1(content),
-                                                           QString::fromLatin1(may.value(name).join(" or ")));
+                damage << u"%1's %2: %3, expected %4"_s.arg(each, QString::fromLatin1(name),
+                    QString::fromLatin1(content), QString::fromLatin1(may.value(name).join(" or ")));
             }
             saves[each] = now;
         }
         const test::Snapshot after = test::snapshotOf(gameDir);
-        for (const QByteArray &name : QSet<QByteArray>(game.keyBegin(), game.keyEnd()) + QSet<QByteArray>(after.keyBegin(), after.keyEnd())) {
+        for (const QByteArray &name :
+            QSet<QByteArray>(game.keyBegin(), game.keyEnd()) + QSet<QByteArray>(after.keyBegin(), after.keyEnd())) {
             if (after.value(name, kAbsent) != game.value(name, kAbsent)) {
                 ++changed;
                 damage << u"the game directory's %1 changed"_s.arg(QString::fromUtf8(name.toPercentEncoding()));
@@ -145,7 +153,8 @@ void LaunchKills::run(QRandomGenerator &random, const QString &dataHome, int cou
         if (QFile::exists(journal))
             damage << u"the journal is still there"_s;
         if (!damage.isEmpty()) {
-            std::fprintf(stderr, "after launch %d of %s:\n  %s\n", kill + 1, qPrintable(tc), qPrintable(damage.join(u"\n  "_s)));
+            std::fprintf(
+                stderr, "after launch %d of %s:\n  %s\n", kill + 1, qPrintable(tc), qPrintable(damage.join(u"\n  "_s)));
             test::removeTree(gameDir);
             test::makeCrashGameDir(gameDir);
             QFile::remove(journal);
@@ -221,10 +230,11 @@ int main(int argc, char **argv)
             const test::Snapshot awayBefore = test::snapshotOf(away);
             const test::Snapshot trashBefore = test::snapshotOf(trashDir);
             const RestoreReport refused = LaunchJournal(stateDir).restore(trash);
-            if (!refused.error.contains(u"is not there"_s) || !QFile::exists(journalPath) || test::snapshotOf(away) != awayBefore
-                || test::snapshotOf(trashDir) != trashBefore) {
+            if (!refused.error.contains(u"is not there"_s) || !QFile::exists(journalPath)
+                || test::snapshotOf(away) != awayBefore || test::snapshotOf(trashDir) != trashBefore) {
                 ++mishandled;
-                damage << u"a restore without its game directory did not leave everything as it was: "_s + refused.error;
+                damage << u"a restore without its game directory did not leave everything as it was: "_s
+                        + refused.error;
             }
             QDir().rename(away, gameDir);
         }
@@ -261,9 +271,10 @@ int main(int argc, char **argv)
             QFile::remove(stateDir + u"/launch.journal"_s);
         }
     }
-    std::printf("%d kills, %d files lost (%d restores killed too; %d journals damaged, %d game directories moved away and "
-                "back, %d of them mishandled; %d files left over, %d left in the trash)\n",
-                kills, lost, restoresKilled, damaged, movedAway, mishandled, leftOver, trashed);
+    std::printf(
+        "%d kills, %d files lost (%d restores killed too; %d journals damaged, %d game directories moved away and "
+        "back, %d of them mishandled; %d files left over, %d left in the trash)\n",
+        kills, lost, restoresKilled, damaged, movedAway, mishandled, leftOver, trashed);
     const bool appliesOk = lost == 0 && leftOver == 0 && trashed == 0 && mishandled == 0;
     const QStringList args = app.arguments();
     if (!args.contains(u"--quillon"_s))
@@ -290,11 +301,13 @@ int main(int argc, char **argv)
     launches.run(random, root.dataHome(), another ? kills - kills / 2 : kills);
     if (another)
         launches.run(random, otherDrive.path(), kills / 2);
-    std::printf("%d launches killed, %d saves lost, %d in the wrong TC's folder, %d files of the game directory changed (%d with "
-                "their game, %d restores killed too, %d with the saves on another file system, %d while the game saved; %d files "
-                "left over)\n",
-                launches.kills, launches.lost, launches.misplaced, launches.changed, launches.groupsKilled, launches.restoresKilled,
-                another ? kills / 2 : 0, launches.gamesThatSaved, launches.leftOver);
-    const bool launchesOk = launches.kills == kills && launches.lost + launches.misplaced + launches.changed + launches.leftOver == 0;
+    std::printf(
+        "%d launches killed, %d saves lost, %d in the wrong TC's folder, %d files of the game directory changed (%d with "
+        "their game, %d restores killed too, %d with the saves on another file system, %d while the game saved; %d files "
+        "left over)\n",
+        launches.kills, launches.lost, launches.misplaced, launches.changed, launches.groupsKilled,
+        launches.restoresKilled, another ? kills / 2 : 0, launches.gamesThatSaved, launches.leftOver);
+    const bool launchesOk =
+        launches.kills == kills && launches.lost + launches.misplaced + launches.changed + launches.leftOver == 0;
     return appliesOk && launchesOk ? 0 : 1;
 }

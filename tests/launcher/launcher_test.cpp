@@ -46,10 +46,11 @@ struct TcAndGameDir {
         test::writeFile(gameDir + u"/README.TXT"_s, "the player's notes");
         test::writeFile(tcDir + u"/MYTC.GRP"_s, test::grpBytes({{"E1L1.MAP", "tc map"}, {"TILES000.ART", "art"}}));
         test::writeFile(tcDir + u"/MYTC.CON"_s, "tc con");
-        request.tc = TcDefinition{u"Odd TC"_s, u"1.3D and 1.4/1.5"_s, tcDir + u"/MYTC.GRP"_s, tcDir + u"/MYTC.CON"_s, {}, {}};
+        request.tc =
+            TcDefinition{u"Odd TC"_s, u"1.3D and 1.4/1.5"_s, tcDir + u"/MYTC.GRP"_s, tcDir + u"/MYTC.CON"_s, {}, {}};
         request.gameDir = gameDir;
         request.engine = EngineSettings{EngineKind::Custom, QStringLiteral(OSTREL_FAKE_ENGINE),
-                                        u"--game {gamedir} --group {group} [-x {con}] --save {savedir} \"two words\""_s, false};
+            u"--game {gamedir} --group {group} [-x {con}] --save {savedir} \"two words\""_s, false};
         sandbox.setEnv("FAKE_ENGINE_RECORD", QFile::encodeName(sandbox.file(u"record"_s)));
         sandbox.setEnv("FAKE_ENGINE_EXIT", std::nullopt);
         sandbox.setEnv("FAKE_ENGINE_SLEEP_MS", std::nullopt);
@@ -83,8 +84,8 @@ TEST(Launcher, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBackHow
     QFile::setPermissions(broken, QFile::ReadOwner | QFile::ExeOwner);
     const QString save = s.sandbox.dataHome() + u"/quillon/saves/Odd TC"_s;
     QList<QByteArray> expected;
-    for (const QString &arg : QStringList{u"--game"_s, s.gameDir, u"--group"_s, s.tcDir + u"/MYTC.GRP"_s, u"-x"_s, s.tcDir + u"/MYTC.CON"_s,
-                               u"--save"_s, save, u"two words"_s})
+    for (const QString &arg : QStringList{u"--game"_s, s.gameDir, u"--group"_s, s.tcDir + u"/MYTC.GRP"_s, u"-x"_s,
+             s.tcDir + u"/MYTC.CON"_s, u"--save"_s, save, u"two words"_s})
         expected.prepend(arg.toUtf8()); // QMultiMap hands back the latest first
 
     const QString fake = QStringLiteral(OSTREL_FAKE_ENGINE);
@@ -97,7 +98,8 @@ TEST(Launcher, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBackHow
         int pendingChanges = 0;
         QObject::connect(&launcher, &Launcher::pendingChanged, [&] { ++pendingChanges; });
         QString error;
-        ASSERT_TRUE(launcher.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error)) << error.toStdString();
+        ASSERT_TRUE(launcher.start(prepareLaunch(s.request, s.trash), DeleteMode::ToTrash, &error))
+            << error.toStdString();
         EXPECT_TRUE(launcher.pending().has_value());
         const auto outcome = waitForOutcome(launcher);
         ASSERT_TRUE(outcome.has_value() && outcome->restore.has_value());
@@ -121,7 +123,8 @@ TEST(Launcher, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBackHow
         EXPECT_TRUE(QFileInfo(save).isDir());
         EXPECT_EQ(launcher.lastLogPath(), outcome->logPath);
         const QByteArray log = test::readBytes(outcome->logPath);
-        EXPECT_TRUE(log.contains("fake engine: standard output") && log.contains("fake engine: standard error")) << log.toStdString();
+        EXPECT_TRUE(log.contains("fake engine: standard output") && log.contains("fake engine: standard error"))
+            << log.toStdString();
     }
 }
 
@@ -131,7 +134,8 @@ TEST(Launcher, TheEngineGetsItsArgumentsUnchangedAndTheGameDirectoryComesBackHow
 // again, and the directory given back from it.
 TEST(Launcher, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
 {
-    for (const char *meanwhile : {"nothing", "a line of the journal edited", "the journal removed, the game directory moved away"}) {
+    for (const char *meanwhile :
+        {"nothing", "a line of the journal edited", "the journal removed, the game directory moved away"}) {
         SCOPED_TRACE(meanwhile);
         TcAndGameDir s;
         const test::Snapshot before = test::snapshotOf(s.gameDir);
@@ -176,7 +180,8 @@ TEST(Launcher, WhileTheGameRunsItIsRecordedAndNoOtherLaunchOrRestoreGoesAhead)
         ASSERT_TRUE(outcome.has_value() && outcome->restore.has_value());
         EXPECT_EQ(outcome->end, stopped ? LaunchOutcome::End::Stopped : LaunchOutcome::End::Crashed);
         const auto &report = outcome->restore;
-        EXPECT_EQ(report->notes.isEmpty(), QByteArray(meanwhile) == "nothing") << report->notes.join(u' ').toStdString();
+        EXPECT_EQ(report->notes.isEmpty(), QByteArray(meanwhile) == "nothing")
+            << report->notes.join(u' ').toStdString();
         if (movedAway) {
             // Nothing could be given back, but the journal is there again for a later program.
             EXPECT_TRUE(report->error.contains(u"is not there"_s)) << report->error.toStdString();
@@ -228,19 +233,20 @@ TEST_P(LauncherDosSaves, TheTcsSavesGoInForTheGameAndComeBackWithWhatItWrote)
     qunsetenv("FAKE_ENGINE_SAVES");
     ASSERT_TRUE(outcome.has_value() && outcome->restore.has_value());
     EXPECT_TRUE(outcome->restore->ok()) << outcome->restore->details().join(u'\n').toStdString();
-    EXPECT_TRUE(outcome->restore->notes.contains(u"The TC's saves went back to its save folder \"%1\": GAME4.SAV, GAME1.SAV, GAME0.SAV."_s.arg(saves)))
+    EXPECT_TRUE(outcome->restore->notes.contains(
+        u"The TC's saves went back to its save folder \"%1\": GAME4.SAV, GAME1.SAV, GAME0.SAV."_s.arg(saves)))
         << outcome->restore->notes.join(u'\n').toStdString();
     const QList<QByteArray> seen = s.record().values("entry");
     EXPECT_TRUE(seen.contains("GAME1.SAV") && seen.contains("game0.sav.1.org"));
     EXPECT_EQ(test::snapshotOf(s.gameDir), before);
     // The game changed the TC's save, not the player's.
-    EXPECT_EQ(test::snapshotOf(saves), (test::Snapshot{{"GAME0.SAV", "CHANGEDs slot 0, as it was"},
-                                                       {"GAME1.SAV", "the TC's slot 1"},
-                                                       {"GAME4.SAV", "a new save"}}));
+    EXPECT_EQ(test::snapshotOf(saves),
+        (test::Snapshot{{"GAME0.SAV", "CHANGEDs slot 0, as it was"}, {"GAME1.SAV", "the TC's slot 1"},
+            {"GAME4.SAV", "a new save"}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Launcher, LauncherDosSaves, testing::Values(false, true),
-                         [](const auto &info) { return info.param ? "SaveFolderOnAnotherDrive" : "SaveFolderBesideTheGame"; });
+    [](const auto &info) { return info.param ? "SaveFolderOnAnotherDrive" : "SaveFolderBesideTheGame"; });
 
 // A launcher killed as it made its lock file, or as it removed a stale one (QLockFile holds a
 // .rmlock meanwhile), leaves that file empty: the next launcher goes ahead all the same, while a
@@ -251,15 +257,18 @@ TEST(Launcher, AnEmptyLockFileLeftByAKilledLauncherBlocksNothing)
     const QString lockFile = s.sandbox.stateDir() + u"/launch.lock"_s;
     const timeval made[2] = {{::time(nullptr) - 5, 0}, {::time(nullptr) - 5, 0}};
     // No process has a number that high (pid_max is at most 2^22).
-    for (const QByteArray &lock : QList<QByteArray>{{}, "99999999\nquillon\n" + QSysInfo::machineHostName().toUtf8() + '\n'}) {
+    for (const QByteArray &lock :
+        QList<QByteArray>{{}, "99999999\nquillon\n" + QSysInfo::machineHostName().toUtf8() + '\n'}) {
         test::writeFile(lockFile, lock);
         const QString empty = lock.isEmpty() ? lockFile : test::writeFile(lockFile + u".rmlock"_s, "");
         ASSERT_EQ(::utimes(QFile::encodeName(empty).constData(), made), 0);
-        EXPECT_EQ(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error, u"No game directory is waiting to be given back."_s);
+        EXPECT_EQ(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error,
+            u"No game directory is waiting to be given back."_s);
     }
     QLockFile held(lockFile);
     ASSERT_TRUE(held.tryLock(0));
-    EXPECT_TRUE(Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error.startsWith(u"Another launch is running"_s));
+    EXPECT_TRUE(
+        Launcher(s.store, s.trash, s.sandbox.stateDir()).restore().error.startsWith(u"Another launch is running"_s));
 }
 
 TEST(Launcher, BadInputIsRefusedWithAClearMessageAndNothingChanged)
@@ -271,15 +280,22 @@ TEST(Launcher, BadInputIsRefusedWithAClearMessageAndNothingChanged)
         change(request);
         return prepareLaunch(request, s.trash).error;
     };
-    EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.gameDir = s.sandbox.path() + u"/no such dir"_s; }).contains(u"does not exist"_s));
-    EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.tc.groupFile = s.tcDir + u"/MYTC.CON"_s; }).contains(u"MYTC.CON\" cannot be used: the file is too short to be a group file"_s));
-    EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.tc.otherFiles = {s.tcDir + u"/GONE.ART"_s}; }).contains(u"GONE.ART"_s));
-    EXPECT_TRUE(refusal([&](LaunchRequest &r) { r.engine.program = s.sandbox.path() + u"/no engine"_s; }).contains(u"not installed"_s));
     EXPECT_TRUE(refusal([&](LaunchRequest &r) {
-                    r.engine = EngineSettings{EngineKind::EDuke32, {}, {}, false};
-                    r.flatpakAppFolders = {};
-                    qputenv("PATH", "/nonexistent");
-                }).contains(u"EDuke32 was not found: eduke32 is not on PATH"_s));
+        r.gameDir = s.sandbox.path() + u"/no such dir"_s;
+    }).contains(u"does not exist"_s));
+    EXPECT_TRUE(refusal([&](LaunchRequest &r) {
+        r.tc.groupFile = s.tcDir + u"/MYTC.CON"_s;
+    }).contains(u"MYTC.CON\" cannot be used: the file is too short to be a group file"_s));
+    EXPECT_TRUE(
+        refusal([&](LaunchRequest &r) { r.tc.otherFiles = {s.tcDir + u"/GONE.ART"_s}; }).contains(u"GONE.ART"_s));
+    EXPECT_TRUE(refusal([&](LaunchRequest &r) {
+        r.engine.program = s.sandbox.path() + u"/no engine"_s;
+    }).contains(u"not installed"_s));
+    EXPECT_TRUE(refusal([&](LaunchRequest &r) {
+        r.engine = EngineSettings{EngineKind::EDuke32, {}, {}, false};
+        r.flatpakAppFolders = {};
+        qputenv("PATH", "/nonexistent");
+    }).contains(u"EDuke32 was not found: eduke32 is not on PATH"_s));
     qputenv("PATH", "/usr/bin:/bin");
     EXPECT_EQ(test::snapshotOf(s.sandbox.path()), before);
 

@@ -126,7 +126,7 @@ TEST_P(LaunchJournalRecorded, ApplyThenRestoreGivesBackEveryByte)
 }
 
 INSTANTIATE_TEST_SUITE_P(LaunchJournal, LaunchJournalRecorded, testing::Bool(),
-                         [](const auto &info) { return std::string(info.param ? "EveryStep" : "StepsDoneButNotRecorded"); });
+    [](const auto &info) { return std::string(info.param ? "EveryStep" : "StepsDoneButNotRecorded"); });
 
 TEST(LaunchJournal, TheDesktopTrashWorksWithoutADataFolderAndIsEmptiedOfOurFilesAfterwards)
 {
@@ -176,7 +176,8 @@ TEST(LaunchJournal, NoRestoreWhileTheRecordedGameRunsAndAReusedPidDoesNotCount)
 
     const RestoreReport refused = s.journal.restore(s.trash);
     EXPECT_EQ(refused.gameStillRunning, game.processId());
-    EXPECT_TRUE(refused.error.contains(u"(process %1) is still running"_s.arg(game.processId()))) << refused.error.toStdString();
+    EXPECT_TRUE(refused.error.contains(u"(process %1) is still running"_s.arg(game.processId())))
+        << refused.error.toStdString();
     EXPECT_EQ(test::snapshotOf(s.gameDir), during);
     ASSERT_TRUE(s.journal.pending().has_value());
     EXPECT_EQ(s.journal.pending()->gameStillRunning, game.processId());
@@ -251,7 +252,10 @@ struct Trouble {
     int named;    // files the first restore names as not put back
 };
 
-void PrintTo(const Trouble &trouble, std::ostream *out) { *out << trouble.name; }
+void PrintTo(const Trouble &trouble, std::ostream *out)
+{
+    *out << trouble.name;
+}
 
 std::function<void(const QString &, const QString &)> editJournal(const std::function<void(QByteArray &)> &edit)
 {
@@ -302,19 +306,22 @@ TEST_P(LaunchJournalTrouble, KeepsTheJournalAndGivesBackWhatCanBeChecked)
     EXPECT_FALSE(later.pending().has_value());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LaunchJournal, LaunchJournalTrouble,
+INSTANTIATE_TEST_SUITE_P(LaunchJournal, LaunchJournalTrouble,
     testing::Values(
         Trouble{"ANameEdited", editJournal([](QByteArray &b) { b.replace("=E1L1.MAP ", "=E1L2.MAP "); }), false, 1},
         Trouble{"TheFirstLineEdited", editJournal([](QByteArray &b) { b.replace("=TC ", "=TD "); }), false, 6},
-        Trouble{"CutInsideThePlan", editJournal([](QByteArray &b) { b.truncate(lineWith(b, "planned").first - 20); }), false, 1},
+        Trouble{"CutInsideThePlan", editJournal([](QByteArray &b) { b.truncate(lineWith(b, "planned").first - 20); }),
+            false, 1},
         Trouble{"AStepOfThePlanTakenOut", editJournal([](QByteArray &b) {
                     const auto [from, to] = lineWith(b, "plan 2 ");
                     b.remove(from, to - from);
-                }), false, 1},
+                }),
+            false, 1},
         Trouble{"Emptied", editJournal([](QByteArray &b) { b.clear(); }), false, 0},
-        Trouble{"CutAfterThePlan", editJournal([](QByteArray &b) { b.truncate(lineWith(b, "planned").second + 5); }), true, 0},
-        Trouble{"TheGameDirectoryMovedAway", [](const QString &, const QString &dir) { QDir().rename(dir, dir + u" away"_s); }, false, 0}),
+        Trouble{"CutAfterThePlan", editJournal([](QByteArray &b) { b.truncate(lineWith(b, "planned").second + 5); }),
+            true, 0},
+        Trouble{"TheGameDirectoryMovedAway",
+            [](const QString &, const QString &dir) { QDir().rename(dir, dir + u" away"_s); }, false, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A journal the previous version wrote (its plan recorded step by step, a game directory given
@@ -335,8 +342,9 @@ TEST(LaunchJournal, AJournalOfTheFirstFormatIsStillGivenBack)
     // Not where the journal says it went: found in the trash by its .trashinfo.
     putRecorded(sandbox.path() + u"/trash/files/E1L1.MAP.1"_s, "the player's E1L1.MAP");
     test::writeFile(sandbox.path() + u"/trash/info/E1L1.MAP.1.trashinfo"_s,
-                    "[Trash Info]\nPath=" + fileops::encodePath(gameDir).toPercentEncoding("/") + "/E1L1.MAP\n");
-    test::writeFile(sandbox.stateDir() + u"/launch.journal"_s, test::readBytes(QStringLiteral(OSTREL_JOURNALS_DIR "/version1.journal")));
+        "[Trash Info]\nPath=" + fileops::encodePath(gameDir).toPercentEncoding("/") + "/E1L1.MAP\n");
+    test::writeFile(sandbox.stateDir() + u"/launch.journal"_s,
+        test::readBytes(QStringLiteral(OSTREL_JOURNALS_DIR "/version1.journal")));
     test::FakeTrash trash(sandbox.path() + u"/trash"_s);
 
     LaunchJournal journal(sandbox.stateDir());
@@ -361,7 +369,7 @@ TEST(LaunchJournal, AVolumeHasATrashOnlyWhereQtCanMoveFilesIntoIt)
         const char *what;
         QStringList folders; // made at the volume's top, before
         QStringList files;
-        QString trash;       // the one used, or empty
+        QString trash; // the one used, or empty
     };
     const QList<Volume> volumes{
         {"nothing yet", {}, {}, u".Trash-"_s + uid},
@@ -415,8 +423,8 @@ TEST_P(LaunchJournalLinkCut, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesT
     if (!recorded)
         cutJournalBefore(journal.path(), "done 0 ");
     ASSERT_EQ(::link(fileops::encodePath(sandbox.path() + u"/fake trash/files/E1L1.MAP.1"_s).constData(),
-                     fileops::encodePath(gameDir + u"/E1L1.MAP"_s).constData()),
-              0);
+                  fileops::encodePath(gameDir + u"/E1L1.MAP"_s).constData()),
+        0);
 
     const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash);
     EXPECT_TRUE(report.ok()) << whyNot(report);
@@ -426,7 +434,7 @@ TEST_P(LaunchJournalLinkCut, AMoveToOrFromTheTrashCutBetweenLinkAndUnlinkLeavesT
 }
 
 INSTANTIATE_TEST_SUITE_P(LaunchJournal, LaunchJournalLinkCut, testing::Bool(),
-                         [](const auto &info) { return std::string(info.param ? "ARestoreTakingItBack" : "TheApplyTrashingIt"); });
+    [](const auto &info) { return std::string(info.param ? "ARestoreTakingItBack" : "TheApplyTrashingIt"); });
 
 // Crashes around a copy in over a player's file, cut between two system calls of the apply or
 // of a restore: the journal holds what was recorded by then, the disk what was done.
@@ -440,7 +448,7 @@ struct CutAroundACopy {
     const char *name;
     const char *journalEndsBefore; // the line the crash kept from being written, if any
     OnDisk onDisk;
-    bool sameBytes;       // the player's file holds exactly the TC's bytes
+    bool sameBytes;              // the player's file holds exactly the TC's bytes
     bool renameLineLost = false; // the journal's record of the rename aside is damaged
 };
 
@@ -486,7 +494,8 @@ TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
         ASSERT_EQ(::link(aside.constData(), game.constData()), 0);
     }
     if (cut.renameLineLost)
-        test::writeFile(journal.path(), test::readBytes(journal.path()).replace("rename =GAME.CON ", "rename =GAME.COM "));
+        test::writeFile(
+            journal.path(), test::readBytes(journal.path()).replace("rename =GAME.CON ", "rename =GAME.COM "));
 
     const RestoreReport report = LaunchJournal(sandbox.stateDir()).restore(trash); // a later program
     EXPECT_EQ(report.ok(), !cut.renameLineLost) << whyNot(report);
@@ -494,14 +503,14 @@ TEST_P(LaunchJournalCut, RestoringGivesBackThePlayersFileAndReportsNothing)
     EXPECT_EQ(journal.pending().has_value(), cut.renameLineLost);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AroundACopyIn, LaunchJournalCut,
+INSTANTIATE_TEST_SUITE_P(AroundACopyIn, LaunchJournalCut,
     testing::Values(CutAroundACopy{"ApplyCopiedInNotRecordedSameBytes", "done 1 ", OnDisk::CopyInPlace, true},
-                    CutAroundACopy{"ApplyRenamingAsideByLink", "done 0 ", OnDisk::PlayersFileLinkedBack, false},
-                    CutAroundACopy{"RestoreRenamedBack", nullptr, OnDisk::PlayersFileRenamedBack, false},
-                    CutAroundACopy{"RestoreRenamedBackSameBytes", nullptr, OnDisk::PlayersFileRenamedBack, true},
-                    CutAroundACopy{"RestoreRenamedBackSameBytesRenameLineDamaged", nullptr, OnDisk::PlayersFileRenamedBack, true, true},
-                    CutAroundACopy{"RestoreRenamingBackByLink", nullptr, OnDisk::PlayersFileLinkedBack, false}),
+        CutAroundACopy{"ApplyRenamingAsideByLink", "done 0 ", OnDisk::PlayersFileLinkedBack, false},
+        CutAroundACopy{"RestoreRenamedBack", nullptr, OnDisk::PlayersFileRenamedBack, false},
+        CutAroundACopy{"RestoreRenamedBackSameBytes", nullptr, OnDisk::PlayersFileRenamedBack, true},
+        CutAroundACopy{
+            "RestoreRenamedBackSameBytesRenameLineDamaged", nullptr, OnDisk::PlayersFileRenamedBack, true, true},
+        CutAroundACopy{"RestoreRenamingBackByLink", nullptr, OnDisk::PlayersFileLinkedBack, false}),
     [](const testing::TestParamInfo<CutAroundACopy> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -30,7 +30,8 @@ TEST(MainGroup, TellsEveryReleaseBySizeAndCrc)
         {"Atomic", 44356548, 0xFD3DCFF1, GameEdition::V15Atomic, u"1.5 Atomic Edition"},
         {"World Tour", 44356548, 0x982AFE4A, GameEdition::WorldTour, u"20th Anniversary World Tour"},
         {"shareware", 11035779, 0x983AD923, GameEdition::Shareware, u"shareware 1.3D"},
-        {"Atomic's size, another CRC", 44356548, 0x12345678, GameEdition::Unknown, u"unknown (44,356,548 bytes, CRC 12345678)"},
+        {"Atomic's size, another CRC", 44356548, 0x12345678, GameEdition::Unknown,
+            u"unknown (44,356,548 bytes, CRC 12345678)"},
         {"1.3D's CRC, another size", 26524525, 0xBBC9CE44, GameEdition::Unknown, u"unknown (26,524,525 bytes)"},
     };
     for (const auto &c : cases) {
@@ -102,20 +103,26 @@ TEST(VersionFit, DecidesForEveryVersionTextAndRelease)
     } cases[] = {
         {"1.3D", GameEdition::V13D, VersionFit::Runs, "", ""},
         {" 1.3d ", GameEdition::V13DCensored, VersionFit::Runs, "", ""},
-        {"1.3D", GameEdition::V15Atomic, VersionFit::AskFirst, "made for Duke Nukem 3D 1.3D, and the game directory holds Duke Nukem 3D 1.5 Atomic Edition.", ""},
+        {"1.3D", GameEdition::V15Atomic, VersionFit::AskFirst,
+            "made for Duke Nukem 3D 1.3D, and the game directory holds Duke Nukem 3D 1.5 Atomic Edition.", ""},
         {"1.3D", GameEdition::V14Plutonium, VersionFit::AskFirst, "holds Duke Nukem 3D 1.4 Plutonium Pak.", ""},
-        {"1.3D", GameEdition::WorldTour, VersionFit::AskFirst, "holds the 20th Anniversary World Tour's main group.", "TCs made before it"},
-        {"1.4/1.5 Atomic", GameEdition::V13D, VersionFit::AskFirst, "made for Duke Nukem 3D 1.4/1.5 Atomic, and the game directory holds Duke Nukem 3D 1.3D.", ""},
+        {"1.3D", GameEdition::WorldTour, VersionFit::AskFirst, "holds the 20th Anniversary World Tour's main group.",
+            "TCs made before it"},
+        {"1.4/1.5 Atomic", GameEdition::V13D, VersionFit::AskFirst,
+            "made for Duke Nukem 3D 1.4/1.5 Atomic, and the game directory holds Duke Nukem 3D 1.3D.", ""},
         {"1.4/1.5 ATOMIC", GameEdition::V14Plutonium, VersionFit::Runs, "", ""},
         {"1.4/1.5 Atomic", GameEdition::V15Atomic, VersionFit::Runs, "", ""},
         {"1.4/1.5 Atomic", GameEdition::WorldTour, VersionFit::Runs, "", "The game is the 20th Anniversary World Tour"},
         {"1.3D and 1.4/1.5", GameEdition::V13D, VersionFit::Runs, "", ""},
         {"1.3D and 1.4/1.5", GameEdition::V15Atomic, VersionFit::Runs, "", ""},
         {"1.3D and 1.4/1.5", GameEdition::WorldTour, VersionFit::Runs, "", "TCs made before it"},
-        {"1.3D and 1.4/1.5", GameEdition::Shareware, VersionFit::Refused, "has only the first episode: TCs need the full game", ""},
+        {"1.3D and 1.4/1.5", GameEdition::Shareware, VersionFit::Refused,
+            "has only the first episode: TCs need the full game", ""},
         {"1.3D", GameEdition::Shareware, VersionFit::Refused, "shareware", ""},
-        {"1.3D", GameEdition::Unknown, VersionFit::Runs, "", "cannot be told: its main group, unknown (44,356,548 bytes, CRC 0BADF00D), is none"},
-        {"2.0", GameEdition::V15Atomic, VersionFit::Runs, "", "\"2.0\" is none of 1.3D, 1.4/1.5 Atomic or 1.3D and 1.4/1.5."},
+        {"1.3D", GameEdition::Unknown, VersionFit::Runs, "",
+            "cannot be told: its main group, unknown (44,356,548 bytes, CRC 0BADF00D), is none"},
+        {"2.0", GameEdition::V15Atomic, VersionFit::Runs, "",
+            "\"2.0\" is none of 1.3D, 1.4/1.5 Atomic or 1.3D and 1.4/1.5."},
         {"2.0", GameEdition::WorldTour, VersionFit::Runs, "", "TCs made before it"},
     };
     for (const auto &c : cases) {
@@ -131,15 +138,16 @@ TEST(VersionFit, DecidesForEveryVersionTextAndRelease)
     unreadable.error = u"Cannot read /g/DUKE3D.GRP: Permission denied."_s;
     const VersionDecision decision = decideVersionFit(u"1.3D"_s, unreadable);
     EXPECT_EQ(decision.fit, VersionFit::Runs);
-    EXPECT_EQ(decision.warning, u"The installed game's version cannot be told: Cannot read /g/DUKE3D.GRP: Permission denied."_s);
+    EXPECT_EQ(decision.warning,
+        u"The installed game's version cannot be told: Cannot read /g/DUKE3D.GRP: Permission denied."_s);
 }
 
 // The texts a release answers are those decideVersionFit() lets run without asking.
 TEST(VersionFit, EachReleaseAnswersTheVersionTextsItRuns)
 {
     const QStringList texts{u"1.3D"_s, u"1.4/1.5 Atomic"_s, u"1.3D and 1.4/1.5"_s};
-    for (const GameEdition edition : {GameEdition::Unknown, GameEdition::V13D, GameEdition::V13DCensored, GameEdition::V14Plutonium,
-                                      GameEdition::V15Atomic, GameEdition::WorldTour, GameEdition::Shareware}) {
+    for (const GameEdition edition : {GameEdition::Unknown, GameEdition::V13D, GameEdition::V13DCensored,
+             GameEdition::V14Plutonium, GameEdition::V15Atomic, GameEdition::WorldTour, GameEdition::Shareware}) {
         SCOPED_TRACE(gameEditionName(edition).toStdString());
         QStringList runs;
         for (const QString &text : texts) {

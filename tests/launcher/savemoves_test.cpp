@@ -28,13 +28,17 @@ TEST(SaveMoves, TakingBackFinishesAMoveCutShortAnywhere)
     } cases[] = {
         {"the game wrote it in other letter case", {{"game0.sav", "new"}}, {}, {{"game0.sav", "new"}}},
         {"a copy in cut while it was written", {{".t.tmp", "ol"}}, {{"GAME0.SAV", "old"}}, {{"GAME0.SAV", "old"}}},
-        {"a copy in cut before the original went", {{"GAME0.SAV", "old"}}, {{"GAME0.SAV", "old"}}, {{"GAME0.SAV", "old"}}},
-        {"a copy back cut while it was written", {{"GAME0.SAV", "changed"}}, {{".t.tmp", "chan"}}, {{"GAME0.SAV", "changed"}}},
-        {"a copy back cut before the original went", {{"GAME0.SAV", "changed"}}, {{"GAME0.SAV", "changed"}}, {{"GAME0.SAV", "changed"}}},
-        {"a rename by link and unlink cut between the two", {}, {{"GAME0.SAV", "changed"}}, {{"GAME0.SAV", "changed"}}, true},
+        {"a copy in cut before the original went", {{"GAME0.SAV", "old"}}, {{"GAME0.SAV", "old"}},
+            {{"GAME0.SAV", "old"}}},
+        {"a copy back cut while it was written", {{"GAME0.SAV", "changed"}}, {{".t.tmp", "chan"}},
+            {{"GAME0.SAV", "changed"}}},
+        {"a copy back cut before the original went", {{"GAME0.SAV", "changed"}}, {{"GAME0.SAV", "changed"}},
+            {{"GAME0.SAV", "changed"}}},
+        {"a rename by link and unlink cut between the two", {}, {{"GAME0.SAV", "changed"}}, {{"GAME0.SAV", "changed"}},
+            true},
         {"other saves put in the folder while the game ran", {{"GAME0.SAV", "the game's"}},
-         {{"GAME0.SAV", "put in"}, {"GAME0.SAV.1", "put in too"}},
-         {{"GAME0.SAV", "put in"}, {"GAME0.SAV.1", "put in too"}, {"GAME0.SAV.2", "the game's"}}},
+            {{"GAME0.SAV", "put in"}, {"GAME0.SAV.1", "put in too"}},
+            {{"GAME0.SAV", "put in"}, {"GAME0.SAV.1", "put in too"}, {"GAME0.SAV.2", "the game's"}}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -46,7 +50,8 @@ TEST(SaveMoves, TakingBackFinishesAMoveCutShortAnywhere)
         for (auto it = c.folder.cbegin(); it != c.folder.cend(); ++it)
             test::writeFile(folder + u'/' + QString::fromLatin1(it.key()), it.value());
         if (c.linked) {
-            ASSERT_EQ(::link(QFile::encodeName(folder + u"/GAME0.SAV"_s), QFile::encodeName(game + u"/GAME0.SAV"_s)), 0);
+            ASSERT_EQ(
+                ::link(QFile::encodeName(folder + u"/GAME0.SAV"_s), QFile::encodeName(game + u"/GAME0.SAV"_s)), 0);
         }
 
         for (int run = 0; run < 2; ++run) { // once more, as after a crash of the give-back itself

@@ -44,7 +44,8 @@ TEST(Contention, ControlAndHostBothGetEveryWriteIn)
     // Clicks run the event loop, which may already have seen the host end.
     while (saved.size() < 40 || (host.state() != QProcess::NotRunning && saved.size() < 2000)) {
         saved << u"Ctl"_s + QString::number(saved.size());
-        h->enterNew(saved.back(), 2, {u"/g/"_s + saved.back() + u".GRP"_s, {}, {}, u"/g/"_s + saved.back() + u".MAP"_s});
+        h->enterNew(
+            saved.back(), 2, {u"/g/"_s + saved.back() + u".GRP"_s, {}, {}, u"/g/"_s + saved.back() + u".MAP"_s});
         h->click(u"Save"_s);
     }
     host.waitForFinished(-1);
@@ -69,17 +70,27 @@ TEST(Contention, ControlAndHostBothGetEveryWriteIn)
 }
 
 const QStringList kNames{
-    u"O'Brien \"The Quoted\""_s, u"100% _done_ *?[a-z]"_s, u"back\\slash\\"_s,
-    u"x'); DROP TABLE settings; --"_s, u"' OR '1'='1"_s, u"Ωmega Ünïcödé 中文 한국어 עברית"_s,
+    u"O'Brien \"The Quoted\""_s,
+    u"100% _done_ *?[a-z]"_s,
+    u"back\\slash\\"_s,
+    u"x'); DROP TABLE settings; --"_s,
+    u"' OR '1'='1"_s,
+    u"Ωmega Ünïcödé 中文 한국어 עברית"_s,
     // One character of each plane with assigned or private-use characters: 1, 2, 3, 14, 15, 16.
     u"\U0001F600 \U00020000 \U00030000 \U000E0041 \U000F0000 \U0010FFFD"_s,
-    u"\u0301 starts with a combining mark e\u0301\u0301 a\u0308"_s, QString(10000, u'Z'), u"NAME"_s, QString(),
+    u"\u0301 starts with a combining mark e\u0301\u0301 a\u0308"_s,
+    QString(10000, u'Z'),
+    u"NAME"_s,
+    QString(),
 };
 
 const QStringList kPaths{
-    u"/games/with space/DUKE3D.GRP"_s, u"/games/\"double\" 'single'/GAME.CON"_s,
-    u"/games/$(touch pwned)/`id`; rm -rf ~ & echo $HOME|README.TXT"_s, u"/games/new\nline/E1L1.MAP"_s,
-    QFile::decodeName("/games/\xff\xfe\x80 latin1 \xe9t\xe9/E1L2.MAP"), u"C:\\Games\\%PATH%\\<b>bold</b>&amp;.dat"_s,
+    u"/games/with space/DUKE3D.GRP"_s,
+    u"/games/\"double\" 'single'/GAME.CON"_s,
+    u"/games/$(touch pwned)/`id`; rm -rf ~ & echo $HOME|README.TXT"_s,
+    u"/games/new\nline/E1L1.MAP"_s,
+    QFile::decodeName("/games/\xff\xfe\x80 latin1 \xe9t\xe9/E1L2.MAP"),
+    u"C:\\Games\\%PATH%\\<b>bold</b>&amp;.dat"_s,
     u"/games/\U0001F600/\u0301.voc"_s,
 };
 
@@ -121,9 +132,10 @@ TEST(HostileNames, SavedThroughTheControlAndReadBackExactly)
         reader->choose(kNames[i]);
         EXPECT_EQ(reader->text(u"txtTCName"_s), kNames[i]);
         EXPECT_EQ(reader->find<QComboBox>(u"cboVersComp"_s)->currentIndex(), i % 3);
-        EXPECT_EQ((QStringList{reader->text(u"lblGroupFile"_s), reader->text(u"lblGameCon"_s),
-                               reader->text(u"lblTextFile"_s)} + reader->otherFiles()),
-                  paths.mid(0, 3) + paths.mid(4));
+        EXPECT_EQ(
+            (QStringList{reader->text(u"lblGroupFile"_s), reader->text(u"lblGameCon"_s), reader->text(u"lblTextFile"_s)}
+                + reader->otherFiles()),
+            paths.mid(0, 3) + paths.mid(4));
         reader->fakes.shell->opened.clear();
         reader->clickButton(u"cmdViewTextFile"_s);
         EXPECT_EQ(reader->fakes.shell->opened, QStringList{paths[2]});
@@ -167,7 +179,7 @@ TEST(HostileNames, NamesTheStoreFoldsTogetherNeverOverwriteEachOther)
         }
         if (names.size() == 1) {
             EXPECT_EQ(writer->fakes.messages->log(),
-                      QStringList{u"Quillon! TC and Custom Group names must be unique. Save aborted."_s});
+                QStringList{u"Quillon! TC and Custom Group names must be unique. Save aborted."_s});
         }
     }
 }

@@ -23,10 +23,10 @@ Keys keysOfSave(const QString &name, qint64 serial)
 {
     const QString tag = u'#' + QString::number(serial);
     Keys keys{{definitionKey(name, KeyField::VersionComp), versionCompatibilityItems().at(int(serial % 3)) + tag},
-              {definitionKey(name, KeyField::Name), name},
-              {definitionKey(name, KeyField::GroupFile), u"/tc/"_s + name + u".GRP"_s + tag},
-              {definitionKey(name, KeyField::GameCon), u"/tc/GAME.CON"_s + tag},
-              {definitionKey(name, KeyField::TextFile), u"/tc/README.TXT"_s + tag}};
+        {definitionKey(name, KeyField::Name), name},
+        {definitionKey(name, KeyField::GroupFile), u"/tc/"_s + name + u".GRP"_s + tag},
+        {definitionKey(name, KeyField::GameCon), u"/tc/GAME.CON"_s + tag},
+        {definitionKey(name, KeyField::TextFile), u"/tc/README.TXT"_s + tag}};
     for (int i = 1; i <= int(serial % 5) + 1; ++i)
         keys.emplace_back(definitionKey(name, KeyField::OtherFile, i), u"/tc/E%1L1.MAP"_s.arg(i) + tag);
     return keys;
@@ -49,8 +49,7 @@ void saveTagged(SettingsStore &store, const QString &name, qint64 serial)
 {
     const QString tag = u'#' + QString::number(serial);
     TcDefinition definition{name, versionCompatibilityItems().at(int(serial % 3)) + tag,
-                            u"/tc/"_s + name + u".GRP"_s + tag, u"/tc/GAME.CON"_s + tag,
-                            u"/tc/README.TXT"_s + tag, {}};
+        u"/tc/"_s + name + u".GRP"_s + tag, u"/tc/GAME.CON"_s + tag, u"/tc/README.TXT"_s + tag, {}};
     for (int i = 1; i <= int(serial % 5) + 1; ++i)
         definition.otherFiles << u"/tc/E%1L1.MAP"_s.arg(i) + tag;
     DefinitionStore definitions(store);

@@ -21,9 +21,8 @@ TEST(ScriptWriter, EveryWrittenValueReadsBackFromTheFile)
     // first's longer file.
     const ScriptRecord records[] = {
         {u"1.3D"_s, u"Départ  ŒUVRE "_s, u"1.2b"_s, u"05/12/2024"_s, u"G.GRP"_s, u""_s, u"T.TXT"_s,
-         {u"A.MAP"_s, u""_s, u"A.MAP"_s}, u"A, B"_s, u"a@b.c"_s, u"http://x.y/?q=1"_s},
-        {u"1.4/1.5 Atomic"_s, u"Ωmega"_s, u""_s, u""_s, u"G.GRP"_s, u"C.CON"_s, u"T 😀.TXT"_s, {},
-         u""_s, u""_s, u"w"_s},
+            {u"A.MAP"_s, u""_s, u"A.MAP"_s}, u"A, B"_s, u"a@b.c"_s, u"http://x.y/?q=1"_s},
+        {u"1.4/1.5 Atomic"_s, u"Ωmega"_s, u""_s, u""_s, u"G.GRP"_s, u"C.CON"_s, u"T 😀.TXT"_s, {}, u""_s, u""_s, u"w"_s},
     };
     test::Sandbox folder;
     for (const ScriptRecord &record : records) {
@@ -38,9 +37,9 @@ TEST(ScriptWriter, EveryWrittenValueReadsBackFromTheFile)
         const ScriptDirectives read = ReadScript(reader);
         const auto o = [](const std::optional<QString> &value) { return value.value_or(u"(missing)"_s); };
         EXPECT_EQ((QStringList{o(read.dukeVersion), o(read.tcName), o(read.tcVersion), o(read.groupFile),
-                               o(read.gameCon), o(read.textFile), o(read.author), o(read.email), o(read.web)}),
-                  (QStringList{record.dukeVersion, record.tcName, record.tcVersion, record.groupFile, record.gameCon,
-                               record.textFile, record.author, record.email, record.web}));
+                      o(read.gameCon), o(read.textFile), o(read.author), o(read.email), o(read.web)}),
+            (QStringList{record.dukeVersion, record.tcName, record.tcVersion, record.groupFile, record.gameCon,
+                record.textFile, record.author, record.email, record.web}));
         EXPECT_EQ(read.otherFiles, record.otherFiles);
     }
 }
@@ -63,11 +62,11 @@ TEST(ScriptReader, ReadsEachKeywordByTheSharedRules)
         {"TabIsNotTheSpace", u"definetcname\tX"_s, ScriptKeyword::TcName, {u"definetcname\tX"_s}},
         {"FirstLineWins", u"definetcname First\r\ndefinetcname Second\r\n"_s, ScriptKeyword::TcName, {u"First"_s}},
         {"InsideAWord", u"definetcname predefinewebsite\r\ndefineweb w\r\n"_s, ScriptKeyword::Web,
-         {u"definewebsite"_s}},
+            {u"definewebsite"_s}},
         {"SeveralOnOneLine", u"defineotherfile a defineotherfile b defineotherfile c\r\nz"_s, other,
-         {u"a b c"_s, u"b c"_s, u"c"_s}},
+            {u"a b c"_s, u"b c"_s, u"c"_s}},
         {"NoSpaceAfterFirst", u"defineotherfilez defineotherfile q\r\ndefineotherfile r"_s, other,
-         {u"defineotherfilez q"_s, u"q"_s, u"r"_s}},
+            {u"defineotherfilez q"_s, u"q"_s, u"r"_s}},
         {"OtherFileInNameLine", u"definetcname x defineotherfile y\r\ndefineotherfile z"_s, other, {u"y"_s, u"z"_s}},
     };
     for (const auto &c : cases) {
@@ -143,11 +142,21 @@ TEST(ScriptText, EncodingIsChosenByTheTextAndDecodingByTheBytes)
         {"LeadingZeroWidthSpace", true, u"\uFEFFx"_s, "\xEF\xBB\xBF\xEF\xBB\xBFx"},
         {"Nul", true, QString(QChar(0)) + u"é"_s, QByteArray("\0\xE9", 2)},
         {"Utf8", false, u"Départ Ω"_s, "D\xC3\xA9part \xCE\xA9"},
-        {"Utf8Mark", false, u"Départ"_s, "\xEF\xBB\xBF" "D\xC3\xA9part"},
-        {"Utf8MarkThenCutOff", false, u"A\uFFFD"_s, "\xEF\xBB\xBF" "A\xC3"},
-        {"Utf16LeMark", false, u"Aé😀"_s, QByteArray("\xFF\xFE" "A\0\xE9\0\x3D\xD8\x00\xDE", 10)},
+        {"Utf8Mark", false, u"Départ"_s,
+            "\xEF\xBB\xBF"
+            "D\xC3\xA9part"},
+        {"Utf8MarkThenCutOff", false, u"A\uFFFD"_s,
+            "\xEF\xBB\xBF"
+            "A\xC3"},
+        {"Utf16LeMark", false, u"Aé😀"_s,
+            QByteArray("\xFF\xFE"
+                       "A\0\xE9\0\x3D\xD8\x00\xDE",
+                10)},
         {"Utf16BeMark", false, u"Aé"_s, QByteArray("\xFE\xFF\0A\0\xE9", 6)},
-        {"Utf16LoneSurrogateAndOddByte", false, u"\uFFFDA\uFFFD"_s, QByteArray("\xFF\xFE\x00\xD8" "A\0B", 7)},
+        {"Utf16LoneSurrogateAndOddByte", false, u"\uFFFDA\uFFFD"_s,
+            QByteArray("\xFF\xFE\x00\xD8"
+                       "A\0B",
+                7)},
         // Invalid UTF-8 is read as Windows-1252.
         {"Overlong", false, u"À¯"_s, "\xC0\xAF"},
         {"EncodedSurrogate", false, u"í\u00A0€"_s, "\xED\xA0\x80"},

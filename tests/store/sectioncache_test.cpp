@@ -37,10 +37,7 @@ void read(SectionCache &cache, const std::vector<std::pair<qint64, SettingRow>> 
 class SectionCacheTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        read(cache, {{10, {u"a"_s, u"1"_s}}, {20, {u"b"_s, u"2"_s}}, {30, {u"c"_s, u"3"_s}}});
-    }
+    void SetUp() override { read(cache, {{10, {u"a"_s, u"1"_s}}, {20, {u"b"_s, u"2"_s}}, {30, {u"c"_s, u"3"_s}}}); }
     SectionCache cache;
 };
 

@@ -35,17 +35,17 @@ struct OtherClient {
     QStringList column(const char *sql) // the first column of every row
     {
         QStringList values;
-        sqlite3_exec(db, sql, [](void *out, int, char **row, char **) {
-            static_cast<QStringList *>(out)->append(QString::fromUtf8(row[0]));
-            return 0;
-        }, &values, nullptr);
+        sqlite3_exec(
+            db, sql,
+            [](void *out, int, char **row, char **) {
+                static_cast<QStringList *>(out)->append(QString::fromUtf8(row[0]));
+                return 0;
+            },
+            &values, nullptr);
         return values;
     }
     // The application id and the layout version in the file's header, as "id/version".
-    QString stamp()
-    {
-        return column("PRAGMA application_id").value(0) + u'/' + column("PRAGMA user_version").value(0);
-    }
+    QString stamp() { return column("PRAGMA application_id").value(0) + u'/' + column("PRAGMA user_version").value(0); }
     sqlite3 *db = nullptr;
 };
 
@@ -113,9 +113,10 @@ TEST_F(SqliteStore, FileAppearsWithTheFirstWritePrivateAndPlainSqliteForAnyClien
     ::umask(oldMask);
     store.SaveSetting(kApp, kSection, u"a"_s, u"2"_s);
     store.SaveSetting(kApp, kSection, u"B"_s, u"3"_s);
-    for (const auto &[name, mode] : {std::pair(u"a"_s, 0700), std::pair(u"a/b"_s, 0700),
-                                     std::pair(u"a/b/settings.sqlite3"_s, 0600)}) {
-        struct stat info{};
+    for (const auto &[name, mode] :
+        {std::pair(u"a"_s, 0700), std::pair(u"a/b"_s, 0700), std::pair(u"a/b/settings.sqlite3"_s, 0600)}) {
+        struct stat info {
+        };
         ::stat(QFile::encodeName(folder.file(name)).constData(), &info);
         EXPECT_EQ(info.st_mode & 07777, mode_t(mode)) << qPrintable(name);
     }
@@ -157,7 +158,8 @@ TEST_F(SqliteStore, UnusableReadOnlyOrNewerFilesAreLeftUntouchedAndRefuseWrites)
         {folder.file(u"foreign id"_s), notOurs, ReadWrite},
         {folder.file(u"truncated"_s), u"the file is damaged"_s, ReadWrite},
         {folder.file(u"folder"_s), u"it is a folder, not a file"_s, ReadWrite},
-        {test::writeFile(folder.file(u"plain"_s), "x") + u"/s.db"_s, u"a part of its path is a file, not a folder"_s, ReadWrite},
+        {test::writeFile(folder.file(u"plain"_s), "x") + u"/s.db"_s, u"a part of its path is a file, not a folder"_s,
+            ReadWrite},
         {path, u"it is opened read-only"_s, ReadOnly},
         {folder.file(u"newer"_s), u"it was written by a newer version of Quillon and is left as it is"_s, ReadWrite},
     };
@@ -189,13 +191,14 @@ TEST_F(SqliteStore, UnusableReadOnlyOrNewerFilesAreLeftUntouchedAndRefuseWrites)
 // full disk, which is rolled back whole. Once there is room again the same store writes.
 TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndAStoreFromBeforeTheStampGetsItWithItsFirstChange)
 {
-    OtherClient(test::writeFile(folder.file(u"settings.sqlite3"_s), {})).exec( // the layout of every earlier release
-        "CREATE TABLE settings (id INTEGER PRIMARY KEY, application TEXT NOT NULL,"
-        " section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
-        " application_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
-        " UNIQUE (application_folded, section_folded, key_folded));"
-        "CREATE INDEX settings_by_section ON settings (application_folded, section_folded);"
-        "INSERT INTO settings VALUES (7, 'Vantrel', 'DefinedTCs', 'Old', 'old', 'vantrel', 'definedtcs', 'old')");
+    OtherClient(test::writeFile(folder.file(u"settings.sqlite3"_s), {}))
+        .exec( // the layout of every earlier release
+            "CREATE TABLE settings (id INTEGER PRIMARY KEY, application TEXT NOT NULL,"
+            " section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+            " application_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
+            " UNIQUE (application_folded, section_folded, key_folded));"
+            "CREATE INDEX settings_by_section ON settings (application_folded, section_folded);"
+            "INSERT INTO settings VALUES (7, 'Vantrel', 'DefinedTCs', 'Old', 'old', 'vantrel', 'definedtcs', 'old')");
     const QByteArray before = test::checksum(path);
     ASSERT_EQ(OtherClient(path).stamp(), u"0/0"_s);
     FirstConnection hook("PRAGMA max_page_count = 1"); // the file may not grow
@@ -204,12 +207,14 @@ TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndAStoreFromBeforeTheStampGetsItW
     store.Transact([&] { store.GetSetting(kApp, kSection, u"old"_s, {}); });
     store.DeleteSetting(kApp, kSection, u"missing"_s);
     const QString big(20000, u'x');
-    expectWriteRefused([&] {
-        store.Transact([&] {
-            store.SaveSetting(kApp, kSection, u"small"_s, u"1"_s);
-            store.SaveSetting(kApp, kSection, u"big"_s, big);
-        });
-    }, path, u"the disk is full"_s);
+    expectWriteRefused(
+        [&] {
+            store.Transact([&] {
+                store.SaveSetting(kApp, kSection, u"small"_s, u"1"_s);
+                store.SaveSetting(kApp, kSection, u"big"_s, big);
+            });
+        },
+        path, u"the disk is full"_s);
     EXPECT_EQ(store.GetSetting(kApp, kSection, u"small"_s, u"d"_s), u"d"_s);
     EXPECT_EQ(test::checksum(path), before);
 
@@ -219,8 +224,8 @@ TEST_F(SqliteStore, FullDiskRollsTheChangeBackAndAStoreFromBeforeTheStampGetsItW
     OtherClient other(path);
     EXPECT_EQ(other.stamp(), kStamped);
     EXPECT_EQ(other.column("PRAGMA integrity_check"), QStringList{u"ok"_s});
-    EXPECT_EQ(SqliteSettingsStore(path).GetAllSettings(kApp, kSection),
-              (SettingRows{{u"Old"_s, u"old"_s}, {u"big"_s, big}}));
+    EXPECT_EQ(
+        SqliteSettingsStore(path).GetAllSettings(kApp, kSection), (SettingRows{{u"Old"_s, u"old"_s}, {u"big"_s, big}}));
 }
 
 TEST_F(SqliteStore, LockedFileRefusesWritesAndCommitsThenRecovers)
@@ -238,13 +243,15 @@ TEST_F(SqliteStore, LockedFileRefusesWritesAndCommitsThenRecovers)
     expectWriteRefused([&] { store.SaveSetting(kApp, kSection, u"k"_s, u"v"_s); }, path, inUse);
     other.exec("COMMIT");
 
-    expectWriteRefused([&] {
-        store.Transact([&] {
-            store.SaveSetting(kApp, kSection, u"k"_s, u"v"_s);
-            other.exec("BEGIN"); // a reader's lock keeps the store from committing
-            other.column("SELECT count(*) FROM settings");
-        });
-    }, path, inUse);
+    expectWriteRefused(
+        [&] {
+            store.Transact([&] {
+                store.SaveSetting(kApp, kSection, u"k"_s, u"v"_s);
+                other.exec("BEGIN"); // a reader's lock keeps the store from committing
+                other.column("SELECT count(*) FROM settings");
+            });
+        },
+        path, inUse);
     other.exec("COMMIT");
     EXPECT_EQ(store.GetSetting(kApp, kSection, u"k"_s, u"gone"_s), u"gone"_s);
     EXPECT_EQ(other.column("SELECT count(*) FROM settings"), QStringList{u"1"_s});
@@ -287,7 +294,8 @@ TEST_F(SqliteStore, SectionReadAgainShowsEveryChange)
         store.SaveSetting(kApp, kSection, u"Undone"_s, u"undone"_s);
         EXPECT_EQ(rows(), u"Key1=the New=new Last=las Undone=und"_s);
         throw std::runtime_error("undo");
-    }), std::runtime_error);
+    }),
+        std::runtime_error);
     EXPECT_EQ(rows(), u"Key0=min Key1=the New=new Last=las"_s);
 }
 

@@ -53,9 +53,9 @@ TYPED_TEST(StoreContract, KeysKeepThePlaceAndNameOfTheirFirstCreation)
     this->remove(u"fooname"_s);
     this->save(u"FooName"_s, u"Foo"_s); // created again: now the last key
 
-    EXPECT_EQ(this->all(), (SettingRows{{u"FooVersionComp"_s, u"1.4/1.5 Atomic"_s},
-                                        {u"FooGroupFile"_s, u"/g/foo.grp"_s},
-                                        {u"FooName"_s, u"Foo"_s}}));
+    EXPECT_EQ(this->all(),
+        (SettingRows{{u"FooVersionComp"_s, u"1.4/1.5 Atomic"_s}, {u"FooGroupFile"_s, u"/g/foo.grp"_s},
+            {u"FooName"_s, u"Foo"_s}}));
 }
 
 TYPED_TEST(StoreContract, NamesMatchWithoutLetterCaseBeyondAscii)
@@ -70,8 +70,8 @@ TYPED_TEST(StoreContract, NamesMatchWithoutLetterCaseBeyondAscii)
 
 TYPED_TEST(StoreContract, KeysAndValuesAreStoredExactly)
 {
-    const QString awkward[] = {u"it's \"quoted\""_s, u"100%"_s, u"a_c"_s,
-                               u"x'); DROP TABLE settings; --"_s, u"Space Key \U0001F600"_s};
+    const QString awkward[] = {
+        u"it's \"quoted\""_s, u"100%"_s, u"a_c"_s, u"x'); DROP TABLE settings; --"_s, u"Space Key \U0001F600"_s};
     SettingRows expected;
     for (const QString &key : awkward) {
         this->save(key, key + u" value"_s);
@@ -109,7 +109,8 @@ TYPED_TEST(StoreContract, TransactionWhoseWorkThrowsLeavesNothingBehind)
         this->store->Transact([this] { this->save(u"inner"_s, u"3"_s); }); // joins the outer one
         EXPECT_EQ(this->all(), (SettingRows{{u"kept"_s, u"changed"_s}, {u"inner"_s, u"3"_s}}));
         throw std::logic_error("work failed");
-    }), std::logic_error);
+    }),
+        std::logic_error);
 
     EXPECT_EQ(this->all(), before);
     this->store->Transact([this] { this->save(u"after"_s, u"4"_s); });

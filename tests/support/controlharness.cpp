@@ -35,8 +35,8 @@ Keys definedKeys(const SettingsStore &store)
 
 QString storedCleanup(const SettingsStore &store)
 {
-    return store.GetSetting(kApplication.toString(), kTCSettings.toString(), kDirectoryCleanup.toString(),
-                            u"<missing>"_s);
+    return store.GetSetting(
+        kApplication.toString(), kTCSettings.toString(), kDirectoryCleanup.toString(), u"<missing>"_s);
 }
 
 ControlHarness::ControlHarness(std::shared_ptr<SettingsStore> store)
@@ -161,12 +161,11 @@ QStringList ControlHarness::enabledButtons() const
 QString ControlHarness::editorState() const
 {
     QStringList parts;
-    for (const QString &name : {u"cboVersComp"_s, u"txtTCName"_s, u"lblGroupFile"_s, u"lblGameCon"_s,
-                                u"lblTextFile"_s})
+    for (const QString &name : {u"cboVersComp"_s, u"txtTCName"_s, u"lblGroupFile"_s, u"lblGameCon"_s, u"lblTextFile"_s})
         parts << name + u'=' + text(name);
     parts << u"other="_s + otherFiles().join(u'|');
-    for (const QString &name : {u"txtTCName"_s, u"cboTClist"_s, u"cboVersComp"_s, u"cmdGroupFile"_s,
-                                u"cmdOtherRemove"_s})
+    for (const QString &name :
+        {u"txtTCName"_s, u"cboTClist"_s, u"cboVersComp"_s, u"cmdGroupFile"_s, u"cmdOtherRemove"_s})
         parts << name + (find<QWidget>(name)->isEnabled() ? u"+"_s : u"-"_s);
     parts << u"buttons="_s + enabledButtons().join(u',') << u"names="_s + names().join(u'|')
           << u"chosen="_s + QString::number(find<QComboBox>(u"cboTClist"_s)->currentIndex());

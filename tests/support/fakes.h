@@ -43,7 +43,10 @@ class RecordingMessageBoxes : public MessageBoxes
 {
 public:
     struct Message {
-        enum class Kind { Exclamation, Question } kind;
+        enum class Kind {
+            Exclamation,
+            Question
+        } kind;
         QString title;
         QString text;
         bool yesIsDefault = false;

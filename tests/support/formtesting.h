@@ -61,8 +61,8 @@ inline void expectFreshFields(const QWidget *form)
     auto *versions = child<QComboBox>(form, QStringLiteral("cboVersComp"));
     EXPECT_TRUE(versions->count() == 3 && versions->currentIndex() == -1);
     EXPECT_EQ(textOf(form, QStringLiteral("txtReleaseDate")), todayShort());
-    for (const char *name : {"txtTCName", "txtVersion", "lblGroupFile", "lblGameCon", "lblTextFile", "txtAuthor",
-                             "txtEmail", "txtWeb"})
+    for (const char *name :
+        {"txtTCName", "txtVersion", "lblGroupFile", "lblGameCon", "lblTextFile", "txtAuthor", "txtEmail", "txtWeb"})
         EXPECT_EQ(textOf(form, QString::fromLatin1(name)), QString()) << name;
     EXPECT_TRUE(entries(form).isEmpty());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillon TC Script"));

@@ -73,7 +73,6 @@ void chooseItem(QComboBox *box, int index)
         ADD_FAILURE() << "the window did not become active again";
 }
 
-
 void typeInto(QLineEdit *box, const QString &text)
 {
     clickOn(box);
@@ -106,8 +105,8 @@ QList<QUrl> fileUrls(const QStringList &paths)
 void wheelOver(QWidget *widget, QPoint pos, int notches)
 {
     const QPoint global = widget->mapToGlobal(pos);
-    QWheelEvent wheel(pos, global, QPoint(), QPoint(0, notches * 120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(
+        pos, global, QPoint(), QPoint(0, notches * 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &wheel);
 }
 

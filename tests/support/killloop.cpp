@@ -22,8 +22,8 @@ KillLoopOptions killLoopOptions(const QStringList &arguments, const QString &pro
         return at > 0 && at + 1 < arguments.size() ? arguments[at + 1] : fallback;
     };
     return {option(QStringLiteral("--kills"), QStringLiteral("200")).toInt(),
-            option(QStringLiteral("--seed"), QString::number(QRandomGenerator::system()->generate())).toUInt(),
-            option(programOption, QCoreApplication::applicationDirPath() + u'/' + programName)};
+        option(QStringLiteral("--seed"), QString::number(QRandomGenerator::system()->generate())).toUInt(),
+        option(programOption, QCoreApplication::applicationDirPath() + u'/' + programName)};
 }
 
 qint64 runAndKill(const QString &program, const QStringList &arguments, qint64 delayUs, KillTarget target, bool quiet)

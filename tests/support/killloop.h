@@ -25,7 +25,7 @@ enum class KillTarget {
 /// delayUs is negative. Then waits until nothing of the group runs any more. Returns how long it
 /// ran after its "go", in microseconds, or -1 when it did not start or its group did not end
 /// within a minute. What it said after its "go" is passed on to standard error, unless quiet.
-qint64 runAndKill(const QString &program, const QStringList &arguments, qint64 delayUs, KillTarget target = KillTarget::Program,
-                  bool quiet = false);
+qint64 runAndKill(const QString &program, const QStringList &arguments, qint64 delayUs,
+    KillTarget target = KillTarget::Program, bool quiet = false);
 
 } // namespace ostrel::test

@@ -53,8 +53,8 @@ Snapshot snapshotOf(const QString &folder)
     Snapshot snapshot;
     const fs::path top = fileops::encodePath(folder).toStdString();
     std::error_code error, ignored;
-    for (fs::recursive_directory_iterator it(top, fs::directory_options::skip_permission_denied, error), end; !error && it != end;
-         it.increment(error)) {
+    for (fs::recursive_directory_iterator it(top, fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error)) {
         const QByteArray name = QByteArray::fromStdString(it->path().lexically_relative(top).string());
         const fs::file_type type = it->symlink_status(ignored).type();
         if (type == fs::file_type::symlink)
