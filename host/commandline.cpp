@@ -117,7 +117,8 @@ const QList<CommandOption> &commandOptions()
         {CommandOption::WithLaunch, {u"window"_s}, {},
             u"Launch in the launcher window: the TC is chosen there and its launch begins as if Launch were clicked, "
             "with the panel's settings. Only --store goes with it."_s},
-        {CommandOption::WithLaunch, {u"game-dir"_s}, u"DIR"_s, u"For this run: the game directory."_s},
+        {CommandOption::WithLaunch, {u"game-dir"_s}, u"DIR"_s,
+            u"For this run: the game directory. Without it and without one in the settings, the Atomic Edition that --find-games lists is used, else the first other full release."_s},
         {CommandOption::WithLaunch, {u"engine"_s}, u"KIND"_s, u"For this run: eduke32, raze, dosbox or custom."_s},
         {CommandOption::WithLaunch, {u"program"_s}, u"PATH"_s,
             u"For this run: the engine program (a path or a name on PATH)."_s},

@@ -219,6 +219,8 @@ int ConsoleRun::launch()
     removeUnfinishedInstalls(store);
     HostSettings settings = HostSettings::read(store);
     m_line.applyOverrides(settings);
+    if (settings.gameDir.isEmpty())
+        useLikeliestInstall(settings);
     DesktopTrash trash;
     Launcher launcher(store, trash);
     const StoredLaunch launch = launcher.prepare(m_line.tcName, settings.launchSetup());

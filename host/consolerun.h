@@ -40,6 +40,7 @@ private:
     int restore();
     // The game's installs and the TCs' shortcuts (consolerun_games.cpp)
     int findGames();
+    static void useLikeliestInstall(HostSettings &settings);
     int createShortcut();
     int addTc(); // consolerun_add.cpp
 

@@ -75,4 +75,18 @@ int ConsoleRun::createShortcut()
     return kExitSuccess;
 }
 
+// No game directory was ever chosen: the install the window would choose, said aloud. The window
+// keeps its choice; a run from here only uses it.
+void ConsoleRun::useLikeliestInstall(HostSettings &settings)
+{
+    MainGroupCache cache;
+    const GameSearch search = findGameInstalls(settings.gameSearchPlaces(), cache);
+    settings.gameDir = likeliestInstall(search.installs);
+    for (const GameInstall &install : search.installs) {
+        if (install.folder == settings.gameDir)
+            say(u"no game directory is set: using %1, the %2 found in %3."_s.arg(
+                install.folder, describeMainGroup(install.identity), installSourceName(install.source)));
+    }
+}
+
 } // namespace ostrel

@@ -120,11 +120,16 @@ void GameDirChooser::showInstalls(const GameSearch &search)
     m_installs = search.installs;
     m_problems = search.problems;
     m_searched = true;
+    const bool firstChoice = m_folder.isEmpty() && !m_installs.isEmpty();
+    if (firstChoice)
+        m_folder = likeliestInstall(m_installs);
     // Not under the player's pointer: the open list keeps its lines until it closes.
     if (view()->isVisible())
         m_showWhenClosed = true;
     else
         showChoice();
+    if (firstChoice && !m_folder.isEmpty())
+        Q_EMIT folderChosen(m_folder);
 }
 
 // The whole list again: the installs, the stored choice when no search found it, what the

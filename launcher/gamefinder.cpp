@@ -203,4 +203,18 @@ GameSearch findGameInstalls(const GameSearchPlaces &places, MainGroupCache &cach
     return Search(places, cache).run();
 }
 
+QString likeliestInstall(const QList<GameInstall> &installs)
+{
+    const auto atomic = std::find_if(installs.cbegin(), installs.cend(),
+        [](const GameInstall &install) { return install.identity.edition == GameEdition::V15Atomic; });
+    if (atomic != installs.cend())
+        return atomic->folder;
+    for (const GameInstall &install : installs) {
+        const GameEdition edition = install.identity.edition;
+        if (edition != GameEdition::Unknown && edition != GameEdition::Shareware)
+            return install.folder;
+    }
+    return {};
+}
+
 } // namespace ostrel

@@ -55,4 +55,9 @@ QString mainGroupIn(const QString &folder);
 /// any case. Each main group is identified through the cache.
 GameSearch findGameInstalls(const GameSearchPlaces &places, MainGroupCache &cache);
 
+/// The install a TC most likely runs on, for a player who never chose one: the Atomic Edition,
+/// else the first other full release. Empty when there are only shareware and unknown groups,
+/// which are left for the player to pick.
+QString likeliestInstall(const QList<GameInstall> &installs);
+
 } // namespace ostrel

@@ -197,6 +197,28 @@ std::string shown(const QuillonRun &run)
     return u"status %1\nstdout: %2\nstderr: %3"_s.arg(run.status).arg(run.out, run.err).toStdString();
 }
 
+TEST(FindGames, APlayerWhoNeverChoseGetsTheAtomicInstallAndKeepsIt)
+{
+    LaunchScene scene;
+    const Installs installs(scene);
+    scene.fillStore({}, u"Rename"_s, false);
+    const QuillonRun dryRun = quillon(scene,
+        {u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s, u"--engine"_s, u"custom"_s, u"--program"_s,
+            QStringLiteral(OSTREL_FAKE_ENGINE), u"--arguments"_s, scene.argumentTemplate()});
+    EXPECT_EQ(dryRun.status, 0) << shown(dryRun);
+    EXPECT_TRUE(dryRun.out.contains(u"Game directory: "_s + installs.atomic + u'\n')) << shown(dryRun);
+    EXPECT_TRUE(dryRun.err.contains(u"no game directory is set: using "_s + installs.atomic)) << shown(dryRun);
+
+    Fakes fakes(std::make_shared<SqliteSettingsStore>(scene.storePath()));
+    HostWindow window(fakes.services(), std::make_shared<AnsweredFolders>(), scene.stateDir());
+    auto *games = child<GameDirChooser>(&window, u"cboGameDir"_s);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(searchEnds(games));
+    EXPECT_EQ(games->currentText(), u"1.5 Atomic Edition — Steam — "_s + installs.atomic);
+    EXPECT_EQ(HostSettings::read(SqliteSettingsStore(scene.storePath())).gameDir, installs.atomic);
+}
+
 TEST(FindGames, TheCommandLineListsTheInstallsAndLaunchesNoTcThatMayBreakUnseen)
 {
     LaunchScene scene;
