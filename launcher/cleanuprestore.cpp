@@ -45,7 +45,7 @@ public:
 
 private:
     void takeSavesBack(const JournalStep &step);
-    QStringList playersSavesUnder(const QString &name);
+    QStringList playersSavesUnder(const QString &name, bool *leftUnsure);
     void undoCopyIn(const JournalStep &step);
     void undoRename(const JournalStep &step);
     void noteRemovedForGood(const JournalStep &step);
@@ -95,13 +95,16 @@ void StepRestorer::takeSavesBack(const JournalStep &step)
 {
     if (!step.begun)
         return;
+    bool leftInPlace = false;
+    const QStringList players = playersSavesUnder(step.name, &leftInPlace);
     const savemoves::TakenBack taken =
-        savemoves::takeBack(m_dir.chopped(1), step.saveDir, step.name, step.tempName, playersSavesUnder(step.name));
+        savemoves::takeBack(m_dir.chopped(1), step.saveDir, step.name, step.tempName, players);
     m_report.stepsUndone += int(taken.names.size());
     m_report.notRestored += taken.problems;
     m_report.notes += taken.notes;
     m_savesBack[step.saveDir] += taken.names;
-    if (step.size >= 0 && taken.names.isEmpty() && taken.problems.isEmpty()
+    // A file left under the name for want of a record may well be the TC's save: named already.
+    if (step.size >= 0 && taken.names.isEmpty() && taken.problems.isEmpty() && !leftInPlace
         && !fileops::lstatPath(step.saveDir + u'/' + step.name))
         notRestored(step.name,
             u"the TC's save is gone: it is neither in the game directory nor in its save folder \"%1\""_s.arg(
@@ -111,8 +114,9 @@ void StepRestorer::takeSavesBack(const JournalStep &step)
 // The player's own saves under a name the TC took, which a give-back cut short already put back:
 // each still has the size and modification time recorded before it was set aside (and its
 // other name no longer does), or it is one file with its other name. When the journal is
-// damaged, one whose setting aside cannot be read may be the player's too: it stays, named.
-QStringList StepRestorer::playersSavesUnder(const QString &name)
+// damaged, one whose setting aside cannot be read may be the player's too: it stays, named, and
+// *leftUnsure is set.
+QStringList StepRestorer::playersSavesUnder(const QString &name, bool *leftUnsure)
 {
     QStringList players;
     for (const QString &found : fileops::namesIn(m_dir)) {
@@ -133,7 +137,7 @@ QStringList StepRestorer::playersSavesUnder(const QString &name)
             notRestored(found,
                 u"it may be the TC's save or the player's own: the journal is damaged, so it was left in the game "
                 "directory"_s);
-            theirs = true;
+            theirs = *leftUnsure = true;
         }
         if (theirs)
             players << found;

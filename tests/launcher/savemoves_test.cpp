@@ -1,4 +1,8 @@
+#include "launcher/cleanupplan.h"
+#include "launcher/launchjournal.h"
 #include "launcher/savemoves.h"
+
+#include "tests/launcher/launchertesting.h"
 
 #include "tests/support/printers.h"
 #include "tests/support/sandbox.h"
@@ -62,6 +66,38 @@ TEST(SaveMoves, TakingBackFinishesAMoveCutShortAnywhere)
             EXPECT_EQ(test::snapshotOf(game), (test::Snapshot{{"DUKE3D.GRP", "the game"}}));
         }
     }
+}
+
+// A journal damaged on the line of another save: the TC's save under an intact line cannot be
+// told from the player's own, so it stays in the game directory, named once, and is not called
+// gone; the journal is kept for a give-back once it is mended.
+TEST(SaveMoves, ADamagedJournalLeavesTheSaveInPlaceNamedOnce)
+{
+    test::Sandbox sandbox;
+    const QString game = sandbox.file(u"game"_s), folder = sandbox.file(u"saves/My TC"_s);
+    test::writeFile(game + u"/DUKE3D.GRP"_s, "the game");
+    test::writeFile(folder + u"/GAME0.SAV"_s, "the TC's slot 0");
+    CleanupInput input{game, listDirectory(game)};
+    input.mainGroupNames = {u"DUKE3D.GRP"_s};
+    input.saves = {folder, listDirectory(folder), {u"GAME0.SAV"_s, u"GAME1.SAV"_s}};
+    test::FakeTrash trash(sandbox.file(u".Trash-fake"_s));
+    LaunchJournal journal(sandbox.stateDir());
+    ASSERT_TRUE(journal.apply(game, u"My TC"_s, planCleanup(input), trash).ok());
+    QByteArray written = test::readBytes(journal.path());
+    const qsizetype at = written.indexOf("=GAME1.SAV ");
+    ASSERT_GT(at, 0);
+    written[at + 1] = 'N';
+    test::writeFile(journal.path(), written);
+
+    LaunchJournal later(sandbox.stateDir()); // a later program, which knows only the file
+    const RestoreReport report = later.restore(trash);
+    ASSERT_EQ(report.notRestored.size(), 2) << report.details().join(u'\n').toStdString();
+    EXPECT_EQ(report.notRestored[0].name, u"GAME0.SAV"_s);
+    EXPECT_TRUE(report.notRestored[0].reason.contains(u"the journal is damaged, so it was left in the game"_s));
+    EXPECT_TRUE(report.notRestored[1].reason.contains(u"the journal's record of it"_s))
+        << report.details().join(u'\n').toStdString();
+    EXPECT_EQ(test::snapshotOf(game), (test::Snapshot{{"DUKE3D.GRP", "the game"}, {"GAME0.SAV", "the TC's slot 0"}}));
+    EXPECT_TRUE(later.pending().has_value());
 }
 
 } // namespace
