@@ -256,6 +256,28 @@ def write_archive_section(w, path, load):
     w("")
 
 
+def write_startup(w, path, target):
+    """quillon's whole start against a bare Qt Widgets window, from ostrel_bench_startup's JSON."""
+    with open(path) as f:
+        data = json.load(f)
+    w("## Starting quillon")
+    w("")
+    w("`ostrel_bench_startup`: `quillon --store STORE --quit-after 0` on a store of 100 TC definitions,")
+    w("in an empty home (no Steam, no GOG, no engine), against `ostrel_bench_bare_window` (an application,")
+    w("a main window with a label, the event loop), both whole processes on the offscreen platform,")
+    w(f"taking turns in {data['pairs']} pairs after one run of each that is not counted. The ratio is taken")
+    w("pair by pair; its median is the figure.")
+    w("")
+    w("| | wall clock (median) |")
+    w("|---|---|")
+    w(f"| quillon, start → window → quit | {ms(data['quillon_ms'])} |")
+    w(f"| bare Qt Widgets window | {ms(data['bare_ms'])} |")
+    w(f"| ratio, pair by pair (median; least – most) | {data['ratio']:.2f}× ({data['ratio_min']:.2f}–{data['ratio_max']:.2f}) |")
+    w("")
+    target("quillon's whole start, 100 TCs, against a bare window", "≤ 1.5×", fmt_ratio(data["ratio"]),
+           data["ratio"] <= 1.5)
+
+
 def parse_arguments():
     parser = argparse.ArgumentParser(description="Writes docs/performance.md to standard output.")
     parser.add_argument("--control", nargs="+", required=True, help="ostrel_bench_control's JSON output")
@@ -266,6 +288,7 @@ def parse_arguments():
     parser.add_argument("--load-after", required=True, help="/proc/loadavg after the run")
     parser.add_argument("--notes", help="Markdown appended to the report")
     parser.add_argument("--archive", help="ostrel_bench_archive's JSON output")
+    parser.add_argument("--startup", help="ostrel_bench_startup's JSON output")
     parser.add_argument("--archive-load", default="", help="/proc/loadavg before and after ostrel_bench_archive")
     parser.add_argument("--before", nargs="+", default=[],
                         help="the JSON output of the revision before's control benchmark, run by run")
@@ -389,6 +412,9 @@ def main():
 
     if arguments.archive:
         write_archive_section(w, arguments.archive, arguments.archive_load)
+    startup_targets = []
+    if arguments.startup:
+        write_startup(w, arguments.startup, lambda *row: startup_targets.append(row))
 
     targets = []
 
@@ -415,6 +441,7 @@ def main():
     target("planning a launch: 1,000 files, group file of 3,000 members", "< 50 ms", ms(plan_ms),
            plan_ms is not None and plan_ms < 50)
     targets.extend(game_targets)
+    targets.extend(startup_targets)
 
     w("## Targets")
     w("")

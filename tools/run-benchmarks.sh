@@ -59,7 +59,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 benchmark_programs=(ostrel_bench_control ostrel_bench_scripts ostrel_bench_launch_plan ostrel_bench_game_finding
-  ostrel_bench_archive)
+  ostrel_bench_archive ostrel_bench_startup ostrel_bench_bare_window quillon)
 cmake --preset bench
 cmake --build --preset bench --target "${benchmark_programs[@]}"
 
@@ -127,11 +127,15 @@ archive_load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 "$build/bench/ostrel_bench_archive" --benchmark_out="$results/archive.json" --benchmark_out_format=json
 archive_load="$archive_load_before before, $(cut -d' ' -f1-3 /proc/loadavg) after"
 
+# quillon's whole start against a bare window, the two taking turns inside the program.
+"$build/bench/ostrel_bench_startup" "$build/host/quillon" "$build/bench/ostrel_bench_bare_window" \
+  > "$results/startup.json"
+
 python3 bench/performance_report.py --control "${control_results[@]}" \
   --scripts "$results/scripts.json" --launch-plan "$results/launch_plan.json" \
   --game-finding "$results/game_finding.json" \
   --load-before "$load_before" --load-after "$load_after" --notes bench/performance_notes.md \
-  --archive "$results/archive.json" --archive-load "$archive_load" \
+  --archive "$results/archive.json" --archive-load "$archive_load" --startup "$results/startup.json" \
   "${report_arguments[@]}" > docs/performance.md.new
 mv docs/performance.md.new docs/performance.md
 echo "Wrote docs/performance.md"
