@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -19,32 +18,6 @@ using namespace ostrel;
 using namespace ostrel::test;
 
 namespace {
-
-struct Quillon {
-    int status = -1;
-    QString out;
-    QString err;
-    std::string shown() const
-    {
-        return QString(u"status %1\nstdout: %2\nstderr: %3"_s.arg(status).arg(out, err)).toStdString();
-    }
-};
-
-// quillon on the scene's folders, without a display and with no terminal to ask on.
-Quillon quillon(const LaunchScene &scene, const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessEnvironment(scene.quillonEnvironment());
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end";
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        QString::fromUtf8(process.readAllStandardError())};
-}
 
 QString tcRootOf(const LaunchScene &scene)
 {
@@ -63,27 +36,27 @@ TEST(AddTcCommandLine, PrintsWhatItFoundAsksAndAddsWithYes)
     LaunchScene scene;
     scene.fillStore();
     const QString zip =
-        writeTestArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
+        writeArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
     const auto before = snapshotOf(scene.path());
 
     // No terminal to ask on: refused, as a launch is.
-    const Quillon unasked = quillon(scene, {u"--add-tc"_s, zip});
-    EXPECT_EQ(unasked.status, 5) << unasked.shown();
-    EXPECT_TRUE(unasked.err.contains(u"give --yes"_s)) << unasked.shown();
+    const QuillonRun unasked = quillon(scene, {u"--add-tc"_s, zip});
+    EXPECT_EQ(unasked.status, 5) << unasked;
+    EXPECT_TRUE(unasked.err.contains(u"give --yes"_s)) << unasked;
     for (const QString &fact : QStringList{u"TC: Harbour Strike (the archive's file name)"_s,
              u"Folder: "_s + tcRootOf(scene) + u"/Harbour Strike"_s,
              u"Group file: HARBOUR.GRP (the command line in README.TXT names it"_s, u"Game con: GAME.CON"_s,
              u"Read-me: README.TXT"_s, u"  E2L1.MAP"_s, u"  DEFS.CON"_s, u"Version: 1.4/1.5 Atomic (README.TXT says"_s,
              u"harbour/../../outside.txt: "_s})
-        EXPECT_TRUE(unasked.out.contains(fact)) << fact.toStdString() << '\n' << unasked.shown();
+        EXPECT_TRUE(unasked.out.contains(fact)) << fact.toStdString() << '\n' << unasked;
     // An installer is unpacked with the rest, but is no file of the game.
-    EXPECT_TRUE(unasked.out.contains(u"Also unpacked, not for the game:\n  SETUP.EXE\n"_s)) << unasked.shown();
-    EXPECT_FALSE(unasked.out.section(u"Also unpacked"_s, 0, 0).contains(u"SETUP.EXE"_s)) << unasked.shown();
+    EXPECT_TRUE(unasked.out.contains(u"Also unpacked, not for the game:\n  SETUP.EXE\n"_s)) << unasked;
+    EXPECT_FALSE(unasked.out.section(u"Also unpacked"_s, 0, 0).contains(u"SETUP.EXE"_s)) << unasked;
     EXPECT_EQ(snapshotOf(scene.path()), before);
 
-    const Quillon added =
+    const QuillonRun added =
         quillon(scene, {u"--add-tc"_s, zip, u"--yes"_s, u"--name"_s, u"Harbour Redux"_s, u"--version"_s, u"1.3d"_s});
-    ASSERT_EQ(added.status, 0) << added.shown();
+    ASSERT_EQ(added.status, 0) << added;
     const auto tc = stored(scene, u"Harbour Redux"_s);
     ASSERT_TRUE(tc);
     EXPECT_EQ(tc->version, u"1.3D"_s);
@@ -94,9 +67,9 @@ TEST(AddTcCommandLine, PrintsWhatItFoundAsksAndAddsWithYes)
     EXPECT_EQ(quillon(scene, {u"--list"_s}).out, u"Odd TC\nHarbour Redux\n"_s);
 
     // The same name in another letter case is taken, as in the TC manager.
-    const Quillon again = quillon(scene, {u"--add-tc"_s, zip, u"--yes"_s, u"--name"_s, u"harbour redux"_s});
-    EXPECT_EQ(again.status, 5) << again.shown();
-    EXPECT_TRUE(again.err.contains(kNameTakenMessage.toString())) << again.shown();
+    const QuillonRun again = quillon(scene, {u"--add-tc"_s, zip, u"--yes"_s, u"--name"_s, u"harbour redux"_s});
+    EXPECT_EQ(again.status, 5) << again;
+    EXPECT_TRUE(again.err.contains(kNameTakenMessage.toString())) << again;
 }
 
 // An archive that cannot be added is refused with the reason, and nothing at all is written:
@@ -107,7 +80,7 @@ TEST(AddTcCommandLine, RefusesWhatCannotBeAddedWithTheReasonAndWritesNothing)
     scene.fillStore();
     const QString downloads = scene.path() + u"/downloads"_s;
     const QList<TestEntry> twoGroups{{"A.GRP", tinyGroup()}, {"B.GRP", tinyGroup()}, {"GAME.CON", "x"}};
-    writeTestArchive(downloads, u"two groups.7z"_s, ArchiveFormat::SevenZip, twoGroups);
+    writeArchive(downloads, u"two groups.7z"_s, ArchiveFormat::SevenZip, twoGroups);
     const struct {
         QString file;
         QByteArray bytes;
@@ -130,15 +103,16 @@ TEST(AddTcCommandLine, RefusesWhatCannotBeAddedWithTheReasonAndWritesNothing)
         if (!c.bytes.isEmpty())
             writeFile(downloads + u'/' + c.file, c.bytes);
         const auto before = snapshotOf(scene.path());
-        const Quillon run = quillon(scene, QStringList{u"--add-tc"_s, downloads + u'/' + c.file, u"--yes"_s} + c.extra);
-        EXPECT_EQ(run.status, 5) << run.shown();
-        EXPECT_TRUE(run.err.contains(c.said)) << run.shown();
-        EXPECT_TRUE(run.err.contains(u"nothing was written"_s, Qt::CaseInsensitive)) << run.shown();
+        const QuillonRun run =
+            quillon(scene, QStringList{u"--add-tc"_s, downloads + u'/' + c.file, u"--yes"_s} + c.extra);
+        EXPECT_EQ(run.status, 5) << run;
+        EXPECT_TRUE(run.err.contains(c.said)) << run;
+        EXPECT_TRUE(run.err.contains(u"nothing was written"_s, Qt::CaseInsensitive)) << run;
         EXPECT_EQ(snapshotOf(scene.path()), before);
     }
-    const Quillon chosen =
+    const QuillonRun chosen =
         quillon(scene, {u"--add-tc"_s, downloads + u"/two groups.7z"_s, u"--yes"_s, u"--group"_s, u"B.GRP"_s});
-    EXPECT_EQ(chosen.status, 0) << chosen.shown();
+    EXPECT_EQ(chosen.status, 0) << chosen;
     EXPECT_EQ(
         stored(scene, u"two groups"_s).value_or(TcDefinition{}).groupFile, tcRootOf(scene) + u"/two groups/B.GRP"_s);
 }
@@ -155,15 +129,14 @@ TEST(AddTcCommandLine, AGrpInfoAloneAddsEachTcWhoseFilesAreBesideIt)
         "grpinfo { name \"Beach\" scriptname \"BEACH.CON\" size " + QByteArray::number(tinyGroup("BEACH.MAP").size())
             + " dependency DUKE13_CRC }\ngrpinfo { name \"Faraway\" scriptname \"FAR.CON\" size 99999 }\n");
 
-    const Quillon named =
+    const QuillonRun named =
         quillon(scene, {u"--add-tc"_s, folder + u"/addons.grpinfo"_s, u"--yes"_s, u"--name"_s, u"X"_s});
-    EXPECT_EQ(named.status, 2) << named.shown();
+    EXPECT_EQ(named.status, 2) << named;
 
-    const Quillon run = quillon(scene, {u"--add-tc"_s, folder + u"/addons.grpinfo"_s, u"--yes"_s});
-    ASSERT_EQ(run.status, 0) << run.shown();
-    EXPECT_TRUE(run.out.contains(u"Version: 1.3D (addons.grpinfo names the main group it needs"_s)) << run.shown();
-    EXPECT_TRUE(run.err.contains(u"left out, since its files are not beside addons.grpinfo: \"Faraway\""_s))
-        << run.shown();
+    const QuillonRun run = quillon(scene, {u"--add-tc"_s, folder + u"/addons.grpinfo"_s, u"--yes"_s});
+    ASSERT_EQ(run.status, 0) << run;
+    EXPECT_TRUE(run.out.contains(u"Version: 1.3D (addons.grpinfo names the main group it needs"_s)) << run;
+    EXPECT_TRUE(run.err.contains(u"left out, since its files are not beside addons.grpinfo: \"Faraway\""_s)) << run;
     const auto beach = stored(scene, u"Beach"_s);
     ASSERT_TRUE(beach);
     EXPECT_EQ(beach->otherFiles, QStringList{tcRootOf(scene) + u"/Beach/BEACHDEF.CON"_s});
@@ -175,7 +148,7 @@ TEST(AddTcCommandLine, WrongLinesAreStatusTwoAndLeftoversOfACutInstallGoAtStart)
 {
     LaunchScene scene;
     scene.fillStore();
-    const QString zip = writeTestArchive(scene.path(), u"tc.zip"_s, ArchiveFormat::Zip, harbourEntries());
+    const QString zip = writeArchive(scene.path(), u"tc.zip"_s, ArchiveFormat::Zip, harbourEntries());
     const QList<QStringList> wrong{
         {u"--name"_s, u"X"_s},
         {u"--add-tc"_s, scene.path() + u"/gone.zip"_s},
@@ -184,8 +157,8 @@ TEST(AddTcCommandLine, WrongLinesAreStatusTwoAndLeftoversOfACutInstallGoAtStart)
         {u"--add-tc"_s, zip, u"--dry-run"_s},
     };
     for (const QStringList &arguments : wrong) {
-        const Quillon run = quillon(scene, arguments);
-        EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString() << '\n' << run.shown();
+        const QuillonRun run = quillon(scene, arguments);
+        EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString() << '\n' << run;
     }
     // "--version" alone is still Quillon's own.
     EXPECT_TRUE(quillon(scene, {u"--version"_s}).out.startsWith(u"quillon "_s));

@@ -5,12 +5,8 @@
 #include "addtctesting.h"
 #include "hosttesting.h"
 
-#include "host/hostwindow.h"
 #include "host/launcherpanel.h"
-#include "host/pathdialogs.h"
 #include "host/tcremovals.h"
-
-#include "tests/support/formtesting.h"
 
 #include <control/uctc.h>
 #include <installer/tcinstaller.h>
@@ -38,60 +34,20 @@ using namespace ostrel::test;
 
 namespace {
 
-struct AnsweredPaths : PathDialogs {
-    std::optional<QString> chooseFolder(QWidget *, const QString &, const QString &) override { return std::nullopt; }
-    std::optional<QString> chooseProgram(QWidget *, const QString &, const QString &) override { return std::nullopt; }
-    std::optional<QString> chooseArchive(QWidget *, const QString &, const QString &) override
-    {
-        return archives.isEmpty() ? std::nullopt : std::optional(archives.takeFirst());
-    }
-    QStringList archives;
-};
-
-QStringList itemsOf(QListWidget *list)
-{
-    QStringList items;
-    for (int row = 0; row < list->count(); ++row)
-        items << list->item(row)->text();
-    return items;
-}
-
-QStringList itemsOf(QComboBox *box)
-{
-    QStringList items;
-    for (int row = 0; row < box->count(); ++row)
-        items << box->itemText(row);
-    return items;
-}
-
-// The launcher window on the scene's store, every dialog answered by the test.
-struct Window {
-    explicit Window(const LaunchScene &scene)
-        : fakes(std::make_shared<SqliteSettingsStore>(scene.storePath()))
-        , window(fakes.services(), paths, scene.stateDir())
-    {
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            ADD_FAILURE() << "the window was not shown";
-        QTest::qWait(20);
-    }
-
-    QStringList panelNames() { return itemsOf(child<QListWidget>(&window, u"lstTCs"_s)); }
+// The launcher window and both lists of the TCs' names.
+struct Window : QuillonWindow {
+    using QuillonWindow::QuillonWindow;
+    QStringList panelNames() { return itemsOf(find<QListWidget>(u"lstTCs"_s)); }
     QString panelChoice()
     {
-        auto *item = child<QListWidget>(&window, u"lstTCs"_s)->currentItem();
+        auto *item = find<QListWidget>(u"lstTCs"_s)->currentItem();
         return item ? item->text() : QString();
     }
     QStringList managerNames() { return itemsOf(child<QComboBox>(window.control(), u"cboTClist"_s)); }
-    QString status() { return child<QLabel>(&window, u"lblStatus"_s)->text(); }
     bool previews(int count)
     {
         return QTest::qWaitFor([&] { return fakes.forms->shown == count; }, 5000);
     }
-
-    Fakes fakes;
-    std::shared_ptr<AnsweredPaths> paths = std::make_shared<AnsweredPaths>();
-    HostWindow window;
 };
 
 void typeName(QDialog *preview, const QString &name)
@@ -107,7 +63,7 @@ TEST(AddTcWindow, TheButtonPreviewsTheArchiveAndTheTcIsInBothListsAtOnce)
     LaunchScene scene;
     scene.fillStore();
     const QString zip =
-        writeTestArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
+        writeArchive(scene.path() + u"/downloads"_s, u"Harbour Strike.zip"_s, ArchiveFormat::Zip, harbourEntries());
     const QString folder = scene.path() + u"/data/quillon/tcs/"_s;
     Window w(scene);
     const auto before = snapshotOf(scene.path());
@@ -122,7 +78,7 @@ TEST(AddTcWindow, TheButtonPreviewsTheArchiveAndTheTcIsInBothListsAtOnce)
               << itemsOf(child<QListWidget>(preview, u"lstAddSkipped"_s));
         clickOn(child<QPushButton>(preview, u"cmdAddTcCancel"_s));
     };
-    w.paths->archives = {zip};
+    w.paths->answers = {zip};
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
     ASSERT_EQ(shown.size(), 11) << shown.join(u'|').toStdString();
     EXPECT_EQ(shown.mid(0, 4),
@@ -146,7 +102,7 @@ TEST(AddTcWindow, TheButtonPreviewsTheArchiveAndTheTcIsInBothListsAtOnce)
         QTest::keyClicks(child<QLineEdit>(preview, u"txtAddName"_s), u"x"_s);
         clickOn(child<QPushButton>(preview, u"cmdAddTcAdd"_s));
     };
-    w.paths->archives = {zip};
+    w.paths->answers = {zip};
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
     EXPECT_TRUE(folderFollowed);
     EXPECT_EQ(w.panelNames(), (QStringList{u"Odd TC"_s, u"Harbour Redux"_s}));
@@ -165,10 +121,10 @@ TEST(AddTcWindow, ArchivesDroppedOnThePanelOrTheTcManagerArePreviewedAndScriptsS
     LaunchScene scene;
     scene.fillStore();
     const QString downloads = scene.path() + u"/downloads"_s;
-    const QString beach = writeTestArchive(downloads, u"Beach.7z"_s, ArchiveFormat::SevenZip,
+    const QString beach = writeArchive(downloads, u"Beach.7z"_s, ArchiveFormat::SevenZip,
         {{"BEACH.GRP", tinyGroup()}, {"GAME.CON", "x"}, {"README.TXT", "For 1.3D"}});
-    const QString harbour = writeTestArchive(downloads, u"Harbour.tar"_s, ArchiveFormat::Tar, harbourEntries());
-    const QString later = writeTestArchive(downloads, u"Later.tar.gz"_s, ArchiveFormat::TarGz, harbourEntries());
+    const QString harbour = writeArchive(downloads, u"Harbour.tar"_s, ArchiveFormat::Tar, harbourEntries());
+    const QString later = writeArchive(downloads, u"Later.tar.gz"_s, ArchiveFormat::TarGz, harbourEntries());
     writeFile(downloads + u"/notes.txt"_s, "not an archive");
     writeFile(downloads + u"/MY.GRP"_s, tinyGroup());
     writeFile(downloads + u"/MY.TCS"_s, "definedukeversion 1.3D\r\ndefinetcname Dropped\r\ndefinegroupfile MY.GRP\r\n");
@@ -206,13 +162,13 @@ TEST(AddTcWindow, ProblemsAreShownWithTheirReasonAndThePlayerFixesWhatIsTheirs)
     scene.fillStore();
     const QString downloads = scene.path() + u"/downloads"_s;
     writeFile(downloads + u"/junk.zip"_s, QByteArray(4096, 'j'));
-    const QString locked = writeTestArchive(downloads, u"locked.zip"_s, ArchiveFormat::Zip, harbourEntries(), "secret");
-    const QString taken = writeTestArchive(downloads, u"odd tc.zip"_s, ArchiveFormat::Zip,
+    const QString locked = writeArchive(downloads, u"locked.zip"_s, ArchiveFormat::Zip, harbourEntries(), "secret");
+    const QString taken = writeArchive(downloads, u"odd tc.zip"_s, ArchiveFormat::Zip,
         {{"A.GRP", tinyGroup()}, {"B.GRP", tinyGroup()}, {"GAME.CON", "x"}});
     Window w(scene);
     const auto before = snapshotOf(scene.path());
 
-    w.paths->archives = {downloads + u"/junk.zip"_s, locked};
+    w.paths->answers = {downloads + u"/junk.zip"_s, locked};
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
     const QStringList said = w.fakes.messages->log();
@@ -236,7 +192,7 @@ TEST(AddTcWindow, ProblemsAreShownWithTheirReasonAndThePlayerFixesWhatIsTheirs)
         problems << textOf(preview, u"lblAddProblems"_s);
         clickOn(add);
     };
-    w.paths->archives = {taken};
+    w.paths->answers = {taken};
     clickOn(child<QPushButton>(&w.window, u"cmdAddTc"_s));
     ASSERT_EQ(problems.size(), 3);
     EXPECT_FALSE(addableAtFirst);
@@ -259,7 +215,7 @@ TEST(AddTcWindow, DeletingAnInstalledTcOffersToTrashItsFolderAndItsShortcut)
     {
         SqliteSettingsStore store(scene.storePath());
         for (const QString &name : {u"Harbour"_s, u"Beach"_s}) {
-            const QString zip = writeTestArchive(scene.path(), name + u".zip"_s, ArchiveFormat::Zip, harbourEntries());
+            const QString zip = writeArchive(scene.path(), name + u".zip"_s, ArchiveFormat::Zip, harbourEntries());
             const TcSource source = inspectTcSource(zip, store);
             ASSERT_EQ(source.tcs.size(), 1);
             ASSERT_TRUE(installTc(source.tcs.first(), store).ok());
@@ -319,7 +275,7 @@ TEST(AddTcWindow, TcsAreNotTakenForDeletedWhileTheStoreCannotBeRead)
     StoreThatStopsReading store;
     InspectOptions options;
     options.tcRoot = root;
-    const QString zip = writeTestArchive(scene.path(), u"Cove.zip"_s, ArchiveFormat::Zip, harbourEntries());
+    const QString zip = writeArchive(scene.path(), u"Cove.zip"_s, ArchiveFormat::Zip, harbourEntries());
     ASSERT_TRUE(installTc(inspectTcSource(zip, store, options).tcs.value(0), store).ok());
     TcRemovals removals(store, root, scene.path());
     store.unreadable = true;

@@ -28,41 +28,6 @@ using namespace ostrel::test;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-std::ostream &operator<<(std::ostream &out, const Outcome &run)
-{
-    return out << "status " << run.status << "\nstdout: " << run.out.toStdString()
-               << "\nstderr: " << run.err.toStdString();
-}
-
-// quillon in a process group of its own, so that a run that does not end is ended with the
-// game it started.
-Outcome quillon(const QProcessEnvironment &env, const QStringList &arguments, int timeoutMs = 30000,
-    const QString &workingFolder = {})
-{
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setWorkingDirectory(workingFolder);
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
-    Outcome run;
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end normally";
-        if (process.processId() > 0)
-            ::kill(-pid_t(process.processId()), SIGKILL);
-        process.waitForFinished();
-        return run;
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-        QString::fromUtf8(process.readAllStandardError())};
-}
-
 QString refused(const QString &tc, const QString &why)
 {
     return u"quillon: The launch of \"%1\" was refused. %2"_s.arg(tc, why);
@@ -75,7 +40,7 @@ class QuillonCommandLine : public ::testing::Test
 protected:
     // quillon with the scene's folders and no display of any kind: the modes without a window
     // must not need one.
-    Outcome quillon(const QStringList &arguments, const QByteArray &engineExit = {}, const QString &dataHome = {},
+    QuillonRun quillon(const QStringList &arguments, const QByteArray &engineExit = {}, const QString &dataHome = {},
         const QString &workingFolder = {}) const
     {
         QProcessEnvironment env = scene.quillonEnvironment();
@@ -83,7 +48,7 @@ protected:
             env.insert(u"XDG_DATA_HOME"_s, dataHome);
         if (!engineExit.isEmpty())
             env.insert(u"FAKE_ENGINE_EXIT"_s, QString::fromLatin1(engineExit));
-        return ::quillon(env, arguments, 30000, workingFolder);
+        return test::quillon(env, arguments, 30000, workingFolder);
     }
 
     // Every command that reads the store waits at most once (for another program's lock), says
@@ -93,7 +58,7 @@ protected:
         for (const QStringList &command :
             {QStringList{u"--list"_s}, QStringList{u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s}}) {
             // Once is about 5 s; a wait at every read of the store took eight times as long.
-            const Outcome run = ::quillon(scene.quillonEnvironment(), command + arguments, 20000);
+            const QuillonRun run = test::quillon(scene.quillonEnvironment(), command + arguments, 20000);
             EXPECT_EQ(run.status, 3) << run;
             EXPECT_TRUE(run.err.startsWith(u"quillon: "_s) && run.err.count(u'\n') == 1 && run.err.contains(because))
                 << run;
@@ -105,8 +70,8 @@ protected:
     void launchWithoutGivingBack() const
     {
         scene.fillStore();
-        const Outcome launched = quillon({u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--no-restore"_s, u"--game-dir"_s,
-                                             QFileInfo(scene.gameDir).fileName()},
+        const QuillonRun launched = quillon({u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--no-restore"_s, u"--game-dir"_s,
+                                                QFileInfo(scene.gameDir).fileName()},
             {}, {}, scene.path());
         ASSERT_EQ(launched.status, 0) << launched;
         EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments()) << "the engine was given a relative path";
@@ -117,25 +82,22 @@ protected:
 
 TEST_F(QuillonCommandLine, HelpNamesTheOptionsAndTheExitStatuses)
 {
-    const Outcome help = quillon({u"--help"_s});
+    const QuillonRun help = quillon({u"--help"_s});
     EXPECT_EQ(help.status, 0) << help;
     EXPECT_TRUE(help.out.contains(u"--launch NAME"_s)
         && help.out.contains(u"7  a game directory could not be fully given back"_s))
         << help;
 }
 
-TEST_F(QuillonCommandLine, ListingAnAbsentStorePrintsNothingAndLeavesItAbsent)
+TEST_F(QuillonCommandLine, ListPrintsTheStoredNamesInStoreOrderAndLeavesAnAbsentStoreAbsent)
 {
-    const Outcome empty = quillon({u"--list"_s});
+    const QuillonRun empty = quillon({u"--list"_s});
     EXPECT_EQ(empty.status, 0) << empty;
     EXPECT_EQ(empty.out, QString()) << empty;
     EXPECT_FALSE(QFile::exists(scene.storePath())) << "listing an absent store created it";
-}
 
-TEST_F(QuillonCommandLine, ListPrintsTheStoredNamesInStoreOrder)
-{
     scene.fillStore({scene.tcNamed(u"B second"_s), scene.tcNamed(u"A third"_s)});
-    const Outcome filled = quillon({u"--list"_s});
+    const QuillonRun filled = quillon({u"--list"_s});
     EXPECT_EQ(filled.status, 0) << filled;
     EXPECT_EQ(filled.out, u"Odd TC\nB second\nA third\n"_s) << filled;
     EXPECT_TRUE(filled.err.isEmpty()) << filled;
@@ -150,7 +112,7 @@ TEST_F(QuillonCommandLine, ListEscapesWhatANameHoldsAndSaysWhenANameIsEmpty)
         store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X1NAME"_s, u"two\nlines\\n\t\x1b\u2028"_s);
         store.SaveSetting(u"Vantrel"_s, u"DefinedTCs"_s, u"X2NAME"_s, QString());
     }
-    const Outcome odd = quillon({u"--list"_s});
+    const QuillonRun odd = quillon({u"--list"_s});
     EXPECT_EQ(odd.out, u"Odd TC\ntwo\\nlines\\\\n\\t\\x1b\\xe2\\x80\\xa8\n\n"_s) << odd;
     EXPECT_EQ(odd.err, u"quillon: one of the stored names is empty; it is listed as an empty line.\n"_s) << odd;
 }
@@ -171,7 +133,7 @@ TEST_F(QuillonCommandLine, MistakesOnTheCommandLineExitWith2)
         {launch + QStringList{u"--arguments"_s, u"-g {grp}"_s}, u"quillon: --arguments \"-g {grp}"_s},
     };
     for (const auto &mistake : mistakes) {
-        const Outcome run = quillon(mistake.arguments);
+        const QuillonRun run = quillon(mistake.arguments);
         EXPECT_EQ(run.status, 2) << run;
         EXPECT_TRUE(run.err.startsWith(mistake.says)) << run;
     }
@@ -187,7 +149,7 @@ TEST_P(QuillonLaunch, RunsTheEngineOnTheCleanedDirectoryAndGivesItBack)
     scene.fillStore({}, QString::fromLatin1(GetParam()));
     const Snapshot before = snapshotOf(scene.gameDir);
 
-    const Outcome run = quillon({u"--launch"_s, u"odd tc"_s, u"--yes"_s});
+    const QuillonRun run = quillon({u"--launch"_s, u"odd tc"_s, u"--yes"_s});
     ASSERT_EQ(run.status, 0) << run;
     EXPECT_EQ(scene.recordedArguments(), scene.expectedArguments());
     const QList<QByteArray> seen = scene.record().values("entry");
@@ -231,8 +193,8 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     QProcessEnvironment env = scene.quillonEnvironment();
     env.insert(u"SDL_VIDEODRIVER"_s, u"dummy"_s);
     env.insert(u"SDL_AUDIODRIVER"_s, u"dummy"_s);
-    const Outcome run =
-        ::quillon(env, kLaunchOdd + QStringList{u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
+    const QuillonRun run =
+        test::quillon(env, kLaunchOdd + QStringList{u"--engine"_s, u"dosbox"_s, u"--program"_s, dosbox}, 60000);
     ASSERT_EQ(run.status, 0) << run;
     EXPECT_TRUE(
         run.out.contains(u"Saves: Kept apart in \""_s + saves + u"\": the DOS game writes them in the game directory"_s)
@@ -264,24 +226,17 @@ TEST_F(QuillonCommandLine, UnderTheRealDosBoxTheLaunchEndsWithTheGameAndGivesThe
     EXPECT_FALSE(QFile::exists(scene.stateDir() + u"/launch.journal"_s));
 }
 
-TEST_F(QuillonCommandLine, ADryRunShowsThePlanAndTheCommandAndChangesNothing)
+// Standard input is no terminal: without --yes nobody can answer "Apply?".
+TEST_F(QuillonCommandLine, ADryRunShowsThePlanAndTheCommandAndWithoutYesNobodyAgreesAndNothingChanges)
 {
     scene.fillStore();
     const Snapshot before = snapshotOf(scene.path());
-    const Outcome dry = quillon({u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
+    const QuillonRun dry = quillon({u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s});
     EXPECT_EQ(dry.status, 0) << dry;
     EXPECT_TRUE(dry.out.contains(u"e1l1.map → e1l1.map.org"_s) && dry.out.contains(u"GAME.CON → GAME.CON.org"_s))
         << dry;
     EXPECT_TRUE(dry.out.contains(QStringLiteral(OSTREL_FAKE_ENGINE) + u" --game '"_s + scene.gameDir + u"'"_s)) << dry;
-    EXPECT_EQ(snapshotOf(scene.path()), before);
-}
-
-// Standard input is no terminal: nobody can answer "Apply?".
-TEST_F(QuillonCommandLine, WithoutATerminalOrYesNobodyAgreesAndNothingChanges)
-{
-    scene.fillStore();
-    const Snapshot before = snapshotOf(scene.path());
-    const Outcome unasked = quillon({u"--launch"_s, u"Odd TC"_s});
+    const QuillonRun unasked = quillon({u"--launch"_s, u"Odd TC"_s});
     EXPECT_EQ(unasked.status, 5) << unasked;
     EXPECT_TRUE(unasked.err.contains(u"--yes"_s)) << unasked;
     EXPECT_EQ(snapshotOf(scene.path()), before);
@@ -294,7 +249,7 @@ TEST_F(QuillonCommandLine, ADryRunNamesBothVersionsWhenTheTcNeedsAnotherOne)
     scene.fillStore({old});
     // The 1.5 Atomic Edition's group: the plan names the game and both versions.
     ASSERT_TRUE(writeFileWithCrc(scene.gameDir + u"/DUKE3D.GRP"_s, 44356548, 0xFD3DCFF1));
-    const Outcome mismatch = quillon({u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
+    const QuillonRun mismatch = quillon({u"--launch"_s, u"Old TC"_s, u"--dry-run"_s});
     EXPECT_TRUE(mismatch.out.contains(u"Game: Duke Nukem 3D 1.5 Atomic Edition (CRC FD3DCFF1)\n"_s)
         && mismatch.out.contains(u"This TC is made for Duke Nukem 3D 1.3D, and the game directory holds Duke Nukem 3D "
                                  "1.5 Atomic Edition."_s))
@@ -341,7 +296,7 @@ TEST_P(QuillonRefusal, ExitsWithItsStatusSaysWhyAndChangesNothing)
     QStringList arguments;
     for (const QString &argument : GetParam().arguments)
         arguments << inScene(argument);
-    const Outcome run = quillon(arguments);
+    const QuillonRun run = quillon(arguments);
     EXPECT_EQ(run.status, GetParam().status) << run;
     // The TC's folder holds a line break: each line of the message says where it comes from.
     EXPECT_TRUE(run.err.startsWith(inScene(GetParam().message).replace(u"\n"_s, u"\nquillon: "_s))) << run;
@@ -378,7 +333,7 @@ TEST_F(QuillonCommandLine, ASaveFolderThatCannotBeMadeRefusesTheLaunchBeforeAnyt
     scene.fillStore();
     const Snapshot before = snapshotOf(scene.gameDir);
     writeFile(scene.file(u"a file"_s), "not a folder");
-    const Outcome run = quillon(kLaunchOdd, {}, scene.file(u"a file/data"_s));
+    const QuillonRun run = quillon(kLaunchOdd, {}, scene.file(u"a file/data"_s));
     EXPECT_EQ(run.status, 5) << run;
     EXPECT_TRUE(run.err.startsWith(
         refused(u"Odd TC"_s, u"The folder \"%1/a file/data\" cannot be created"_s.arg(scene.path()))))
@@ -391,7 +346,7 @@ TEST_F(QuillonCommandLine, AnEngineThatFailsAtOnceExitsWith1NamesItsLogAndGivesT
 {
     scene.fillStore();
     const Snapshot before = snapshotOf(scene.gameDir);
-    const Outcome failed = quillon(kLaunchOdd, "3");
+    const QuillonRun failed = quillon(kLaunchOdd, "3");
     EXPECT_EQ(failed.status, 1) << failed;
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     const qsizetype at = failed.err.indexOf(u"log: "_s);
@@ -403,7 +358,7 @@ TEST_F(QuillonCommandLine, AnEngineThatFailsAtOnceExitsWith1NamesItsLogAndGivesT
 TEST_F(QuillonCommandLine, AnUnknownCleanUpPreferenceIsRefused)
 {
     scene.fillStore({}, u"Sometimes"_s);
-    const Outcome unknown = quillon(kLaunchOdd);
+    const QuillonRun unknown = quillon(kLaunchOdd);
     EXPECT_EQ(unknown.status, 5) << unknown;
     EXPECT_TRUE(unknown.err.contains(u"Directory Clean-up"_s)) << unknown;
 }
@@ -424,22 +379,15 @@ TEST_F(QuillonCommandLine, AStoreLockedByAnotherProgramIsOneMessageAndStatus3)
     holder.waitForFinished();
 }
 
-TEST_F(QuillonCommandLine, AStoreThatIsNotThereIsOneMessageAndStatus3)
+// Not there, a folder, or not a settings database.
+TEST_F(QuillonCommandLine, AStoreThatCannotBeOpenedIsOneMessageAndStatus3)
 {
     const QString elsewhere = scene.file(u"elsewhere.sqlite3"_s);
     expectUnreadableStore({u"--store"_s, elsewhere}, u"The settings store \""_s + elsewhere + u"\" does not exist."_s);
     EXPECT_FALSE(QFileInfo::exists(elsewhere));
-}
-
-TEST_F(QuillonCommandLine, AStoreThatIsAFolderIsOneMessageAndStatus3)
-{
-    const QString elsewhere = scene.file(u"elsewhere.sqlite3"_s);
     QDir().mkpath(elsewhere);
     expectUnreadableStore({u"--store"_s, elsewhere}, u"it is a folder, not a file. Quillon left it as it is."_s);
-}
 
-TEST_F(QuillonCommandLine, ADamagedStoreIsOneMessageAndStatus3)
-{
     const QByteArray damaged = QByteArray("this is not a database").repeated(200);
     writeFile(scene.storePath(), damaged);
     expectUnreadableStore({},
@@ -513,16 +461,16 @@ TEST_F(QuillonCommandLine, TheGameOfAKilledQuillonKeepsItsDirectoryUntilItHasEnd
     const Snapshot during = snapshotOf(scene.gameDir);
     ASSERT_NE(during, before);
 
-    const Outcome refused = quillon({u"--restore"_s});
+    const QuillonRun refused = quillon({u"--restore"_s});
     EXPECT_EQ(refused.status, 7) << refused;
     EXPECT_TRUE(refused.err.contains(u"(process %1) is still running"_s.arg(game))) << refused;
-    const Outcome launch = quillon(kLaunchOdd);
+    const QuillonRun launch = quillon(kLaunchOdd);
     EXPECT_EQ(launch.status, 5) << launch;
     EXPECT_TRUE(launch.err.contains(u"is still running"_s)) << launch;
     EXPECT_EQ(snapshotOf(scene.gameDir), during);
 
     ASSERT_TRUE(orphan.end());
-    const Outcome restored = quillon({u"--restore"_s});
+    const QuillonRun restored = quillon({u"--restore"_s});
     EXPECT_EQ(restored.status, 0) << restored;
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
 }
@@ -533,12 +481,12 @@ TEST_F(QuillonCommandLine, WhileTheGameDirectoryIsNotThereTheRestoreExitsWith7An
     const Snapshot before = snapshotOf(scene.gameDir);
     ASSERT_NO_FATAL_FAILURE(launchWithoutGivingBack());
     ASSERT_TRUE(QDir().rename(scene.gameDir, scene.gameDir + u" away"_s));
-    const Outcome away = quillon({u"--restore"_s});
+    const QuillonRun away = quillon({u"--restore"_s});
     EXPECT_EQ(away.status, 7) << away;
     EXPECT_TRUE(away.err.contains(u"\"%1\" is not there"_s.arg(scene.gameDir))) << away;
 
     ASSERT_TRUE(QDir().rename(scene.gameDir + u" away"_s, scene.gameDir));
-    const Outcome back = quillon({u"--restore"_s});
+    const QuillonRun back = quillon({u"--restore"_s});
     EXPECT_EQ(back.status, 0) << back;
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
 }
@@ -550,7 +498,7 @@ TEST_F(QuillonCommandLine, AGiveBackThatIsNotCompleteSaysWhatIsMissingAndExitsWi
     ASSERT_NO_FATAL_FAILURE(launchWithoutGivingBack());
     // The player's file renamed aside vanished meanwhile.
     ASSERT_TRUE(QFile::remove(scene.gameDir + u"/e1l1.map.org"_s));
-    const Outcome gone = quillon({u"--restore"_s});
+    const QuillonRun gone = quillon({u"--restore"_s});
     EXPECT_EQ(gone.status, 7) << gone;
     EXPECT_TRUE(gone.err.contains(u"quillon: Not put back: \"e1l1.map\": it is gone"_s)) << gone;
     Snapshot expected = before;
@@ -565,7 +513,7 @@ TEST_F(QuillonCommandLine, WithoutATrashYesNeverAgreesToDeletingFilesForGood)
     writeFile(scene.file(u"not a folder"_s), "a file");
     const Snapshot before = snapshotOf(scene.path());
 
-    const Outcome run = quillon(kLaunchOdd, {}, scene.file(u"not a folder/data"_s));
+    const QuillonRun run = quillon(kLaunchOdd, {}, scene.file(u"not a folder/data"_s));
     EXPECT_EQ(run.status, 5) << run;
     EXPECT_TRUE(run.out.contains(u"Deleted for good"_s) && run.out.contains(u"e1l1.map"_s)) << run;
     EXPECT_TRUE(run.err.contains(u"cannot be recovered"_s) && run.err.contains(u"terminal"_s)) << run;

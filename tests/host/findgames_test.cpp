@@ -6,11 +6,8 @@
 
 #include "host/gamedirchooser.h"
 #include "host/hostsettings.h"
-#include "host/hostwindow.h"
-#include "host/pathdialogs.h"
 
 #include "tests/support/crcfile.h"
-#include "tests/support/formtesting.h"
 
 #include <store/sqlitesettingsstore.h>
 
@@ -55,30 +52,6 @@ struct Installs {
     const QString gog;
 };
 
-struct AnsweredFolders : PathDialogs {
-    std::optional<QString> chooseFolder(QWidget *, const QString &, const QString &) override
-    {
-        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
-    }
-    std::optional<QString> chooseProgram(QWidget *, const QString &, const QString &) override { return std::nullopt; }
-    std::optional<QString> chooseArchive(QWidget *, const QString &, const QString &) override { return std::nullopt; }
-    QStringList answers;
-};
-
-QStringList itemsOf(QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool searchEnds(GameDirChooser *games)
 {
     return QTest::qWaitFor([&] { return !games->isSearching(); }, 20000);
@@ -104,7 +77,7 @@ TEST(FindGames, ThePanelOffersTheInstallsFoundAndAsksBeforeA13DTcOnTheWorldTour)
     old.version = u"1.3D"_s;
     scene.fillStore({old});
     Fakes fakes(std::make_shared<SqliteSettingsStore>(scene.storePath()));
-    const auto paths = std::make_shared<AnsweredFolders>();
+    const auto paths = std::make_shared<AnsweredPaths>();
     HostWindow window(fakes.services(), paths, scene.stateDir());
     auto *games = child<GameDirChooser>(&window, u"cboGameDir"_s);
     EXPECT_EQ(games->currentText(), scene.gameDir) << "the stored choice waits for the search";
@@ -168,33 +141,7 @@ TEST(FindGames, ThePanelOffersTheInstallsFoundAndAsksBeforeA13DTcOnTheWorldTour)
     ASSERT_EQ(entries.size(), 1);
     const QString entry = scene.path() + u"/data/applications/"_s + entries.constFirst();
     EXPECT_EQ(validationOf(entry), QString());
-    EXPECT_TRUE(contentOf(entry).contains(" --launch \"Old TC\" --window\n")) << contentOf(entry).toStdString();
-}
-
-struct QuillonRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QuillonRun quillon(const LaunchScene &scene, const QStringList &arguments, QProcessEnvironment env = {})
-{
-    if (env.isEmpty())
-        env = scene.quillonEnvironment();
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
-    if (!process.waitForFinished(60000))
-        process.kill();
-    process.waitForFinished();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-std::string shown(const QuillonRun &run)
-{
-    return u"status %1\nstdout: %2\nstderr: %3"_s.arg(run.status).arg(run.out, run.err).toStdString();
+    EXPECT_TRUE(readBytes(entry).contains(" --launch \"Old TC\" --window\n")) << readBytes(entry).toStdString();
 }
 
 TEST(FindGames, APlayerWhoNeverChoseGetsTheAtomicInstallAndKeepsIt)
@@ -205,17 +152,13 @@ TEST(FindGames, APlayerWhoNeverChoseGetsTheAtomicInstallAndKeepsIt)
     const QuillonRun dryRun = quillon(scene,
         {u"--launch"_s, u"Odd TC"_s, u"--dry-run"_s, u"--engine"_s, u"custom"_s, u"--program"_s,
             QStringLiteral(OSTREL_FAKE_ENGINE), u"--arguments"_s, scene.argumentTemplate()});
-    EXPECT_EQ(dryRun.status, 0) << shown(dryRun);
-    EXPECT_TRUE(dryRun.out.contains(u"Game directory: "_s + installs.atomic + u'\n')) << shown(dryRun);
-    EXPECT_TRUE(dryRun.err.contains(u"no game directory is set: using "_s + installs.atomic)) << shown(dryRun);
+    EXPECT_EQ(dryRun.status, 0) << dryRun;
+    EXPECT_TRUE(dryRun.out.contains(u"Game directory: "_s + installs.atomic + u'\n')) << dryRun;
+    EXPECT_TRUE(dryRun.err.contains(u"no game directory is set: using "_s + installs.atomic)) << dryRun;
 
-    Fakes fakes(std::make_shared<SqliteSettingsStore>(scene.storePath()));
-    HostWindow window(fakes.services(), std::make_shared<AnsweredFolders>(), scene.stateDir());
-    auto *games = child<GameDirChooser>(&window, u"cboGameDir"_s);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_TRUE(searchEnds(games));
-    EXPECT_EQ(games->currentText(), u"1.5 Atomic Edition — Steam — "_s + installs.atomic);
+    QuillonWindow w(scene);
+    EXPECT_EQ(
+        w.find<GameDirChooser>(u"cboGameDir"_s)->currentText(), u"1.5 Atomic Edition — Steam — "_s + installs.atomic);
     EXPECT_EQ(HostSettings::read(SqliteSettingsStore(scene.storePath())).gameDir, installs.atomic);
 }
 
@@ -231,34 +174,34 @@ TEST(FindGames, TheCommandLineListsTheInstallsAndLaunchesNoTcThatMayBreakUnseen)
         crcText(quint32(::crc32(0, reinterpret_cast<const Bytef *>(ownGroup.constData()), ownGroup.size())));
 
     const QuillonRun found = quillon(scene, {u"--find-games"_s});
-    EXPECT_EQ(found.status, 0) << shown(found);
+    EXPECT_EQ(found.status, 0) << found;
     EXPECT_EQ(found.out,
         installs.worldTour + u"\t20th Anniversary World Tour\t982AFE4A\tSteam\n"_s + installs.atomic
             + u"\t1.5 Atomic Edition\tFD3DCFF1\tSteam\n"_s + installs.gog + u"\t1.3D\tBBC9CE44\tGOG\n"_s + scene.gameDir
             + u"\tunknown (20 bytes)\t"_s + ownCrc + u"\tadded by the player\n"_s)
-        << shown(found);
+        << found;
 
     // Made for 1.3D, on the World Tour: --yes does not agree to it, and without a terminal nobody can.
     const auto before = snapshotOf(scene.path() + u"/home"_s);
     const QuillonRun refused =
         quillon(scene, {u"--launch"_s, u"Old TC"_s, u"--yes"_s, u"--game-dir"_s, installs.worldTour});
-    EXPECT_EQ(refused.status, 5) << shown(refused);
+    EXPECT_EQ(refused.status, 5) << refused;
     EXPECT_TRUE(refused.err.contains(u"the game directory holds the 20th Anniversary World Tour's main group"_s)
         && refused.err.contains(u"refused"_s))
-        << shown(refused);
+        << refused;
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "the engine ran";
     // Made for either version: it runs, told what the World Tour may do to it.
     const QuillonRun runs =
         quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--game-dir"_s, installs.worldTour});
-    EXPECT_EQ(runs.status, 0) << shown(runs);
-    EXPECT_TRUE(runs.out.contains(u"The game is the 20th Anniversary World Tour"_s)) << shown(runs);
+    EXPECT_EQ(runs.status, 0) << runs;
+    EXPECT_TRUE(runs.out.contains(u"The game is the 20th Anniversary World Tour"_s)) << runs;
     EXPECT_EQ(snapshotOf(scene.path() + u"/home"_s), before);
 
     const QString shareware = scene.path() + u"/shareware"_s;
     ASSERT_TRUE(writeFileWithCrc(shareware + u"/DUKE3D.GRP"_s, 11035779, 0x983AD923));
     const QuillonRun episodeOne = quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--yes"_s, u"--game-dir"_s, shareware});
-    EXPECT_EQ(episodeOne.status, 5) << shown(episodeOne);
-    EXPECT_TRUE(episodeOne.err.contains(u"shareware 1.3D, which has only the first episode"_s)) << shown(episodeOne);
+    EXPECT_EQ(episodeOne.status, 5) << episodeOne;
+    EXPECT_TRUE(episodeOne.err.contains(u"shareware 1.3D, which has only the first episode"_s)) << episodeOne;
 }
 
 TEST(FindGames, TheCommandLineWritesAShortcutThatOpensTheWindowOnTheTcsLaunch)
@@ -267,21 +210,20 @@ TEST(FindGames, TheCommandLineWritesAShortcutThatOpensTheWindowOnTheTcsLaunch)
     scene.fillStore();
     EXPECT_EQ(quillon(scene, {u"--create-shortcut"_s, u"Nobody"_s}).status, 4);
     const QuillonRun made = quillon(scene, {u"--create-shortcut"_s, u"odd tc"_s, u"--store"_s, scene.storePath()});
-    ASSERT_EQ(made.status, 0) << shown(made);
+    ASSERT_EQ(made.status, 0) << made;
     const QString entry = made.out.trimmed();
-    EXPECT_TRUE(entry.startsWith(scene.path() + u"/data/applications/quillon-tc-odd-tc-"_s)) << shown(made);
+    EXPECT_TRUE(entry.startsWith(scene.path() + u"/data/applications/quillon-tc-odd-tc-"_s)) << made;
     EXPECT_EQ(validationOf(entry), QString());
-    const QByteArray text = contentOf(entry);
+    const QByteArray text = readBytes(entry);
     EXPECT_TRUE(text.contains("\nName=Odd TC\n") && text.contains(" --launch \"Odd TC\" --window\n"))
         << text.toStdString();
 
     // What the shortcut runs: the window, with the TC's preview up.
     QProcessEnvironment env = scene.quillonEnvironment();
     env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    const QuillonRun window =
-        quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--window"_s, u"--quit-after"_s, u"4000"_s}, env);
-    EXPECT_EQ(window.status, 0) << shown(window);
-    EXPECT_TRUE(window.out.startsWith(u"quillon: closed \"Launch Odd TC\"\n"_s)) << shown(window);
+    const QuillonRun window = quillon(env, {u"--launch"_s, u"Odd TC"_s, u"--window"_s, u"--quit-after"_s, u"4000"_s});
+    EXPECT_EQ(window.status, 0) << window;
+    EXPECT_TRUE(window.out.startsWith(u"quillon: closed \"Launch Odd TC\"\n"_s)) << window;
     EXPECT_FALSE(QFile::exists(scene.recordPath())) << "the engine ran";
     EXPECT_EQ(quillon(scene, {u"--launch"_s, u"Odd TC"_s, u"--window"_s, u"--yes"_s}).status, 2);
 }

@@ -2,6 +2,7 @@
 
 #include "tests/launcher/launchertesting.h"
 
+#include "host/gamedirchooser.h"
 #include "host/hostsettings.h"
 
 #include <launcher/processinfo.h>
@@ -10,8 +11,11 @@
 #include <store/sqlitesettingsstore.h>
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QPushButton>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -149,6 +153,88 @@ bool OrphanedGame::end()
         QThread::msleep(10);
     }
     return false;
+}
+
+std::ostream &operator<<(std::ostream &out, const QuillonRun &run)
+{
+    return out << "status " << run.status << "\nstdout: " << run.out.toStdString()
+               << "\nstderr: " << run.err.toStdString();
+}
+
+QuillonRun quillon(
+    const QProcessEnvironment &env, const QStringList &arguments, int timeoutMs, const QString &workingFolder)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setWorkingDirectory(workingFolder);
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "quillon " << arguments.join(u' ').toStdString() << " did not end normally";
+        if (process.processId() > 0)
+            ::kill(-pid_t(process.processId()), SIGKILL);
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError())};
+}
+
+QStringList itemsOf(QListWidget *list)
+{
+    QStringList items;
+    for (int row = 0; row < list->count(); ++row) {
+        if (!list->item(row)->isHidden())
+            items << list->item(row)->text();
+    }
+    return items;
+}
+
+QStringList itemsOf(QComboBox *box)
+{
+    QStringList items;
+    for (int row = 0; row < box->count(); ++row)
+        items << box->itemText(row);
+    return items;
+}
+
+QuillonWindow::QuillonWindow(const LaunchScene &scene, std::deque<bool> answers)
+    : fakes(std::make_shared<SqliteSettingsStore>(scene.storePath()))
+    , window(fakes.services(), paths, scene.stateDir())
+{
+    fakes.messages->answers = std::move(answers);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        ADD_FAILURE() << "the window was not shown";
+    QTest::qWait(20); // the start-up questions come once the window is up
+    auto *games = find<GameDirChooser>(u"cboGameDir"_s);
+    if (!games || !QTest::qWaitFor([&] { return !games->isSearching(); }, 20000))
+        ADD_FAILURE() << "the search for the game's installs did not end";
+}
+
+void QuillonWindow::choose(const QString &tc)
+{
+    auto *list = find<QListWidget>(u"lstTCs"_s);
+    const QList<QListWidgetItem *> items = list->findItems(tc, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    clickAt(list->viewport(), list->visualItemRect(items.constFirst()).center());
+    ASSERT_TRUE(items.constFirst()->isSelected());
+}
+
+void QuillonWindow::launch()
+{
+    clickOn(find<QPushButton>(u"cmdLaunch"_s));
+}
+
+QString QuillonWindow::status()
+{
+    return find<QLabel>(u"lblStatus"_s)->text();
+}
+
+bool QuillonWindow::backAsItWas()
+{
+    return QTest::qWaitFor([&] { return status().contains(u"back as it was"_s); }, 20000);
 }
 
 } // namespace ostrel::test

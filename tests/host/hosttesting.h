@@ -1,5 +1,9 @@
 #pragma once
 
+#include "host/hostwindow.h"
+#include "host/pathdialogs.h"
+
+#include "tests/support/formtesting.h"
 #include "tests/support/printers.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/testfiles.h"
@@ -12,8 +16,13 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include <deque>
+#include <memory>
 #include <optional>
+#include <ostream>
 
+class QComboBox;
+class QListWidget;
 class QProcess;
 
 namespace ostrel::test {
@@ -75,6 +84,61 @@ public:
 private:
     qint64 m_pid = 0;
     std::optional<quint64> m_startTime;
+};
+
+/// How a quillon process ended (status -1: not by itself) and what it said.
+struct QuillonRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+std::ostream &operator<<(std::ostream &out, const QuillonRun &run);
+
+/// Runs quillon in env without a terminal, in a process group of its own, so that a run that
+/// does not end within timeoutMs fails the test and is ended with the game it started.
+QuillonRun quillon(const QProcessEnvironment &env, const QStringList &arguments, int timeoutMs = 60000,
+    const QString &workingFolder = {});
+inline QuillonRun quillon(const LaunchScene &scene, const QStringList &arguments)
+{
+    return quillon(scene.quillonEnvironment(), arguments);
+}
+
+/// Answers the folder, program and archive pickers with the queued paths in turn; Cancel once
+/// none is left.
+struct AnsweredPaths : PathDialogs {
+    std::optional<QString> chooseFolder(QWidget *, const QString &, const QString &) override { return next(); }
+    std::optional<QString> chooseProgram(QWidget *, const QString &, const QString &) override { return next(); }
+    std::optional<QString> chooseArchive(QWidget *, const QString &, const QString &) override { return next(); }
+    std::optional<QString> next() { return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst()); }
+    QStringList answers;
+};
+
+/// The texts of a list's shown items, and of a drop-down list's items.
+QStringList itemsOf(QListWidget *list);
+QStringList itemsOf(QComboBox *box);
+
+/// The launcher window on the scene's store, shown once the search for the game's installs has
+/// ended, with every dialog answered by the test.
+struct QuillonWindow {
+    /// answers: the player's answers to the questions asked at start-up.
+    explicit QuillonWindow(const LaunchScene &scene, std::deque<bool> answers = {});
+
+    template<typename T>
+    T *find(const QString &name)
+    {
+        return child<T>(&window, name);
+    }
+    /// Clicks the TC in the panel's list.
+    void choose(const QString &tc);
+    void launch();
+    QString status();
+    /// Waits until the status says the game directory was given back.
+    bool backAsItWas();
+    QStringList messages() const { return fakes.messages->log(); }
+
+    Fakes fakes;
+    std::shared_ptr<AnsweredPaths> paths = std::make_shared<AnsweredPaths>();
+    HostWindow window;
 };
 
 } // namespace ostrel::test

@@ -4,14 +4,8 @@
 #include "hosttesting.h"
 
 #include <launcher/launcher.h>
-#include "host/gamedirchooser.h"
 #include "host/hostsettings.h"
-#include "host/hostwindow.h"
 #include "host/launcherpanel.h"
-#include "host/pathdialogs.h"
-
-#include "tests/support/crcfile.h"
-#include "tests/support/formtesting.h"
 
 #include <launcher/trash.h>
 #include <store/sqlitesettingsstore.h>
@@ -34,32 +28,11 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 using namespace Qt::StringLiterals;
 using namespace ostrel;
 using namespace ostrel::test;
 
 namespace {
-
-// Answers the folder and program pickers with the queued paths in turn; Cancel once none is left.
-struct AnsweredPaths : PathDialogs {
-    std::optional<QString> chooseFolder(QWidget *, const QString &, const QString &) override { return next(); }
-    std::optional<QString> chooseProgram(QWidget *, const QString &, const QString &) override { return next(); }
-    std::optional<QString> chooseArchive(QWidget *, const QString &, const QString &) override { return next(); }
-    std::optional<QString> next() { return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst()); }
-    QStringList answers;
-};
-
-QStringList itemsOf(QListWidget *list)
-{
-    QStringList items;
-    for (int row = 0; row < list->count(); ++row) {
-        if (!list->item(row)->isHidden())
-            items << list->item(row)->text();
-    }
-    return items;
-}
 
 // The options ("-x", "--save") that a line of the command box ends inside, at its width now.
 QStringList optionsBrokenAcrossLines(QPlainTextEdit *box)
@@ -79,53 +52,6 @@ QStringList optionsBrokenAcrossLines(QPlainTextEdit *box)
     }
     return broken;
 }
-
-// The launcher window on the scene's store, with every dialog answered by the test.
-struct QuillonWindow {
-    /// answers: the player's answers to the questions asked at start-up.
-    explicit QuillonWindow(const LaunchScene &scene, std::deque<bool> answers = {})
-        : fakes(std::make_shared<SqliteSettingsStore>(scene.storePath()))
-        , window(fakes.services(), paths, scene.stateDir())
-    {
-        fakes.messages->answers = std::move(answers);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            ADD_FAILURE() << "the window was not shown";
-        QTest::qWait(20); // the start-up questions come once the window is up
-        // The list of the game's installs is filled once its search has ended.
-        auto *games = window.findChild<GameDirChooser *>(u"cboGameDir"_s);
-        if (!games || !QTest::qWaitFor([&] { return !games->isSearching(); }, 20000))
-            ADD_FAILURE() << "the search for the game's installs did not end";
-    }
-
-    template<typename T>
-    T *find(const QString &name)
-    {
-        return child<T>(&window, name);
-    }
-
-    void choose(const QString &tc)
-    {
-        auto *list = find<QListWidget>(u"lstTCs"_s);
-        const QList<QListWidgetItem *> items = list->findItems(tc, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1);
-        clickAt(list->viewport(), list->visualItemRect(items.constFirst()).center());
-        ASSERT_TRUE(items.constFirst()->isSelected());
-    }
-    void launch() { clickOn(find<QPushButton>(u"cmdLaunch"_s)); }
-
-    QString status() { return find<QLabel>(u"lblStatus"_s)->text(); }
-    /// Waits until the status says the game directory was given back.
-    bool backAsItWas()
-    {
-        return QTest::qWaitFor([&] { return status().contains(u"back as it was"_s); }, 20000);
-    }
-    QStringList messages() const { return fakes.messages->log(); }
-
-    Fakes fakes;
-    std::shared_ptr<AnsweredPaths> paths = std::make_shared<AnsweredPaths>();
-    HostWindow window;
-};
 
 class LauncherPanel : public ::testing::Test
 {
@@ -249,32 +175,19 @@ TEST_F(LauncherPanel, AnEngineThatFailsShowsTheEndOfItsLog)
     EXPECT_TRUE(logText.contains(u"fake engine: standard output"_s)) << logText.toStdString();
 }
 
-// Three TCs: Odd TC, "Gone TC" whose group file is not there, and "Another" for the game's
-// 1.3D, on the World Tour's group: the size of the Atomic Edition's, another CRC.
+// Three TCs: Odd TC, "Gone TC" whose group file is not there, and "Another". (The question
+// before a TC for another version is in findgames_test.cpp, on the installs found.)
 class LauncherPanelList : public LauncherPanel
 {
 protected:
     void SetUp() override
     {
         gone.groupFile = scene.file(u"moved away/GONE.GRP"_s);
-        TcDefinition other = scene.tcNamed(u"Another"_s);
-        other.version = u"1.3D"_s;
-        scene.fillStore({gone, other});
-        ASSERT_TRUE(writeFileWithCrc(scene.gameDir + u"/DUKE3D.GRP"_s, 44356548, 0x982AFE4A));
+        scene.fillStore({gone, scene.tcNamed(u"Another"_s)});
     }
 
     TcDefinition gone = scene.tcNamed(u"Gone TC"_s);
 };
-
-TEST_F(LauncherPanelList, MarksATcWhoseGroupFileIsMissing)
-{
-    QuillonWindow l(scene);
-    auto *list = l.find<QListWidget>(u"lstTCs"_s);
-    const auto item = [&](const QString &name) { return list->findItems(name, Qt::MatchExactly).value(0); };
-    EXPECT_EQ(item(u"Gone TC"_s)->toolTip(), u"Group file not found: "_s + gone.groupFile);
-    EXPECT_FALSE(item(u"Gone TC"_s)->icon().isNull());
-    EXPECT_TRUE(item(u"Odd TC"_s)->toolTip().isEmpty() && item(u"Odd TC"_s)->icon().isNull());
-}
 
 TEST_F(LauncherPanelList, TheFilterKeepsTheNamesThatHoldItAndAHiddenTcCannotBeLaunched)
 {
@@ -296,26 +209,16 @@ TEST_F(LauncherPanelList, TheFilterKeepsTheNamesThatHoldItAndAHiddenTcCannotBeLa
     EXPECT_EQ(count->text(), u"3 TCs stored"_s);
 }
 
-// The player is asked, and No stops there.
-TEST_F(LauncherPanelList, ATcForAnotherVersionOfTheGameIsLaunchedOnlyIfThePlayerAgrees)
-{
-    QuillonWindow l(scene);
-    l.choose(u"Another"_s);
-    l.launch();
-    const QStringList said = l.messages();
-    ASSERT_EQ(said.size(), 1) << said.join(u'\n').toStdString();
-    EXPECT_EQ(said[0],
-        u"Quillon? This TC is made for Duke Nukem 3D 1.3D, and the game directory holds the 20th Anniversary "
-        "World Tour's main group. The game is the 20th Anniversary World Tour, whose main group is not the "
-        "Atomic Edition's: TCs made before it may not run on it.\n\nLaunch it anyway?"_s);
-    EXPECT_EQ(l.fakes.forms->shown, 0);
-}
-
 // Every refusal takes the same road to the player; the command line's exit statuses go through
 // each kind of refusal.
-TEST_F(LauncherPanelList, ATcThatCannotBeLaunchedIsRefusedSayingWhy)
+TEST_F(LauncherPanelList, ATcWhoseGroupFileIsMissingIsMarkedAndItsLaunchRefusedSayingWhy)
 {
     QuillonWindow l(scene);
+    auto *list = l.find<QListWidget>(u"lstTCs"_s);
+    const auto item = [&](const QString &name) { return list->findItems(name, Qt::MatchExactly).value(0); };
+    EXPECT_EQ(item(u"Gone TC"_s)->toolTip(), u"Group file not found: "_s + gone.groupFile);
+    EXPECT_FALSE(item(u"Gone TC"_s)->icon().isNull());
+    EXPECT_TRUE(item(u"Odd TC"_s)->toolTip().isEmpty() && item(u"Odd TC"_s)->icon().isNull());
     l.choose(u"Gone TC"_s);
     l.launch();
     ASSERT_EQ(l.messages().size(), 1) << l.messages().join(u'\n').toStdString();
@@ -375,14 +278,16 @@ protected:
     const Snapshot before = snapshotOf(scene.gameDir);
 };
 
-TEST_F(LauncherPanelLeftover, ALeftoverJournalIsOfferedAtStartAndBlocksLaunches)
+// What cannot come back is listed, as the command line lists it.
+TEST_F(LauncherPanelLeftover, ALeftoverJournalBlocksLaunchesUntilRestoreListsWhatCannotComeBack)
 {
     QuillonWindow l(scene);
     EXPECT_NE(snapshotOf(scene.gameDir), before);
-    EXPECT_TRUE(l.find<QPushButton>(u"cmdRestore"_s)->isEnabled());
+    auto *restore = l.find<QPushButton>(u"cmdRestore"_s);
+    EXPECT_TRUE(restore->isEnabled());
     l.choose(u"Odd TC"_s);
     l.launch();
-    const QStringList said = l.messages();
+    QStringList said = l.messages();
     ASSERT_EQ(said.size(), 2);
     // The launch was told to leave its changes: no word of a launcher that stopped.
     EXPECT_TRUE(said[0].startsWith(u"Quillon?+ The launch of \"Odd TC\""_s) && said[0].contains(u"as it was told to"_s)
@@ -390,18 +295,12 @@ TEST_F(LauncherPanelLeftover, ALeftoverJournalIsOfferedAtStartAndBlocksLaunches)
         << said[0].toStdString();
     EXPECT_TRUE(said[1].contains(u"give the game directory back first"_s)) << said[1].toStdString();
     EXPECT_EQ(l.fakes.forms->shown, 0);
-}
 
-// What cannot come back is listed, as the command line lists it.
-TEST_F(LauncherPanelLeftover, RestoreGivesTheDirectoryBackAndListsWhatCannotComeBack)
-{
-    QuillonWindow l(scene);
-    auto *restore = l.find<QPushButton>(u"cmdRestore"_s);
     ASSERT_TRUE(QFile::remove(scene.gameDir + u"/e1l1.map.org"_s));
     clickOn(restore);
-    ASSERT_EQ(l.messages().size(), 2);
-    EXPECT_TRUE(l.messages()[1].contains(u"\nNot put back: \"e1l1.map\": it is gone"_s))
-        << l.messages()[1].toStdString();
+    said = l.messages();
+    ASSERT_EQ(said.size(), 3);
+    EXPECT_TRUE(said[2].contains(u"\nNot put back: \"e1l1.map\": it is gone"_s)) << said[2].toStdString();
     EXPECT_TRUE(l.status().startsWith(u"The game directory could not be fully given back"_s))
         << l.status().toStdString();
     Snapshot expected = before;
@@ -461,7 +360,8 @@ protected:
     const Snapshot before = snapshotOf(scene.gameDir);
 };
 
-TEST_F(LauncherPanelNoTrash, ThePlayerIsAskedOnceMoreAndNoStopsThere)
+// No stops there; Yes launches, and the files are said to be gone for good.
+TEST_F(LauncherPanelNoTrash, ThePlayerIsAskedOnceMoreBeforeFilesAreDeletedForGood)
 {
     QuillonWindow l(scene);
     l.choose(u"Odd TC"_s);
@@ -474,21 +374,16 @@ TEST_F(LauncherPanelNoTrash, ThePlayerIsAskedOnceMoreAndNoStopsThere)
     EXPECT_EQ(l.fakes.forms->shown, 0);
     EXPECT_EQ(snapshotOf(scene.gameDir), before);
     EXPECT_FALSE(QFile::exists(scene.recordPath()));
-}
 
-TEST_F(LauncherPanelNoTrash, YesLaunchesAndTheFilesAreSaidToBeGoneForGood)
-{
-    QuillonWindow l(scene);
     l.fakes.messages->answers = {true};
     QStringList deleted;
     l.fakes.forms->onShow = [&](QDialog *preview) {
         deleted = itemsOf(child<QListWidget>(preview, u"previewDeleted"_s));
         press(preview, u"previewLaunch"_s);
     };
-    l.choose(u"Odd TC"_s);
     l.launch();
     ASSERT_TRUE(l.backAsItWas()) << l.status().toStdString();
-    EXPECT_EQ(l.messages().size(), 1);
+    EXPECT_EQ(l.messages().size(), 2);
     EXPECT_EQ(deleted.size(), 2) << deleted.join(u'|').toStdString();
     const QString status = l.status();
     EXPECT_TRUE(

@@ -238,8 +238,10 @@ TEST_F(Installer, RefusesBadArchivesWithTheReasonAndWritesNothing)
     }
 }
 
-// A zip whose headers say a file is smaller than it is: the bytes written are what counts.
-TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
+// What the listing cannot see is refused while unpacking, and nothing stays: a zip whose
+// headers say a file is smaller than it is (the bytes written are what counts), the limits on
+// the bytes written, and damage that only the checksum tells.
+TEST_F(Installer, RefusesWhileUnpackingWhatTheListingCouldNotSee)
 {
     const QByteArray data(300000, 'z');
     QByteArray zip =
@@ -263,7 +265,6 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
     EXPECT_TRUE(rootNames().isEmpty()) << rootNames().join(u' ').toStdString();
     EXPECT_TRUE(DefinitionStore(store).names().isEmpty());
 
-    // The limits hold on the bytes written too, not only on the sizes the listing saw.
     const QString honest = test::writeArchive(
         downloads, u"honest.zip"_s, ArchiveFormat::Zip, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"BIG.MAP", data}});
     TcInspection tight = inspectArchive(honest, options());
@@ -275,22 +276,18 @@ TEST_F(Installer, CountsTheBytesItWritesWhateverTheHeadersSay)
     tight.limits.maxRatio = 2;
     EXPECT_EQ(installTc(tight, store).error, ratioLimitMessage(tight.limits));
     EXPECT_TRUE(rootNames().isEmpty()) << rootNames().join(u' ').toStdString();
-}
 
-TEST_F(Installer, DamagedDataIsRefusedWhileUnpacking)
-{
     // Stored, so nothing but the checksum tells: the listing reads none of the map's bytes.
-    QByteArray zip = test::makeArchive(
+    zip = test::makeArchive(
         ArchiveFormat::ZipStored, {{"TC.GRP", test::grpBytesOfNames({"A"})}, {"E1L1.MAP", QByteArray(4000, 'm')}});
     const qsizetype map = zip.indexOf(QByteArray(100, 'm'));
     ASSERT_GT(map, 0);
     zip[map + 2000] = 'M';
-    const QString archive = downloads + u"/damaged.zip"_s;
-    test::writeFile(archive, zip);
-    const TcInspection inspection = inspectArchive(archive, options());
-    ASSERT_TRUE(inspection.ok()) << inspection.problems.join(u'\n').toStdString();
-    const InstallResult result = installTc(inspection, store);
-    EXPECT_TRUE(result.error.contains(u"damaged or cut short"_s)) << result.error.toStdString();
+    test::writeFile(downloads + u"/damaged.zip"_s, zip);
+    const TcInspection inspected = inspectArchive(downloads + u"/damaged.zip"_s, options());
+    ASSERT_TRUE(inspected.ok()) << inspected.problems.join(u'\n').toStdString();
+    const QString error = installTc(inspected, store).error;
+    EXPECT_TRUE(error.contains(u"damaged or cut short"_s)) << error.toStdString();
     EXPECT_TRUE(rootNames().isEmpty()) << rootNames().join(u' ').toStdString();
 }
 

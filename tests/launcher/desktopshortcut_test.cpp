@@ -35,15 +35,10 @@ const QStringList &hostileNames()
     return names;
 }
 
-QString programOnPath(const QString &name)
-{
-    return QStandardPaths::findExecutable(name);
-}
-
 TEST(DesktopShortcut, HostileNamesGiveEntriesThatValidate)
 {
-    const QString validate = programOnPath(u"desktop-file-validate"_s);
-    const QString install = programOnPath(u"desktop-file-install"_s);
+    const QString validate = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
+    const QString install = QStandardPaths::findExecutable(u"desktop-file-install"_s);
     if (validate.isEmpty() || install.isEmpty())
         GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) is not installed";
     const QTemporaryDir folder;
@@ -58,11 +53,7 @@ TEST(DesktopShortcut, HostileNamesGiveEntriesThatValidate)
                 << shortcut.fileName.toStdString();
         fileNames.insert(shortcut.fileName);
 
-        const QString path = folder.filePath(shortcut.fileName);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(shortcut.text);
-        file.close();
+        const QString path = test::writeFile(folder.filePath(shortcut.fileName), shortcut.text);
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(validate, {path});
@@ -87,30 +78,22 @@ TEST(DesktopShortcut, HostileNamesGiveEntriesThatValidate)
 // the TC's name exactly as it is.
 TEST(DesktopShortcut, ADesktopLaunchesTheProgramWithTheExactName)
 {
-    const QString gio = programOnPath(u"gio"_s);
+    const QString gio = QStandardPaths::findExecutable(u"gio"_s);
     if (gio.isEmpty())
         GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
     const QTemporaryDir folder;
     const QString program = folder.filePath(u"fake quillon $1"_s);
     const QString received = folder.filePath(u"received"_s);
-    {
-        QFile script(program);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"" + QFile::encodeName(received)
+    test::writeFile(program,
+        "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"" + QFile::encodeName(received)
             + ".part\"\nmv \"" + QFile::encodeName(received) + ".part\" \"" + QFile::encodeName(received) + "\"\n");
-        script.setPermissions(script.permissions() | QFile::ExeOwner);
-    }
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
     for (const QString &name : hostileNames()) {
         SCOPED_TRACE(name.toStdString());
         QFile::remove(received);
         const DesktopShortcut shortcut = desktopShortcutFor(name, program);
         ASSERT_TRUE(shortcut.ok());
-        const QString entry = folder.filePath(shortcut.fileName);
-        QFile file(entry);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(shortcut.text);
-        file.close();
-        QProcess::execute(gio, {u"launch"_s, entry});
+        QProcess::execute(gio, {u"launch"_s, test::writeFile(folder.filePath(shortcut.fileName), shortcut.text)});
         const QDeadlineTimer deadline(10000);
         while (!QFile::exists(received) && !deadline.hasExpired())
             QThread::msleep(10);

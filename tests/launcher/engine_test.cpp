@@ -121,8 +121,16 @@ TEST_F(EngineDosBox, CopiesAGroupOrConOfALongNameInUnderAFreeDosName)
         (QList<CopyIn>{{longNames.tc.groupFile, u"MYTCPAR1.GRP"_s}, {longNames.tc.gameCon, u"MYGAME.CON"_s}}));
 }
 
-TEST_F(EngineDosBox, RefusesAnyOtherFileOfALongName)
+// Any other file than the group and the con must have a DOS name of its own; a game directory
+// must be one DOSBox can mount, and hold the game.
+TEST_F(EngineDosBox, RefusesAnotherFileOfALongNameAndAGameDirectoryItCannotMountOrThatHoldsNoGame)
 {
+    LaunchInput quoted = input;
+    quoted.gameDir = sandbox.path() + u"/a\"b"_s;
+    EXPECT_FALSE(build(quoted).ok());
+    LaunchInput noGame = input;
+    noGame.dosExecutable = u"NUKEM.EXE"_s;
+    EXPECT_TRUE(build(noGame).error.contains(u"NUKEM.EXE"_s));
     input.tc.otherFiles = {sandbox.path() + u"/tcs/LONGFILENAME.MAP"_s};
     EXPECT_TRUE(build(input).error.contains(u"\"LONGFILENAME.MAP\": its name is no DOS 8.3"_s));
 }
@@ -140,15 +148,6 @@ TEST_F(EngineDosBox, RefusesToRenameAConThatAnotherConIncludes)
     test::writeFile(input.tc.otherFiles[0], "define Y 2");
     test::writeFile(input.tc.groupFile, test::grpBytes({{"USER.CON", "include GAMECODE1.CON"}}));
     EXPECT_TRUE(build(input).error.contains(u"since USER.CON (in "_s)) << "a con in the group";
-}
-
-TEST_F(EngineDosBox, RefusesAGameDirectoryItCannotMountOrThatHoldsNoGame)
-{
-    LaunchInput quoted = input;
-    quoted.gameDir = sandbox.path() + u"/a\"b"_s;
-    EXPECT_FALSE(build(quoted).ok());
-    input.dosExecutable = u"NUKEM.EXE"_s;
-    EXPECT_TRUE(build(input).error.contains(u"NUKEM.EXE"_s));
 }
 
 // Without a con on its command line, EDuke32 compiles a loose EDUKE.CON in place of GAME.CON:
