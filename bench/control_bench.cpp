@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QToolBar>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -151,7 +150,7 @@ struct Session {
 
     void click(const QString &key) const
     {
-        find<QToolBar>(u"tbToolbar"_s)->findChild<QAction *>(key, Qt::FindDirectChildrenOnly)->trigger();
+        find<QWidget>(u"tbToolbar"_s)->findChild<QAction *>(key, Qt::FindDirectChildrenOnly)->trigger();
     }
 
     // As a user chooses a name in the list.

@@ -12,6 +12,7 @@
 #include "store/settingsstore.h"
 #include "widgets/dialogfont.h"
 #include "widgets/tabstrip.h"
+#include "widgets/toolstrip.h"
 #include "widgets/twips.h"
 #include "widgets/twipswidgets.h"
 
@@ -23,7 +24,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringListModel>
-#include <QToolBar>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -96,7 +96,7 @@ ucTCPrivate::~ucTCPrivate() = default;
 
 void ucTCPrivate::wireEvents()
 {
-    QObject::connect(tbToolbar, &QToolBar::actionTriggered, q,
+    QObject::connect(tbToolbar, &ToolStrip::actionTriggered, q,
         [this](QAction *action) { tbToolbar_ButtonClick(action->objectName()); });
     QObject::connect(tbsTabStrip, &TabStrip::Click, q, [this] { tbsTabStrip_Click(); });
     // The user's choice loads, also of the item already shown; code only ever clears the

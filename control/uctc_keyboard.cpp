@@ -5,6 +5,7 @@
 #include "control/uctc_p.h"
 
 #include "widgets/focuskeys.h"
+#include "widgets/toolstrip.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QToolBar>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;

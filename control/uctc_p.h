@@ -21,7 +21,6 @@ class QPushButton;
 class QRadioButton;
 class QScreen;
 class QStringListModel;
-class QToolBar;
 class QToolButton;
 class QWidget;
 class QWindow;
@@ -32,6 +31,7 @@ class CommonDialog;
 class DefinitionStore;
 class ScriptBuffer;
 class TabStrip;
+class ToolStrip;
 struct PlatformServices;
 struct TcDefinition;
 } // namespace ostrel
@@ -131,7 +131,7 @@ public:
     // The items of cboTClist.
     QStringListModel *m_names = nullptr;
 
-    QToolBar *tbToolbar = nullptr;
+    ostrel::ToolStrip *tbToolbar = nullptr;
     ostrel::TabStrip *tbsTabStrip = nullptr;
     QWidget *picTC[2] = {};
     ostrel::CommonDialog *cdlCont = nullptr;

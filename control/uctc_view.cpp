@@ -5,6 +5,7 @@
 
 #include "control/shelllayout.h"
 #include "widgets/tabstrip.h"
+#include "widgets/toolstrip.h"
 #include "widgets/toolbaricons.h"
 #include "widgets/twips.h"
 #include "widgets/twipswidgets.h"
@@ -20,7 +21,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStringListModel>
-#include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
 
@@ -38,10 +38,7 @@ constexpr int kToolbarButtonHeight = 582;
 
 void ucTCPrivate::createToolbar()
 {
-    tbToolbar = makeAt<QToolBar>(q, u"tbToolbar"_s, {0, 0, 6255, 360});
-    tbToolbar->setMovable(false);
-    tbToolbar->setFloatable(false);
-    tbToolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbToolbar = makeAt<ToolStrip>(q, u"tbToolbar"_s, {0, 0, 6255, 360});
 
     const auto images = toolbarImageList(q->palette());
     auto image = [&images](const QString &key) {
@@ -73,7 +70,7 @@ void ucTCPrivate::createToolbar()
             tbToolbar->addSeparator();
             continue;
         }
-        QAction *action = tbToolbar->addAction(image(b.key), QString());
+        QAction *action = tbToolbar->addButton(image(b.key), QString());
         action->setObjectName(b.key);
         action->setToolTip(b.tip);
         action->setEnabled(b.enabled);

@@ -5,13 +5,13 @@
 #include "../support/input.h"
 
 #include "form/frmscript.h"
+#include "widgets/toolstrip.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QListWidgetItem>
 #include <QSignalSpy>
 #include <QTest>
-#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -84,7 +84,7 @@ TEST(ScreenReaders, EveryInteractiveWidgetHasAName)
         }
     }
     EXPECT_EQ(nameless, QStringList{});
-    auto *toolbar = h.find<QToolBar>(u"tbToolbar"_s);
+    auto *toolbar = h.find<ToolStrip>(u"tbToolbar"_s);
     for (QAction *action : toolbar->actions()) {
         if (action->isSeparator())
             continue;

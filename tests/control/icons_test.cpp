@@ -6,11 +6,11 @@
 
 #include "form/frmscript.h"
 #include "widgets/toolbaricons.h"
+#include "widgets/toolstrip.h"
 
 #include <QApplication>
 #include <QScopeGuard>
 #include <QStyle>
-#include <QToolBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -149,7 +149,7 @@ TEST(ControlImages, GreyOutWithTheirButtonAndFollowTheControlsPalette)
 {
     ControlHarness h;
     h.start();
-    QWidget *save = h.find<QToolBar>(u"tbToolbar"_s)->widgetForAction(h.find<QAction>(u"Save"_s));
+    QWidget *save = h.find<ToolStrip>(u"tbToolbar"_s)->widgetForAction(h.find<QAction>(u"Save"_s));
     ASSERT_FALSE(save->isEnabled());
     const QImage disabled = save->grab().toImage();
     h.click(u"New"_s);
@@ -160,7 +160,7 @@ TEST(ControlImages, GreyOutWithTheirButtonAndFollowTheControlsPalette)
     auto *viewTextFile = h.find<QToolButton>(u"cmdViewTextFile"_s);
     ASSERT_LT(contrastWithWindow(viewTextFile->icon(), dark), kLegible) << "dark pictures before the change";
     h.control->setPalette(dark);
-    for (QAction *action : h.find<QToolBar>(u"tbToolbar"_s)->actions()) {
+    for (QAction *action : h.find<ToolStrip>(u"tbToolbar"_s)->actions()) {
         if (!action->isSeparator()) {
             EXPECT_GT(contrastWithWindow(action->icon(), dark), kLegible) << action->objectName().toStdString();
         }

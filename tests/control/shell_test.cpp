@@ -5,6 +5,7 @@
 #include "../support/input.h"
 #include "control/shelllayout.h"
 #include "widgets/twips.h"
+#include "widgets/toolstrip.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
-#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -52,7 +52,7 @@ protected:
 TEST_F(Shell, StartsBrowsingAndChangesNewAndCancelNewSwitchTheEditingMode)
 {
     QStringList keys, tips;
-    for (QAction *a : h.find<QToolBar>(u"tbToolbar"_s)->actions()) {
+    for (QAction *a : h.find<ToolStrip>(u"tbToolbar"_s)->actions()) {
         keys << (a->isSeparator() ? u"|"_s : a->objectName());
         if (!a->isSeparator()) {
             EXPECT_TRUE(!a->icon().isNull() && a->text().isEmpty()) << keys.back().toStdString();

@@ -10,7 +10,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QTest>
-#include <QToolBar>
+#include <QToolButton>
 #include <QDir>
 #include <QWindow>
 #include <QPluginLoader>
@@ -62,8 +62,7 @@ TEST(DesignerPlugin, UiLoaderBuildsAWorkingControl)
     form->resize(700, 500);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    auto *toolbar = control->findChild<QToolBar *>(u"tbToolbar"_s);
-    QWidget *newButton = toolbar->widgetForAction(control->findChild<QAction *>(u"New"_s));
+    auto *newButton = control->findChild<QToolButton *>(u"New"_s);
     QTest::mouseClick(
         form->windowHandle(), Qt::LeftButton, {}, newButton->mapTo(form.get(), newButton->rect().center()));
     EXPECT_TRUE(control->findChild<QAction *>(u"CancelNew"_s)->isEnabled());

@@ -6,13 +6,13 @@
 
 #include "store/definitionkeys.h"
 #include "store/definitionstore.h"
+#include "widgets/toolstrip.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
-#include <QToolBar>
 
 #include <algorithm>
 
@@ -63,7 +63,7 @@ void ControlHarness::clickTab(int tab) const
 
 void ControlHarness::click(const QString &key) const
 {
-    auto *toolbar = find<QToolBar>(u"tbToolbar"_s);
+    auto *toolbar = find<ToolStrip>(u"tbToolbar"_s);
     clickOn(toolbar->widgetForAction(toolbar->findChild<QAction *>(key, Qt::FindDirectChildrenOnly)));
 }
 
@@ -151,7 +151,7 @@ QStringList ControlHarness::otherFiles() const
 QStringList ControlHarness::enabledButtons() const
 {
     QStringList result;
-    for (QAction *a : find<QToolBar>(u"tbToolbar"_s)->actions()) {
+    for (QAction *a : find<ToolStrip>(u"tbToolbar"_s)->actions()) {
         if (!a->isSeparator() && a->isEnabled())
             result << a->objectName();
     }
