@@ -1,6 +1,7 @@
 #include "installer/archivereader.h"
 
 #include "installer/durabletree.h"
+#include "installer/libarchiveloader.h"
 #include "installer/tctexts.h"
 
 #include "launcher/fileops.h"
@@ -8,9 +9,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <locale.h>
 #include <sys/stat.h>
@@ -26,8 +24,14 @@ namespace ostrel {
 
 namespace {
 
+// libarchive's functions, from the library loaded on first use.
+const libarchive::Functions &la()
+{
+    return libarchive::functions();
+}
+
 struct ArchiveCloser {
-    void operator()(archive *a) const { archive_read_free(a); }
+    void operator()(archive *a) const { la().archive_read_free(a); }
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
@@ -35,26 +39,27 @@ using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 // anything (an ISO, a raw gzip stream) for a TC.
 ArchivePtr newReader()
 {
-    ArchivePtr a(archive_read_new());
-    archive_read_support_filter_all(a.get());
-    archive_read_support_format_zip(a.get());
-    archive_read_support_format_7zip(a.get());
-    archive_read_support_format_rar(a.get());
-    archive_read_support_format_rar5(a.get());
-    archive_read_support_format_tar(a.get());
+    ArchivePtr a(la().archive_read_new());
+    la().archive_read_support_filter_all(a.get());
+    la().archive_read_support_format_zip(a.get());
+    la().archive_read_support_format_7zip(a.get());
+    la().archive_read_support_format_rar(a.get());
+    la().archive_read_support_format_rar5(a.get());
+    la().archive_read_support_format_tar(a.get());
     return a;
 }
 
 QString libarchiveError(archive *a)
 {
-    const char *text = archive_error_string(a);
+    const char *text = la().archive_error_string(a);
     return text ? QString::fromLocal8Bit(text) : u"unknown error"_s;
 }
 
 bool soundsEncrypted(archive *a)
 {
     const QString text = libarchiveError(a);
-    return archive_read_has_encrypted_entries(a) > 0 || text.contains(u"ncrypt"_s) || text.contains(u"assphrase"_s);
+    return la().archive_read_has_encrypted_entries(a) > 0 || text.contains(u"ncrypt"_s)
+        || text.contains(u"assphrase"_s);
 }
 
 QString damagedMessage(archive *a)
@@ -92,18 +97,18 @@ private:
 // zip entry without the UTF-8 flag come through unchanged), else as UTF-8.
 QByteArray entryName(archive_entry *entry)
 {
-    if (const char *name = archive_entry_pathname(entry))
+    if (const char *name = la().archive_entry_pathname(entry))
         return QByteArray(name);
-    if (const char *name = archive_entry_pathname_utf8(entry))
+    if (const char *name = la().archive_entry_pathname_utf8(entry))
         return QByteArray(name);
     return QByteArray();
 }
 
 ArchiveEntry::Kind kindOf(archive_entry *entry)
 {
-    if (archive_entry_hardlink(entry))
+    if (la().archive_entry_hardlink(entry))
         return ArchiveEntry::Kind::Hardlink;
-    switch (archive_entry_filetype(entry)) {
+    switch (la().archive_entry_filetype(entry)) {
     case AE_IFREG:
         return ArchiveEntry::Kind::File;
     case AE_IFDIR:
@@ -129,7 +134,7 @@ std::optional<QByteArray> readData(archive *a, qint64 limit)
     char buffer[16384];
     while (data.size() < limit) {
         const la_ssize_t got =
-            archive_read_data(a, buffer, size_t(std::min<qint64>(qint64(sizeof buffer), limit - data.size())));
+            la().archive_read_data(a, buffer, size_t(std::min<qint64>(qint64(sizeof buffer), limit - data.size())));
         if (got < 0)
             return std::nullopt;
         if (got == 0)
@@ -144,7 +149,7 @@ ArchiveListing listOpened(archive *a, ArchiveListing listing, const ArchiveLimit
     archive_entry *header = nullptr;
     qint64 texts = 0;
     for (;;) {
-        const int status = archive_read_next_header(a, &header);
+        const int status = la().archive_read_next_header(a, &header);
         if (status == ARCHIVE_EOF)
             break;
         if (status < ARCHIVE_WARN) {
@@ -158,8 +163,8 @@ ArchiveListing listOpened(archive *a, ArchiveListing listing, const ArchiveLimit
         ArchiveEntry entry;
         entry.name = entryName(header);
         entry.kind = kindOf(header);
-        entry.size = archive_entry_size_is_set(header) ? qint64(archive_entry_size(header)) : -1;
-        entry.encrypted = archive_entry_is_encrypted(header);
+        entry.size = la().archive_entry_size_is_set(header) ? qint64(la().archive_entry_size(header)) : -1;
+        entry.encrypted = la().archive_entry_is_encrypted(header);
         if (entry.kind == ArchiveEntry::Kind::File && !entry.encrypted) {
             const bool wanted = isTextTheInspectionReads(entry.name) && texts < kAllTextsLimit;
             const bool group = lastPathPart(entry.name).toLower().endsWith(".grp");
@@ -236,13 +241,15 @@ ArchiveListing listArchive(const QString &path, const ArchiveLimits &limits)
         return listing;
     }
     listing.packedSize = stat->size;
+    if (listing.error = libarchive::load(); !listing.error.isEmpty())
+        return listing;
     ArchivePtr a = newReader();
-    if (archive_read_open_filename(a.get(), fileops::encodePath(path).constData(), 1 << 16) != ARCHIVE_OK) {
+    if (la().archive_read_open_filename(a.get(), fileops::encodePath(path).constData(), 1 << 16) != ARCHIVE_OK) {
         listing.error = unreadableMessage(a.get(), path);
         return listing;
     }
     listing = listOpened(a.get(), std::move(listing), limits);
-    if (const char *format = archive_format_name(a.get()))
+    if (const char *format = la().archive_format_name(a.get()))
         listing.format = QString::fromLatin1(format);
     return listing;
 }
@@ -252,8 +259,10 @@ ArchiveListing listArchiveBytes(const QByteArray &bytes, const ArchiveLimits &li
     const Utf8Names names;
     ArchiveListing listing;
     listing.packedSize = bytes.size();
+    if (listing.error = libarchive::load(); !listing.error.isEmpty())
+        return listing;
     ArchivePtr a = newReader();
-    if (archive_read_open_memory(a.get(), bytes.constData(), size_t(bytes.size())) != ARCHIVE_OK) {
+    if (la().archive_read_open_memory(a.get(), bytes.constData(), size_t(bytes.size())) != ARCHIVE_OK) {
         listing.error = unreadableMessage(a.get(), u"the data"_s);
         return listing;
     }
@@ -271,8 +280,10 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
         byEntry.insert(planned.entry, &planned);
         last = std::max(last, planned.entry);
     }
+    if (outcome.error = libarchive::load(); !outcome.error.isEmpty())
+        return outcome;
     ArchivePtr a = newReader();
-    if (archive_read_open_filename(a.get(), fileops::encodePath(path).constData(), 1 << 16) != ARCHIVE_OK) {
+    if (la().archive_read_open_filename(a.get(), fileops::encodePath(path).constData(), 1 << 16) != ARCHIVE_OK) {
         outcome.error = unreadableMessage(a.get(), path);
         return outcome;
     }
@@ -286,7 +297,7 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
     };
     archive_entry *header = nullptr;
     for (int index = 0; index <= last; ++index) {
-        const int status = archive_read_next_header(a.get(), &header);
+        const int status = la().archive_read_next_header(a.get(), &header);
         if (status == ARCHIVE_EOF || status < ARCHIVE_WARN) {
             outcome.error = status == ARCHIVE_EOF ? u"The archive changed since it was looked at; look at it again."_s
                                                   : damagedMessage(a.get());
@@ -316,7 +327,7 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
         size_t size = 0;
         la_int64_t offset = 0;
         for (;;) {
-            const int got = archive_read_data_block(a.get(), &block, &size, &offset);
+            const int got = la().archive_read_data_block(a.get(), &block, &size, &offset);
             if (got == ARCHIVE_EOF)
                 break;
             // A warning here is a checksum that does not match: the bytes are not the TC's.
@@ -354,7 +365,8 @@ UnpackOutcome unpackArchive(const QString &path, qint64 packedSize, const QList<
             tree.finishFile(fd);
             return outcome;
         }
-        if (!tree.finishFile(fd, archive_entry_mtime_is_set(header) ? qint64(archive_entry_mtime(header)) : -1)) {
+        if (!tree.finishFile(
+                fd, la().archive_entry_mtime_is_set(header) ? qint64(la().archive_entry_mtime(header)) : -1)) {
             outcome.error = tree.error();
             return outcome;
         }
