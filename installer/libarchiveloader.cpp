@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <type_traits>
+
 using namespace Qt::StringLiterals;
 
 namespace ostrel::libarchive {
