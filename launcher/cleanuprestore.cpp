@@ -90,12 +90,16 @@ void StepRestorer::undo(const JournalStep &step)
 
 // Once the step is begun, whatever is under its name in the game directory is the TC's: its
 // save moved in, or one the game wrote. A step not begun took nothing for the TC, and the
-// player's own file may still be there.
+// player's own file may still be there; but in a damaged journal the record of its beginning
+// may be what was lost, so whatever is under the name is named, and left where it is.
 void StepRestorer::takeSavesBack(const JournalStep &step)
 {
-    if (!step.begun)
-        return;
     bool leftInPlace = false;
+    if (!step.begun) {
+        if (!m_journal.damage.isEmpty())
+            playersSavesUnder(step.name, &leftInPlace);
+        return;
+    }
     const QStringList players = playersSavesUnder(step.name, &leftInPlace);
     const savemoves::TakenBack taken =
         savemoves::takeBack(m_dir.chopped(1), step.saveDir, step.name, step.tempName, players);

@@ -68,36 +68,44 @@ TEST(SaveMoves, TakingBackFinishesAMoveCutShortAnywhere)
     }
 }
 
-// A journal damaged on the line of another save: the TC's save under an intact line cannot be
-// told from the player's own, so it stays in the game directory, named once, and is not called
-// gone; the journal is kept for a give-back once it is mended.
+// A journal damaged on the line of another save, or cut before the record of any step's
+// beginning: the TC's save in the game directory cannot be told from the player's own, so it
+// stays there, named once, and is not called gone; the journal is kept for a give-back once
+// it is mended.
 TEST(SaveMoves, ADamagedJournalLeavesTheSaveInPlaceNamedOnce)
 {
-    test::Sandbox sandbox;
-    const QString game = sandbox.file(u"game"_s), folder = sandbox.file(u"saves/My TC"_s);
-    test::writeFile(game + u"/DUKE3D.GRP"_s, "the game");
-    test::writeFile(folder + u"/GAME0.SAV"_s, "the TC's slot 0");
-    CleanupInput input{game, listDirectory(game)};
-    input.mainGroupNames = {u"DUKE3D.GRP"_s};
-    input.saves = {folder, listDirectory(folder), {u"GAME0.SAV"_s, u"GAME1.SAV"_s}};
-    test::FakeTrash trash(sandbox.file(u".Trash-fake"_s));
-    LaunchJournal journal(sandbox.stateDir());
-    ASSERT_TRUE(journal.apply(game, u"My TC"_s, planCleanup(input), trash).ok());
-    QByteArray written = test::readBytes(journal.path());
-    const qsizetype at = written.indexOf("=GAME1.SAV ");
-    ASSERT_GT(at, 0);
-    written[at + 1] = 'N';
-    test::writeFile(journal.path(), written);
+    for (const bool cut : {false, true}) {
+        SCOPED_TRACE(cut ? "cut before the steps began" : "another save's line damaged");
+        test::Sandbox sandbox;
+        const QString game = sandbox.file(u"game"_s), folder = sandbox.file(u"saves/My TC"_s);
+        test::writeFile(game + u"/DUKE3D.GRP"_s, "the game");
+        test::writeFile(folder + u"/GAME0.SAV"_s, "the TC's slot 0");
+        CleanupInput input{game, listDirectory(game)};
+        input.mainGroupNames = {u"DUKE3D.GRP"_s};
+        input.saves = {folder, listDirectory(folder), {u"GAME0.SAV"_s, u"GAME1.SAV"_s}};
+        test::FakeTrash trash(sandbox.file(u".Trash-fake"_s));
+        LaunchJournal journal(sandbox.stateDir());
+        ASSERT_TRUE(journal.apply(game, u"My TC"_s, planCleanup(input), trash).ok());
+        QByteArray written = test::readBytes(journal.path());
+        const qsizetype at = written.indexOf(cut ? "\nplanned" : "=GAME1.SAV ");
+        ASSERT_GT(at, 0);
+        if (cut)
+            written.truncate(at + 1);
+        else
+            written[at + 1] = 'N';
+        test::writeFile(journal.path(), written);
 
-    LaunchJournal later(sandbox.stateDir()); // a later program, which knows only the file
-    const RestoreReport report = later.restore(trash);
-    ASSERT_EQ(report.notRestored.size(), 2) << report.details().join(u'\n').toStdString();
-    EXPECT_EQ(report.notRestored[0].name, u"GAME0.SAV"_s);
-    EXPECT_TRUE(report.notRestored[0].reason.contains(u"the journal is damaged, so it was left in the game"_s));
-    EXPECT_TRUE(report.notRestored[1].reason.contains(u"the journal's record of it"_s))
-        << report.details().join(u'\n').toStdString();
-    EXPECT_EQ(test::snapshotOf(game), (test::Snapshot{{"DUKE3D.GRP", "the game"}, {"GAME0.SAV", "the TC's slot 0"}}));
-    EXPECT_TRUE(later.pending().has_value());
+        LaunchJournal later(sandbox.stateDir()); // a later program, which knows only the file
+        const RestoreReport report = later.restore(trash);
+        const std::string said = report.details().join(u'\n').toStdString();
+        ASSERT_EQ(report.notRestored.size(), cut ? 1 : 2) << said;
+        EXPECT_EQ(report.notRestored[0].name, u"GAME0.SAV"_s) << said;
+        EXPECT_TRUE(report.notRestored[0].reason.contains(u"the journal is damaged, so it was left in the game"_s))
+            << said;
+        EXPECT_EQ(
+            test::snapshotOf(game), (test::Snapshot{{"DUKE3D.GRP", "the game"}, {"GAME0.SAV", "the TC's slot 0"}}));
+        EXPECT_TRUE(later.pending().has_value());
+    }
 }
 
 } // namespace
