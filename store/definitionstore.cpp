@@ -133,7 +133,13 @@ QString DefinitionStore::cleanupPreference() const
 
 void DefinitionStore::setCleanupPreference(const QString &value)
 {
-    m_store.SaveSetting(kApp, kTCSettings.toString(), kDirectoryCleanup.toString(), value);
+    // The TC manager writes the stored choice back at every start, in its own spelling;
+    // mostly it is spelt so already, and a durable commit (several waits for the disk) would
+    // change nothing.
+    const QString section = kTCSettings.toString(), key = kDirectoryCleanup.toString();
+    if (!value.isEmpty() && m_store.GetSetting(kApp, section, key, QString()) == value)
+        return;
+    m_store.SaveSetting(kApp, section, key, value);
 }
 
 } // namespace ostrel

@@ -52,6 +52,8 @@ public:
     /// The stored clean-up preference as written ("Delete", "Rename", "None", or any other
     /// text a program stored); "Rename" when there is none.
     QString cleanupPreference() const;
+    /// Stores the clean-up preference; a text stored already, spelt the same, is not written
+    /// again.
     void setCleanupPreference(const QString &value);
 
 private:

@@ -190,14 +190,28 @@ TEST(Cleanup, StartUpChoosesAndRewritesTheStoredValue)
         const char16_t *stored; // nullptr: no key
         const char *chosen;     // objectName of the chosen button, "" for none
         const char16_t *after;
-    } cases[] = {{nullptr, "optRename", u"Rename"}, {u"delete", "optDelete", u"Delete"}, {u"NONE", "optNone", u"None"},
-        {u"Off", "", u"Off"}};
+        bool written;
+    } cases[] = {{nullptr, "optRename", u"Rename", true}, {u"delete", "optDelete", u"Delete", true},
+        {u"NONE", "optNone", u"None", true}, {u"Off", "", u"Off", false}, {u"Rename", "optRename", u"Rename", false}};
+    // Counts the writes that reach the store.
+    struct CountingStore : MemorySettingsStore {
+        int saves = 0;
+        void SaveSetting(
+            const QString &application, const QString &section, const QString &key, const QString &value) override
+        {
+            ++saves;
+            MemorySettingsStore::SaveSetting(application, section, key, value);
+        }
+    };
     for (const auto &c : cases) {
-        ControlHarness h;
+        auto store = std::make_shared<CountingStore>();
+        ControlHarness h(store);
         if (c.stored)
-            h.fakes.store->SaveSetting(
-                u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, QString::fromUtf16(c.stored));
+            store->SaveSetting(u"Vantrel"_s, u"TCSettings"_s, u"Directory Cleanup"_s, QString::fromUtf16(c.stored));
+        const int savesBefore = store->saves;
         h.start();
+        // A value stored in the option's own spelling is left alone: no needless commit.
+        EXPECT_EQ(store->saves > savesBefore, c.written) << c.chosen;
         for (const char *name : {"optDelete", "optRename", "optNone"}) {
             EXPECT_EQ(h.find<QRadioButton>(QString::fromLatin1(name))->isChecked(), qstrcmp(name, c.chosen) == 0)
                 << name << " for " << c.chosen;
