@@ -3,10 +3,12 @@
 #include <store/appnames.h>
 #include "host/consolerun.h"
 #include "host/exitstatus.h"
+#include "host/fontconfigwarmup.h"
 #include "host/hostwindow.h"
 #include "host/launcherpanel.h"
 
 #include "platform/platformservices.h"
+#include "store/definitionstore.h"
 #include "form/scriptviewer.h"
 
 #include <QApplication>
@@ -46,6 +48,14 @@ void nameTheApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
 }
 
+// Opens the store, which checks the file's integrity, and reads the TC names, which the
+// control then finds in the store's cache. A store that cannot be read lists nothing here;
+// the window says why.
+void readTcNamesAhead(ostrel::SettingsStore &store)
+{
+    ostrel::DefinitionStore(store).names();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -67,6 +77,10 @@ int main(int argc, char **argv)
     }
 
     QApplication app(argc, argv);
+    // Begun once the application object is made, so that it runs apart from what Qt does to
+    // the locale and the environment while it starts; until the window's first font, the
+    // store is opened meanwhile.
+    ostrel::FontConfigWarmUp fonts;
     nameTheApplication();
     QApplication::setApplicationDisplayName(ostrel::kHostName.toString());
     QApplication::setDesktopFileName(u"quillon"_s);
@@ -77,6 +91,7 @@ int main(int argc, char **argv)
 
     const ostrel::PlatformServices services = ostrel::PlatformServices::defaults(line.storePath);
     if (line.mode == ostrel::CommandLine::Mode::Script) {
+        fonts.wait();
         QString error;
         if (!ostrel::openScriptInEditor(line.scriptFile, services, nullptr, &error)) {
             ostrel::ConsoleRun::say(error);
@@ -85,6 +100,8 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    readTcNamesAhead(*services.store);
+    fonts.wait();
     HostWindow window(services);
     if (!line.tcName.isEmpty())
         window.launcher()->launchWhenShown(line.tcName);
