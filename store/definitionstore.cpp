@@ -1,6 +1,7 @@
 #include "store/definitionstore.h"
 
 #include "store/cleanuppreference.h"
+#include "store/definitionindex.h"
 #include "store/definitionkeys.h"
 #include "store/settingsstore.h"
 
@@ -21,6 +22,101 @@ std::optional<SettingRows> definitionRows(const SettingsStore &store)
     if (!rows || rows->size() <= 1)
         return std::nullopt;
     return rows;
+}
+
+// The section last loaded from on this thread, and its index once it has one. A store
+// hands out the rows it keeps, shared until one of them changes. The index is made the
+// second time a load gets the same rows, as when the player goes through the definitions
+// one by one: a single load walks the rows, which costs less than indexing them. From then
+// on the index holds the rows it was made from, so that the same rows mean the same section,
+// unchanged: a store changes rows that someone else holds only in a copy of its own.
+class IndexedSection
+{
+public:
+    static IndexedSection &onThisThread()
+    {
+        thread_local IndexedSection section;
+        return section;
+    }
+
+    // The index of rows; made now when these rows come a second time and mayMake.
+    // nullptr while there is none.
+    const DefinitionIndex *indexFor(const SettingRows &rows, bool mayMake)
+    {
+        if (m_index && m_rows.constData() == rows.constData() && m_rows.size() == rows.size())
+            return &*m_index;
+        const bool secondTime = m_seen == rows.constData() && m_seenSize == rows.size();
+        forget();
+        if (rows.size() < kRowsWorthAnIndex)
+            return nullptr;
+        if (!secondTime || !mayMake) {
+            m_seen = rows.constData();
+            m_seenSize = rows.size();
+            return nullptr;
+        }
+        m_rows = rows;
+        m_index.emplace(rows);
+        return &*m_index;
+    }
+
+    // Lets go of the rows before this thread changes the section: held, they would make
+    // the store copy them all to change one.
+    void forget()
+    {
+        m_index.reset();
+        m_rows = {};
+        m_seen = nullptr;
+        m_seenSize = 0;
+    }
+
+private:
+    // Below this many rows a walk through the section costs next to nothing.
+    static constexpr qsizetype kRowsWorthAnIndex = 4096;
+
+    SettingRows m_rows;
+    std::optional<DefinitionIndex> m_index;
+    // The rows the last load got, not held: only a hint that the next may get them again.
+    const SettingRow *m_seen = nullptr;
+    qsizetype m_seenSize = 0;
+};
+
+// Calls visit(row, field) for every row that is a key of the definition called name, in
+// store order. Only loads make the index: a save or a removal changes the rows, and an
+// index made for them would serve no other call.
+enum class Purpose {
+    Load,
+    Change
+};
+template<typename Visit>
+void forEachKeyOf(const SettingRows &rows, const QString &name, Purpose purpose, Visit visit)
+{
+    auto classify = [&](const SettingRow &row) {
+        if (const KeyField field = classifyKey(row.key, name); field != KeyField::None)
+            visit(row, field);
+    };
+    if (const DefinitionIndex *index = IndexedSection::onThisThread().indexFor(rows, purpose == Purpose::Load)) {
+        for (const qsizetype at : index->candidates(name))
+            classify(rows[at]);
+    } else {
+        for (const SettingRow &row : rows)
+            classify(row);
+    }
+}
+
+// The keys of the definition called name (all, or only its other files), in store order.
+// Nothing holds the section's rows afterwards, so the store can change them in place
+// rather than copy them all first.
+QStringList keysOf(const SettingsStore &store, const QString &name, bool otherFilesOnly)
+{
+    QStringList keys;
+    if (const auto rows = definitionRows(store)) {
+        forEachKeyOf(*rows, name, Purpose::Change, [&](const SettingRow &row, KeyField field) {
+            if (!otherFilesOnly || field == KeyField::OtherFile)
+                keys.append(row.key);
+        });
+    }
+    IndexedSection::onThisThread().forget();
+    return keys;
 }
 
 } // namespace
@@ -49,8 +145,8 @@ std::optional<TcDefinition> DefinitionStore::load(const QString &name) const
     if (!rows)
         return std::nullopt;
     TcDefinition definition;
-    for (const SettingRow &row : *rows) {
-        switch (classifyKey(row.key, name)) {
+    forEachKeyOf(*rows, name, Purpose::Load, [&](const SettingRow &row, KeyField field) {
+        switch (field) {
         case KeyField::VersionComp:
             definition.version = row.value;
             break;
@@ -73,13 +169,14 @@ std::optional<TcDefinition> DefinitionStore::load(const QString &name) const
         case KeyField::None:
             break;
         }
-    }
+    });
     return definition;
 }
 
 void DefinitionStore::save(const TcDefinition &definition, SaveKind kind)
 {
     const QString &name = definition.name;
+    IndexedSection::onThisThread().forget();
     auto write = [&](KeyField field, const QString &value, int number = 0) {
         m_store.SaveSetting(kApp, kSection, definitionKey(name, field, number), value);
     };
@@ -101,25 +198,18 @@ void DefinitionStore::save(const TcDefinition &definition, SaveKind kind)
 // Removed entries leave no key behind, and the numbers of the fresh run have no gaps.
 void DefinitionStore::RemoveOtherFileSettings(const QString &name)
 {
-    const auto rows = definitionRows(m_store);
-    if (!rows)
-        return;
-    for (const SettingRow &row : *rows) {
-        if (classifyKey(row.key, name) == KeyField::OtherFile)
-            m_store.DeleteSetting(kApp, kSection, row.key);
-    }
+    for (const QString &key : keysOf(m_store, name, true))
+        m_store.DeleteSetting(kApp, kSection, key);
 }
 
 bool DefinitionStore::remove(const QString &name)
 {
-    const auto rows = definitionRows(m_store);
-    if (!rows)
+    if (!definitionRows(m_store))
         return false;
+    const QStringList keys = keysOf(m_store, name, false);
     m_store.Transact([&] {
-        for (const SettingRow &row : *rows) {
-            if (classifyKey(row.key, name) != KeyField::None)
-                m_store.DeleteSetting(kApp, kSection, row.key);
-        }
+        for (const QString &key : keys)
+            m_store.DeleteSetting(kApp, kSection, key);
     });
     return true;
 }

@@ -1,10 +1,14 @@
 // Which stored keys belong to a definition, and when two names are the same name.
 
+#include "store/definitionindex.h"
 #include "store/definitionkeys.h"
+
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
 using namespace ostrel;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -97,6 +101,52 @@ TEST(DefinitionKeys, SameDefinitionNameUpperCasesOrFolds)
         EXPECT_EQ(SameDefinitionName(a)(b), c.same) << a.toStdString() << " / " << b.toStdString();
         EXPECT_EQ(SameDefinitionName(b)(a), c.same) << b.toStdString() << " / " << a.toStdString();
     }
+}
+
+// Keys and names made of pieces where case folding is tricky: a name must find every key
+// classifyKey gives it, whatever the letters' case, the suffixes' case or the characters.
+TEST(DefinitionKeys, TheIndexOffersEveryKeyOfEveryName)
+{
+    const QStringList pieces{u"a"_s, u"A"_s, u"k"_s, u"K"_s, QString(QChar(0x212A)) /* KELVIN SIGN */, u"ß"_s, u"ſ"_s,
+        u"s"_s, u"Σ"_s, u"σ"_s, u"ς"_s, u"é"_s, u"É"_s, QStringLiteral("\U00010400"), QStringLiteral("\U00010428"),
+        QString(QChar(0xD800)), QString(QChar(0xDC00)), u"0"_s, u"1"_s, u"7"_s, u" "_s, u"Name"_s, u"NAME"_s,
+        u"OtherFile"_s, u"otherfile"_s, u"OTHERFILE"_s, u"GroupFile"_s, u"versioncomp"_s, u"GameCon"_s, u"TextFile"_s};
+    QRandomGenerator random(20261206);
+    auto text = [&](int most) {
+        QString made;
+        for (int n = random.bounded(most + 1); n > 0; --n)
+            made += pieces[random.bounded(int(pieces.size()))];
+        return made;
+    };
+    int keysFound = 0;
+    for (int round = 0; round < 300; ++round) {
+        SettingRows rows;
+        QStringList names;
+        const QStringList suffixes{u"VersionComp"_s, u"NAME"_s, u"GroupFile"_s, u"GameCon"_s, u"TextFile"_s,
+            u"OtherFile1"_s, u"OtherFile10"_s, u"OtherFileX"_s, u"OtherFile"_s + pieces[13]};
+        for (int n = 0; n < 40; ++n) {
+            const QString name = text(3);
+            // The name as the player typed it again, in other letters' case.
+            names << name << name.toUpper() << name.toLower();
+            QString suffix = suffixes[random.bounded(int(suffixes.size()))];
+            if (random.bounded(2))
+                suffix = suffix.toLower();
+            rows.append({name + (random.bounded(3) ? suffix : text(2)), QString()});
+        }
+        const DefinitionIndex index(rows);
+        for (const QString &name : names) {
+            const std::span<const qsizetype> offered = index.candidates(name);
+            EXPECT_TRUE(std::is_sorted(offered.begin(), offered.end()));
+            for (qsizetype at = 0; at < rows.size(); ++at) {
+                if (classifyKey(rows[at].key, name) != KeyField::None) {
+                    ++keysFound;
+                    EXPECT_NE(std::find(offered.begin(), offered.end(), at), offered.end())
+                        << rows[at].key.toStdString() << " of " << name.toStdString();
+                }
+            }
+        }
+    }
+    EXPECT_GT(keysFound, 20000); // the keys were mostly well formed
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The file store's own duties: persistence, file safety, and how it fails.
 
+#include "store/definitionstore.h"
 #include "store/settingsschema.h"
 #include "store/sqlitesettingsstore.h"
 #include "tests/support/sandbox.h"
@@ -297,6 +298,49 @@ TEST_F(SqliteStore, SectionReadAgainShowsEveryChange)
     }),
         std::runtime_error);
     EXPECT_EQ(rows(), u"Key0=min Key1=the New=new Last=las"_s);
+}
+
+// With thousands of keys in the section, going through the definitions one by one reads
+// them through an index of the section: what a load finds must stay what a walk through
+// every key finds, after every save and removal.
+TEST_F(SqliteStore, LoadsOfALargeSectionStayTrueThroughSavesAndRemovals)
+{
+    SqliteSettingsStore store(path);
+    DefinitionStore definitions(store);
+    auto stored = [](int i, int otherFiles) {
+        const QString folder = u"/games/tc%1/"_s.arg(i);
+        TcDefinition tc{
+            u"TC %1"_s.arg(i), u"1.3D"_s, folder + u"TC.GRP"_s, folder + u"GAME.CON"_s, folder + u"README.TXT"_s, {}};
+        for (int n = 0; n < otherFiles; ++n)
+            tc.otherFiles << folder + u"E%1L1.MAP"_s.arg(n);
+        return tc;
+    };
+    store.Transact([&] {
+        for (int i = 0; i < 700; ++i)
+            definitions.save(stored(i, 2), DefinitionStore::SaveKind::New);
+    });
+    // Three loads of each: the first walks the section, the second indexes it.
+    auto loadedThrice = [&](const QString &name) {
+        const std::optional<TcDefinition> first = definitions.load(name);
+        EXPECT_EQ(definitions.load(name), first) << name.toStdString();
+        EXPECT_EQ(definitions.load(name), first) << name.toStdString();
+        return first;
+    };
+    // "TC 1", "TC 10" and "TC 100" start alike; names compare without regard to case.
+    EXPECT_EQ(loadedThrice(u"tc 1"_s), stored(1, 2));
+    EXPECT_EQ(loadedThrice(u"TC 10"_s), stored(10, 2));
+    EXPECT_EQ(loadedThrice(u"TC 699"_s), stored(699, 2));
+
+    definitions.save(stored(10, 1), DefinitionStore::SaveKind::Existing);
+    EXPECT_EQ(loadedThrice(u"TC 10"_s), stored(10, 1));
+    definitions.save(stored(10, 3), DefinitionStore::SaveKind::Existing);
+    EXPECT_EQ(loadedThrice(u"TC 10"_s), stored(10, 3));
+    ASSERT_TRUE(definitions.remove(u"TC 1"_s));
+    EXPECT_EQ(loadedThrice(u"TC 1"_s), TcDefinition{});
+    EXPECT_EQ(loadedThrice(u"TC 100"_s), stored(100, 2));
+    definitions.save(stored(1, 2), DefinitionStore::SaveKind::New);
+    EXPECT_EQ(loadedThrice(u"TC 1"_s), stored(1, 2));
+    EXPECT_EQ(definitions.names().size(), 700);
 }
 
 } // namespace
