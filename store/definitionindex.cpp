@@ -3,7 +3,6 @@
 #include "store/definitionkeys.h"
 
 #include <QChar>
-#include <QStringList>
 
 #include <algorithm>
 
@@ -33,19 +32,6 @@ size_t nameHash(QStringView name)
     return hash;
 }
 
-// The fixed suffixes ("VersionComp", "NAME", ...), as definitionKey writes them.
-const QStringList &fixedSuffixes()
-{
-    static const QStringList words = [] {
-        QStringList found;
-        for (KeyField field :
-            {KeyField::VersionComp, KeyField::Name, KeyField::GroupFile, KeyField::GameCon, KeyField::TextFile})
-            found.append(definitionKey(QString(), field));
-        return found;
-    }();
-    return words;
-}
-
 qsizetype trailingDigits(QStringView key)
 {
     const auto notDigit = std::find_if(key.rbegin(), key.rend(), [](QChar c) { return c < u'0' || c > u'9'; });
@@ -56,7 +42,7 @@ qsizetype trailingDigits(QStringView key)
 
 DefinitionIndex::DefinitionIndex(const SettingRows &rows)
 {
-    constexpr QStringView kOtherFile = u"OtherFile";
+    const QList<QStringView> suffixes = fixedSuffixes();
     m_rowsByName.reserve(rows.size() / 6);
     for (qsizetype at = 0; at < rows.size(); ++at) {
         const QStringView key = rows[at].key;
@@ -70,7 +56,7 @@ DefinitionIndex::DefinitionIndex(const SettingRows &rows)
             if (found.isEmpty() || found.back() != at)
                 found.append(at);
         };
-        for (const QString &suffix : fixedSuffixes()) {
+        for (const QStringView suffix : suffixes) {
             if (key.size() >= suffix.size() && equalsIgnoringCase(key.last(suffix.size()), suffix))
                 offer(key.size() - suffix.size());
         }

@@ -20,8 +20,6 @@ constexpr FixedSuffix kFixedSuffixes[] = {
     {KeyField::TextFile, u"TextFile"},
 };
 
-constexpr QStringView kOtherFile = u"OtherFile";
-
 bool isNumberWithoutLeadingZero(QStringView digits)
 {
     if (digits.isEmpty() || digits.front() == u'0')
@@ -84,6 +82,14 @@ QString definitionKey(const QString &name, KeyField field, int otherFileNumber)
             return name + suffix.word;
     }
     return name;
+}
+
+QList<QStringView> fixedSuffixes()
+{
+    QList<QStringView> words;
+    for (const FixedSuffix &suffix : kFixedSuffixes)
+        words.append(suffix.word);
+    return words;
 }
 
 KeyField classifyKey(QStringView key, QStringView name)

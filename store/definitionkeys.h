@@ -13,6 +13,8 @@ inline constexpr QStringView kDefinedTCs = u"DefinedTCs";
 /// The section and key of the directory clean-up preference.
 inline constexpr QStringView kTCSettings = u"TCSettings";
 inline constexpr QStringView kDirectoryCleanup = u"Directory Cleanup";
+/// What comes between a definition's name and the number of one of its other files.
+inline constexpr QStringView kOtherFile = u"OtherFile";
 
 /// The three version compatibility texts, in the order of every version list.
 QStringList versionCompatibilityItems();
@@ -31,6 +33,9 @@ enum class KeyField {
 /// The key of a field of the definition called name, with the suffix in the case the
 /// host expects ("VersionComp", "NAME", "GroupFile", ...). otherFileNumber counts from 1.
 QString definitionKey(const QString &name, KeyField field, int otherFileNumber = 0);
+
+/// The suffixes of every field but the other files, as definitionKey writes them.
+QList<QStringView> fixedSuffixes();
 
 /// Which field of the definition called name the stored key is, if any.
 ///
