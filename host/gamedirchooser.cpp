@@ -129,7 +129,7 @@ void GameDirChooser::showInstalls(const GameSearch &search)
     else
         showChoice();
     if (firstChoice && !m_folder.isEmpty())
-        Q_EMIT folderChosen(m_folder);
+        Q_EMIT likeliestInstallChosen(m_folder);
 }
 
 // The whole list again: the installs, the stored choice when no search found it, what the

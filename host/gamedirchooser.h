@@ -40,6 +40,8 @@ public:
 Q_SIGNALS:
     /// The player chose another install from the list.
     void folderChosen(const QString &folder);
+    /// No install was chosen yet, and the search chose the one a TC most likely runs on.
+    void likeliestInstallChosen(const QString &folder);
     /// The player chose "Other folder…"; the list shows the current choice again.
     void otherFolderRequested();
 

@@ -66,6 +66,7 @@ LauncherPanel::LauncherPanel(const PlatformServices &services, std::shared_ptr<P
     lstTCs->installEventFilter(this);
     lstTCs->viewport()->installEventFilter(this);
     connect(cboGameDir, &GameDirChooser::folderChosen, this, &LauncherPanel::keepChosenGameDir);
+    connect(cboGameDir, &GameDirChooser::likeliestInstallChosen, this, &LauncherPanel::keepLikeliestGameDir);
     connect(cboGameDir, &GameDirChooser::otherFolderRequested, this, &LauncherPanel::chooseOtherGameDir);
     connect(cmdShortcut, &QPushButton::clicked, this, &LauncherPanel::createShortcut);
     connect(cmdProgram, &QToolButton::clicked, this, &LauncherPanel::chooseProgram);

@@ -72,6 +72,7 @@ private:
     void chooseOtherGameDir();
     void searchForGames();
     void keepChosenGameDir();
+    void keepLikeliestGameDir();
     void createShortcut();
     void chooseProgram();
     void chooseArchive();

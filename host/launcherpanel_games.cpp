@@ -63,6 +63,19 @@ void LauncherPanel::keepChosenGameDir()
     saveSettings();
 }
 
+// Quillon's own choice, for a player who never made one: kept like the player's, but a store
+// that refuses it (the window says why) is no reason to stop the player with a dialog. It
+// holds until Quillon ends.
+void LauncherPanel::keepLikeliestGameDir()
+{
+    const HostSettings settings = shownSettings();
+    QString error;
+    if (settings.write(*m_services.store, &error))
+        m_saved = settings;
+    else
+        lblStatus->setText(u"The game directory Quillon chose could not be saved: %1"_s.arg(error));
+}
+
 void LauncherPanel::createShortcut()
 {
     const QList<QListWidgetItem *> selected = lstTCs->selectedItems();

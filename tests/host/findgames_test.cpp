@@ -156,10 +156,24 @@ TEST(FindGames, APlayerWhoNeverChoseGetsTheAtomicInstallAndKeepsIt)
     EXPECT_TRUE(dryRun.out.contains(u"Game directory: "_s + installs.atomic + u'\n')) << dryRun;
     EXPECT_TRUE(dryRun.err.contains(u"no game directory is set: using "_s + installs.atomic)) << dryRun;
 
-    QuillonWindow w(scene);
-    EXPECT_EQ(
-        w.find<GameDirChooser>(u"cboGameDir"_s)->currentText(), u"1.5 Atomic Edition — Steam — "_s + installs.atomic);
-    EXPECT_EQ(HostSettings::read(SqliteSettingsStore(scene.storePath())).gameDir, installs.atomic);
+    const QString atomicShown = u"1.5 Atomic Edition — Steam — "_s + installs.atomic;
+    {
+        QuillonWindow w(scene);
+        EXPECT_EQ(w.find<GameDirChooser>(u"cboGameDir"_s)->currentText(), atomicShown);
+        EXPECT_EQ(HostSettings::read(SqliteSettingsStore(scene.storePath())).gameDir, installs.atomic);
+        EXPECT_EQ(w.messages(), QStringList{});
+    }
+
+    // A store that cannot keep it (a damaged file, which the window's strip explains) stops
+    // nobody with a dialog: the choice holds for this run, and the status line says so.
+    const QByteArray damaged = QByteArray("this is not a database").repeated(200);
+    writeFile(scene.storePath(), damaged);
+    QuillonWindow refused(scene);
+    EXPECT_EQ(refused.find<GameDirChooser>(u"cboGameDir"_s)->currentText(), atomicShown);
+    EXPECT_EQ(refused.messages(), QStringList{});
+    EXPECT_TRUE(refused.status().startsWith(u"The game directory Quillon chose could not be saved: "_s))
+        << refused.status().toStdString();
+    EXPECT_EQ(readBytes(scene.storePath()), damaged);
 }
 
 TEST(FindGames, TheCommandLineListsTheInstallsAndLaunchesNoTcThatMayBreakUnseen)
